@@ -1,0 +1,100 @@
+#include "cli/cli.h"
+
+#include <cstdio>
+#include <iostream>
+
+#include <unistd.h>
+
+namespace stirpex::cli {
+
+void CliMessages::Error(std::string_view text, int help_context) {
+  (void)help_context;
+  std::cerr << "stirpex-cli: " << text << '\n';
+  failed_ = true;
+}
+
+void CliMessages::Warning(std::string_view text) { std::cerr << "stirpex-cli: " << text << '\n'; }
+
+CliProgress::CliProgress() : enabled_(::isatty(STDERR_FILENO) == 1) {}
+
+void CliProgress::ProgressOpen(std::string_view title, std::string_view, std::string_view,
+                               std::string_view) {
+  title_ = title;
+  people_ = families_ = 0;
+  trees_ = -1;
+  percent_ = 0;
+  open_ = true;
+  Draw();
+}
+
+void CliProgress::ProgressPeople(long long count) {
+  people_ = count;
+  if ((count & 0x3FFF) == 0) Draw();
+}
+
+void CliProgress::ProgressFamilies(long long count) {
+  families_ = count;
+  if ((count & 0x3FFF) == 0) Draw();
+}
+
+void CliProgress::ProgressTrees(long long count) {
+  trees_ = count;
+  if ((count & 0x3FFF) == 0) Draw();
+}
+
+void CliProgress::ProgressPercent(int percent) {
+  if (percent == percent_) return;
+  percent_ = percent;
+  Draw();
+}
+
+void CliProgress::ProgressClose() {
+  if (enabled_ && open_) std::fprintf(stderr, "\r\033[K");
+  open_ = false;
+}
+
+void CliProgress::Draw() {
+  if (!enabled_ || !open_) return;
+  if (trees_ >= 0) {
+    std::fprintf(stderr, "\r\033[K%s: %3d%%  people %lld  families %lld  trees %lld",
+                 title_.c_str(), percent_, people_, families_, trees_);
+  } else {
+    std::fprintf(stderr, "\r\033[K%s: %3d%%  people %lld  families %lld", title_.c_str(),
+                 percent_, people_, families_);
+  }
+  std::fflush(stderr);
+}
+
+int Run(int argc, char** argv) {
+  CLI::App app{
+      "Stirpex command-line tool: reads a GEDCOM file and prints its facts, single pages, or "
+      "writes a web site, a filtered GEDCOM file or a GENDEX index.",
+      "stirpex-cli"};
+  app.set_version_flag("--version", std::string("stirpex-cli ") + STIRPEX_VERSION_TEXT);
+  app.require_subcommand(1);
+
+  GlobalOptions options;
+  app.add_option("--settings", options.settings_file, "Settings or project file to read")
+      ->type_name("FILE");
+  app.add_option("--style", options.style_file, "Style file for the pages")->type_name("FILE");
+  app.add_option("--set", options.settings,
+                 "Change one setting by its INI key, flags as 1 or 0 (repeatable)")
+      ->type_name("KEY=VALUE")
+      ->allow_extra_args(false);
+  app.add_option("--exclude-list", options.exclude_list, "List of names to exclude, one a line")
+      ->type_name("FILE");
+
+  int status = 0;
+  AddInfoCommand(app, options, status);
+  AddPageCommands(app, options, status);
+  AddExportCommands(app, options, status);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e) == 0 ? 0 : 2;
+  }
+  return status;
+}
+
+}  // namespace stirpex::cli

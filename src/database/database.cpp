@@ -1,0 +1,403 @@
+#include "database/database.h"
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <unordered_set>
+#include <utility>
+
+#include "database/collation.h"
+#include "database/text_lines.h"
+
+namespace stirpex {
+
+// An open-addressing hash index from a key text to the first record (in insertion order) that
+// carries it. Records are held as untyped pointers and their keys read through a function, so
+// one index costs a pointer per slot.
+class Database::IdIndex {
+ public:
+  using KeyOf = std::string_view (*)(const void*);
+
+  explicit IdIndex(KeyOf key_of) : key_of_(key_of) {}
+
+  void Clear() {
+    slots_.clear();
+    count_ = 0;
+  }
+
+  void Reserve(std::size_t n) {
+    if (n * 2 > slots_.size()) Rehash(n * 2);
+  }
+
+  // Adds the record unless a record with the same key is there already (the first stays).
+  void AddIfAbsent(void* record) {
+    if ((count_ + 1) * 2 > slots_.size()) Rehash(std::max<std::size_t>(16, slots_.size() * 2));
+    std::string_view key = key_of_(record);
+    std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = Hash(key) & mask;; i = (i + 1) & mask) {
+      if (!slots_[i]) {
+        slots_[i] = record;
+        ++count_;
+        return;
+      }
+      if (key_of_(slots_[i]) == key) return;
+    }
+  }
+
+  void* Find(std::string_view key) const {
+    if (slots_.empty()) return nullptr;
+    std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = Hash(key) & mask;; i = (i + 1) & mask) {
+      if (!slots_[i]) return nullptr;
+      if (key_of_(slots_[i]) == key) return slots_[i];
+    }
+  }
+
+  std::size_t Bytes() const { return slots_.capacity() * sizeof(void*); }
+
+ private:
+  static std::size_t Hash(std::string_view key) {
+    // FNV-1a: keys are short ids and names.
+    std::uint64_t h = 1469598103934665603ull;
+    for (unsigned char c : key) {
+      h ^= c;
+      h *= 1099511628211ull;
+    }
+    return static_cast<std::size_t>(h ^ (h >> 29));
+  }
+
+  void Rehash(std::size_t wanted) {
+    std::size_t size = 16;
+    while (size < wanted) size *= 2;
+    std::vector<void*> old = std::move(slots_);
+    slots_.assign(size, nullptr);
+    count_ = 0;
+    std::size_t mask = size - 1;
+    for (void* record : old) {
+      if (!record) continue;
+      // Keys in the old table are distinct: place without comparing.
+      for (std::size_t i = Hash(key_of_(record)) & mask;; i = (i + 1) & mask) {
+        if (!slots_[i]) {
+          slots_[i] = record;
+          ++count_;
+          break;
+        }
+      }
+    }
+  }
+
+  KeyOf key_of_;
+  std::vector<void*> slots_;
+  std::size_t count_ = 0;
+};
+
+// Distinct surnames keyed by their collation key: equal keys are the same surname without
+// regard to case, and the first spelling met stays. A set of the exact bytes already seen
+// spares the collation of the many repeats.
+class Database::SurnameSet {
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+  };
+
+ public:
+  // True when the surname was new (the sorted list must be rebuilt).
+  bool Add(std::string_view surname) {
+    if (seen_.find(surname) != seen_.end()) return false;
+    seen_.emplace(surname);
+    return by_key_.try_emplace(collator_.SortKey(surname), surname).second;
+  }
+  void Clear() {
+    seen_.clear();
+    by_key_.clear();
+  }
+  void CopyTo(std::vector<std::string>& out) const {
+    out.clear();
+    out.reserve(by_key_.size());
+    for (const auto& [key, surname] : by_key_) out.push_back(surname);
+  }
+
+ private:
+  SurnameCollator collator_;
+  std::unordered_set<std::string, Hash, std::equal_to<>> seen_;
+  std::map<std::string, std::string> by_key_;
+};
+
+namespace {
+
+std::string_view PersonIdOf(const void* r) { return static_cast<const TPersonRec*>(r)->Id; }
+std::string_view PersonNameOf(const void* r) { return static_cast<const TPersonRec*>(r)->Name; }
+std::string_view FamilyIdOf(const void* r) { return static_cast<const TFamilyRec*>(r)->Id; }
+std::string_view NoteIdOf(const void* r) { return static_cast<const TNoteRec*>(r)->Id; }
+
+// The name order of SortPersonsByName: the ASCII letters a to z folded to capitals, then
+// byte codes compared; a text that is a prefix of another sorts first.
+int CompareNames(std::string_view a, std::string_view b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    unsigned char ca = static_cast<unsigned char>(ToUpperAscii(a[i]));
+    unsigned char cb = static_cast<unsigned char>(ToUpperAscii(b[i]));
+    if (ca != cb) return ca < cb ? -1 : 1;
+  }
+  return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+}  // namespace
+
+Database::Database()
+    : surname_set_(std::make_unique<SurnameSet>()),
+      person_by_id_(std::make_unique<IdIndex>(&PersonIdOf)),
+      person_by_name_(std::make_unique<IdIndex>(&PersonNameOf)),
+      family_by_id_(std::make_unique<IdIndex>(&FamilyIdOf)),
+      note_by_id_(std::make_unique<IdIndex>(&NoteIdOf)) {
+  private_person_.Surname.Assign(private_arena_, "Private");
+  private_person_.Name.Assign(private_arena_, "Private");
+  private_person_.Sex = ' ';
+}
+
+Database::~Database() = default;
+
+void Database::SetPrivateName(std::string_view name) {
+  private_person_.Name.Assign(private_arena_, name);
+}
+
+void Database::SetPersonName(TPersonRec* person, std::string_view name) {
+  person->Name.Assign(arena_, name);
+  name_index_dirty_ = true;
+}
+
+const std::vector<std::string>& Database::Surnames() const {
+  if (surnames_dirty_) {
+    surname_set_->CopyTo(surnames_);
+    surnames_dirty_ = false;
+  }
+  return surnames_;
+}
+
+void Database::ClearDatabase() {
+  persons_.clear();
+  persons_.shrink_to_fit();
+  families_.clear();
+  families_.shrink_to_fit();
+  notes_.clear();
+  notes_.shrink_to_fit();
+  person_store_.clear();
+  family_store_.clear();
+  note_store_.clear();
+  surname_set_->Clear();
+  surnames_.clear();
+  surnames_dirty_ = false;
+  person_by_id_->Clear();
+  person_by_name_->Clear();
+  name_index_dirty_ = true;
+  family_by_id_->Clear();
+  note_by_id_->Clear();
+  arena_.Clear();
+  current_family_ = nullptr;
+  ged_source_name_.clear();
+  ged_corp_.clear();
+  ged_version_.clear();
+  ged_date_.clear();
+  ged_charset_.clear();
+  text_is_utf8_ = true;
+}
+
+std::string Database::PageCharset() const {
+  std::string declared = ToUpperAscii(ged_charset_);
+  if (declared.find("UTF-8") != std::string::npos || declared.find("UTF8") != std::string::npos ||
+      declared.find("UNICODE") != std::string::npos || text_is_utf8_) {
+    return "UTF-8";
+  }
+  return "windows-1252";
+}
+
+TPersonRec* Database::FindPersonById(std::string_view id) const {
+  return static_cast<TPersonRec*>(person_by_id_->Find(id));
+}
+
+TFamilyRec* Database::FindFamilyById(std::string_view id) const {
+  return static_cast<TFamilyRec*>(family_by_id_->Find(id));
+}
+
+TFamilyRec* Database::FindFamilyByIdNoCase(std::string_view id) const {
+  // Family ids are stored in lower case, so a lower-cased query finds the same first family.
+  return FindFamilyById(ToLowerAscii(id));
+}
+
+const Database::IdIndex& Database::NameIndex() const {
+  if (name_index_dirty_) {
+    person_by_name_->Clear();
+    person_by_name_->Reserve(persons_.size());
+    for (TPersonRec* person : persons_) {
+      if (!person->Name.empty()) person_by_name_->AddIfAbsent(person);
+    }
+    name_index_dirty_ = false;
+  }
+  return *person_by_name_;
+}
+
+TPersonRec* Database::FindPersonByName(std::string_view name) const {
+  if (name.empty()) return nullptr;
+  return static_cast<TPersonRec*>(NameIndex().Find(name));
+}
+
+TNoteRec* Database::FindNoteById(std::string_view id) const {
+  return static_cast<TNoteRec*>(note_by_id_->Find(id));
+}
+
+TFamilyRec* Database::DisplayFamily(const TPersonRec* person) {
+  if (!person) return nullptr;
+  if (!person->SpouseFamilies.empty()) return person->SpouseFamilies.front();
+  return person->ParentFamily;
+}
+
+TPersonRec* Database::AddPerson(std::string_view id) {
+  TPersonRec& person = person_store_.emplace_back();
+  person.Id.Assign(arena_, ToLowerAscii(Cut(id, 22)));
+  persons_.push_back(&person);
+  person_by_id_->AddIfAbsent(&person);
+  name_index_dirty_ = true;
+  return &person;
+}
+
+TPersonRec* Database::FindOrAddPerson(std::string_view id) {
+  std::string key = ToLowerAscii(Cut(id, 22));
+  if (TPersonRec* found = FindPersonById(key)) return found;
+  TPersonRec* person = AddPerson(key);
+  person->Placeholder = true;
+  return person;
+}
+
+TFamilyRec* Database::FindOrAddFamily(std::string_view id) {
+  std::string key = ToLowerAscii(Cut(id, 22));
+  if (TFamilyRec* found = FindFamilyById(key)) return found;
+  TFamilyRec& family = family_store_.emplace_back();
+  family.Id.Assign(arena_, key);
+  families_.push_back(&family);
+  family_by_id_->AddIfAbsent(&family);
+  return &family;
+}
+
+TNoteRec* Database::AddNote(std::string_view id) {
+  TNoteRec& note = note_store_.emplace_back();
+  note.Id.Assign(arena_, Cut(id, 22));
+  notes_.push_back(&note);
+  note_by_id_->AddIfAbsent(&note);
+  return &note;
+}
+
+void Database::AddSurname(std::string_view surname) {
+  if (surname_set_->Add(Cut(surname, 60))) surnames_dirty_ = true;
+}
+
+void Database::SortByName(std::vector<TPersonRec*>& list) {
+  if (list.size() < 2) return;
+  // A partition sort over index ranges. The order it leaves among equal names is what users
+  // see in the surname index, so it keeps the classic steps: the pivot is the name in the
+  // middle of the range, both scans stop at names equal to it, and equal names are exchanged.
+  // Ranges wait on an explicit stack (the left part first) instead of recursion.
+  std::vector<std::pair<std::ptrdiff_t, std::ptrdiff_t>> ranges;
+  ranges.emplace_back(0, static_cast<std::ptrdiff_t>(list.size()) - 1);
+  while (!ranges.empty()) {
+    auto [l, r] = ranges.back();
+    ranges.pop_back();
+    std::ptrdiff_t i = l;
+    std::ptrdiff_t j = r;
+    // The whole pivot name, copied once: a pivot cut short could let the scans run past the
+    // ends of the range.
+    const std::string pivot(list[static_cast<std::size_t>((l + r) / 2)]->Name.view());
+    do {
+      while (CompareNames(list[i]->Name, pivot) < 0) ++i;
+      while (CompareNames(list[j]->Name, pivot) > 0) --j;
+      if (i <= j) {
+        std::swap(list[i], list[j]);
+        ++i;
+        --j;
+      }
+    } while (i <= j);
+    // Pushed in reverse so that l..j is sorted before i..r, as the recursive form does.
+    if (i < r) ranges.emplace_back(i, r);
+    if (l < j) ranges.emplace_back(l, j);
+  }
+}
+
+void Database::SortPersonsByName() {
+  SortByName(persons_);
+  RebuildPersonIndexes();
+}
+
+void Database::ReorderPersons(std::vector<TPersonRec*> order) {
+  persons_ = std::move(order);
+  RebuildPersonIndexes();
+}
+
+void Database::RebuildPersonIndexes() {
+  person_by_id_->Clear();
+  person_by_id_->Reserve(persons_.size());
+  for (TPersonRec* person : persons_) person_by_id_->AddIfAbsent(person);
+  name_index_dirty_ = true;
+}
+
+void Database::ApplyExcludedNames(Progress* progress) {
+  for (TPersonRec* person : persons_) person->Excluded = false;
+  for (const std::string& name : excluded_names_) {
+    if (TPersonRec* person = FindPersonByName(name)) person->Excluded = true;
+    if (progress) progress->Pump();
+  }
+}
+
+namespace {
+
+// Field n (from 0) of text split at '|': empty when there are fewer than n separators.
+std::string_view ImageListField(std::string_view line, int n) {
+  std::size_t start = 0;
+  for (int k = 0; k < n; ++k) {
+    std::size_t bar = line.find('|', start);
+    if (bar == std::string_view::npos) return {};
+    start = bar + 1;
+  }
+  std::size_t end = line.find('|', start);
+  return line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+}
+
+}  // namespace
+
+void Database::ApplyImageList(const std::filesystem::path& path) {
+  TextLineReader reader;
+  if (path.empty() || !reader.Open(path)) return;
+  std::string_view line;
+  while (reader.Next(line)) {
+    std::string_view kind = ImageListField(line, 0);
+    if (kind != "P" && kind != "F") continue;
+    TPersonRec* person = FindPersonByName(ImageListField(line, 1));
+    if (!person) continue;
+    std::string_view picture = ImageListField(line, 2);
+    if (kind == "P") {
+      Set(person->Picture, picture);
+    } else if (TFamilyRec* family = DisplayFamily(person)) {
+      Set(family->Picture, picture);
+    }
+  }
+}
+
+std::size_t Database::ApproximateBytes() const {
+  std::size_t bytes = arena_.ReservedBytes();
+  bytes += person_store_.size() * sizeof(TPersonRec);
+  bytes += family_store_.size() * sizeof(TFamilyRec);
+  bytes += note_store_.size() * sizeof(TNoteRec);
+  for (const TPersonRec& p : person_store_) {
+    bytes += p.SpouseFamilies.capacity() * sizeof(void*) + p.Notes.capacity() * sizeof(void*);
+  }
+  for (const TFamilyRec& f : family_store_) {
+    bytes += f.Children.capacity() * sizeof(void*) + f.Notes.capacity() * sizeof(void*);
+  }
+  for (const TNoteRec& n : note_store_) {
+    for (const std::string& line : n.Lines) bytes += sizeof(std::string) + line.capacity();
+  }
+  bytes += (persons_.capacity() + families_.capacity() + notes_.capacity()) * sizeof(void*);
+  bytes += person_by_id_->Bytes() + person_by_name_->Bytes() + family_by_id_->Bytes() +
+           note_by_id_->Bytes();
+  return bytes;
+}
+
+}  // namespace stirpex

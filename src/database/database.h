@@ -1,0 +1,161 @@
+// The in-memory genealogy database: every person, family and note of the loaded GEDCOM file,
+// the sorted surnames, the excluded names, the header facts and the shared private person.
+//
+// There is one instance in the program (the viewer's and the CLI's session own it). It owns
+// every record; the pointers it hands out stay valid until ClearDatabase (the next load).
+// Look-ups keep the meaning "the first in the list" but never scan: hash indexes answer them
+// and are rebuilt when a list is reordered.
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "database/progress.h"
+#include "database/records.h"
+#include "database/text.h"
+
+namespace stirpex {
+
+class Database {
+ public:
+  Database();
+  ~Database();
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+
+  // --- The lists (read access; records themselves may be changed through the pointers) ---
+  const std::vector<TPersonRec*>& PersonList() const { return persons_; }
+  const std::vector<TFamilyRec*>& FamilyList() const { return families_; }
+  const std::vector<TNoteRec*>& NoteList() const { return notes_; }
+  // Sorted and unique without regard to case (ICU collation, secondary strength); of two
+  // spellings that differ only in case the first met stays.
+  const std::vector<std::string>& Surnames() const;
+
+  // Full names of excluded people, in the order given. Survives ClearDatabase.
+  std::vector<std::string>& ExcludedNames() { return excluded_names_; }
+  const std::vector<std::string>& ExcludedNames() const { return excluded_names_; }
+
+  TFamilyRec* CurrentFamily() const { return current_family_; }
+  void SetCurrentFamily(TFamilyRec* family) { current_family_ = family; }
+
+  // --- Header facts (cut to 60, 60, 10 and 20 characters) ---
+  const std::string& GedSourceName() const { return ged_source_name_; }
+  const std::string& GedCorp() const { return ged_corp_; }
+  const std::string& GedVersion() const { return ged_version_; }
+  const std::string& GedDate() const { return ged_date_; }
+  void SetGedSourceName(std::string_view v) { ged_source_name_ = Cut(v, 60); }
+  void SetGedCorp(std::string_view v) { ged_corp_ = Cut(v, 60); }
+  void SetGedVersion(std::string_view v) { ged_version_ = Cut(v, 10); }
+  void SetGedDate(std::string_view v) { ged_date_ = Cut(v, 20); }
+
+  // The character set the header declares (its CHAR line, cut to 30) and whether every byte
+  // of the file read as valid UTF-8; pages use them to declare their charset.
+  const std::string& GedCharset() const { return ged_charset_; }
+  void SetGedCharset(std::string_view v) { ged_charset_ = Cut(v, 30); }
+  bool TextIsUtf8() const { return text_is_utf8_; }
+  void SetTextIsUtf8(bool v) { text_is_utf8_ = v; }
+  // "UTF-8" when the file declares UTF-8 or UNICODE or all its bytes are valid UTF-8, else
+  // "windows-1252".
+  std::string PageCharset() const;
+
+  // The one record shown in place of excluded people: Name and Surname "Private", Sex a
+  // space, everything else empty. Only its name ever changes (SetPrivateName).
+  TPersonRec* PrivatePerson() { return &private_person_; }
+  const TPersonRec* PrivatePerson() const { return &private_person_; }
+  void SetPrivateName(std::string_view name);
+
+  // Stores a text field of a record held by this database (cut to the field's capacity).
+  // A person's Name is the key of FindPersonByName: change it only through SetPersonName.
+  template <std::size_t N>
+  void Set(Text<N>& field, std::string_view value) {
+    field.Assign(arena_, value);
+  }
+  void SetPersonName(TPersonRec* person, std::string_view name);
+
+  // --- Operations ---
+  // Empties the person, family and note lists and the surnames, releases every record, sets
+  // CurrentFamily to none and empties the four header facts. ExcludedNames stays.
+  void ClearDatabase();
+
+  // First person whose Id equals id exactly (callers pass lower-case ids); nullptr if none.
+  TPersonRec* FindPersonById(std::string_view id) const;
+  TFamilyRec* FindFamilyById(std::string_view id) const;
+  // As FindFamilyById, comparing without regard to letter case.
+  TFamilyRec* FindFamilyByIdNoCase(std::string_view id) const;
+  // First person whose Name equals name exactly; an empty name finds nobody.
+  TPersonRec* FindPersonByName(std::string_view name) const;
+  // First note whose Id equals id exactly (case-sensitive).
+  TNoteRec* FindNoteById(std::string_view id) const;
+
+  // The family whose page stands for a person: first spouse family, else parent family.
+  static TFamilyRec* DisplayFamily(const TPersonRec* person);
+
+  // Finds the person (family) with the id cut to 22 characters and lower-cased, or appends a
+  // new empty one with that id. A person made here is marked as a placeholder.
+  TPersonRec* FindOrAddPerson(std::string_view id);
+  TFamilyRec* FindOrAddFamily(std::string_view id);
+
+  // Appends a new empty person with the id cut to 22 and lower-cased (an INDI record).
+  TPersonRec* AddPerson(std::string_view id);
+  // Appends a new note with the id cut to 22 characters, case kept.
+  TNoteRec* AddNote(std::string_view id);
+  // Adds a surname (cut to 60) unless an entry equal to it without regard to case is there.
+  void AddSurname(std::string_view surname);
+
+  // Reorders PersonList by Name with the partition sort whose order among equal names is
+  // part of the program's behaviour (see SortByName). Rebuilds the indexes.
+  void SortPersonsByName();
+  // The same sort on any list of persons.
+  static void SortByName(std::vector<TPersonRec*>& list);
+  // Replaces PersonList by a reordering of itself (the same records, each once); rebuilds
+  // the indexes. Lets the surname index apply a sort's permutation without sorting again.
+  void ReorderPersons(std::vector<TPersonRec*> order);
+
+  // Recomputes every Excluded flag from ExcludedNames: the first person with each exact name
+  // is marked. Pending messages run after each entry when a progress report is given.
+  void ApplyExcludedNames(Progress* progress = nullptr);
+
+  // Reads an image list file (lines "kind|full name|picture"): kind P sets the person's
+  // Picture, kind F the Picture of the person's display family. A missing file does nothing.
+  void ApplyImageList(const std::filesystem::path& path);
+
+  // Bytes held by records, texts and indexes (for the memory benchmark).
+  std::size_t ApproximateBytes() const;
+
+ private:
+  class IdIndex;
+
+  void RebuildPersonIndexes();
+  const IdIndex& NameIndex() const;
+
+  TextArena arena_;
+  TextArena private_arena_;  // the private person's texts survive ClearDatabase
+  std::deque<TPersonRec> person_store_;
+  std::deque<TFamilyRec> family_store_;
+  std::deque<TNoteRec> note_store_;
+  std::vector<TPersonRec*> persons_;
+  std::vector<TFamilyRec*> families_;
+  std::vector<TNoteRec*> notes_;
+  class SurnameSet;
+  std::unique_ptr<SurnameSet> surname_set_;
+  mutable std::vector<std::string> surnames_;  // built from surname_set_ when asked for
+  mutable bool surnames_dirty_ = false;
+  std::vector<std::string> excluded_names_;
+  TFamilyRec* current_family_ = nullptr;
+  std::string ged_source_name_, ged_corp_, ged_version_, ged_date_, ged_charset_;
+  bool text_is_utf8_ = true;
+  TPersonRec private_person_;
+
+  std::unique_ptr<IdIndex> person_by_id_;
+  mutable std::unique_ptr<IdIndex> person_by_name_;  // built on the first look-up by name
+  mutable bool name_index_dirty_ = true;
+  std::unique_ptr<IdIndex> family_by_id_;
+  std::unique_ptr<IdIndex> note_by_id_;
+};
+
+}  // namespace stirpex

@@ -1,0 +1,476 @@
+#include "database/gedcom_reader.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "database/collation.h"
+#include "database/text_lines.h"
+
+namespace stirpex {
+
+namespace {
+
+enum class Tag {
+  kNone,  // not in the table: the line is not recognised
+  kIndi,
+  kNote,
+  kConc,
+  kCont,
+  kSex,
+  kFams,
+  kPlac,
+  kDate,
+  kBirt,
+  kDeat,
+  kFamc,
+  kFam,
+  kHusb,
+  kWife,
+  kChil,
+  kMarr,
+  kName,
+  kHead,
+  kSour,
+  kCorp,
+  kGedc,
+  kVers,
+  kOtherEvent,  // events and attributes that are not stored
+};
+
+// The tag words. Rows after VERS are events and attributes whose DATE, PLAC and NOTE lines
+// must not be taken for a birth, death or marriage, or for the person.
+Tag LookupTag(std::string_view token) {
+  struct Entry {
+    std::string_view word;
+    Tag tag;
+  };
+  static constexpr std::array<Entry, 52> kTable = {{
+      {"INDI", Tag::kIndi}, {"NOTE", Tag::kNote}, {"CONC", Tag::kConc}, {"CONT", Tag::kCont},
+      {"SEX", Tag::kSex},   {"FAMS", Tag::kFams}, {"PLAC", Tag::kPlac}, {"DATE", Tag::kDate},
+      {"BIRT", Tag::kBirt}, {"DEAT", Tag::kDeat}, {"FAMC", Tag::kFamc}, {"FAM", Tag::kFam},
+      {"HUSB", Tag::kHusb}, {"WIFE", Tag::kWife}, {"CHIL", Tag::kChil}, {"MARR", Tag::kMarr},
+      {"NAME", Tag::kName}, {"HEAD", Tag::kHead}, {"SOUR", Tag::kSour}, {"CORP", Tag::kCorp},
+      {"GEDC", Tag::kGedc}, {"VERS", Tag::kVers},
+      {"CENS", Tag::kOtherEvent}, {"OCCU", Tag::kOtherEvent}, {"EVEN", Tag::kOtherEvent},
+      {"REFN", Tag::kOtherEvent}, {"MDCL", Tag::kOtherEvent}, {"RESI", Tag::kOtherEvent},
+      {"SSN", Tag::kOtherEvent},  {"RELI", Tag::kOtherEvent}, {"BURI", Tag::kOtherEvent},
+      {"EDUC", Tag::kOtherEvent}, {"MILT", Tag::kOtherEvent}, {"BAPM", Tag::kOtherEvent},
+      {"GRAD", Tag::kOtherEvent}, {"_DEG", Tag::kOtherEvent}, {"WILL", Tag::kOtherEvent},
+      {"PROB", Tag::kOtherEvent}, {"IMMI", Tag::kOtherEvent}, {"CHAN", Tag::kOtherEvent},
+      {"CAST", Tag::kOtherEvent}, {"DSCR", Tag::kOtherEvent}, {"IDNO", Tag::kOtherEvent},
+      {"TYPE", Tag::kOtherEvent}, {"CAUS", Tag::kOtherEvent}, {"PROP", Tag::kOtherEvent},
+      {"TITL", Tag::kOtherEvent}, {"ADOP", Tag::kOtherEvent}, {"CHRA", Tag::kOtherEvent},
+      {"NATU", Tag::kOtherEvent}, {"ASSO", Tag::kOtherEvent}, {"CHR", Tag::kOtherEvent},
+  }};
+  if (token.size() < 3 || token.size() > 4) {
+    return token.substr(0, 3) == "_FA" ? Tag::kOtherEvent : Tag::kNone;
+  }
+  for (const Entry& entry : kTable) {
+    if (entry.word == token) return entry.tag;
+  }
+  // _FA stands for every custom family event tag that begins with it (_FA1, _FA2, ...).
+  return token.substr(0, 3) == "_FA" ? Tag::kOtherEvent : Tag::kNone;
+}
+
+enum class Context { kNone, kPerson, kFamily, kHeader };
+enum class Event { kNone, kBirth, kDeath, kMarriage, kOther };
+
+// One GEDCOM line taken apart: level, optional cross-reference id, tag token and value.
+struct ParsedLine {
+  int level = 0;
+  bool starts_with_digit = false;
+  std::string_view xref;   // "@...@" standing before the tag, with its signs; may be empty
+  std::string_view token;  // the tag word
+  std::string_view value;  // after the tag and one space, from the 255-character window
+};
+
+ParsedLine Parse(std::string_view line) {
+  ParsedLine out;
+  if (!line.empty() && line[0] >= '0' && line[0] <= '9') {
+    out.starts_with_digit = true;
+    out.level = line[0] - '0';  // only the first character counts
+  }
+  std::size_t pos = line.find(' ');  // end of the level token
+  auto skip_spaces = [&] {
+    while (pos < line.size() && line[pos] == ' ') ++pos;
+  };
+  if (pos == std::string_view::npos) return out;
+  skip_spaces();
+  if (pos < line.size() && line[pos] == '@') {
+    std::size_t close = line.find('@', pos + 1);
+    std::size_t end = close == std::string_view::npos ? line.size() : close + 1;
+    out.xref = line.substr(pos, end - pos);
+    pos = end;
+    skip_spaces();
+  }
+  if (pos >= line.size()) return out;
+  std::size_t token_end = line.find(' ', pos);
+  if (token_end == std::string_view::npos) token_end = line.size();
+  out.token = line.substr(pos, token_end - pos);
+  // The value lies within the 255 characters that begin at the tag.
+  std::string_view window = line.substr(pos, 255);
+  std::size_t value_start = out.token.size() + 1;
+  if (value_start < window.size()) out.value = window.substr(value_start);
+  return out;
+}
+
+// The text between the first two "@" of text, or from the first "@" to the end; empty when
+// there is no "@".
+std::string_view PointerId(std::string_view text) {
+  std::size_t first = text.find('@');
+  if (first == std::string_view::npos) return {};
+  std::size_t second = text.find('@', first + 1);
+  return text.substr(first + 1, second == std::string_view::npos ? std::string_view::npos
+                                                                 : second - first - 1);
+}
+
+std::string_view TrimSpaces(std::string_view s) {
+  std::size_t b = 0;
+  std::size_t e = s.size();
+  while (b < e && s[b] == ' ') ++b;
+  while (e > b && s[e - 1] == ' ') --e;
+  return s.substr(b, e - b);
+}
+
+class Reader {
+ public:
+  Reader(Database& db, Progress& progress) : db_(db), progress_(progress) {}
+
+  void Line(std::string_view raw) {
+    const std::string_view text = TrimSpaces(raw);
+    const ParsedLine line = Parse(text);
+
+    // A note stays open for CONC and CONT until a line at its level or above.
+    if (note_ && line.level <= note_level_) note_ = nullptr;
+    // The event state belongs to the level-1 line that opened it.
+    if (line.level <= 1) event_ = Event::kNone;
+
+    const Tag tag = LookupTag(line.token);
+
+    // Records: HEAD, INDI and FAM open one on level-0 lines; every other level-0 line (SUBM,
+    // SOUR, REPO, OBJE, a NOTE record, TRLR) leaves all records.
+    if (line.starts_with_digit && line.level == 0) {
+      if (tag == Tag::kHead) {
+        context_ = Context::kHeader;
+      } else if (tag == Tag::kIndi) {
+        OpenPerson(line);
+      } else if (tag == Tag::kFam) {
+        OpenFamily(line);
+      } else {
+        context_ = Context::kNone;
+        person_ = nullptr;
+      }
+    }
+
+    if (context_ == Context::kHeader && line.token == "CHAR") db_.SetGedCharset(line.value);
+
+    switch (tag) {
+      case Tag::kNone:
+      case Tag::kIndi:
+      case Tag::kFam:
+      case Tag::kHead:
+      case Tag::kSour:
+      case Tag::kGedc:
+        break;
+      case Tag::kNote:
+        Note(line, text);
+        break;
+      case Tag::kConc:
+      case Tag::kCont:
+        if (note_) {
+          std::string entry = tag == Tag::kCont ? "<br>" : "";
+          entry.append(line.value);
+          note_->Lines.push_back(std::move(entry));
+        }
+        break;
+      case Tag::kSex:
+        if (context_ == Context::kPerson && person_ && !line.value.empty()) {
+          person_->Sex = line.value[0];
+        }
+        break;
+      case Tag::kFams:
+        if (context_ == Context::kPerson && person_ && HasPointer(text)) {
+          person_->SpouseFamilies.push_back(db_.FindOrAddFamily(PointerId(text)));
+        }
+        break;
+      case Tag::kFamc:
+        if (context_ == Context::kPerson && person_ && HasPointer(text)) {
+          person_->ParentFamily = db_.FindOrAddFamily(PointerId(text));
+        }
+        break;
+      case Tag::kPlac:
+        if (line.level == 2) Place(line.value);
+        break;
+      case Tag::kDate:
+        if (context_ == Context::kHeader) {
+          db_.SetGedDate(line.value);
+        } else if (line.level == 2) {
+          Date(line.value);
+        }
+        break;
+      case Tag::kBirt:
+      case Tag::kDeat:
+        // A person's own events; in any other record they are events we do not keep.
+        if (line.level == 1) {
+          if (context_ == Context::kPerson && person_) {
+            event_ = tag == Tag::kBirt ? Event::kBirth : Event::kDeath;
+          } else {
+            event_ = Event::kOther;
+          }
+        }
+        break;
+      case Tag::kMarr:
+        // The marriage of the family record being read; a MARR elsewhere must not write into
+        // the last family read.
+        if (line.level == 1) {
+          event_ = context_ == Context::kFamily && db_.CurrentFamily() ? Event::kMarriage
+                                                                       : Event::kOther;
+        }
+        break;
+      case Tag::kOtherEvent:
+        if (line.level == 1) event_ = Event::kOther;
+        break;
+      case Tag::kHusb:
+      case Tag::kWife:
+      case Tag::kChil:
+        Partner(tag, text);
+        break;
+      case Tag::kName:
+        Name(line.value);
+        break;
+      case Tag::kCorp:
+        db_.SetGedCorp(line.value);
+        break;
+      case Tag::kVers:
+        db_.SetGedVersion(line.value);
+        break;
+    }
+  }
+
+  long long indi_count() const { return indi_count_; }
+
+ private:
+  static bool HasPointer(std::string_view text) { return text.find('@') != std::string_view::npos; }
+
+  void OpenPerson(const ParsedLine& line) {
+    std::string_view id = PointerId(line.xref);
+    // A person that a family named before its own record fills the placeholder made then.
+    TPersonRec* placeholder = db_.FindPersonById(ToLowerAscii(Cut(id, 22)));
+    if (placeholder && placeholder->Placeholder) {
+      placeholder->Placeholder = false;
+      person_ = placeholder;
+    } else {
+      person_ = db_.AddPerson(id);
+      person_->Placeholder = false;
+    }
+    context_ = Context::kPerson;
+    progress_.ProgressPeople(++indi_count_);
+  }
+
+  void OpenFamily(const ParsedLine& line) {
+    db_.SetCurrentFamily(db_.FindOrAddFamily(PointerId(line.xref)));
+    context_ = Context::kFamily;
+    person_ = nullptr;
+    progress_.ProgressFamilies(++fam_count_);
+  }
+
+  void Note(const ParsedLine& line, std::string_view text) {
+    (void)text;
+    note_ = nullptr;
+    // Notes of events we do not keep (and of births and deaths) are dropped.
+    if (event_ == Event::kBirth || event_ == Event::kDeath || event_ == Event::kOther) return;
+
+    TNoteRec* note = nullptr;
+    bool attach = false;
+    if (!line.xref.empty()) {
+      // A note record (0 @N1@ NOTE text): collects the lines that follow, attached to nobody.
+      std::string_view id = Cut(PointerId(line.xref), 22);
+      if (id.empty()) {
+        note = db_.AddNote("NOTE");
+        note->Lines.emplace_back(line.value);
+      } else {
+        note = db_.FindNoteById(id);
+        if (!note) note = db_.AddNote(id);
+        if (!line.value.empty()) note->Lines.emplace_back(line.value);
+      }
+    } else if (!line.value.empty() && line.value[0] == '@') {
+      // A pointer to a note record (1 NOTE @N1@).
+      std::string_view id = Cut(PointerId(line.value), 22);
+      if (id.empty()) {
+        note = db_.AddNote("NOTE");
+        note->Lines.emplace_back(line.value);
+      } else {
+        note = db_.FindNoteById(id);
+        if (!note) note = db_.AddNote(id);
+      }
+      attach = true;
+    } else {
+      // Inline: the whole value is the first line, whatever it holds.
+      note = db_.AddNote("NOTE");
+      note->Lines.emplace_back(line.value);
+      attach = true;
+    }
+    if (attach) {
+      if (context_ == Context::kPerson && person_) {
+        person_->Notes.push_back(note);
+      } else if (context_ == Context::kFamily && db_.CurrentFamily()) {
+        db_.CurrentFamily()->Notes.push_back(note);
+      }
+    }
+    note_ = note;
+    note_level_ = line.level;
+  }
+
+  void Place(std::string_view value) {
+    switch (event_) {
+      case Event::kBirth:
+        if (person_) db_.Set(person_->BirthPlace, value);
+        break;
+      case Event::kDeath:
+        if (person_) db_.Set(person_->DeathPlace, value);
+        break;
+      case Event::kMarriage:
+        if (db_.CurrentFamily()) db_.Set(db_.CurrentFamily()->MarrPlace, value);
+        break;
+      default:
+        break;
+    }
+  }
+
+  void Date(std::string_view value) {
+    switch (event_) {
+      case Event::kBirth:
+        if (person_) db_.Set(person_->BirthDate, value);
+        break;
+      case Event::kDeath:
+        if (person_) db_.Set(person_->DeathDate, value);
+        break;
+      case Event::kMarriage:
+        if (db_.CurrentFamily()) db_.Set(db_.CurrentFamily()->MarrDate, value);
+        break;
+      default:
+        break;
+    }
+  }
+
+  void Partner(Tag tag, std::string_view text) {
+    TFamilyRec* family = db_.CurrentFamily();
+    // Only a pointer names a partner: "2 HUSB" under a family event holds an age.
+    if (!family || !HasPointer(text)) return;
+    TPersonRec* person = db_.FindOrAddPerson(PointerId(text));
+    if (tag == Tag::kHusb) {
+      family->Husband = person;
+    } else if (tag == Tag::kWife) {
+      family->Wife = person;
+    } else {
+      family->Children.push_back(person);
+    }
+  }
+
+  void Name(std::string_view value) {
+    if (context_ == Context::kHeader) {
+      db_.SetGedSourceName(value);
+      return;
+    }
+    if (context_ != Context::kPerson || !person_ || !person_->Name.empty()) return;
+    std::string name(Cut(value, 90));
+    std::string surname;
+    std::size_t first = name.find('/');
+    if (first == std::string::npos) {
+      surname = name;
+    } else {
+      std::size_t second = name.find('/', first + 1);
+      if (second == std::string::npos || second - first > 60) {
+        surname = name;
+      } else {
+        surname = name.substr(first + 1, second - first - 1);
+        if (first > 0 && name[first - 1] == ' ') {
+          name.erase(first, 1);
+        } else {
+          name[first] = ' ';
+          ++first;
+        }
+        std::size_t next = name.find('/', first);
+        if (next != std::string::npos) name.erase(next, 1);
+      }
+    }
+    db_.AddSurname(Cut(surname, 60));
+    db_.SetPersonName(person_, name);
+    db_.Set(person_->Surname, surname);
+  }
+
+  Database& db_;
+  Progress& progress_;
+  Context context_ = Context::kNone;
+  Event event_ = Event::kNone;
+  TPersonRec* person_ = nullptr;
+  TNoteRec* note_ = nullptr;
+  int note_level_ = 0;
+  long long indi_count_ = 0;
+  long long fam_count_ = 0;
+};
+
+// The picture of a person comes from a note whose first line holds "Image file.jpg".
+void TakePicturesFromNotes(Database& db) {
+  for (TPersonRec* person : db.PersonList()) {
+    for (const TNoteRec* note : person->Notes) {
+      if (note->Lines.empty()) continue;
+      const std::string& first = note->Lines.front();
+      std::size_t image = first.find("Image");
+      if (image == std::string::npos) continue;
+      std::size_t space = first.find(' ', image);
+      db.Set(person->Picture, space == std::string::npos ? std::string_view()
+                                                         : std::string_view(first).substr(space + 1));
+    }
+  }
+}
+
+}  // namespace
+
+bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progress,
+                Messages& messages) {
+  const std::string shown = path.string();
+  TextLineReader reader;
+  if (!reader.Open(path)) {
+    messages.Error("Error reading GEDCOM file: " + shown, kHelpGedcomFile);
+    return false;
+  }
+  db.ClearDatabase();
+  progress.ProgressOpen("Loading GEDCOM", "0", "0", shown);
+
+  const long long total = CountTextLines(path);
+  Reader state(db, progress);
+  bool all_utf8 = true;
+  long long count = 0;
+  int last_percent = -1;
+  std::string_view line;
+  while (reader.Next(line)) {
+    progress.Pump();
+    ++count;
+    int percent = total > 0 ? static_cast<int>(count * 100 / total) : 100;
+    if (percent > 100) percent = 100;
+    if (percent != last_percent) {
+      progress.ProgressPercent(percent);
+      last_percent = percent;
+    }
+    if (all_utf8) all_utf8 = IsValidUtf8(line);
+    state.Line(line);
+  }
+  db.SetTextIsUtf8(all_utf8);
+
+  bool ok = true;
+  if (reader.Failed()) {
+    messages.Error("Error reading GEDCOM file: " + shown, kHelpGedcomFile);
+    ok = false;
+  } else if (db.PersonList().empty()) {
+    messages.Error("Not a valid GEDCOM file: " + shown, kHelpGedcomFile);
+    ok = false;
+  } else {
+    TakePicturesFromNotes(db);
+  }
+  progress.ProgressClose();
+  return ok;
+}
+
+}  // namespace stirpex

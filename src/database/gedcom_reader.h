@@ -1,0 +1,28 @@
+// Reads a GEDCOM 5.5 file into the database.
+//
+// A single pass over the lines driven by a table of tag words. It keeps only what the pages
+// need: names, sex, birth, death and marriage dates and places, the family links, notes and
+// four facts of the header, and it keeps a little state (which record and which event are
+// open) to decide where a value goes. Lines it does not understand are skipped.
+#pragma once
+
+#include <filesystem>
+
+#include "database/database.h"
+#include "database/progress.h"
+
+namespace stirpex {
+
+// Empties the database and reads the file into it, reporting progress (title
+// "Loading GEDCOM", people and family counts, percentage of lines read).
+//
+// Returns true when the file could be read and at least one person was made. Failures are
+// reported through `messages` (help topic 201) before false is returned:
+//   "Error reading GEDCOM file: " + path  - the file does not exist (database unchanged) or a
+//                                           read failed part-way (database holds what was read);
+//   "Not a valid GEDCOM file: " + path    - no person record (database holds what was read).
+// After the call CurrentFamily names the last family opened by a FAM record, or none.
+bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progress,
+                Messages& messages);
+
+}  // namespace stirpex

@@ -1,0 +1,59 @@
+// The three kinds of genealogy record: persons, families and notes.
+//
+// Records are plain values owned by the `Database` (database.h); they refer to each other with
+// non-owning pointers that stay valid until the database is emptied (the next GEDCOM load).
+// Both sides of a link are kept exactly as the file states them: the database never completes
+// or checks one side from the other. Text fields keep the file's bytes, cut to the capacity
+// given by their type (see text.h); person and family Ids are stored in lower case.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "database/text.h"
+
+namespace stirpex {
+
+struct TFamilyRec;
+struct TNoteRec;
+
+struct TPersonRec {
+  Text<22> Id;          // cross-reference id without "@", lower case
+  Text<40> Surname;     // text between the slashes of the first NAME (or the whole name)
+  Text<90> Name;        // full name of the first NAME, slashes removed; key of look-ups by name
+  char Sex = '\0';      // first character of SEX; NUL when the file had none
+  Text<30> BirthDate;   // DATE inside BIRT, as written
+  Text<90> BirthPlace;  // PLAC inside BIRT
+  Text<30> DeathDate;
+  Text<90> DeathPlace;
+  TFamilyRec* ParentFamily = nullptr;         // the last FAMC
+  std::vector<TFamilyRec*> SpouseFamilies;    // FAMS lines in file order (repeats kept)
+  std::vector<TNoteRec*> Notes;               // inline notes and note pointers in file order
+  Text<30> Picture;                           // from an "Image" note or the image list
+  bool Excluded = false;                      // on the excluded list; never read from GEDCOM
+  // Made by a HUSB, WIFE or CHIL reference before any INDI line named it; the first INDI
+  // record with this id fills it instead of making a second person.
+  bool Placeholder = false;
+};
+
+struct TFamilyRec {
+  Text<22> Id;  // lower case
+  TPersonRec* Husband = nullptr;
+  TPersonRec* Wife = nullptr;
+  std::vector<TPersonRec*> Children;  // CHIL lines in file order
+  Text<30> MarrDate;
+  Text<90> MarrPlace;
+  std::vector<TNoteRec*> Notes;
+  Text<30> Picture;  // set only from the image list
+};
+
+struct TNoteRec {
+  // Note records and pointers: the text between the first two "@" exactly as written (case
+  // kept). Inline notes: "NOTE".
+  Text<22> Id;
+  // One entry per source line: the NOTE line's own text (inline notes only), then one entry per
+  // CONT ("<br>" + value) or CONC (bare value) line. Stored as HTML: the "<br>" marks a new line.
+  std::vector<std::string> Lines;
+};
+
+}  // namespace stirpex

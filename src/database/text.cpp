@@ -1,0 +1,54 @@
+#include "database/text.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace stirpex {
+
+std::string ToLowerAscii(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = ToLowerAscii(c);
+  return out;
+}
+
+std::string ToUpperAscii(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = ToUpperAscii(c);
+  return out;
+}
+
+bool EqualsNoCaseAscii(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (ToLowerAscii(a[i]) != ToLowerAscii(b[i])) return false;
+  }
+  return true;
+}
+
+const unsigned char* TextArena::Store(std::string_view s) {
+  if (s.empty()) return nullptr;
+  const std::size_t length = std::min<std::size_t>(s.size(), 255);
+  const std::size_t need = length + 1;
+  if (need > left_) {
+    constexpr std::size_t kChunk = 256 * 1024;
+    chunks_.push_back(std::make_unique<unsigned char[]>(kChunk));
+    next_ = chunks_.back().get();
+    left_ = kChunk;
+    reserved_ += kChunk;
+  }
+  unsigned char* out = next_;
+  out[0] = static_cast<unsigned char>(length);
+  std::memcpy(out + 1, s.data(), length);
+  next_ += need;
+  left_ -= need;
+  return out;
+}
+
+void TextArena::Clear() {
+  chunks_.clear();
+  next_ = nullptr;
+  left_ = 0;
+  reserved_ = 0;
+}
+
+}  // namespace stirpex

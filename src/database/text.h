@@ -1,0 +1,85 @@
+// Text as the program stores it: 8-bit bytes exactly as read, never converted.
+//
+// Record fields have a capacity (an Id keeps at most 22 characters, a name 90, ...). They are
+// `Text<N>` values: a single pointer to length-prefixed bytes that live in a `TextArena` owned
+// by the database, so a person record stays small on trees of a million people. A value longer
+// than N is cut to its first N bytes when it is stored; that is the one place where cutting
+// happens. Free helpers here work on std::string_view and never allocate unless they return a
+// std::string.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace stirpex {
+
+// The first n bytes of s (all of s when shorter).
+inline std::string_view Cut(std::string_view s, std::size_t n) {
+  return s.size() <= n ? s : s.substr(0, n);
+}
+
+// Only the ASCII letters change case; every other byte stays as it is.
+inline char ToLowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+inline char ToUpperAscii(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
+std::string ToLowerAscii(std::string_view s);
+std::string ToUpperAscii(std::string_view s);
+// Equal when the texts differ only in the case of ASCII letters.
+bool EqualsNoCaseAscii(std::string_view a, std::string_view b);
+
+// Owns the bytes of stored texts. Chunks are never freed one by one: the whole arena is
+// released by Clear() (when the database is emptied) or by its destructor.
+class TextArena {
+ public:
+  TextArena() = default;
+  TextArena(const TextArena&) = delete;
+  TextArena& operator=(const TextArena&) = delete;
+
+  // Copies s (at most 255 bytes) behind a one-byte length and returns the start of the copy;
+  // nullptr for an empty s.
+  const unsigned char* Store(std::string_view s);
+  void Clear();
+  // Bytes reserved from the system, for memory reports.
+  std::size_t ReservedBytes() const { return reserved_; }
+
+ private:
+  std::vector<std::unique_ptr<unsigned char[]>> chunks_;
+  unsigned char* next_ = nullptr;
+  std::size_t left_ = 0;
+  std::size_t reserved_ = 0;
+};
+
+// A stored text of capacity N (N <= 255). Copying a Text copies the pointer only; the bytes
+// belong to the arena the text was assigned from and die with it.
+template <std::size_t N>
+class Text {
+  static_assert(N > 0 && N <= 255, "Text capacity must fit the one-byte length");
+
+ public:
+  static constexpr std::size_t kCapacity = N;
+
+  Text() = default;
+
+  // Stores the first N bytes of s in the arena.
+  void Assign(TextArena& arena, std::string_view s) { data_ = arena.Store(Cut(s, N)); }
+  void Clear() { data_ = nullptr; }
+
+  std::string_view view() const {
+    return data_ ? std::string_view(reinterpret_cast<const char*>(data_ + 1), data_[0])
+                 : std::string_view();
+  }
+  operator std::string_view() const { return view(); }
+  std::string str() const { return std::string(view()); }
+  bool empty() const { return data_ == nullptr; }
+  std::size_t size() const { return data_ ? data_[0] : 0; }
+
+  friend bool operator==(const Text& a, std::string_view b) { return a.view() == b; }
+
+ private:
+  const unsigned char* data_ = nullptr;
+};
+
+}  // namespace stirpex

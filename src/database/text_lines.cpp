@@ -1,0 +1,178 @@
+#include "database/text_lines.h"
+
+#include <cstring>
+
+namespace stirpex {
+
+namespace {
+
+constexpr std::size_t kBlock = 1 << 20;
+constexpr char kCtrlZ = 26;
+
+// True when the bytes before the first Ctrl-Z hold a CR.
+bool FileHoldsCr(std::FILE* file) {
+  std::string block(kBlock, '\0');
+  for (;;) {
+    std::size_t n = std::fread(block.data(), 1, block.size(), file);
+    if (n == 0) return false;
+    std::string_view view(block.data(), n);
+    std::size_t z = view.find(kCtrlZ);
+    if (z != std::string_view::npos) view = view.substr(0, z);
+    if (view.find('\r') != std::string_view::npos) return true;
+    if (z != std::string_view::npos) return false;
+  }
+}
+
+}  // namespace
+
+TextLineReader::~TextLineReader() {
+  if (file_) std::fclose(file_);
+}
+
+bool TextLineReader::Open(const std::filesystem::path& path) {
+  if (file_) std::fclose(file_);
+  file_ = nullptr;
+  buffer_.clear();
+  pos_ = 0;
+  eof_ = false;
+  failed_ = false;
+  consumed_ = 0;
+  file_size_ = 0;
+
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return false;
+  file_ = std::fopen(path.c_str(), "rb");
+  if (!file_) return false;
+  auto size = std::filesystem::file_size(path, ec);
+  file_size_ = ec ? 0 : size;
+
+  lf_ends_lines_ = !FileHoldsCr(file_);
+  if (std::ferror(file_) || std::fseek(file_, 0, SEEK_SET) != 0) {
+    failed_ = true;
+    eof_ = true;
+    return true;
+  }
+  buffer_.reserve(kBlock * 2);
+  Fill();
+  // A UTF-8 byte-order mark at the very start is not part of the first line.
+  if (buffer_.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    pos_ = 3;
+    consumed_ = 3;
+  }
+  return true;
+}
+
+bool TextLineReader::Fill() {
+  if (eof_) return false;
+  if (pos_ > 0) {
+    buffer_.erase(0, pos_);
+    pos_ = 0;
+  }
+  const std::size_t old_size = buffer_.size();
+  buffer_.resize(old_size + kBlock);
+  std::size_t n = std::fread(buffer_.data() + old_size, 1, kBlock, file_);
+  buffer_.resize(old_size + n);
+  if (n < kBlock) {
+    eof_ = true;
+    if (std::ferror(file_)) failed_ = true;
+  }
+  // A Ctrl-Z ends the file: nothing behind it is read.
+  const void* z = std::memchr(buffer_.data() + old_size, kCtrlZ, n);
+  if (z) {
+    buffer_.resize(static_cast<const char*>(z) - buffer_.data());
+    eof_ = true;
+  }
+  return n > 0;
+}
+
+bool TextLineReader::Next(std::string_view& line) {
+  if (!file_) return false;
+  const char end_char = lf_ends_lines_ ? '\n' : '\r';
+  std::size_t search_from = pos_;
+  for (;;) {
+    const char* base = buffer_.data();
+    const std::size_t size = buffer_.size();
+    const void* hit = search_from < size
+                          ? std::memchr(base + search_from, end_char, size - search_from)
+                          : nullptr;
+    if (hit) {
+      std::size_t end = static_cast<const char*>(hit) - base;
+      // A CR at the very end of the buffer: the LF that may follow is in the next block.
+      if (!lf_ends_lines_ && end + 1 == size && !eof_) {
+        std::size_t offset = end - pos_;
+        Fill();
+        search_from = pos_ + offset;
+        continue;
+      }
+      std::size_t line_end = end;
+      std::size_t next = end + 1;
+      if (!lf_ends_lines_) {
+        if (line_end > pos_ && base[line_end - 1] == '\n') --line_end;  // LF CR
+        if (next < size && base[next] == '\n') ++next;                    // CR LF
+      }
+      line = std::string_view(base + pos_, line_end - pos_);
+      consumed_ += next - pos_;
+      pos_ = next;
+      return true;
+    }
+    if (!eof_) {
+      std::size_t offset = size - pos_;
+      Fill();
+      search_from = pos_ + offset;
+      continue;
+    }
+    // End of the file: a last line without a line end still counts.
+    if (pos_ < size) {
+      line = std::string_view(base + pos_, size - pos_);
+      consumed_ += size - pos_;
+      pos_ = size;
+      return true;
+    }
+    return false;
+  }
+}
+
+long long CountTextLines(const std::filesystem::path& path) {
+  TextLineReader reader;
+  if (!reader.Open(path)) return -1;
+  long long count = 0;
+  std::string_view line;
+  while (reader.Next(line)) ++count;
+  return count;
+}
+
+std::vector<std::string> SplitTextLines(std::string_view bytes) {
+  std::vector<std::string> lines;
+  std::size_t z = bytes.find(kCtrlZ);
+  if (z != std::string_view::npos) bytes = bytes.substr(0, z);
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  const bool lf_ends_lines = bytes.find('\r') == std::string_view::npos;
+  const char end_char = lf_ends_lines ? '\n' : '\r';
+  std::size_t pos = 0;
+  while (pos < bytes.size()) {
+    std::size_t end = bytes.find(end_char, pos);
+    if (end == std::string_view::npos) {
+      lines.emplace_back(bytes.substr(pos));
+      break;
+    }
+    std::size_t line_end = end;
+    std::size_t next = end + 1;
+    if (!lf_ends_lines) {
+      if (line_end > pos && bytes[line_end - 1] == '\n') --line_end;
+      if (next < bytes.size() && bytes[next] == '\n') ++next;
+    }
+    lines.emplace_back(bytes.substr(pos, line_end - pos));
+    pos = next;
+  }
+  return lines;
+}
+
+bool ReadTextLines(const std::filesystem::path& path, std::vector<std::string>& lines) {
+  TextLineReader reader;
+  if (!reader.Open(path)) return false;
+  std::string_view line;
+  while (reader.Next(line)) lines.emplace_back(line);
+  return true;
+}
+
+}  // namespace stirpex

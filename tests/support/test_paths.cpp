@@ -1,0 +1,68 @@
+#include "support/test_paths.h"
+
+#include <atomic>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <system_error>
+
+#include <unistd.h>
+
+namespace stirpex::testing {
+
+std::filesystem::path TestdataGedcomDir() {
+  std::filesystem::path dir = std::filesystem::path(STIRPEX_TESTDATA_DIR) / "gedcom";
+  std::error_code ec;
+  if (!std::filesystem::is_directory(dir, ec)) return {};
+  return dir;
+}
+
+std::filesystem::path SourceDir() { return STIRPEX_SOURCE_DIR; }
+std::filesystem::path BinDir() { return STIRPEX_BIN_DIR; }
+
+TempDir::TempDir() {
+  static std::atomic<int> counter{0};
+  std::ostringstream name;
+  name << "stirpex-test-" << ::getpid() << "-" << counter++;
+  path_ = std::filesystem::temp_directory_path() / name.str();
+  std::filesystem::remove_all(path_);
+  std::filesystem::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  // Tests may leave read-only folders behind; make them writable again before removing.
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, ec);
+  for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+  }
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::filesystem::path TempDir::Write(std::string_view name, std::string_view bytes) const {
+  std::filesystem::path file = path_ / std::string(name);
+  std::filesystem::create_directories(file.parent_path());
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return file;
+}
+
+std::string ReadFileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return {};
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string CrLf(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& line : lines) {
+    out += line;
+    out += "\r\n";
+  }
+  return out;
+}
+
+}  // namespace stirpex::testing

@@ -1,0 +1,40 @@
+// Paths and small fixtures shared by the core tests.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace stirpex::testing {
+
+// Folder of the third-party GEDCOM files (../shared/testdata/gedcom), or empty when the
+// folder is absent (as on a user's machine); tests then GTEST_SKIP.
+std::filesystem::path TestdataGedcomDir();
+
+// The source tree (styles/, ged/) and the folder the programs are built into.
+std::filesystem::path SourceDir();
+std::filesystem::path BinDir();
+
+// A fresh empty folder under the system temporary folder, removed when the object dies.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  // Writes the bytes to a file in the folder and returns its full path.
+  std::filesystem::path Write(std::string_view name, std::string_view bytes) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+// The whole content of a file as bytes; empty when it cannot be read.
+std::string ReadFileBytes(const std::filesystem::path& path);
+
+// Joins lines with CR LF after each, as GEDCOM and style files are usually written.
+std::string CrLf(const std::vector<std::string>& lines);
+
+}  // namespace stirpex::testing
