@@ -1,9 +1,9 @@
 #include "cli/cli.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <iostream>
-
-#include <unistd.h>
 
 namespace stirpex::cli {
 
@@ -13,7 +13,9 @@ void CliMessages::Error(std::string_view text, int help_context) {
   failed_ = true;
 }
 
-void CliMessages::Warning(std::string_view text) { std::cerr << "stirpex-cli: " << text << '\n'; }
+void CliMessages::Warning(std::string_view text) {
+  std::cerr << "stirpex-cli: " << text << '\n';
+}
 
 CliProgress::CliProgress() : enabled_(::isatty(STDERR_FILENO) == 1) {}
 
@@ -59,8 +61,8 @@ void CliProgress::Draw() {
     std::fprintf(stderr, "\r\033[K%s: %3d%%  people %lld  families %lld  trees %lld",
                  title_.c_str(), percent_, people_, families_, trees_);
   } else {
-    std::fprintf(stderr, "\r\033[K%s: %3d%%  people %lld  families %lld", title_.c_str(),
-                 percent_, people_, families_);
+    std::fprintf(stderr, "\r\033[K%s: %3d%%  people %lld  families %lld", title_.c_str(), percent_,
+                 people_, families_);
   }
   std::fflush(stderr);
 }

@@ -5,10 +5,9 @@
 // give exit status 1; a usage error gives 2.
 #pragma once
 
+#include <CLI/CLI.hpp>
 #include <string>
 #include <vector>
-
-#include <CLI/CLI.hpp>
 
 #include "database/progress.h"
 

@@ -113,10 +113,10 @@ std::string SurnameCollator::SortKey(std::string_view s) const {
   }
   std::string key(64, '\0');
   for (;;) {
-    int32_t need = ucol_getSortKey(impl_->collator, reinterpret_cast<const UChar*>(text.data()),
-                                   static_cast<int32_t>(text.size()),
-                                   reinterpret_cast<uint8_t*>(key.data()),
-                                   static_cast<int32_t>(key.size()));
+    int32_t need =
+        ucol_getSortKey(impl_->collator, reinterpret_cast<const UChar*>(text.data()),
+                        static_cast<int32_t>(text.size()), reinterpret_cast<uint8_t*>(key.data()),
+                        static_cast<int32_t>(key.size()));
     if (need <= static_cast<int32_t>(key.size())) {
       // The key ends with a NUL byte, which is not part of the comparison.
       key.resize(need > 0 ? need - 1 : 0);

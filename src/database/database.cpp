@@ -125,10 +125,18 @@ class Database::SurnameSet {
 
 namespace {
 
-std::string_view PersonIdOf(const void* r) { return static_cast<const TPersonRec*>(r)->Id; }
-std::string_view PersonNameOf(const void* r) { return static_cast<const TPersonRec*>(r)->Name; }
-std::string_view FamilyIdOf(const void* r) { return static_cast<const TFamilyRec*>(r)->Id; }
-std::string_view NoteIdOf(const void* r) { return static_cast<const TNoteRec*>(r)->Id; }
+std::string_view PersonIdOf(const void* r) {
+  return static_cast<const TPersonRec*>(r)->Id;
+}
+std::string_view PersonNameOf(const void* r) {
+  return static_cast<const TPersonRec*>(r)->Name;
+}
+std::string_view FamilyIdOf(const void* r) {
+  return static_cast<const TFamilyRec*>(r)->Id;
+}
+std::string_view NoteIdOf(const void* r) {
+  return static_cast<const TNoteRec*>(r)->Id;
+}
 
 // The name order of SortPersonsByName: the ASCII letters a to z folded to capitals, then
 // byte codes compared; a text that is a prefix of another sorts first.

@@ -46,22 +46,24 @@ Tag LookupTag(std::string_view token) {
     Tag tag;
   };
   static constexpr std::array<Entry, 52> kTable = {{
-      {"INDI", Tag::kIndi}, {"NOTE", Tag::kNote}, {"CONC", Tag::kConc}, {"CONT", Tag::kCont},
-      {"SEX", Tag::kSex},   {"FAMS", Tag::kFams}, {"PLAC", Tag::kPlac}, {"DATE", Tag::kDate},
-      {"BIRT", Tag::kBirt}, {"DEAT", Tag::kDeat}, {"FAMC", Tag::kFamc}, {"FAM", Tag::kFam},
-      {"HUSB", Tag::kHusb}, {"WIFE", Tag::kWife}, {"CHIL", Tag::kChil}, {"MARR", Tag::kMarr},
-      {"NAME", Tag::kName}, {"HEAD", Tag::kHead}, {"SOUR", Tag::kSour}, {"CORP", Tag::kCorp},
-      {"GEDC", Tag::kGedc}, {"VERS", Tag::kVers},
-      {"CENS", Tag::kOtherEvent}, {"OCCU", Tag::kOtherEvent}, {"EVEN", Tag::kOtherEvent},
-      {"REFN", Tag::kOtherEvent}, {"MDCL", Tag::kOtherEvent}, {"RESI", Tag::kOtherEvent},
-      {"SSN", Tag::kOtherEvent},  {"RELI", Tag::kOtherEvent}, {"BURI", Tag::kOtherEvent},
-      {"EDUC", Tag::kOtherEvent}, {"MILT", Tag::kOtherEvent}, {"BAPM", Tag::kOtherEvent},
-      {"GRAD", Tag::kOtherEvent}, {"_DEG", Tag::kOtherEvent}, {"WILL", Tag::kOtherEvent},
-      {"PROB", Tag::kOtherEvent}, {"IMMI", Tag::kOtherEvent}, {"CHAN", Tag::kOtherEvent},
-      {"CAST", Tag::kOtherEvent}, {"DSCR", Tag::kOtherEvent}, {"IDNO", Tag::kOtherEvent},
-      {"TYPE", Tag::kOtherEvent}, {"CAUS", Tag::kOtherEvent}, {"PROP", Tag::kOtherEvent},
-      {"TITL", Tag::kOtherEvent}, {"ADOP", Tag::kOtherEvent}, {"CHRA", Tag::kOtherEvent},
-      {"NATU", Tag::kOtherEvent}, {"ASSO", Tag::kOtherEvent}, {"CHR", Tag::kOtherEvent},
+      {"INDI", Tag::kIndi},       {"NOTE", Tag::kNote},       {"CONC", Tag::kConc},
+      {"CONT", Tag::kCont},       {"SEX", Tag::kSex},         {"FAMS", Tag::kFams},
+      {"PLAC", Tag::kPlac},       {"DATE", Tag::kDate},       {"BIRT", Tag::kBirt},
+      {"DEAT", Tag::kDeat},       {"FAMC", Tag::kFamc},       {"FAM", Tag::kFam},
+      {"HUSB", Tag::kHusb},       {"WIFE", Tag::kWife},       {"CHIL", Tag::kChil},
+      {"MARR", Tag::kMarr},       {"NAME", Tag::kName},       {"HEAD", Tag::kHead},
+      {"SOUR", Tag::kSour},       {"CORP", Tag::kCorp},       {"GEDC", Tag::kGedc},
+      {"VERS", Tag::kVers},       {"CENS", Tag::kOtherEvent}, {"OCCU", Tag::kOtherEvent},
+      {"EVEN", Tag::kOtherEvent}, {"REFN", Tag::kOtherEvent}, {"MDCL", Tag::kOtherEvent},
+      {"RESI", Tag::kOtherEvent}, {"SSN", Tag::kOtherEvent},  {"RELI", Tag::kOtherEvent},
+      {"BURI", Tag::kOtherEvent}, {"EDUC", Tag::kOtherEvent}, {"MILT", Tag::kOtherEvent},
+      {"BAPM", Tag::kOtherEvent}, {"GRAD", Tag::kOtherEvent}, {"_DEG", Tag::kOtherEvent},
+      {"WILL", Tag::kOtherEvent}, {"PROB", Tag::kOtherEvent}, {"IMMI", Tag::kOtherEvent},
+      {"CHAN", Tag::kOtherEvent}, {"CAST", Tag::kOtherEvent}, {"DSCR", Tag::kOtherEvent},
+      {"IDNO", Tag::kOtherEvent}, {"TYPE", Tag::kOtherEvent}, {"CAUS", Tag::kOtherEvent},
+      {"PROP", Tag::kOtherEvent}, {"TITL", Tag::kOtherEvent}, {"ADOP", Tag::kOtherEvent},
+      {"CHRA", Tag::kOtherEvent}, {"NATU", Tag::kOtherEvent}, {"ASSO", Tag::kOtherEvent},
+      {"CHR", Tag::kOtherEvent},
   }};
   if (token.size() < 3 || token.size() > 4) {
     return token.substr(0, 3) == "_FA" ? Tag::kOtherEvent : Tag::kNone;
@@ -121,8 +123,8 @@ std::string_view PointerId(std::string_view text) {
   std::size_t first = text.find('@');
   if (first == std::string_view::npos) return {};
   std::size_t second = text.find('@', first + 1);
-  return text.substr(first + 1, second == std::string_view::npos ? std::string_view::npos
-                                                                 : second - first - 1);
+  return text.substr(
+      first + 1, second == std::string_view::npos ? std::string_view::npos : second - first - 1);
 }
 
 std::string_view TrimSpaces(std::string_view s) {
@@ -420,8 +422,9 @@ void TakePicturesFromNotes(Database& db) {
       std::size_t image = first.find("Image");
       if (image == std::string::npos) continue;
       std::size_t space = first.find(' ', image);
-      db.Set(person->Picture, space == std::string::npos ? std::string_view()
-                                                         : std::string_view(first).substr(space + 1));
+      db.Set(person->Picture, space == std::string::npos
+                                  ? std::string_view()
+                                  : std::string_view(first).substr(space + 1));
     }
   }
 }

@@ -26,11 +26,11 @@ struct TPersonRec {
   Text<90> BirthPlace;  // PLAC inside BIRT
   Text<30> DeathDate;
   Text<90> DeathPlace;
-  TFamilyRec* ParentFamily = nullptr;         // the last FAMC
-  std::vector<TFamilyRec*> SpouseFamilies;    // FAMS lines in file order (repeats kept)
-  std::vector<TNoteRec*> Notes;               // inline notes and note pointers in file order
-  Text<30> Picture;                           // from an "Image" note or the image list
-  bool Excluded = false;                      // on the excluded list; never read from GEDCOM
+  TFamilyRec* ParentFamily = nullptr;       // the last FAMC
+  std::vector<TFamilyRec*> SpouseFamilies;  // FAMS lines in file order (repeats kept)
+  std::vector<TNoteRec*> Notes;             // inline notes and note pointers in file order
+  Text<30> Picture;                         // from an "Image" note or the image list
+  bool Excluded = false;                    // on the excluded list; never read from GEDCOM
   // Made by a HUSB, WIFE or CHIL reference before any INDI line named it; the first INDI
   // record with this id fills it instead of making a second person.
   bool Placeholder = false;

@@ -23,8 +23,12 @@ inline std::string_view Cut(std::string_view s, std::size_t n) {
 }
 
 // Only the ASCII letters change case; every other byte stays as it is.
-inline char ToLowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
-inline char ToUpperAscii(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
+inline char ToLowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
+inline char ToUpperAscii(char c) {
+  return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
 std::string ToLowerAscii(std::string_view s);
 std::string ToUpperAscii(std::string_view s);
 // Equal when the texts differ only in the case of ASCII letters.

@@ -108,7 +108,7 @@ bool TextLineReader::Next(std::string_view& line) {
       std::size_t next = end + 1;
       if (!lf_ends_lines_) {
         if (line_end > pos_ && base[line_end - 1] == '\n') --line_end;  // LF CR
-        if (next < size && base[next] == '\n') ++next;                    // CR LF
+        if (next < size && base[next] == '\n') ++next;                  // CR LF
       }
       line = std::string_view(base + pos_, line_end - pos_);
       consumed_ += next - pos_;

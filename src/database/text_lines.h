@@ -41,11 +41,11 @@ class TextLineReader {
 
   std::FILE* file_ = nullptr;
   std::string buffer_;
-  std::size_t pos_ = 0;      // start of the unread part of buffer_
-  bool eof_ = false;         // no more bytes from the file (or Ctrl-Z seen)
+  std::size_t pos_ = 0;  // start of the unread part of buffer_
+  bool eof_ = false;     // no more bytes from the file (or Ctrl-Z seen)
   bool failed_ = false;
   bool lf_ends_lines_ = false;  // the file holds no CR: LF ends a line
-  std::string line_;         // storage for a line that crossed a block boundary
+  std::string line_;            // storage for a line that crossed a block boundary
   unsigned long long consumed_ = 0;
   unsigned long long file_size_ = 0;
 };

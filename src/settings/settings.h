@@ -8,39 +8,39 @@
 namespace stirpex {
 
 struct TSettings {
-  std::string LastDir;                        // LastDir: folder of the last opened file ("...\")
+  std::string LastDir;                           // LastDir: folder of the last opened file ("...\")
   std::string StyleFile = "styles\\stirp1.sty";  // StyleFile: loaded at start and with projects
   std::string GEDCOMFile = "ged\\sample.ged";    // GEDCOMFile: loaded at start and with projects
-  std::string StartPerson;                    // StartPerson (90): name of the home person
-  std::string HTMLDir = ".\\HTML";            // HTMLDir: folder offered for a web site
-  std::string SurnameFile = "index.htm";      // SurnameFile: surname index page of a web site
-  std::string ExcludeList;                    // ExcludeList: exclude list file, a name a line
-  std::string WelcomePage;                    // WelcomePage: shown by Home when ShowWelcome
-  std::string ImageDir;                       // ImageDir: folder put before picture names
-  std::string ImageList;                      // ImageList: image list file
-  bool ExcDoExclude = false;                  // ExcDoExclude: the privacy filter is on
-  bool ExcMaskDateOnly = false;               // ExcMaskDateOnly: excluded people keep names
-  bool SurnameListBox = false;                // SurnameListBox: index contents as a list box
-  bool ExcNoBirthDate = false;                // ExcNoBirthDate: auto filter, birth date empty
-  bool ExcByBirthDate = false;                // ExcByBirthDate: auto filter, birth year
-  bool ExcByDeathDate = false;                // ExcByDeathDate: auto filter, death date
-  bool SplitSurnames = false;                 // SplitSurnames: index over several pages
-  int SplitNumber = 5;                        // SplitNumber: surnames per split page
-  bool IncludeGraphic = true;                 // IncludeGraphic: footer graphic on pages
-  bool IncludeTrees = false;                  // IncludeTrees: tree pages and their links
-  bool ShowWelcome = false;                   // ShowWelcome: Home shows WelcomePage
-  bool IncludeSpouse = true;                  // IncludeSpouse: descendants take spouses
-  bool ReplaceName = false;                   // ReplaceName: excluded people shown as private
-  bool ReplaceDate = false;                   // ReplaceDate: masked dates read PrivateDate
+  std::string StartPerson;                       // StartPerson (90): name of the home person
+  std::string HTMLDir = ".\\HTML";               // HTMLDir: folder offered for a web site
+  std::string SurnameFile = "index.htm";         // SurnameFile: surname index page of a web site
+  std::string ExcludeList;                       // ExcludeList: exclude list file, a name a line
+  std::string WelcomePage;                       // WelcomePage: shown by Home when ShowWelcome
+  std::string ImageDir;                          // ImageDir: folder put before picture names
+  std::string ImageList;                         // ImageList: image list file
+  bool ExcDoExclude = false;                     // ExcDoExclude: the privacy filter is on
+  bool ExcMaskDateOnly = false;                  // ExcMaskDateOnly: excluded people keep names
+  bool SurnameListBox = false;                   // SurnameListBox: index contents as a list box
+  bool ExcNoBirthDate = false;                   // ExcNoBirthDate: auto filter, birth date empty
+  bool ExcByBirthDate = false;                   // ExcByBirthDate: auto filter, birth year
+  bool ExcByDeathDate = false;                   // ExcByDeathDate: auto filter, death date
+  bool SplitSurnames = false;                    // SplitSurnames: index over several pages
+  int SplitNumber = 5;                           // SplitNumber: surnames per split page
+  bool IncludeGraphic = true;                    // IncludeGraphic: footer graphic on pages
+  bool IncludeTrees = false;                     // IncludeTrees: tree pages and their links
+  bool ShowWelcome = false;                      // ShowWelcome: Home shows WelcomePage
+  bool IncludeSpouse = true;                     // IncludeSpouse: descendants take spouses
+  bool ReplaceName = false;                      // ReplaceName: excluded people shown as private
+  bool ReplaceDate = false;                      // ReplaceDate: masked dates read PrivateDate
   std::string PrivateName = "Living - Private";  // PrivateName (30)
   std::string PrivateDate = "Living - Private";  // PrivateDate (30)
-  std::string Keywords;                       // Keywords: keywords meta line of pages
-  std::string ExcMaxAge;                      // ExcMaxAge (5): "Years ago" of the auto filter
-  bool SurnameVerbose = false;                // SurnameVerbose: long index lines
-  int top = 0;                                // top: main window
-  int left = 0;                               // left
-  int height = 480;                           // height
-  int width = 640;                            // width
+  std::string Keywords;                          // Keywords: keywords meta line of pages
+  std::string ExcMaxAge;                         // ExcMaxAge (5): "Years ago" of the auto filter
+  bool SurnameVerbose = false;                   // SurnameVerbose: long index lines
+  int top = 0;                                   // top: main window
+  int left = 0;                                  // left
+  int height = 480;                              // height
+  int width = 640;                               // width
 };
 
 }  // namespace stirpex

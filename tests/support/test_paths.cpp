@@ -1,12 +1,12 @@
 #include "support/test_paths.h"
 
+#include <unistd.h>
+
 #include <atomic>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <system_error>
-
-#include <unistd.h>
 
 namespace stirpex::testing {
 
@@ -17,8 +17,12 @@ std::filesystem::path TestdataGedcomDir() {
   return dir;
 }
 
-std::filesystem::path SourceDir() { return STIRPEX_SOURCE_DIR; }
-std::filesystem::path BinDir() { return STIRPEX_BIN_DIR; }
+std::filesystem::path SourceDir() {
+  return STIRPEX_SOURCE_DIR;
+}
+std::filesystem::path BinDir() {
+  return STIRPEX_BIN_DIR;
+}
 
 TempDir::TempDir() {
   static std::atomic<int> counter{0};
