@@ -1,0 +1,77 @@
+// Style files: the HTML templates every page is made from.
+//
+// A style file (.sty) is plain text cut into up to fourteen sections by header lines that are
+// recognised by their first 13 characters ("<!--MAIN HEAD", "<!--CHILD -->", ...). The loader
+// reads it into a `TStyle`: fourteen ordered lists of lines, stored exactly as read. Lines
+// shorter than three characters and lines beginning with "#" are dropped everywhere; lines
+// before the first header are dropped. The markers inside the lines are expanded by the page
+// builders (markers.h).
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "database/progress.h"
+
+namespace stirpex {
+
+// The fourteen sections, in the order of their header keys.
+enum TStyleSection : int {
+  ssMainHead,     // "<!--MAIN HEAD": head of the family page; gets the meta lines
+  ssFamilyHead,   // "<!--FAMILY HE": husband, wife, marriage, parents
+  ssChildren,     // "<!--CHILDREN ": opens the children part
+  ssChild,        // "<!--CHILD -->": written once per child
+  ssChildClose,   // "<!--CHILDCLOS": closes the children part
+  ssFooter,       // "<!--FOOTER --": end of the family page and of split index pages
+  ssImages,       // "<!--IMAGES --": picture page
+  ssNoteHead,     // "<!--NOTE HEAD": note page
+  ssTreeHead,     // "<!--TREE HEAD": tree page
+  ssSurnameHead,  // "<!--SURNAME H": surname index page
+  ssPicLink,      // "<!--PICLINK--": link template of the picture-link markers
+  ssNoteLink,     // "<!--NOTELINK-": link template of the note-link markers
+  ssTreeLink,     // "<!--TREELINK-": link template of the tree-link markers
+  ssIndexHead,    // "<!--INDEX HEA": head of each split surname page
+};
+inline constexpr int kStyleSectionCount = 14;
+
+// The header key of a section (13 characters, upper case).
+std::string_view StyleSectionKey(TStyleSection section);
+
+class TStyle {
+ public:
+  using Lines = std::vector<std::string>;
+
+  const Lines& Section(TStyleSection section) const { return sections_[section]; }
+  std::size_t LineCount(TStyleSection section) const { return sections_[section].size(); }
+  void Append(TStyleSection section, std::string line) {
+    sections_[section].push_back(std::move(line));
+  }
+  void Clear() {
+    for (Lines& lines : sections_) lines.clear();
+  }
+  bool Empty() const {
+    for (const Lines& lines : sections_)
+      if (!lines.empty()) return false;
+    return true;
+  }
+
+ private:
+  std::array<Lines, kStyleSectionCount> sections_;
+};
+
+// Cuts lines into sections by the header rule (used by LoadStyleFile; tests feed it text).
+// Returns the style made from the lines alone.
+TStyle ParseStyleLines(const std::vector<std::string>& lines);
+// The same for bytes held in memory, split by the line rule of text files.
+TStyle ParseStyleText(std::string_view bytes);
+
+// Reads the style file at path into style. On success the style is replaced wholesale and true
+// is returned. When the file does not exist or cannot be read, messages gets
+// "Error reading style file: " + path (help topic 202), false is returned and style keeps
+// what it held.
+bool LoadStyleFile(TStyle& style, const std::filesystem::path& path, Messages& messages);
+
+}  // namespace stirpex
