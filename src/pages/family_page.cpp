@@ -1,0 +1,105 @@
+#include "pages/family_page.h"
+
+#include "database/text.h"
+#include "pages/html_escape.h"
+#include "pages/markers.h"
+#include "pages/privacy.h"
+
+namespace stirpex {
+
+namespace {
+
+constexpr std::string_view kProductVersion = STIRPEX_VERSION_TEXT;
+
+void AppendMetaLines(const PageContext& ctx, PageLines& out) {
+  std::string formatter = "<meta name=\"FORMATTER\" content=\"Stirpex ";
+  formatter.append(kProductVersion);
+  formatter.append("\">");
+  out.push_back(std::move(formatter));
+  std::string generator = "<meta name=\"GENERATOR\" content=\"Stirpex ";
+  generator.append(kProductVersion);
+  generator.append("\">");
+  out.push_back(std::move(generator));
+  // The keywords are the user's own text, but an attribute all the same: a quote in them
+  // must not end it.
+  std::string keywords = "<meta name=\"KEYWORDS\" content=\"";
+  AppendHtmlEscaped(keywords, ctx.settings.Keywords);
+  keywords.append("\">");
+  out.push_back(std::move(keywords));
+}
+
+// The footer graphic: the program's picture linking to its home page. It lies in the picture
+// folder, or beside the pages when no folder is set (a source of "/stirpex.gif" would point at
+// the root of the disk or site).
+void AppendFooterGraphic(const PageContext& ctx, PageLines& out) {
+  std::string line = "<A HREF=\"";
+  line.append(kHomePageAddress);
+  line.append("\"><img src=\"");
+  AppendHtmlEscaped(line, PicturePath(ctx.settings, "stirpex.gif"));
+  line.append("\" border=\"none\"></a>");
+  out.push_back(std::move(line));
+}
+
+void AppendExpanded(const PageContext& ctx, const std::string& template_line,
+                    const MarkerArgs& args, PageLines& out) {
+  out.push_back(template_line);
+  ExpandMarkersInPlace(ctx, out.back(), args);
+}
+
+}  // namespace
+
+bool ContainsUpperCased(std::string_view line, std::string_view needle) {
+  if (needle.empty()) return true;
+  if (line.size() < needle.size()) return false;
+  const char first = needle.front();
+  for (std::size_t i = 0, last = line.size() - needle.size(); i <= last; ++i) {
+    if (ToUpperAscii(line[i]) != first) continue;
+    std::size_t k = 1;
+    while (k < needle.size() && ToUpperAscii(line[i + k]) == needle[k]) ++k;
+    if (k == needle.size()) return true;
+  }
+  return false;
+}
+
+void AppendNoteText(const PageContext& ctx, const TPersonRec* person, PageLines& out) {
+  if (!person || IsReplacedPerson(ctx.settings, person)) return;
+  for (const TNoteRec* note : person->Notes) {
+    const bool picture_note =
+        !note->Lines.empty() && note->Lines.front().find("Image") != std::string::npos;
+    if (!picture_note) out.insert(out.end(), note->Lines.begin(), note->Lines.end());
+    out.emplace_back("<p>");
+  }
+}
+
+bool BuildFamilyPage(const PageContext& ctx, const TFamilyRec& family, const TPersonRec* person,
+                     PageLines& out) {
+  const TStyle& style = ctx.style;
+  MarkerArgs args{&family, 0, {}, person};
+
+  for (const std::string& line : style.Section(ssMainHead)) {
+    if (line.find("</head>") != std::string::npos) AppendMetaLines(ctx, out);
+    AppendExpanded(ctx, line, args, out);
+  }
+  for (const std::string& line : style.Section(ssFamilyHead)) {
+    if (ContainsUpperCased(line, "<!--^NOTETEXT^-->")) AppendNoteText(ctx, person, out);
+    AppendExpanded(ctx, line, args, out);
+  }
+  for (const std::string& line : style.Section(ssChildren)) AppendExpanded(ctx, line, args, out);
+  for (std::size_t child = 0; child < family.Children.size(); ++child) {
+    args.child_index = child;
+    for (const std::string& line : style.Section(ssChild)) AppendExpanded(ctx, line, args, out);
+  }
+  args.child_index = 0;
+  for (const std::string& line : style.Section(ssChildClose)) {
+    AppendExpanded(ctx, line, args, out);
+  }
+  for (const std::string& line : style.Section(ssFooter)) {
+    if (ctx.settings.IncludeGraphic && ContainsUpperCased(line, "</BODY>")) {
+      AppendFooterGraphic(ctx, out);
+    }
+    AppendExpanded(ctx, line, args, out);
+  }
+  return true;
+}
+
+}  // namespace stirpex

@@ -1,0 +1,690 @@
+#include "pages/markers.h"
+
+#include <array>
+#include <cstdint>
+
+#include "database/text.h"
+#include "pages/html_escape.h"
+#include "pages/page_names.h"
+#include "pages/privacy.h"
+
+namespace stirpex {
+
+namespace {
+
+// Every marker with a rule, grouped as the rules are applied. The husband and wife groups list
+// their markers in the same order, so a wife marker is its husband marker plus kSpouseCount.
+enum class M : std::uint8_t {
+  kNone,
+  // Page-wide.
+  kDate,
+  kSurnameshtm,
+  kImageName,
+  kCharset,
+  // The page's person.
+  kName,
+  kBDate,
+  kBPlace,
+  kDDate,
+  kDPlace,
+  kPictRef,  // also a family rule
+  kPicLink,
+  kTreeRef,
+  kNoteRef,
+  kSelfHtm,
+  // Ancestors; kFather..kMMMother in the order of the ancestor slots below.
+  kFamHtm,
+  kFather,
+  kMother,
+  kFFather,
+  kFMother,
+  kMFather,
+  kMMother,
+  kFFFather,
+  kFFMother,
+  kFMFather,
+  kFMMother,
+  kMFFather,
+  kMFMother,
+  kMMFather,
+  kMMMother,
+  // Family.
+  kMarrDate,
+  kMarrPlace,
+  kMarrPic,
+  kMarrPicLink,
+  // Husband.
+  kHusbName,
+  kHusbBday,
+  kHusbBPlace,
+  kHusbDeath,
+  kHusbDPlace,
+  kHusbOtherHtm,
+  kHTreeLink,
+  kHNoteLink,
+  kHusbPicLink,
+  kHusbPic,
+  kHusbFamHtm,
+  kHusbFather,
+  kHusbMother,
+  // Wife.
+  kWifeName,
+  kWifeBday,
+  kWifeBPlace,
+  kWifeDeath,
+  kWifeDPlace,
+  kWifeOtherHtm,
+  kWTreeLink,
+  kWNoteLink,
+  kWifePicLink,
+  kWifePic,
+  kWifeFamHtm,
+  kWifeFather,
+  kWifeMother,
+  // Child.
+  kChildName,
+  kChildBday,
+  kChildBPlace,
+  kChildDeath,
+  kChildDPlace,
+  kChildPLink,
+  kChildPic,
+  kChildDMDate,
+  kChildDMPlace,
+  kChildSpouse,
+  kChildSpHtm,
+  // Keys that are known but have no rule here (the note text and surname index lines are
+  // handled line by line by their builders).
+  kNoRule,
+  kCount
+};
+
+constexpr int kSpouseCount = static_cast<int>(M::kWifeName) - static_cast<int>(M::kHusbName);
+constexpr int kAncestorCount = 14;
+
+constexpr bool In(M m, M first, M last) {
+  return m >= first && m <= last;
+}
+
+struct MarkerText {
+  M id;
+  std::string_view text;
+};
+
+constexpr MarkerText kMarkerTexts[] = {
+    {M::kDate, "<!--^Date^-->"},
+    {M::kSurnameshtm, "<!--^Surnameshtm^-->"},
+    {M::kImageName, "<!--^ImageName^-->"},
+    {M::kCharset, "<!--^Charset^-->"},
+    {M::kName, "<!--^Name^-->"},
+    {M::kBDate, "<!--^BDate^-->"},
+    {M::kBPlace, "<!--^BPlace^-->"},
+    {M::kDDate, "<!--^DDate^-->"},
+    {M::kDPlace, "<!--^DPlace^-->"},
+    {M::kPictRef, "<!--^PictRef^-->"},
+    {M::kPicLink, "<!--^PicLink^-->"},
+    {M::kTreeRef, "<!--^TreeRef^-->"},
+    {M::kNoteRef, "<!--^NoteRef^-->"},
+    {M::kSelfHtm, "<!--^SelfHtm^-->"},
+    {M::kFamHtm, "<!--^FamHtm^-->"},
+    {M::kFather, "<!--^Father^-->"},
+    {M::kMother, "<!--^Mother^-->"},
+    {M::kFFather, "<!--^FFather^-->"},
+    {M::kFMother, "<!--^FMother^-->"},
+    {M::kMFather, "<!--^MFather^-->"},
+    {M::kMMother, "<!--^MMother^-->"},
+    {M::kFFFather, "<!--^FFFather^-->"},
+    {M::kFFMother, "<!--^FFMother^-->"},
+    {M::kFMFather, "<!--^FMFather^-->"},
+    {M::kFMMother, "<!--^FMMother^-->"},
+    {M::kMFFather, "<!--^MFFather^-->"},
+    {M::kMFMother, "<!--^MFMother^-->"},
+    {M::kMMFather, "<!--^MMFather^-->"},
+    {M::kMMMother, "<!--^MMMother^-->"},
+    {M::kMarrDate, "<!--^MarrDate^-->"},
+    {M::kMarrPlace, "<!--^MarrPlace^-->"},
+    {M::kMarrPic, "<!--^MarrPic^-->"},
+    {M::kMarrPicLink, "<!--^MarrPicLink^-->"},
+    {M::kHusbName, "<!--^HusbName^-->"},
+    {M::kHusbBday, "<!--^HusbBday^-->"},
+    {M::kHusbBPlace, "<!--^HusbBPlace^-->"},
+    {M::kHusbDeath, "<!--^HusbDeath^-->"},
+    {M::kHusbDPlace, "<!--^HusbDPlace^-->"},
+    {M::kHusbOtherHtm, "<!--^HusbOtherHtm^-->"},
+    {M::kHTreeLink, "<!--^HTreeLink^-->"},
+    {M::kHNoteLink, "<!--^HNoteLink^-->"},
+    {M::kHusbPicLink, "<!--^HusbPicLink^-->"},
+    {M::kHusbPic, "<!--^HusbPic^-->"},
+    {M::kHusbFamHtm, "<!--^HusbFamHtm^-->"},
+    {M::kHusbFather, "<!--^HusbFather^-->"},
+    {M::kHusbMother, "<!--^HusbMother^-->"},
+    {M::kWifeName, "<!--^WifeName^-->"},
+    {M::kWifeBday, "<!--^WifeBday^-->"},
+    {M::kWifeBPlace, "<!--^WifeBPlace^-->"},
+    {M::kWifeDeath, "<!--^WifeDeath^-->"},
+    {M::kWifeDPlace, "<!--^WifeDPlace^-->"},
+    {M::kWifeOtherHtm, "<!--^WifeOtherHtm^-->"},
+    {M::kWTreeLink, "<!--^WTreeLink^-->"},
+    {M::kWNoteLink, "<!--^WNoteLink^-->"},
+    {M::kWifePicLink, "<!--^WifePicLink^-->"},
+    {M::kWifePic, "<!--^WifePic^-->"},
+    {M::kWifeFamHtm, "<!--^WifeFamHtm^-->"},
+    {M::kWifeFather, "<!--^WifeFather^-->"},
+    {M::kWifeMother, "<!--^WifeMother^-->"},
+    {M::kChildName, "<!--^ChildName^-->"},
+    {M::kChildBday, "<!--^ChildBday^-->"},
+    {M::kChildBPlace, "<!--^ChildBPlace^-->"},
+    {M::kChildDeath, "<!--^ChildDeath^-->"},
+    {M::kChildDPlace, "<!--^ChildDPlace^-->"},
+    {M::kChildPLink, "<!--^ChildPLink^-->"},
+    {M::kChildPic, "<!--^ChildPic^-->"},
+    {M::kChildDMDate, "<!--^ChildDMDate^-->"},
+    {M::kChildDMPlace, "<!--^ChildDMPlace^-->"},
+    {M::kChildSpouse, "<!--^ChildSpouse^-->"},
+    {M::kChildSpHtm, "<!--^ChildSpHtm^-->"},
+};
+
+// Keys identified without a rule: a marker with one of them always ends as a comment.
+constexpr std::string_view kRulelessKeys[] = {
+    "<!--^HUSBNOTE", "<!--^WIFENOTE", "<!--^OTHERHTM",
+    "<!--^NOTETEXT",  // "<!--^NoteText^-->"
+    "<!--^SNCONTEN",  // "<!--^SNContents^-->"
+    "<!--^SNPEOPLE",  // "<!--^SNPeople^-->"
+};
+
+constexpr std::string_view kMarkerStart = "<!--^";
+constexpr std::size_t kKeyLength = 13;
+
+// The full text of each marker, by id.
+class MarkerTextTable {
+ public:
+  MarkerTextTable() {
+    for (const MarkerText& m : kMarkerTexts) texts_[static_cast<int>(m.id)] = m.text;
+  }
+  std::string_view operator[](M m) const { return texts_[static_cast<int>(m)]; }
+
+ private:
+  std::array<std::string_view, static_cast<int>(M::kCount)> texts_{};
+};
+const MarkerTextTable kText;
+
+// Identification: the 8 characters after "<!--^", upper-cased and packed into a word, in an
+// open-addressing table of 256 slots.
+class KeyTable {
+ public:
+  KeyTable() {
+    for (const MarkerText& m : kMarkerTexts) Add(Pack(m.text.data() + kMarkerStart.size()), m.id);
+    for (std::string_view key : kRulelessKeys)
+      Add(Pack(key.data() + kMarkerStart.size()), M::kNoRule);
+  }
+
+  // The marker identified at line[p] (which holds "<!--^").
+  M Identify(std::string_view line, std::size_t p) const {
+    if (line.size() - p < kKeyLength) return M::kNone;
+    const std::uint64_t key = Pack(line.data() + p + kMarkerStart.size());
+    for (std::size_t i = Slot(key);; i = (i + 1) & 255) {
+      if (ids_[i] == M::kNone) return M::kNone;
+      if (keys_[i] == key) return ids_[i];
+    }
+  }
+
+ private:
+  static std::uint64_t Pack(const char* s) {
+    std::uint64_t key = 0;
+    for (int i = 0; i < 8; ++i) {
+      key |= std::uint64_t(static_cast<unsigned char>(ToUpperAscii(s[i]))) << (8 * i);
+    }
+    return key;
+  }
+  static std::size_t Slot(std::uint64_t key) { return (key * 0x9E3779B97F4A7C15ull) >> 56; }
+  void Add(std::uint64_t key, M id) {
+    std::size_t i = Slot(key);
+    while (ids_[i] != M::kNone) i = (i + 1) & 255;
+    keys_[i] = key;
+    ids_[i] = id;
+  }
+  std::array<std::uint64_t, 256> keys_{};
+  std::array<M, 256> ids_{};
+};
+const KeyTable kKeys;
+
+// A runaway guard: expansion always ends (values cannot hold markers), but a hostile style
+// must never hang a build. Far above anything a real line needs.
+constexpr std::size_t kMaxPasses = 1 << 16;
+
+void InsertLinkTemplate(const PageContext& ctx, std::string& line, std::size_t pos,
+                        TStyleSection section, const TFamilyRec* family, std::string_view picture,
+                        const TPersonRec* person);
+
+class Expander {
+ public:
+  Expander(const PageContext& ctx, const MarkerArgs& args, bool in_template)
+      : ctx_(ctx), args_(args), in_template_(in_template) {}
+
+  void Run(std::string& line);
+
+ private:
+  ShownPerson Shown(const TPersonRec* x) const { return PrivacyView(ctx_.db, ctx_.settings, x); }
+
+  // Replaces the first exact occurrence of marker m (from the pass position on, before which
+  // no marker can stand) by the value that make(value) writes; make runs only when m occurs.
+  template <typename Make>
+  void ReplaceWith(M m, Make&& make) {
+    const std::string_view text = kText[m];
+    const std::size_t pos = line_->find(text, p_);
+    if (pos == std::string::npos) return;
+    value_.clear();
+    make(value_);
+    line_->replace(pos, text.size(), value_);
+    if (pos == p_) replaced_at_p_ = true;
+  }
+  void ReplaceText(M m, std::string_view value) {
+    ReplaceWith(m, [&](std::string& v) { v.append(value); });
+  }
+  void ReplaceEscaped(M m, std::string_view value) {
+    ReplaceWith(m, [&](std::string& v) { AppendHtmlEscaped(v, value); });
+  }
+  // Date(t) of a shown person.
+  void ReplaceDate(M m, std::string_view date, bool mask) {
+    if (mask && !date.empty()) {
+      ReplaceEscaped(m, MaskDate(ctx_.settings, date, true));
+    } else {
+      ReplaceEscaped(m, date);
+    }
+  }
+  // Place(t): " in: " + t, only when t is not empty.
+  void ReplacePlace(M m, std::string_view place) {
+    if (place.empty()) return;
+    ReplaceWith(m, [&](std::string& v) {
+      v.append(" in: ");
+      AppendHtmlEscaped(v, place);
+    });
+  }
+  // Tag(f): the picture tag with ImageDir before the file name.
+  void ReplaceTag(M m, std::string_view file) {
+    ReplaceWith(m, [&](std::string& v) {
+      v.append("<img src=\"");
+      AppendHtmlEscaped(v, PicturePath(ctx_.settings, file));
+      v.append("\">");
+    });
+  }
+  void ReplaceLink(M m, std::string_view opening, std::string_view id, PageKind kind) {
+    ReplaceWith(m, [&](std::string& v) {
+      v.append(opening);
+      AppendPageName(v, id, kind);
+      v.append("\">");
+    });
+  }
+  void LinkTemplate(M m, TStyleSection section, std::string_view picture, const TPersonRec* person);
+  void OtherFamilies(M m, const TPersonRec* spouse, const TPersonRec* current_partner,
+                     bool husband_marker);
+
+  void ApplyPageWide(M m);
+  void ApplyPerson(M m);
+  void ApplyAncestors();
+  void ApplyFamily(M m);
+  void ApplySpouse(M m, bool husband);
+  void ApplyChild(M m);
+
+  const PageContext& ctx_;
+  const MarkerArgs& args_;
+  const bool in_template_;
+  std::string* line_ = nullptr;
+  std::size_t p_ = 0;
+  bool replaced_at_p_ = false;
+  std::string value_;
+  // The page's person as shown, and its ancestors (filled on first use).
+  ShownPerson person_;
+  bool ancestors_ready_ = false;
+  std::array<ShownPerson, kAncestorCount> ancestors_{};
+};
+
+void Expander::Run(std::string& line) {
+  line_ = &line;
+  person_ = Shown(args_.person);
+  p_ = 0;
+  for (std::size_t passes = 0;; ++passes) {
+    p_ = line.find(kMarkerStart, p_);
+    if (p_ == std::string::npos) return;
+    if (passes == kMaxPasses) {
+      line.erase(p_ + 4, 1);
+      continue;
+    }
+    replaced_at_p_ = false;
+    const M m = kKeys.Identify(line, p_);
+    if (In(m, M::kDate, M::kCharset)) ApplyPageWide(m);
+    if (args_.person && In(m, M::kName, M::kSelfHtm)) ApplyPerson(m);
+    if (args_.person) ApplyAncestors();
+    if (args_.family) {
+      if (In(m, M::kMarrDate, M::kMarrPicLink) || m == M::kPictRef) ApplyFamily(m);
+      if (In(m, M::kHusbName, M::kHusbMother)) ApplySpouse(m, true);
+      if (In(m, M::kWifeName, M::kWifeMother)) {
+        ApplySpouse(static_cast<M>(static_cast<int>(m) - kSpouseCount), false);
+      }
+      if (In(m, M::kChildName, M::kChildSpHtm)) ApplyChild(m);
+    }
+    // The marker is still at p when no rule took it: make it a plain comment. When a rule
+    // replaced the text at p (perhaps by nothing), what stands there now is searched again.
+    if (!replaced_at_p_) line.erase(p_ + 4, 1);
+  }
+}
+
+void Expander::ApplyPageWide(M m) {
+  switch (m) {
+    case M::kDate:
+      ReplaceText(m, ctx_.today);
+      break;
+    case M::kSurnameshtm:
+      ReplaceWith(m, [&](std::string& v) {
+        v.append("<A HREF=\"");
+        AppendHtmlEscaped(v, ctx_.index_page_name);
+        v.append("\">");
+      });
+      break;
+    case M::kImageName:
+      ReplaceWith(m, [&](std::string& v) {
+        v.append("<img src=\"");
+        AppendHtmlEscaped(v, args_.image_name);
+        v.append("\">");
+      });
+      break;
+    case M::kCharset:
+      ReplaceText(m, ctx_.db.PageCharset());
+      break;
+    default:
+      break;
+  }
+}
+
+void Expander::ApplyPerson(M m) {
+  const TPersonRec& p = *person_.record;
+  switch (m) {
+    case M::kName:
+      ReplaceEscaped(m, p.Name);
+      break;
+    case M::kBDate:
+      ReplaceDate(m, p.BirthDate, person_.MaskDates);
+      break;
+    case M::kBPlace:
+      ReplaceEscaped(m, p.BirthPlace);
+      break;
+    case M::kDDate:
+      ReplaceDate(m, p.DeathDate, person_.MaskDates);
+      break;
+    case M::kDPlace:
+      ReplaceEscaped(m, p.DeathPlace);
+      break;
+    case M::kPictRef:
+      if (!p.Picture.empty()) {
+        ReplaceWith(m, [&](std::string& v) { AppendPageName(v, p.Id, PageKind::kPicture); });
+      }
+      break;
+    case M::kPicLink:
+      if (!p.Picture.empty() && !in_template_) LinkTemplate(m, ssPicLink, p.Picture, &p);
+      break;
+    case M::kTreeRef:
+      ReplaceWith(m, [&](std::string& v) { AppendPageName(v, p.Id, PageKind::kTree); });
+      break;
+    case M::kNoteRef:
+      ReplaceWith(m, [&](std::string& v) { AppendPageName(v, p.Id, PageKind::kNote); });
+      break;
+    case M::kSelfHtm:
+      if (!p.SpouseFamilies.empty()) {
+        ReplaceLink(m, "<A HREF=\"", p.SpouseFamilies.front()->Id, PageKind::kFamily);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void Expander::ApplyAncestors() {
+  const TFamilyRec* parents = person_.record->ParentFamily;
+  if (!parents) return;
+  ReplaceLink(M::kFamHtm, "<A HREF=\"", parents->Id, PageKind::kFamily);
+  if (!ancestors_ready_) {
+    // Slot k's father and mother are slots 2k+2 and 2k+3, reached through the parent family
+    // of the record shown in slot k: a person replaced by the private person ends the line.
+    ancestors_[0] = Shown(parents->Husband);
+    ancestors_[1] = Shown(parents->Wife);
+    for (int k = 0; 2 * k + 3 < kAncestorCount; ++k) {
+      const TPersonRec* child = ancestors_[k].record;
+      const TFamilyRec* family = child ? child->ParentFamily : nullptr;
+      if (!family) continue;
+      ancestors_[2 * k + 2] = Shown(family->Husband);
+      ancestors_[2 * k + 3] = Shown(family->Wife);
+    }
+    ancestors_ready_ = true;
+  }
+  for (int k = 0; k < kAncestorCount; ++k) {
+    const TPersonRec* ancestor = ancestors_[k].record;
+    if (!ancestor) continue;
+    ReplaceWith(static_cast<M>(static_cast<int>(M::kFather) + k), [&](std::string& v) {
+      v.append("<A HREF=\"");
+      AppendPageName(v, ancestor->Id, PageKind::kTree);
+      v.append("\">");
+      AppendHtmlEscaped(v, ancestor->Name);
+      v.append("</a>");
+    });
+  }
+}
+
+void Expander::ApplyFamily(M m) {
+  const TFamilyRec& f = *args_.family;
+  switch (m) {
+    case M::kMarrDate:
+      ReplaceEscaped(m, f.MarrDate);
+      break;
+    case M::kMarrPlace:
+      ReplacePlace(m, f.MarrPlace);
+      break;
+    case M::kMarrPic:
+      if (!f.Picture.empty()) ReplaceTag(m, f.Picture);
+      break;
+    case M::kMarrPicLink:
+      if (!f.Picture.empty() && !in_template_) LinkTemplate(m, ssPicLink, f.Picture, nullptr);
+      break;
+    case M::kPictRef:
+      if (!f.Picture.empty()) {
+        ReplaceWith(m, [&](std::string& v) { AppendPageName(v, f.Id, PageKind::kPicture); });
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+// m is the husband form of the marker; husband tells whose marker it really is.
+void Expander::ApplySpouse(M m, bool husband) {
+  const TFamilyRec& f = *args_.family;
+  const TPersonRec* real = husband ? f.Husband : f.Wife;
+  if (!real) return;
+  const ShownPerson shown = Shown(real);
+  const TPersonRec& s = *shown.record;
+  const M marker = husband ? m : static_cast<M>(static_cast<int>(m) + kSpouseCount);
+  switch (m) {
+    case M::kHusbName:
+      ReplaceEscaped(marker, s.Name);
+      break;
+    case M::kHusbBday:
+      ReplaceDate(marker, s.BirthDate, shown.MaskDates);
+      break;
+    case M::kHusbBPlace:
+      ReplacePlace(marker, s.BirthPlace);
+      break;
+    case M::kHusbDeath:
+      ReplaceDate(marker, s.DeathDate, shown.MaskDates);
+      break;
+    case M::kHusbDPlace:
+      ReplacePlace(marker, s.DeathPlace);
+      break;
+    case M::kHusbOtherHtm: {
+      const TPersonRec* partner = husband ? f.Wife : f.Husband;
+      if (!s.SpouseFamilies.empty() && partner) OtherFamilies(marker, &s, partner, husband);
+      break;
+    }
+    case M::kHTreeLink:
+      if (ctx_.settings.IncludeTrees && !in_template_) {
+        LinkTemplate(marker, ssTreeLink, s.Picture, &s);
+      }
+      break;
+    case M::kHNoteLink:
+      if (!s.Notes.empty() && !in_template_) LinkTemplate(marker, ssNoteLink, s.Picture, &s);
+      break;
+    case M::kHusbPicLink:
+      if (!s.Picture.empty() && !in_template_) LinkTemplate(marker, ssPicLink, s.Picture, &s);
+      break;
+    case M::kHusbPic:
+      if (!s.Picture.empty()) ReplaceTag(marker, s.Picture);
+      break;
+    case M::kHusbFamHtm:
+      if (s.ParentFamily) ReplaceLink(marker, "<A HREF=\"", s.ParentFamily->Id, PageKind::kFamily);
+      break;
+    case M::kHusbFather:
+    case M::kHusbMother: {
+      if (!s.ParentFamily) break;
+      const TPersonRec* parent =
+          m == M::kHusbFather ? s.ParentFamily->Husband : s.ParentFamily->Wife;
+      if (parent) ReplaceEscaped(marker, Shown(parent).record->Name);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void Expander::ApplyChild(M m) {
+  const TFamilyRec& f = *args_.family;
+  if (args_.child_index >= f.Children.size()) return;
+  const ShownPerson shown = Shown(f.Children[args_.child_index]);
+  const TPersonRec& k = *shown.record;
+  const TFamilyRec* s = k.SpouseFamilies.empty() ? nullptr : k.SpouseFamilies.front();
+  switch (m) {
+    case M::kChildName:
+      ReplaceEscaped(m, k.Name);
+      break;
+    case M::kChildBday:
+      ReplaceDate(m, k.BirthDate, shown.MaskDates);
+      break;
+    case M::kChildBPlace:
+      ReplacePlace(m, k.BirthPlace);
+      break;
+    case M::kChildDeath:
+      ReplaceDate(m, k.DeathDate, shown.MaskDates);
+      break;
+    case M::kChildDPlace:
+      ReplacePlace(m, k.DeathPlace);
+      break;
+    case M::kChildPLink:
+      if (!k.Picture.empty() && !in_template_) LinkTemplate(m, ssPicLink, k.Picture, &k);
+      break;
+    case M::kChildPic:
+      // The bare file name: the child picture never takes the ImageDir folder.
+      if (!k.Picture.empty()) {
+        ReplaceWith(m, [&](std::string& v) {
+          v.append("<img src=\"");
+          AppendHtmlEscaped(v, k.Picture);
+          v.append("\">");
+        });
+      }
+      break;
+    case M::kChildDMDate:
+      if (s) ReplaceEscaped(m, s->MarrDate);
+      break;
+    case M::kChildDMPlace:
+      if (s) ReplacePlace(m, s->MarrPlace);
+      break;
+    case M::kChildSpouse: {
+      if (!s) break;
+      const TPersonRec* spouse = k.Sex == 'M' ? s->Wife : k.Sex == 'F' ? s->Husband : nullptr;
+      if (spouse) ReplaceEscaped(m, Shown(spouse).record->Name);
+      break;
+    }
+    case M::kChildSpHtm:
+      if (s) ReplaceLink(m, "<a HREF=\"", s->Id, PageKind::kFamily);
+      break;
+    default:
+      break;
+  }
+}
+
+void Expander::LinkTemplate(M m, TStyleSection section, std::string_view picture,
+                            const TPersonRec* person) {
+  const std::string_view text = kText[m];
+  const std::size_t pos = line_->find(text, p_);
+  if (pos == std::string::npos) return;
+  line_->erase(pos, text.size());
+  if (pos == p_) replaced_at_p_ = true;
+  InsertLinkTemplate(ctx_, *line_, pos, section, args_.family, picture, person);
+}
+
+void Expander::OtherFamilies(M m, const TPersonRec* spouse, const TPersonRec* current_partner,
+                             bool husband_marker) {
+  const std::string_view text = kText[m];
+  const std::size_t pos = line_->find(text, p_);
+  if (pos == std::string::npos || spouse->SpouseFamilies.size() < 2) return;
+  line_->erase(pos, text.size());
+  if (pos == p_) replaced_at_p_ = true;
+  for (const TFamilyRec* other : spouse->SpouseFamilies) {
+    const TPersonRec* partner = husband_marker ? other->Wife : other->Husband;
+    if (!partner || partner->Id.view() == current_partner->Id.view()) continue;
+    value_.clear();
+    value_.append("<a HREF=\"");
+    AppendPageName(value_, other->Id, PageKind::kFamily);
+    value_.append("\">");
+    AppendHtmlEscaped(value_, Shown(partner).record->Name);
+    value_.append("</a>, ");
+    line_->insert(pos, value_);
+  }
+}
+
+// Expands each line of the template section and inserts it at pos, so the lines stand in
+// reverse order. Link markers inside template lines do not fire.
+void InsertLinkTemplate(const PageContext& ctx, std::string& line, std::size_t pos,
+                        TStyleSection section, const TFamilyRec* family, std::string_view picture,
+                        const TPersonRec* person) {
+  const std::string image = PicturePath(ctx.settings, picture);
+  const MarkerArgs template_args{family, 0, image, person};
+  for (const std::string& template_line : ctx.style.Section(section)) {
+    std::string expanded(template_line);
+    Expander(ctx, template_args, true).Run(expanded);
+    line.insert(pos, expanded);
+  }
+}
+
+}  // namespace
+
+std::string PicturePath(const TSettings& settings, std::string_view file) {
+  if (settings.ImageDir.empty()) return std::string(file);
+  std::string path = settings.ImageDir;
+  path += '/';
+  path.append(file);
+  return path;
+}
+
+void ExpandMarkersInPlace(const PageContext& ctx, std::string& line, const MarkerArgs& args) {
+  if (line.find(kMarkerStart) == std::string::npos) return;
+  Expander(ctx, args, false).Run(line);
+}
+
+std::string ExpandMarkers(const PageContext& ctx, std::string_view line, const MarkerArgs& args) {
+  std::string expanded(line);
+  ExpandMarkersInPlace(ctx, expanded, args);
+  return expanded;
+}
+
+void ReplaceMarker(std::string& line, std::string_view marker, std::string_view value) {
+  const std::size_t pos = line.find(marker);
+  if (pos != std::string::npos) line.replace(pos, marker.size(), value);
+}
+
+void ExpandLinkTemplate(const PageContext& ctx, std::string& line, std::string_view marker,
+                        TStyleSection section, const TFamilyRec* family, std::string_view picture,
+                        const TPersonRec* person) {
+  const std::size_t pos = line.find(marker);
+  if (pos == std::string::npos) return;
+  line.erase(pos, marker.size());
+  InsertLinkTemplate(ctx, line, pos, section, family, picture, person);
+}
+
+}  // namespace stirpex

@@ -1,0 +1,60 @@
+// The marker engine: replaces the markers of one template line with data of the database.
+//
+// A marker is "<!--^" + name + "^-->", an HTML comment, so a marker left unreplaced never shows.
+// `ExpandMarkers` works in passes: it finds the first "<!--^", identifies the marker there by
+// its first 13 characters with the letters upper-cased, applies that marker's rule (which
+// replaces the first occurrence of the marker's exact text by its value), and, when no rule
+// replaced the text at that place, turns it into a plain comment by deleting its "^"; then it
+// searches again. So markers are recognised without regard to case but replaced only when
+// written exactly, every occurrence of a marker is replaced (one per pass), and missing data
+// never show. Values taken from the database are HTML-escaped, so they can never hold marker
+// text and expansion always ends.
+//
+// The names of the markers and their rules: page-wide ("<!--^Date^-->", "<!--^Surnameshtm^-->",
+// "<!--^ImageName^-->", "<!--^Charset^-->"), the page's person ("<!--^Name^-->", dates, places,
+// picture, tree and note targets), its ancestors over four generations ("<!--^Father^-->" ...
+// "<!--^MMMother^-->", "<!--^FamHtm^-->"), the family (marriage), husband, wife and child.
+// Every person written passes through the privacy layer (privacy.h).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "database/records.h"
+#include "pages/page_context.h"
+#include "pages/style.h"
+
+namespace stirpex {
+
+// What a line is expanded for.
+struct MarkerArgs {
+  const TFamilyRec* family = nullptr;  // the family of the page, or none
+  std::size_t child_index = 0;         // which child the child markers refer to
+  std::string_view image_name;         // what "<!--^ImageName^-->" shows (already a path)
+  const TPersonRec* person = nullptr;  // the page's person, or none
+};
+
+// Expands every marker of line in place.
+void ExpandMarkersInPlace(const PageContext& ctx, std::string& line, const MarkerArgs& args);
+// The expanded line.
+std::string ExpandMarkers(const PageContext& ctx, std::string_view line, const MarkerArgs& args);
+
+// Replaces the first occurrence of the exact text marker in line by value (which may be empty);
+// nothing when the text does not occur.
+void ReplaceMarker(std::string& line, std::string_view marker, std::string_view value);
+
+// Puts the link template of section in place of the first exact occurrence of marker: each
+// template line is expanded for (family, child 0, image, person) and inserted where the marker
+// stood, so a template of several lines stands in reverse order, joined into one line. The
+// image is ImageDir + "/" + picture when ImageDir is set, else picture. Link markers inside
+// template lines are not expanded (they become comments): a template cannot call itself.
+// Nothing happens when the marker does not occur; an empty section only removes the marker.
+void ExpandLinkTemplate(const PageContext& ctx, std::string& line, std::string_view marker,
+                        TStyleSection section, const TFamilyRec* family, std::string_view picture,
+                        const TPersonRec* person);
+
+// The path of a picture as pages write it: ImageDir + "/" + file when ImageDir is set, else
+// the file name alone.
+std::string PicturePath(const TSettings& settings, std::string_view file);
+
+}  // namespace stirpex
