@@ -1,0 +1,48 @@
+// Small helpers of the export tests: trees read from inline GEDCOM text, messages recorded.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "database/database.h"
+#include "database/gedcom_reader.h"
+#include "database/progress.h"
+#include "support/test_paths.h"
+
+namespace stirpex::testing {
+
+class RecordingMessages : public Messages {
+ public:
+  void Error(std::string_view text, int help_context) override {
+    errors.emplace_back(text);
+    contexts.push_back(help_context);
+  }
+  void Warning(std::string_view text) override { warnings.emplace_back(text); }
+  std::vector<std::string> errors, warnings;
+  std::vector<int> contexts;
+};
+
+// Reads GEDCOM lines (joined with CR LF) into db; false when the reader refused them.
+inline bool LoadLines(Database& db, const std::vector<std::string>& lines) {
+  TempDir dir;
+  NullProgress progress;
+  RecordingMessages messages;
+  return LoadGedcom(db, dir.Write("tree.ged", CrLf(lines)), progress, messages);
+}
+
+// The lines of a file written with CR LF ends (the last line end dropped).
+inline std::vector<std::string> FileLines(const std::filesystem::path& path) {
+  std::string bytes = ReadFileBytes(path);
+  std::vector<std::string> lines;
+  std::size_t pos = 0;
+  while (pos < bytes.size()) {
+    std::size_t end = bytes.find("\r\n", pos);
+    if (end == std::string::npos) end = bytes.size();
+    lines.push_back(bytes.substr(pos, end - pos));
+    pos = end + 2;
+  }
+  return lines;
+}
+
+}  // namespace stirpex::testing
