@@ -1,0 +1,255 @@
+#include "export/surname_index.h"
+
+#include <algorithm>
+#include <limits>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "database/collation.h"
+#include "export/index_order.h"
+#include "pages/html_escape.h"
+#include "pages/markers.h"
+#include "pages/page_names.h"
+#include "pages/privacy.h"
+#include "settings/line_files.h"
+
+namespace stirpex {
+
+namespace {
+
+constexpr std::string_view kContentsMarker = "<!--^SNContents^-->";
+constexpr std::string_view kPeopleMarker = "<!--^SNPeople^-->";
+constexpr std::size_t kMarriagePart = 90;
+constexpr std::size_t kSurnameCapacity = decltype(TPersonRec::Surname)::kCapacity;
+constexpr std::uint32_t kNoGroup = std::numeric_limits<std::uint32_t>::max();
+
+// The persons of each surname block, in the order that sorting the whole list by name before
+// each block gives (see index_order.h). Persons are grouped by surname once: a block visits
+// only the cycles of the sort's permutation that hold persons of its surname.
+class SurnameBlocks {
+ public:
+  explicit SurnameBlocks(const Database& db) : sort_(db.PersonList()) {}
+
+  // Sorts once more and calls visit(person) for each person of the heading's surname.
+  template <typename Visit>
+  void ForEachPerson(std::string_view heading, Visit&& visit) {
+    sort_.Sort();
+    if (sort_.sorts() == 1) Group();
+    auto group = groups_.find(collator_.SortKey(Cut(heading, kSurnameCapacity)));
+    if (group == groups_.end()) return;
+    const std::uint32_t g = group->second;
+    for (std::uint32_t k : positions_[g]) {
+      const std::size_t origin = sort_.Origin(k);
+      if (group_at_[origin] == g) visit(sort_.FirstSorted()[origin]);
+    }
+  }
+
+  // Leaves PersonList as the sorts done leave it.
+  void Finish(Database& db) const {
+    if (sort_.sorts() > 0) db.ReorderPersons(sort_.Current());
+  }
+
+ private:
+  // After the first sort: the surname group of every position, and per group the positions of
+  // the cycles its persons lie on, ascending.
+  void Group() {
+    const std::vector<TPersonRec*>& first = sort_.FirstSorted();
+    std::unordered_map<std::string_view, std::uint32_t> group_of_spelling;
+    std::vector<std::vector<std::uint32_t>> members;
+    group_at_.assign(first.size(), kNoGroup);
+    for (std::size_t q = 0; q < first.size(); ++q) {
+      const std::string_view spelling = first[q]->Surname.view();
+      auto known = group_of_spelling.find(spelling);
+      std::uint32_t g;
+      if (known != group_of_spelling.end()) {
+        g = known->second;
+      } else {
+        auto [it, added] = groups_.try_emplace(collator_.SortKey(spelling),
+                                               static_cast<std::uint32_t>(members.size()));
+        if (added) members.emplace_back();
+        g = it->second;
+        group_of_spelling.emplace(spelling, g);
+      }
+      group_at_[q] = g;
+      members[g].push_back(static_cast<std::uint32_t>(q));
+    }
+    positions_.resize(members.size());
+    std::vector<std::uint32_t> seen(first.size(), kNoGroup);
+    std::vector<std::size_t> cycle;
+    for (std::uint32_t g = 0; g < members.size(); ++g) {
+      std::vector<std::uint32_t>& positions = positions_[g];
+      for (std::uint32_t q : members[g]) {
+        const std::size_t id = sort_.CycleId(q);
+        if (seen[id] == g) continue;
+        seen[id] = g;
+        cycle.clear();
+        sort_.CycleOf(q, cycle);
+        for (std::size_t k : cycle) positions.push_back(static_cast<std::uint32_t>(k));
+      }
+      std::sort(positions.begin(), positions.end());
+    }
+  }
+
+  RepeatedNameSort sort_;
+  SurnameCollator collator_;
+  std::unordered_map<std::string, std::uint32_t> groups_;  // collation key -> group
+  std::vector<std::uint32_t> group_at_;                    // per first-sorted position
+  std::vector<std::vector<std::uint32_t>> positions_;      // per group
+};
+
+void AppendExpandedSection(const PageContext& ctx, TStyleSection section, PageLines& out) {
+  for (const std::string& line : ctx.style.Section(section)) {
+    out.push_back(line);
+    ExpandMarkersInPlace(ctx, out.back(), MarkerArgs{});
+  }
+}
+
+void AppendContents(const PageContext& ctx, const std::vector<std::string>& surnames, int per_page,
+                    PageLines& out) {
+  const TSettings& settings = ctx.settings;
+  if (settings.SurnameListBox) {
+    out.emplace_back("<form METHOD=\"POST\"> <select NAME=\"list1\" SIZE=\"20\">");
+  }
+  for (std::size_t i = 0; i < surnames.size(); ++i) {
+    std::string target;
+    if (settings.SplitSurnames) target = SplitIndexPageName(static_cast<int>(i / per_page));
+    std::string entry = settings.SurnameListBox ? "<option value=\"" : "<A HREF=\"";
+    entry += target;
+    entry += "#";
+    AppendHtmlEscaped(entry, surnames[i]);
+    entry += settings.SurnameListBox ? "\" onClick=\" \">" : "\">";
+    AppendHtmlEscaped(entry, surnames[i]);
+    entry += settings.SurnameListBox ? "  </option>" : "</A> | ";
+    out.push_back(std::move(entry));
+  }
+  if (settings.SurnameListBox) {
+    out.emplace_back(
+        "</select><br><input type=\"button\" NAME=\"GO\" VALUE=\" Go..\" "
+        "onClick=\"box1(this.form)\"></form>");
+  }
+}
+
+// One person line, or nothing when the person is left out or has no family page.
+void AppendPersonLine(const PageContext& ctx, const TPersonRec& person, PageLines& out) {
+  const TSettings& settings = ctx.settings;
+  if (IsReplacedPerson(settings, &person)) return;
+  const TFamilyRec* family = Database::DisplayFamily(&person);
+  if (!family) return;
+
+  std::string birth(person.BirthDate.view());
+  std::string death(person.DeathDate.view());
+  std::string marriage(family->MarrDate.view());
+  if (HasMaskedDates(settings, &person)) {
+    if (settings.ReplaceDate) {
+      birth = settings.PrivateDate;
+    } else {
+      if (!birth.empty()) birth = MaskYear(birth);
+      if (!death.empty()) death = MaskYear(death);
+      if (!marriage.empty()) marriage = MaskYear(marriage);
+    }
+  }
+
+  std::string line = "<A HREF=\"";
+  AppendPageName(line, family->Id, PageKind::kFamily);
+  line += "\">";
+  AppendHtmlEscaped(line, person.Name);
+  if (settings.SurnameVerbose) {
+    // The spouse in the first own family: the wife of a man, else the husband; shown as the
+    // privacy filter shows every person on a page.
+    std::string married;
+    if (!person.SpouseFamilies.empty()) {
+      const TFamilyRec* own = person.SpouseFamilies.front();
+      const TPersonRec* spouse = person.Sex == 'M' ? own->Wife : own->Husband;
+      const TPersonRec* shown = PrivacyView(ctx.db, settings, spouse).record;
+      if (shown && !shown->Name.empty()) {
+        married = " married " + marriage + ", " + own->MarrPlace.str() + " to " + shown->Name.str();
+        married.resize(std::min(married.size(), kMarriagePart));
+      }
+    }
+    line += "</A> (b.";
+    AppendHtmlEscaped(line, birth);
+    line += ", ";
+    AppendHtmlEscaped(line, person.BirthPlace);
+    AppendHtmlEscaped(line, married);
+    line += ". d. ";
+    AppendHtmlEscaped(line, death);
+    line += ", ";
+    AppendHtmlEscaped(line, person.DeathPlace);
+    line += ")<BR>";
+  } else {
+    line += "</A> (";
+    AppendHtmlEscaped(line, birth);
+    line += " &#151; ";
+    AppendHtmlEscaped(line, death);
+    line += ")<BR>";
+  }
+  out.push_back(std::move(line));
+}
+
+void AppendSurnameBlock(const PageContext& ctx, SurnameBlocks& blocks, std::string_view surname,
+                        PageLines& out) {
+  std::string heading = "<H3><A NAME=\"";
+  AppendHtmlEscaped(heading, surname);
+  heading += "\">";
+  AppendHtmlEscaped(heading, surname);
+  heading += "</A></H3><BR>";
+  out.push_back(std::move(heading));
+  blocks.ForEachPerson(surname,
+                       [&](const TPersonRec* person) { AppendPersonLine(ctx, *person, out); });
+}
+
+}  // namespace
+
+void WriteTally::Count(bool ok, const std::filesystem::path& path) {
+  if (ok) {
+    ++written;
+    return;
+  }
+  if (failed++ == 0) first_failed = path.string();
+}
+
+void BuildSurnameIndex(Database& db, const PageContext& ctx, const std::filesystem::path& dir,
+                       PageLines& out, WriteTally& tally) {
+  const TSettings& settings = ctx.settings;
+  const std::vector<std::string>& surnames = db.Surnames();
+  // The options dialog keeps SplitNumber within 1 to 100; a file may hold anything.
+  const int per_page = std::max(1, settings.SplitNumber);
+  SurnameBlocks blocks(db);
+  PageLines split;
+
+  for (const std::string& line : ctx.style.Section(ssSurnameHead)) {
+    if (line.find(kContentsMarker) != std::string::npos) {
+      AppendContents(ctx, surnames, per_page, out);
+    }
+    if (line.find(kPeopleMarker) != std::string::npos) {
+      for (std::size_t i = 0; i < surnames.size(); ++i) {
+        if (!settings.SplitSurnames) {
+          AppendSurnameBlock(ctx, blocks, surnames[i], out);
+          continue;
+        }
+        const int page = static_cast<int>(i / per_page);
+        if (i % per_page == 0) {
+          if (page > 0) {
+            AppendExpandedSection(ctx, ssFooter, split);
+            const auto path = dir / SplitIndexPageName(page - 1);
+            tally.Count(WriteLines(split, path), path);
+          }
+          split.clear();
+          AppendExpandedSection(ctx, ssIndexHead, split);
+        }
+        AppendSurnameBlock(ctx, blocks, surnames[i], split);
+        if (i + 1 == surnames.size()) {
+          AppendExpandedSection(ctx, ssFooter, split);
+          const auto path = dir / SplitIndexPageName(page);
+          tally.Count(WriteLines(split, path), path);
+        }
+      }
+    }
+    out.push_back(line);
+    ExpandMarkersInPlace(ctx, out.back(), MarkerArgs{});
+  }
+  blocks.Finish(db);
+}
+
+}  // namespace stirpex

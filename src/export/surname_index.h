@@ -1,0 +1,36 @@
+// The surname index page of a web site: every surname of the database and, under a heading per
+// surname, every person of that surname with a link to the page of the person's family.
+//
+// The page is the style's SURNAME HEAD section. Before a line holding "<!--^SNContents^-->"
+// go the contents (a link per surname, or a drop-down list with a Go button); before a line
+// holding "<!--^SNPeople^-->" go the headings and person lines, or, when the index is split,
+// they go onto numbered pages (pers0000.htm ...) of SplitNumber surnames each, written into
+// the web site's folder, each framed by the INDEX HEAD and FOOTER sections. A person is listed
+// under the heading its Surname equals without regard to case, in the order that sorting the
+// person list by name once per heading gives; the list stays sorted by name afterwards.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "database/database.h"
+#include "pages/page_context.h"
+
+namespace stirpex {
+
+// Pages written and pages that could not be written, with the first path that failed.
+struct WriteTally {
+  long long written = 0;
+  long long failed = 0;
+  std::string first_failed;
+
+  void Count(bool ok, const std::filesystem::path& path);
+};
+
+// Appends the lines of the index page to out and, when SplitSurnames is on, writes the split
+// pages into dir (counted in tally). db must be the database of ctx: its PersonList is left
+// sorted by name as the sorts per heading leave it.
+void BuildSurnameIndex(Database& db, const PageContext& ctx, const std::filesystem::path& dir,
+                       PageLines& out, WriteTally& tally);
+
+}  // namespace stirpex

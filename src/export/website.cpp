@@ -1,0 +1,177 @@
+#include "export/website.h"
+
+#include <unistd.h>
+
+#include <system_error>
+
+#include "export/surname_index.h"
+#include "pages/family_page.h"
+#include "pages/page_context.h"
+#include "pages/page_names.h"
+#include "pages/person_pages.h"
+#include "pages/privacy.h"
+#include "settings/line_files.h"
+
+namespace stirpex {
+
+namespace {
+
+// A stored folder with its trailing separator; "\" in it is taken as "/".
+std::string FolderText(std::string folder) {
+  for (char& c : folder) {
+    if (c == '\\') c = '/';
+  }
+  return folder;
+}
+
+class WebsitePass {
+ public:
+  WebsitePass(Database& db, const PageContext& ctx, const std::filesystem::path& dir,
+              Progress& progress)
+      : db_(db), ctx_(ctx), dir_(dir), progress_(progress) {}
+
+  // False when the pass was cancelled.
+  bool Run() {
+    const TSettings& settings = ctx_.settings;
+    const long long families = static_cast<long long>(db_.FamilyList().size());
+    const long long persons = static_cast<long long>(db_.PersonList().size());
+    total_ = families + persons + (settings.IncludeTrees ? persons : 0);
+
+    long long family_count = 0;
+    for (const TFamilyRec* family : db_.FamilyList()) {
+      if (!Step()) return false;
+      progress_.ProgressFamilies(++family_count);
+      lines_.clear();
+      BuildFamilyPage(ctx_, *family, nullptr, lines_);
+      Write(PageName(family->Id, PageKind::kFamily));
+      if (!family->Picture.empty()) {
+        lines_.clear();
+        if (BuildPicturePage(ctx_, family, nullptr, lines_, family->Picture)) {
+          Write(PageName(family->Id, PageKind::kPicture));
+        }
+      }
+    }
+
+    long long person_count = 0;
+    for (const TPersonRec* person : db_.PersonList()) {
+      if (!Step()) return false;
+      progress_.ProgressPeople(++person_count);
+      // A person shown as the private person has no pages of his or her own.
+      if (IsReplacedPerson(settings, person)) continue;
+      const TFamilyRec* family = Database::DisplayFamily(person);
+      if (!person->Picture.empty()) {
+        lines_.clear();
+        if (BuildPicturePage(ctx_, family, person, lines_, person->Picture)) {
+          Write(PageName(person->Id, PageKind::kPicture));
+        }
+      }
+      if (!person->Notes.empty()) {
+        lines_.clear();
+        BuildNotePage(ctx_, family, person, lines_);
+        Write(PageName(person->Id, PageKind::kNote));
+      }
+    }
+
+    if (progress_.Cancelled()) return false;
+    lines_.clear();
+    BuildSurnameIndex(db_, ctx_, dir_, lines_, tally_);
+    Write(ctx_.index_page_name);
+
+    if (settings.IncludeTrees) {
+      long long tree_count = 0;
+      for (const TPersonRec* person : db_.PersonList()) {
+        if (!Step()) return false;
+        progress_.ProgressTrees(++tree_count);
+        lines_.clear();
+        BuildTreePage(ctx_, Database::DisplayFamily(person), person, lines_);
+        Write(PageName(person->Id, PageKind::kTree));
+      }
+    }
+    return true;
+  }
+
+  const WriteTally& tally() const { return tally_; }
+
+ private:
+  // Before each step: pending messages, the percentage, and whether to go on.
+  bool Step() {
+    progress_.Pump();
+    if (progress_.Cancelled()) return false;
+    progress_.ProgressPercent(static_cast<int>(step_ * 100 / total_));
+    ++step_;
+    return true;
+  }
+
+  void Write(const std::string& name) {
+    const std::filesystem::path path = dir_ / name;
+    tally_.Count(WriteLines(lines_, path), path);
+  }
+
+  Database& db_;
+  const PageContext& ctx_;
+  const std::filesystem::path& dir_;
+  Progress& progress_;
+  PageLines lines_;  // the one page being built
+  WriteTally tally_;
+  long long step_ = 0;
+  long long total_ = 0;
+};
+
+}  // namespace
+
+std::string IndexPageNameOf(std::string_view surname_file) {
+  const std::size_t cut = surname_file.find_last_of("/\\:");
+  return std::string(cut == std::string_view::npos ? surname_file : surname_file.substr(cut + 1));
+}
+
+WebsiteResult SaveWebsite(Database& db, TSettings& settings, const TStyle& style,
+                          const std::filesystem::path& dir, const WebsiteOptions& options,
+                          Progress& progress, Messages& messages) {
+  WebsiteResult result;
+  result.index_page_name = IndexPageNameOf(settings.SurnameFile);
+
+  std::string last_dir = settings.LastDir;
+  if (last_dir.empty()) {
+    last_dir = options.program_dir.string();
+    if (last_dir.empty() || last_dir.back() != '/') last_dir += '/';
+  }
+
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  if (!std::filesystem::is_directory(dir, ec)) {
+    messages.Error(UnableToWriteMessage(dir), kHelpMissingFile);
+    result.folder_failed = true;
+    return result;
+  }
+
+  PageContext ctx(db, settings, style);
+  ctx.index_page_name = result.index_page_name;
+  progress.ProgressOpen("Saving Webpages", "0", "0", "");
+  WebsitePass pass(db, ctx, dir, progress);
+  result.cancelled = !pass.Run();
+  progress.ProgressClose();
+
+  const WriteTally& tally = pass.tally();
+  result.pages_written = tally.written;
+  result.pages_failed = tally.failed;
+  if (tally.failed > 0) {
+    std::string text = UnableToWriteMessage(tally.first_failed);
+    if (tally.failed > 1) {
+      text += " (" + std::to_string(tally.failed) + " pages could not be written)";
+    }
+    messages.Error(text, kHelpMissingFile);
+  }
+
+  settings.LastDir = last_dir;
+  if (options.change_working_directory) {
+    std::string folder = FolderText(last_dir);
+    folder.pop_back();  // the trailing separator
+    if (folder.empty()) folder = "/";
+    if (::chdir(folder.c_str()) != 0) {
+      messages.Error("Unable to change the working directory to " + folder, kHelpMissingFile);
+    }
+  }
+  return result;
+}
+
+}  // namespace stirpex

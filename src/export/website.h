@@ -1,0 +1,57 @@
+// Writing the whole database as a static web site into one folder (the Save Website command).
+//
+// One page per family, a picture page per family and person with a picture, a note page per
+// person with notes, the surname index (maybe with split pages) and, with IncludeTrees, a tree
+// page per person, all built by the page builders from the style in force and written under
+// the page names of pages/page_names.h. Pages are built one at a time into one reused line
+// list and written at once, so memory does not grow with the number of pages. Only the pages
+// are written: pictures stay where they are.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "database/database.h"
+#include "database/progress.h"
+#include "pages/style.h"
+#include "settings/settings.h"
+
+namespace stirpex {
+
+struct WebsiteOptions {
+  // The program's folder (ProgramDir): LastDir takes it when LastDir was empty.
+  std::filesystem::path program_dir;
+  // Whether the pass leaves the process's working directory at LastDir, as the viewer does.
+  bool change_working_directory = true;
+};
+
+struct WebsiteResult {
+  long long pages_written = 0;
+  long long pages_failed = 0;
+  bool folder_failed = false;   // the folder could not be made: nothing was written
+  bool cancelled = false;       // Progress::Cancelled() stopped the pass between pages
+  std::string index_page_name;  // IndexPageName for the pages shown afterwards
+};
+
+// The file-name part of the SurnameFile setting: the text after the last "/", "\" or ":".
+std::string IndexPageNameOf(std::string_view surname_file);
+
+// Writes the web site into dir (made with its parents when missing). In order: the family
+// pass (family page, then its picture page), the person pass (picture page, then note page),
+// the index page (named IndexPageNameOf(SurnameFile)) with its split pages, and the tree pass.
+// Persons the privacy filter replaces get no picture or note page. Progress: the title
+// "Saving Webpages", the family and people counts, the tree count in the tree pass, and the
+// percentage step * 100 / steps before each step (one step per family, per person and per
+// tree page). Cancel is looked at between pages; pages written stay.
+//
+// Write failures do not stop the pass: they are counted and reported once at the end through
+// messages ("Unable to write to " + the first path that failed, with the count when more
+// failed; help topic 204). Afterwards LastDir holds its old value, or the program's folder
+// when it was empty, and the working directory is LastDir (options). PersonList is left
+// sorted by name (the surname index sorts it).
+WebsiteResult SaveWebsite(Database& db, TSettings& settings, const TStyle& style,
+                          const std::filesystem::path& dir, const WebsiteOptions& options,
+                          Progress& progress, Messages& messages);
+
+}  // namespace stirpex

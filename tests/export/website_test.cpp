@@ -1,0 +1,247 @@
+#include "export/website.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "export_fixtures.h"
+
+namespace stirpex {
+namespace {
+
+using testing::LoadLines;
+using testing::ReadFileBytes;
+using testing::RecordingMessages;
+using testing::TempDir;
+using Lines = std::vector<std::string>;
+
+class RecordingProgress : public Progress {
+ public:
+  void ProgressOpen(std::string_view t, std::string_view people, std::string_view families,
+                    std::string_view file) override {
+    title = t;
+    opened = std::string(people) + "/" + std::string(families) + "/" + std::string(file);
+  }
+  void ProgressPeople(long long n) override { people = n; }
+  void ProgressFamilies(long long n) override { families = n; }
+  void ProgressTrees(long long n) override { trees = n; }
+  void ProgressPercent(int p) override { percents.push_back(p); }
+  void ProgressClose() override { closed = true; }
+  bool Cancelled() const override { return cancel_after >= 0 && percents.size() >= cancel_after; }
+
+  std::string title, opened;
+  long long people = 0, families = 0, trees = 0;
+  std::vector<int> percents;
+  bool closed = false;
+  std::size_t cancel_after = static_cast<std::size_t>(-1);
+};
+
+// The working directory is set back after each test: the pass moves it.
+class CwdGuard {
+ public:
+  CwdGuard() : saved_(std::filesystem::current_path()) {}
+  ~CwdGuard() { std::filesystem::current_path(saved_); }
+
+ private:
+  std::filesystem::path saved_;
+};
+
+TStyle SmallStyle() {
+  TStyle style;
+  style.Append(ssMainHead, "<html><!--^Surnameshtm^-->Index</A>");
+  style.Append(ssFamilyHead, "<!--^HusbName^-->");
+  style.Append(ssFooter, "</BODY>");
+  style.Append(ssImages, "<!--^ImageName^-->");
+  style.Append(ssNoteHead, "<!--^NoteText^-->");
+  style.Append(ssTreeHead, "tree of <!--^Name^-->");
+  style.Append(ssSurnameHead, "<!--^SNPeople^-->");
+  return style;
+}
+
+// Three families and five persons.
+const Lines kTree = {"0 HEAD",         "0 @I1@ INDI",    "1 NAME Al /Bo/",      "1 FAMS @F1@",
+                     "0 @I2@ INDI",    "1 NAME Cy /Bo/", "1 FAMC @F1@",         "1 NOTE cy note",
+                     "0 @I3@ INDI",    "1 NAME Di /Ek/", "1 NOTE Image di.jpg", "1 FAMS @F2@",
+                     "0 @I4@ INDI",    "1 NAME Fa /Go/", "1 NOTE alone",        "0 @I5@ INDI",
+                     "1 NAME Ha /Go/", "1 FAMS @F3@",    "0 @F1@ FAM",          "1 HUSB @I1@",
+                     "1 CHIL @I2@",    "0 @F2@ FAM",     "1 WIFE @I3@",         "0 @F3@ FAM",
+                     "1 HUSB @I5@",    "0 TRLR"};
+
+class WebsiteTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(LoadLines(db_, kTree));
+    db_.Set(db_.FindFamilyById("f3")->Picture, "wedding.jpg");
+    style_ = SmallStyle();
+    settings_.IncludeGraphic = false;
+    options_.program_dir = program_.path();
+    options_.change_working_directory = false;
+  }
+  WebsiteResult Save() {
+    return SaveWebsite(db_, settings_, style_, site_, options_, progress_, messages_);
+  }
+  std::vector<std::string> Files() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(site_)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  Database db_;
+  TSettings settings_;
+  TStyle style_;
+  TempDir dir_, program_;
+  std::filesystem::path site_ = dir_.path() / "new" / "site";
+  WebsiteOptions options_;
+  RecordingProgress progress_;
+  RecordingMessages messages_;
+};
+
+TEST_F(WebsiteTest, EveryPageUnderItsName) {
+  WebsiteResult result = Save();
+  // Family pages, the marriage picture of f3, Di's picture, the note pages of Cy and of Fa
+  // (who has no family), the index; no tree pages.
+  EXPECT_EQ(Files(), (Lines{"f1.htm", "f2.htm", "f3.htm", "f3pk.htm", "i2nt.htm", "i3nt.htm",
+                            "i3pk.htm", "i4nt.htm", "index.htm"}));
+  EXPECT_EQ(result.pages_written, 9);
+  EXPECT_EQ(result.pages_failed, 0);
+  EXPECT_FALSE(result.cancelled);
+  EXPECT_TRUE(messages_.errors.empty());
+  EXPECT_EQ(ReadFileBytes(site_ / "f1.htm"),
+            testing::CrLf({"<html><A HREF=\"index.htm\">Index</A>", "Al Bo", "</BODY>"}));
+  EXPECT_EQ(ReadFileBytes(site_ / "f3pk.htm"), testing::CrLf({"<img src=\"wedding.jpg\">"}));
+  EXPECT_EQ(ReadFileBytes(site_ / "i4nt.htm"), testing::CrLf({"alone", "<p>"}));
+}
+
+TEST_F(WebsiteTest, ProgressStepsBeforeEachPage) {
+  Save();
+  EXPECT_EQ(progress_.title, "Saving Webpages");
+  EXPECT_EQ(progress_.opened, "0/0/");
+  EXPECT_EQ(progress_.percents, (std::vector<int>{0, 12, 25, 37, 50, 62, 75, 87}));
+  EXPECT_EQ(progress_.families, 3);
+  EXPECT_EQ(progress_.people, 5);
+  EXPECT_EQ(progress_.trees, 0);
+  EXPECT_TRUE(progress_.closed);
+}
+
+TEST_F(WebsiteTest, TreePagesInNameOrderWithOneStepEach) {
+  settings_.IncludeTrees = true;
+  const WebsiteResult result = Save();
+  EXPECT_EQ(result.pages_written, 14);
+  for (const char* id : {"i1", "i2", "i3", "i4", "i5"}) {
+    EXPECT_TRUE(std::filesystem::exists(site_ / (std::string(id) + "tr.htm"))) << id;
+  }
+  EXPECT_EQ(progress_.percents.size(), 13u);
+  EXPECT_EQ(progress_.percents.back(), 12 * 100 / 13);
+  EXPECT_EQ(progress_.trees, 5);
+  EXPECT_EQ(ReadFileBytes(site_ / "i3tr.htm"), testing::CrLf({"tree of Di Ek"}));
+}
+
+TEST_F(WebsiteTest, IndexNameIsTheFileNamePartOfSurnameFile) {
+  settings_.SurnameFile = "C:\\www\\Names.HTM";
+  const WebsiteResult result = Save();
+  EXPECT_EQ(result.index_page_name, "Names.HTM");
+  EXPECT_TRUE(std::filesystem::exists(site_ / "Names.HTM"));
+  EXPECT_NE(ReadFileBytes(site_ / "f2.htm").find("<A HREF=\"Names.HTM\">"), std::string::npos);
+  EXPECT_EQ(IndexPageNameOf("a/b:c\\d.htm"), "d.htm");
+  EXPECT_EQ(IndexPageNameOf("plain.htm"), "plain.htm");
+}
+
+TEST_F(WebsiteTest, LastDirAndTheWorkingDirectory) {
+  CwdGuard guard;
+  options_.change_working_directory = true;
+  settings_.HTMLDir = "somewhere";
+  Save();
+  EXPECT_EQ(settings_.LastDir, program_.path().string() + "/");
+  EXPECT_EQ(std::filesystem::current_path(), std::filesystem::canonical(program_.path()));
+  EXPECT_EQ(settings_.HTMLDir, "somewhere");
+
+  // A stored LastDir stays, "\" taken as "/".
+  const std::string stored = (dir_.path() / "new").string() + "\\";
+  settings_.LastDir = stored;
+  Save();
+  EXPECT_EQ(settings_.LastDir, stored);
+  EXPECT_EQ(std::filesystem::current_path(), std::filesystem::canonical(dir_.path() / "new"));
+}
+
+TEST_F(WebsiteTest, PersonListIsLeftInNameOrder) {
+  Save();
+  Lines names;
+  for (const TPersonRec* p : db_.PersonList()) names.push_back(p->Name.str());
+  EXPECT_EQ(names, (Lines{"Al Bo", "Cy Bo", "Di Ek", "Fa Go", "Ha Go"}));
+}
+
+TEST_F(WebsiteTest, ReplacedPersonsGetNoNoteOrPicturePage) {
+  settings_.ExcDoExclude = true;
+  db_.FindPersonById("i2")->Excluded = true;
+  db_.FindPersonById("i3")->Excluded = true;
+  Save();
+  EXPECT_FALSE(std::filesystem::exists(site_ / "i2nt.htm"));
+  EXPECT_FALSE(std::filesystem::exists(site_ / "i3nt.htm"));
+  EXPECT_FALSE(std::filesystem::exists(site_ / "i3pk.htm"));
+  EXPECT_TRUE(std::filesystem::exists(site_ / "i4nt.htm"));
+
+  // With dates masked only, they keep their pages.
+  settings_.ExcMaskDateOnly = true;
+  Save();
+  EXPECT_TRUE(std::filesystem::exists(site_ / "i2nt.htm"));
+  EXPECT_TRUE(std::filesystem::exists(site_ / "i3pk.htm"));
+}
+
+TEST_F(WebsiteTest, FailedPagesAreCountedReportedOnceAndThePassGoesOn) {
+  std::filesystem::create_directories(site_ / "f1.htm");
+  std::filesystem::create_directories(site_ / "i2nt.htm");
+  const WebsiteResult result = Save();
+  EXPECT_EQ(result.pages_failed, 2);
+  EXPECT_EQ(result.pages_written, 7);
+  ASSERT_EQ(messages_.errors.size(), 1u);
+  EXPECT_EQ(messages_.errors[0], "Unable to write to " + (site_ / "f1.htm").string() +
+                                     " (2 pages could not be written)");
+  EXPECT_EQ(messages_.contexts[0], kHelpMissingFile);
+  EXPECT_TRUE(std::filesystem::exists(site_ / "index.htm"));
+}
+
+TEST_F(WebsiteTest, FolderThatCannotBeMadeIsReportedAndNothingIsWritten) {
+  std::filesystem::create_directories(dir_.path() / "new");
+  { std::ofstream(dir_.path() / "new" / "site") << "a file"; }
+  const WebsiteResult result = Save();
+  EXPECT_TRUE(result.folder_failed);
+  EXPECT_EQ(messages_.errors, Lines{"Unable to write to " + site_.string()});
+}
+
+TEST_F(WebsiteTest, SecondRunReplacesItsPagesAndLeavesOtherFiles) {
+  Save();
+  { std::ofstream(site_ / "mine.txt") << "keep"; }
+  { std::ofstream(site_ / "f1.htm") << "old"; }
+  Save();
+  EXPECT_EQ(ReadFileBytes(site_ / "mine.txt"), "keep");
+  EXPECT_NE(ReadFileBytes(site_ / "f1.htm"), "old");
+}
+
+TEST_F(WebsiteTest, CancelStopsBetweenPages) {
+  progress_.cancel_after = 2;
+  const WebsiteResult result = Save();
+  EXPECT_TRUE(result.cancelled);
+  EXPECT_EQ(Files(), (Lines{"f1.htm", "f2.htm"}));
+  EXPECT_TRUE(progress_.closed);
+}
+
+TEST(WebsiteEmpty, OnlyTheIndexPage) {
+  Database db;
+  TSettings settings;
+  TStyle style = SmallStyle();
+  TempDir dir;
+  NullProgress progress;
+  RecordingMessages messages;
+  WebsiteOptions options;
+  options.change_working_directory = false;
+  const WebsiteResult result =
+      SaveWebsite(db, settings, style, dir.path(), options, progress, messages);
+  EXPECT_EQ(result.pages_written, 1);
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "index.htm"));
+}
+
+}  // namespace
+}  // namespace stirpex
