@@ -1,0 +1,77 @@
+// Whole web sites of real trees with the default style: no internal link may be broken.
+#include <gtest/gtest.h>
+
+#include "database/gedcom_reader.h"
+#include "export/website.h"
+#include "export_fixtures.h"
+#include "pages/style.h"
+#include "site_links.h"
+
+namespace stirpex {
+namespace {
+
+using testing::RecordingMessages;
+using testing::TempDir;
+
+struct SiteCase {
+  std::filesystem::path gedcom;
+  std::filesystem::path image_list;  // may be empty
+};
+
+std::vector<SiteCase> Trees() {
+  std::vector<SiteCase> trees;
+  const auto sample = testing::SourceDir() / "ged" / "sample.ged";
+  if (std::filesystem::exists(sample)) {
+    trees.push_back({sample, testing::SourceDir() / "ged" / "images.txt"});
+  }
+  if (const auto root = testing::TestdataGedcomDir(); !root.empty()) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+      const auto ext = ToLowerAscii(entry.path().extension().string());
+      if (ext == ".ged") trees.push_back({entry.path(), {}});
+    }
+  }
+  std::sort(trees.begin(), trees.end(),
+            [](const SiteCase& a, const SiteCase& b) { return a.gedcom < b.gedcom; });
+  return trees;
+}
+
+void CheckTree(const SiteCase& tree, const TStyle& style, bool trees_on, bool split) {
+  SCOPED_TRACE(tree.gedcom.string() + (trees_on ? " with trees" : " without trees"));
+  Database db;
+  NullProgress progress;
+  RecordingMessages messages;
+  if (!LoadGedcom(db, tree.gedcom, progress, messages)) return;  // not a tree we read
+  if (!tree.image_list.empty()) db.ApplyImageList(tree.image_list);
+  TSettings settings;
+  settings.IncludeTrees = trees_on;
+  settings.SplitSurnames = split;
+  TempDir dir;
+  WebsiteOptions options;
+  options.change_working_directory = false;
+  const WebsiteResult result =
+      SaveWebsite(db, settings, style, dir.path(), options, progress, messages);
+  EXPECT_EQ(result.pages_failed, 0);
+  EXPECT_TRUE(messages.errors.empty());
+  const testing::SiteLinkReport report = testing::CheckSiteLinks(dir.path());
+  EXPECT_EQ(report.pages, static_cast<std::size_t>(result.pages_written));
+  EXPECT_GT(report.links, 0u);
+  EXPECT_TRUE(report.broken.empty())
+      << report.broken.size() << " broken, first " << report.broken.front();
+}
+
+TEST(WebsiteLinks, NoBrokenInternalLinkWithTreePagesOnAndOff) {
+  const auto style_file = testing::SourceDir() / "styles" / "stirp1.sty";
+  if (!std::filesystem::exists(style_file)) GTEST_SKIP() << "no default style yet";
+  const std::vector<SiteCase> trees = Trees();
+  if (trees.empty()) GTEST_SKIP() << "neither the sample nor the testdata folder is here";
+  TStyle style;
+  RecordingMessages messages;
+  ASSERT_TRUE(LoadStyleFile(style, style_file, messages));
+  for (const SiteCase& tree : trees) {
+    CheckTree(tree, style, /*trees_on=*/false, /*split=*/false);
+    CheckTree(tree, style, /*trees_on=*/true, /*split=*/true);
+  }
+}
+
+}  // namespace
+}  // namespace stirpex
