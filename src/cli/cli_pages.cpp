@@ -1,12 +1,149 @@
-// The page commands (page, tree, note, picture).
+// The page commands: page, tree, note and picture print one page as the viewer builds it.
+#include <clocale>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "app/session.h"
 #include "cli/cli.h"
+#include "pages/family_page.h"
+#include "pages/person_pages.h"
+#include "settings/settings_keys.h"
 
 namespace stirpex::cli {
 
+namespace {
+
+// Loads the session as the viewer's start-up does, with the global options applied. Returns
+// the exit status: 0 when loaded, 2 for a bad --set, 1 when a file could not be read.
+int LoadSession(const GlobalOptions& options, const std::string& gedcom, Session& session) {
+  for (const std::string& assignment : options.settings) {
+    std::string error;
+    if (!ApplySettingAssignment(session.settings, assignment, error)) {
+      std::fprintf(stderr, "stirpex-cli: %s\n", error.c_str());
+      return 2;
+    }
+  }
+  session.UseFilesOfSettings();
+  // Paths given on the command line are the user's, taken against the current directory.
+  if (!options.style_file.empty()) session.style_file = options.style_file;
+  session.gedcom_file = gedcom;
+  if (!options.exclude_list.empty()) session.exclude_list = options.exclude_list;
+  // The date marker writes the user's short date format.
+  std::setlocale(LC_TIME, "");
+
+  CliProgress progress;
+  CliMessages messages;
+  const LoadOutcome outcome = session.LoadCurrentFiles(progress, messages);
+  return outcome.gedcom_loaded && !messages.failed() ? 0 : 1;
+}
+
+// The page as built, each line followed by CR LF, bytes unchanged.
+void PrintLines(const PageLines& lines) {
+  for (const std::string& line : lines) {
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fwrite("\r\n", 1, 2, stdout);
+  }
+  std::fflush(stdout);
+}
+
+int Fail(const std::string& text) {
+  std::fprintf(stderr, "stirpex-cli: %s\n", text.c_str());
+  return 1;
+}
+
+struct PageArgs {
+  std::string gedcom;
+  std::string first_id;
+  std::string second_id;
+};
+
+const char* const kPathsNote =
+    "Paths given here are taken against the current directory; paths stored in settings "
+    "(StyleFile, ImageList) against the program's folder.";
+
+}  // namespace
+
 void AddPageCommands(CLI::App& app, const GlobalOptions& options, int& status) {
-  (void)app;
-  (void)options;
-  (void)status;
+  auto args = std::make_shared<PageArgs>();
+
+  CLI::App* page = app.add_subcommand(
+      "page",
+      std::string("Print the family page of FAMILY_ID. With PERSON_ID the page is built for "
+                  "that person (notes, parents and pedigree); without it as on a web site. ") +
+          kPathsNote);
+  page->add_option("GEDCOM", args->gedcom, "GEDCOM file")->required();
+  page->add_option("FAMILY_ID", args->first_id, "Family id (any case)")->required();
+  page->add_option("PERSON_ID", args->second_id, "Person id (any case)");
+  page->callback([args, &options, &status] {
+    Session session;
+    if ((status = LoadSession(options, args->gedcom, session)) != 0) return;
+    const TFamilyRec* family = session.db.FindFamilyByIdNoCase(args->first_id);
+    if (!family) {
+      status = Fail("No family with id " + args->first_id);
+      return;
+    }
+    const TPersonRec* person = nullptr;
+    if (!args->second_id.empty()) {
+      person = session.db.FindPersonById(ToLowerAscii(args->second_id));
+      if (!person) {
+        status = Fail("No person with id " + args->second_id);
+        return;
+      }
+    }
+    PageLines lines;
+    BuildFamilyPage(session.Context(), *family, person, lines);
+    PrintLines(lines);
+  });
+
+  // tree and note: a person's page with the person's display family.
+  auto add_person_page = [&](const char* name, const char* help, auto build) {
+    CLI::App* command = app.add_subcommand(name, std::string(help) + " " + kPathsNote);
+    command->add_option("GEDCOM", args->gedcom, "GEDCOM file")->required();
+    command->add_option("PERSON_ID", args->first_id, "Person id (any case)")->required();
+    command->callback([args, &options, &status, build] {
+      Session session;
+      if ((status = LoadSession(options, args->gedcom, session)) != 0) return;
+      const TPersonRec* person = session.db.FindPersonById(ToLowerAscii(args->first_id));
+      if (!person) {
+        status = Fail("No person with id " + args->first_id);
+        return;
+      }
+      PageLines lines;
+      build(session.Context(), Database::DisplayFamily(person), person, lines);
+      PrintLines(lines);
+    });
+  };
+  add_person_page("tree", "Print the tree page (pedigree) of PERSON_ID.", &BuildTreePage);
+  add_person_page("note", "Print the note page of PERSON_ID.", &BuildNotePage);
+
+  CLI::App* picture = app.add_subcommand(
+      "picture",
+      std::string("Print the picture page of the person with id ID, else of the family with "
+                  "that id; nothing when it has no picture. ") +
+          kPathsNote);
+  picture->add_option("GEDCOM", args->gedcom, "GEDCOM file")->required();
+  picture->add_option("ID", args->first_id, "Person or family id (any case)")->required();
+  picture->callback([args, &options, &status] {
+    Session session;
+    if ((status = LoadSession(options, args->gedcom, session)) != 0) return;
+    const std::string id = ToLowerAscii(args->first_id);
+    const TPersonRec* person = session.db.FindPersonById(id);
+    const TFamilyRec* family = nullptr;
+    std::string_view file;
+    if (person) {
+      family = Database::DisplayFamily(person);
+      file = person->Picture;
+    } else if ((family = session.db.FindFamilyById(id)) != nullptr) {
+      file = family->Picture;
+    } else {
+      status = Fail("No person or family with id " + args->first_id);
+      return;
+    }
+    if (file.empty()) return;
+    PageLines lines;
+    if (BuildPicturePage(session.Context(), family, person, lines, file)) PrintLines(lines);
+  });
 }
 
 }  // namespace stirpex::cli

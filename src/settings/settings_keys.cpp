@@ -116,6 +116,26 @@ bool SetSettingFromText(TSettings& settings, const SettingKey& key, std::string_
   return false;
 }
 
+bool ApplySettingAssignment(TSettings& settings, std::string_view assignment, std::string& error) {
+  const std::size_t equals = assignment.find('=');
+  if (equals == std::string_view::npos) {
+    error = "Expected KEY=VALUE: " + std::string(assignment);
+    return false;
+  }
+  const std::string_view name = assignment.substr(0, equals);
+  const std::string_view value = assignment.substr(equals + 1);
+  const SettingKey* key = FindSettingKey(name);
+  if (!key) {
+    error = "Unknown setting: " + std::string(name);
+    return false;
+  }
+  if (!SetSettingFromText(settings, *key, value)) {
+    error = "Invalid value for " + std::string(key->key) + ": " + std::string(value);
+    return false;
+  }
+  return true;
+}
+
 std::string SettingText(const TSettings& settings, const SettingKey& key) {
   switch (key.kind) {
     case SettingKind::kText:

@@ -37,6 +37,11 @@ const SettingKey* FindSettingKey(std::string_view name);
 // when an integer or flag is not a whole number.
 bool SetSettingFromText(TSettings& settings, const SettingKey& key, std::string_view value);
 
+// Applies one "KEY=VALUE" assignment (as stirpex-cli's --set gives it). False, with a message
+// in error ("Unknown setting: KEY", "Invalid value for KEY: VALUE", "Expected KEY=VALUE: ..."),
+// when the key is unknown or the value does not fit its kind; settings are then unchanged.
+bool ApplySettingAssignment(TSettings& settings, std::string_view assignment, std::string& error);
+
 // The text form of the field as settings files store it (flags "1"/"0", integers decimal).
 std::string SettingText(const TSettings& settings, const SettingKey& key);
 

@@ -1,0 +1,23 @@
+// Where the program lives, and how paths stored in settings are found.
+//
+// Settings hold paths written for the program's first home, with backslashes and relative to
+// the program's folder ("styles\stirp1.sty", "ged\sample.ged", ".\HTML"). Such a path is taken
+// with every "\" as "/", and a relative path is taken against the program's folder, so the
+// bundled style and sample are found whatever the current directory is. Paths the user gives
+// on a command line are not stored settings: they are taken against the current directory.
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace stirpex {
+
+// The folder of the running program file (from /proc/self/exe), absolute. Falls back to the
+// current directory when the link cannot be read.
+std::filesystem::path ProgramDir();
+
+// A path stored in settings as a path of this system: "\" taken as "/", a relative path taken
+// against base (normally ProgramDir()). An empty text gives an empty path.
+std::filesystem::path ResolveStoredPath(std::string_view stored, const std::filesystem::path& base);
+
+}  // namespace stirpex

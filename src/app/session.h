@@ -1,0 +1,64 @@
+// What the viewer's start-up and stirpex-cli share: the loaded state and the load sequence.
+//
+// A session holds the database, the settings, the style in force, the paths of the style and
+// GEDCOM files in use and the target of the surname link. Loading follows the viewer's
+// start-up: the style, then the GEDCOM file, then, when a family was read, the exclude list,
+// the excluded flags and the pictures of the image list.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/paths.h"
+#include "database/database.h"
+#include "database/progress.h"
+#include "pages/page_context.h"
+#include "pages/style.h"
+#include "settings/settings.h"
+
+namespace stirpex {
+
+struct LoadOutcome {
+  bool style_loaded = false;
+  bool gedcom_loaded = false;
+};
+
+class Session {
+ public:
+  // A session with default settings whose stored paths resolve against program_dir.
+  explicit Session(std::filesystem::path program_dir = ProgramDir());
+
+  // A path stored in settings, resolved against the program's folder (see paths.h).
+  std::filesystem::path ResolveSetting(std::string_view stored) const;
+
+  // Takes the StyleFile and GEDCOMFile settings as the files in use.
+  void UseFilesOfSettings();
+
+  // Loads the style file in use, then the GEDCOM file in use; when at least one family was
+  // read, reads the exclude list file (when one is set) into the excluded names, marks the
+  // excluded people and applies the image list of the ImageList setting. Failures are
+  // reported through messages (the style's, the GEDCOM reader's, and "File: " + path +
+  // " does not exist." for a missing exclude list, help topic 204); the steps after a failed
+  // style load still run, as at start-up.
+  LoadOutcome LoadCurrentFiles(Progress& progress, Messages& messages);
+
+  // A page context over this session's database, settings and style.
+  PageContext Context() const;
+
+  Database db;
+  TSettings settings;
+  TStyle style;
+  std::filesystem::path program_dir;
+  std::filesystem::path style_file;    // the style file in use
+  std::filesystem::path gedcom_file;   // the GEDCOM file in use
+  std::filesystem::path exclude_list;  // exclude list read at each load; empty: none
+  std::string index_page_name{kViewerIndexPageName};
+};
+
+// Reads an exclude list file (one full name a line, every line as it stands) into names.
+// False when the file cannot be read; names are then unchanged.
+bool ReadExcludeList(const std::filesystem::path& path, std::vector<std::string>& names);
+
+}  // namespace stirpex
