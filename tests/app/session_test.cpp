@@ -1,0 +1,90 @@
+#include "app/session.h"
+
+#include <gtest/gtest.h>
+
+#include "app/paths.h"
+#include "support/recorders.h"
+#include "support/test_paths.h"
+
+namespace stirpex {
+namespace {
+
+using testing::CrLf;
+using testing::RecordingMessages;
+using testing::RecordingProgress;
+
+TEST(StoredPaths, BackslashesAreSlashesAndRelativePathsTakeTheProgramFolder) {
+  const std::filesystem::path base = "/opt/stirpex";
+  EXPECT_EQ(ResolveStoredPath("styles\\stirp1.sty", base), "/opt/stirpex/styles/stirp1.sty");
+  EXPECT_EQ(ResolveStoredPath(".\\HTML", base), "/opt/stirpex/HTML");
+  EXPECT_EQ(ResolveStoredPath("/home/u/x.ged", base), "/home/u/x.ged");
+  EXPECT_EQ(ResolveStoredPath("", base), "");
+}
+
+TEST(StoredPaths, TheDefaultStyleAndSampleAreFoundBesideThePrograms) {
+  Session session(testing::BinDir());
+  EXPECT_TRUE(std::filesystem::is_regular_file(session.style_file)) << session.style_file;
+  EXPECT_TRUE(std::filesystem::is_regular_file(session.gedcom_file)) << session.gedcom_file;
+  EXPECT_FALSE(ProgramDir().empty());
+}
+
+class SessionLoadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    session.style_file = dir.Write("s.sty", CrLf({"<!--FOOTER -->", "<p>footer"}));
+    session.gedcom_file =
+        dir.Write("t.ged", CrLf({"0 HEAD", "0 @I1@ INDI", "1 NAME Ann /Lee/", "1 FAMS @F1@",
+                                 "0 @I2@ INDI", "1 NAME Bob /Lee/", "1 FAMS @F1@", "0 @F1@ FAM",
+                                 "1 HUSB @I2@", "1 WIFE @I1@", "0 TRLR"}));
+    session.exclude_list = dir.Write("exclude.txt", CrLf({"Ann Lee", "Nobody"}));
+    dir.Write("images.txt", CrLf({"P|Bob Lee|bob.jpg", "F|Ann Lee|wed.jpg"}));
+    session.settings.ImageList = "images.txt";
+  }
+  testing::TempDir dir;
+  Session session{dir.path()};
+  RecordingProgress progress;
+  RecordingMessages messages;
+};
+
+TEST_F(SessionLoadTest, LoadsStyleGedcomExcludeListAndImageList) {
+  const LoadOutcome outcome = session.LoadCurrentFiles(progress, messages);
+  EXPECT_TRUE(outcome.style_loaded);
+  EXPECT_TRUE(outcome.gedcom_loaded);
+  EXPECT_TRUE(messages.entries.empty());
+  EXPECT_EQ(session.style.LineCount(ssFooter), 1u);
+  EXPECT_TRUE(session.db.FindPersonById("i1")->Excluded);
+  EXPECT_FALSE(session.db.FindPersonById("i2")->Excluded);
+  EXPECT_EQ(session.db.FindPersonById("i2")->Picture.view(), "bob.jpg");
+  EXPECT_EQ(session.db.FindFamilyById("f1")->Picture.view(), "wed.jpg");
+}
+
+TEST_F(SessionLoadTest, AMissingStyleIsReportedAndTheRestStillLoads) {
+  session.style_file = dir.path() / "missing.sty";
+  const LoadOutcome outcome = session.LoadCurrentFiles(progress, messages);
+  EXPECT_FALSE(outcome.style_loaded);
+  EXPECT_TRUE(outcome.gedcom_loaded);
+  ASSERT_EQ(messages.entries.size(), 1u);
+  EXPECT_EQ(messages.entries[0].text,
+            "Error reading style file: " + (dir.path() / "missing.sty").string());
+  EXPECT_TRUE(session.db.FindPersonById("i1")->Excluded);
+}
+
+TEST_F(SessionLoadTest, AMissingExcludeListIsReported) {
+  session.exclude_list = dir.path() / "none.txt";
+  session.LoadCurrentFiles(progress, messages);
+  ASSERT_EQ(messages.entries.size(), 1u);
+  EXPECT_EQ(messages.entries[0].text,
+            "File: " + (dir.path() / "none.txt").string() + " does not exist.");
+  EXPECT_EQ(messages.entries[0].help_context, 204);
+}
+
+TEST_F(SessionLoadTest, WithoutFamiliesNeitherListIsApplied) {
+  session.gedcom_file =
+      dir.Write("nofam.ged", CrLf({"0 HEAD", "0 @I1@ INDI", "1 NAME Ann /Lee/", "0 TRLR"}));
+  session.LoadCurrentFiles(progress, messages);
+  EXPECT_FALSE(session.db.FindPersonById("i1")->Excluded);
+  EXPECT_TRUE(session.db.ExcludedNames().empty());
+}
+
+}  // namespace
+}  // namespace stirpex

@@ -1,0 +1,232 @@
+// The default style over real files: every page built from it has all markers consumed, links
+// only to pages the web site has, and balanced tables; and nothing of a replaced person leaks.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "database/gedcom_reader.h"
+#include "pages/family_page.h"
+#include "pages/html_escape.h"
+#include "pages/page_names.h"
+#include "pages/person_pages.h"
+#include "support/recorders.h"
+#include "support/test_paths.h"
+
+namespace stirpex {
+namespace {
+
+const std::filesystem::path kDefaultStyle = testing::SourceDir() / "styles" / "stirp1.sty";
+
+TStyle LoadDefaultStyle() {
+  TStyle style;
+  testing::RecordingMessages messages;
+  EXPECT_TRUE(LoadStyleFile(style, kDefaultStyle, messages));
+  return style;
+}
+
+// The sample and every GEDCOM file of the test data.
+std::vector<std::filesystem::path> GedcomFiles() {
+  std::vector<std::filesystem::path> files = {testing::SourceDir() / "ged" / "sample.ged"};
+  const std::filesystem::path dir = testing::TestdataGedcomDir();
+  if (!dir.empty()) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+      std::string ext = entry.path().extension().string();
+      std::transform(ext.begin(), ext.end(), ext.begin(), ::tolower);
+      if (entry.is_regular_file() && ext == ".ged") files.push_back(entry.path());
+    }
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+std::size_t CountNoCase(std::string_view text, std::string_view needle) {
+  std::size_t count = 0;
+  for (std::size_t i = 0; i + needle.size() <= text.size(); ++i) {
+    if (EqualsNoCaseAscii(text.substr(i, needle.size()), needle)) ++count;
+  }
+  return count;
+}
+
+// The values of every href="..." of the page.
+std::vector<std::string> Links(std::string_view page) {
+  std::vector<std::string> links;
+  for (std::size_t i = 0; i + 6 <= page.size(); ++i) {
+    if (!EqualsNoCaseAscii(page.substr(i, 6), "href=\"")) continue;
+    const std::size_t end = page.find('"', i + 6);
+    if (end == std::string_view::npos) break;
+    links.emplace_back(page.substr(i + 6, end - i - 6));
+    i = end;
+  }
+  return links;
+}
+
+std::string Join(const PageLines& lines) {
+  std::string page;
+  for (const std::string& line : lines) page += line + "\n";
+  return page;
+}
+
+// Builds every page a web site (with tree pages) and the viewer make for one database.
+class SiteChecker {
+ public:
+  SiteChecker(const Database& db, const TSettings& settings, const TStyle& style)
+      : db_(db), ctx_(db, settings, style) {
+    pages_.insert(std::string(kViewerIndexPageName));
+    for (const TFamilyRec* f : db.FamilyList()) {
+      pages_.insert(PageName(f->Id, PageKind::kFamily));
+      if (!f->Picture.empty()) pages_.insert(PageName(f->Id, PageKind::kPicture));
+    }
+    for (const TPersonRec* p : db.PersonList()) {
+      pages_.insert(PageName(p->Id, PageKind::kTree));
+      if (!p->Notes.empty()) pages_.insert(PageName(p->Id, PageKind::kNote));
+      if (!p->Picture.empty()) pages_.insert(PageName(p->Id, PageKind::kPicture));
+    }
+    // The private person's pages: its Id is empty.
+    if (settings.ExcDoExclude) pages_.insert(PageName("", PageKind::kTree));
+  }
+
+  // Calls check(which page, page text) for every page.
+  template <typename Check>
+  void ForEachPage(Check&& check) {
+    PageLines lines;
+    for (const TFamilyRec* f : db_.FamilyList()) {
+      lines.clear();
+      BuildFamilyPage(ctx_, *f, nullptr, lines);
+      check("family page " + f->Id.str(), Join(lines));
+      const TPersonRec* person = f->Husband ? f->Husband : f->Wife;
+      if (person) {
+        lines.clear();
+        BuildFamilyPage(ctx_, *f, person, lines);
+        check("viewer page " + f->Id.str(), Join(lines));
+      }
+      if (!f->Picture.empty() && BuildPicturePage(ctx_, f, nullptr, lines, f->Picture)) {
+        check("picture page " + f->Id.str(), Join(lines));
+      }
+    }
+    for (const TPersonRec* p : db_.PersonList()) {
+      const TFamilyRec* family = Database::DisplayFamily(p);
+      lines.clear();
+      BuildTreePage(ctx_, family, p, lines);
+      check("tree page " + p->Id.str(), Join(lines));
+      if (!p->Notes.empty()) {
+        lines.clear();
+        BuildNotePage(ctx_, family, p, lines);
+        check("note page " + p->Id.str(), Join(lines));
+      }
+      if (!p->Picture.empty() && BuildPicturePage(ctx_, family, p, lines, p->Picture)) {
+        check("picture page " + p->Id.str(), Join(lines));
+      }
+    }
+  }
+
+  // Marker leftovers, links to pages the site does not have, unbalanced tables.
+  void ExpectWellFormed(const std::string& where, const std::string& page) {
+    EXPECT_EQ(page.find("<!--^"), std::string::npos) << where;
+    for (const std::string& link : Links(page)) {
+      // Notes are HTML of their own and may link anywhere; the program's links have plain
+      // names.
+      if (link.find_first_of("/:#") != std::string::npos || link.find(".htm") == std::string::npos)
+        continue;
+      if (!IsGeneratedName(link)) continue;
+      EXPECT_TRUE(pages_.count(link)) << where << " links to " << link;
+    }
+    EXPECT_EQ(CountNoCase(page, "<table"), CountNoCase(page, "</table>")) << where;
+  }
+
+ private:
+  static bool IsGeneratedName(const std::string& link) {
+    return link.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789_.-") == std::string::npos;
+  }
+  const Database& db_;
+  PageContext ctx_;
+  std::set<std::string> pages_;
+};
+
+TEST(DefaultStyle, HasEverySectionAndUsesEveryMarker) {
+  const TStyle style = LoadDefaultStyle();
+  std::string all;
+  for (int s = 0; s < kStyleSectionCount; ++s) {
+    EXPECT_GT(style.LineCount(static_cast<TStyleSection>(s)), 0u) << s;
+    for (const std::string& line : style.Section(static_cast<TStyleSection>(s))) all += line;
+  }
+  for (const char* name :
+       {"Date",        "Surnameshtm",  "ImageName",    "Charset",      "Name",       "BDate",
+        "BPlace",      "DDate",        "DPlace",       "PictRef",      "PicLink",    "TreeRef",
+        "NoteRef",     "SelfHtm",      "FamHtm",       "Father",       "Mother",     "FFather",
+        "FMother",     "MFather",      "MMother",      "FFFather",     "FFMother",   "FMFather",
+        "FMMother",    "MFFather",     "MFMother",     "MMFather",     "MMMother",   "MarrDate",
+        "MarrPlace",   "MarrPic",      "MarrPicLink",  "HusbName",     "HusbBday",   "HusbBPlace",
+        "HusbDeath",   "HusbDPlace",   "HusbOtherHtm", "HTreeLink",    "HNoteLink",  "HusbPicLink",
+        "HusbPic",     "HusbFamHtm",   "HusbFather",   "HusbMother",   "WifeName",   "WifeBday",
+        "WifeBPlace",  "WifeDeath",    "WifeDPlace",   "WifeOtherHtm", "WTreeLink",  "WNoteLink",
+        "WifePicLink", "WifePic",      "WifeFamHtm",   "WifeFather",   "WifeMother", "ChildName",
+        "ChildBday",   "ChildBPlace",  "ChildDeath",   "ChildDPlace",  "ChildPLink", "ChildPic",
+        "ChildDMDate", "ChildDMPlace", "ChildSpouse",  "ChildSpHtm",   "NoteText",   "SNContents",
+        "SNPeople"}) {
+    EXPECT_NE(all.find("<!--^" + std::string(name) + "^-->"), std::string::npos) << name;
+  }
+  EXPECT_NE(all.find("function box1(form)"), std::string::npos);
+}
+
+TEST(DefaultStyle, PagesOfEveryFileAreWellFormed) {
+  const TStyle style = LoadDefaultStyle();
+  if (testing::TestdataGedcomDir().empty()) GTEST_LOG_(INFO) << "test data absent: sample only";
+  for (const std::filesystem::path& file : GedcomFiles()) {
+    SCOPED_TRACE(file.string());
+    Database db;
+    NullProgress progress;
+    NullMessages messages;
+    LoadGedcom(db, file, progress, messages);
+    TSettings settings;
+    settings.IncludeTrees = true;
+    settings.ImageDir = "pictures";
+    db.ApplyImageList(testing::SourceDir() / "ged" / "images.txt");
+    SiteChecker checker(db, settings, style);
+    int pages = 0;
+    checker.ForEachPage([&](const std::string& where, const std::string& page) {
+      checker.ExpectWellFormed(where, page);
+      ++pages;
+    });
+    if (!db.FamilyList().empty()) EXPECT_GT(pages, 0);
+  }
+}
+
+TEST(DefaultStyle, NothingOfAReplacedPersonLeaks) {
+  const TStyle style = LoadDefaultStyle();
+  for (const std::filesystem::path& file : GedcomFiles()) {
+    SCOPED_TRACE(file.string());
+    Database db;
+    NullProgress progress;
+    NullMessages messages;
+    LoadGedcom(db, file, progress, messages);
+    db.ApplyImageList(testing::SourceDir() / "ged" / "images.txt");
+    // Every other person is excluded; names shared with a shown person cannot be told apart.
+    std::set<std::string> hidden, shown;
+    for (std::size_t i = 0; i < db.PersonList().size(); ++i) {
+      TPersonRec* p = db.PersonList()[i];
+      p->Excluded = i % 2 == 0;
+      (p->Excluded ? hidden : shown).insert(HtmlEscape(p->Name));
+    }
+    TSettings settings;
+    settings.ExcDoExclude = true;
+    settings.IncludeTrees = true;
+    db.SetPrivateName("Hidden Person");
+    SiteChecker checker(db, settings, style);
+    checker.ForEachPage([&](const std::string& where, const std::string& page) {
+      checker.ExpectWellFormed(where, page);
+      // Names stand between tags wherever the style writes them.
+      for (std::size_t open = page.find('>'); open != std::string::npos;
+           open = page.find('>', open + 1)) {
+        const std::size_t close = page.find('<', open + 1);
+        if (close == std::string::npos) break;
+        const std::string text = page.substr(open + 1, close - open - 1);
+        EXPECT_FALSE(hidden.count(text) && !shown.count(text) && !text.empty())
+            << where << ": " << text;
+      }
+    });
+  }
+}
+
+}  // namespace
+}  // namespace stirpex
