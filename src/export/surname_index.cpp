@@ -98,18 +98,29 @@ class SurnameBlocks {
   std::vector<std::vector<std::uint32_t>> positions_;      // per group
 };
 
-void AppendExpandedSection(const PageContext& ctx, TStyleSection section, PageLines& out) {
-  for (const std::string& line : ctx.style.Section(section)) {
-    out.push_back(line);
-    ExpandMarkersInPlace(ctx, out.back(), MarkerArgs{});
-  }
+class ListSink : public LineSink {
+ public:
+  explicit ListSink(PageLines& lines) : lines_(lines) {}
+  void Add(std::string line) override { lines_.push_back(std::move(line)); }
+
+ private:
+  PageLines& lines_;
+};
+
+void AddExpanded(const PageContext& ctx, std::string line, LineSink& out) {
+  ExpandMarkersInPlace(ctx, line, MarkerArgs{});
+  out.Add(std::move(line));
+}
+
+void AppendExpandedSection(const PageContext& ctx, TStyleSection section, LineSink& out) {
+  for (const std::string& line : ctx.style.Section(section)) AddExpanded(ctx, line, out);
 }
 
 void AppendContents(const PageContext& ctx, const std::vector<std::string>& surnames, int per_page,
-                    PageLines& out) {
+                    LineSink& out) {
   const TSettings& settings = ctx.settings;
   if (settings.SurnameListBox) {
-    out.emplace_back("<form METHOD=\"POST\"> <select NAME=\"list1\" SIZE=\"20\">");
+    out.Add("<form METHOD=\"POST\"> <select NAME=\"list1\" SIZE=\"20\">");
   }
   for (std::size_t i = 0; i < surnames.size(); ++i) {
     std::string target;
@@ -121,17 +132,17 @@ void AppendContents(const PageContext& ctx, const std::vector<std::string>& surn
     entry += settings.SurnameListBox ? "\" onClick=\" \">" : "\">";
     AppendHtmlEscaped(entry, surnames[i]);
     entry += settings.SurnameListBox ? "  </option>" : "</A> | ";
-    out.push_back(std::move(entry));
+    out.Add(std::move(entry));
   }
   if (settings.SurnameListBox) {
-    out.emplace_back(
+    out.Add(
         "</select><br><input type=\"button\" NAME=\"GO\" VALUE=\" Go..\" "
         "onClick=\"box1(this.form)\"></form>");
   }
 }
 
 // One person line, or nothing when the person is left out or has no family page.
-void AppendPersonLine(const PageContext& ctx, const TPersonRec& person, PageLines& out) {
+void AppendPersonLine(const PageContext& ctx, const TPersonRec& person, LineSink& out) {
   const TSettings& settings = ctx.settings;
   if (IsReplacedPerson(settings, &person)) return;
   const TFamilyRec* family = Database::DisplayFamily(&person);
@@ -184,17 +195,17 @@ void AppendPersonLine(const PageContext& ctx, const TPersonRec& person, PageLine
     AppendHtmlEscaped(line, death);
     line += ")<BR>";
   }
-  out.push_back(std::move(line));
+  out.Add(std::move(line));
 }
 
 void AppendSurnameBlock(const PageContext& ctx, SurnameBlocks& blocks, std::string_view surname,
-                        PageLines& out) {
+                        LineSink& out) {
   std::string heading = "<H3><A NAME=\"";
   AppendHtmlEscaped(heading, surname);
   heading += "\">";
   AppendHtmlEscaped(heading, surname);
   heading += "</A></H3><BR>";
-  out.push_back(std::move(heading));
+  out.Add(std::move(heading));
   blocks.ForEachPerson(surname,
                        [&](const TPersonRec* person) { AppendPersonLine(ctx, *person, out); });
 }
@@ -210,13 +221,19 @@ void WriteTally::Count(bool ok, const std::filesystem::path& path) {
 }
 
 void BuildSurnameIndex(Database& db, const PageContext& ctx, const std::filesystem::path& dir,
-                       PageLines& out, WriteTally& tally) {
+                       LineSink& out, WriteTally& tally) {
   const TSettings& settings = ctx.settings;
   const std::vector<std::string>& surnames = db.Surnames();
   // The options dialog keeps SplitNumber within 1 to 100; a file may hold anything.
   const int per_page = std::max(1, settings.SplitNumber);
   SurnameBlocks blocks(db);
-  PageLines split;
+  // The split page being filled, written as it fills.
+  AtomicFileWriter split_file;
+  FileLineSink split(split_file);
+  auto close_split_page = [&](int page) {
+    AppendExpandedSection(ctx, ssFooter, split);
+    tally.Count(split_file.Commit(), dir / SplitIndexPageName(page));
+  };
 
   for (const std::string& line : ctx.style.Section(ssSurnameHead)) {
     if (line.find(kContentsMarker) != std::string::npos) {
@@ -230,26 +247,23 @@ void BuildSurnameIndex(Database& db, const PageContext& ctx, const std::filesyst
         }
         const int page = static_cast<int>(i / per_page);
         if (i % per_page == 0) {
-          if (page > 0) {
-            AppendExpandedSection(ctx, ssFooter, split);
-            const auto path = dir / SplitIndexPageName(page - 1);
-            tally.Count(WriteLines(split, path), path);
-          }
-          split.clear();
+          if (page > 0) close_split_page(page - 1);
+          split_file.Open(dir / SplitIndexPageName(page));
           AppendExpandedSection(ctx, ssIndexHead, split);
         }
         AppendSurnameBlock(ctx, blocks, surnames[i], split);
-        if (i + 1 == surnames.size()) {
-          AppendExpandedSection(ctx, ssFooter, split);
-          const auto path = dir / SplitIndexPageName(page);
-          tally.Count(WriteLines(split, path), path);
-        }
+        if (i + 1 == surnames.size()) close_split_page(page);
       }
     }
-    out.push_back(line);
-    ExpandMarkersInPlace(ctx, out.back(), MarkerArgs{});
+    AddExpanded(ctx, line, out);
   }
   blocks.Finish(db);
+}
+
+void BuildSurnameIndex(Database& db, const PageContext& ctx, const std::filesystem::path& dir,
+                       PageLines& out, WriteTally& tally) {
+  ListSink sink(out);
+  BuildSurnameIndex(db, ctx, dir, sink, tally);
 }
 
 }  // namespace stirpex

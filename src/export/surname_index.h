@@ -15,6 +15,7 @@
 
 #include "database/database.h"
 #include "pages/page_context.h"
+#include "settings/line_files.h"
 
 namespace stirpex {
 
@@ -27,9 +28,30 @@ struct WriteTally {
   void Count(bool ok, const std::filesystem::path& path);
 };
 
-// Appends the lines of the index page to out and, when SplitSurnames is on, writes the split
-// pages into dir (counted in tally). db must be the database of ctx: its PersonList is left
-// sorted by name as the sorts per heading leave it.
+// Where the lines of a page go, one at a time: a line list in memory, or a file being written
+// (the index of a large tree is long; streamed, it never stands in memory whole).
+class LineSink {
+ public:
+  virtual ~LineSink() = default;
+  virtual void Add(std::string line) = 0;
+};
+
+// Lines written to a file as they come (each followed by CR LF).
+class FileLineSink : public LineSink {
+ public:
+  explicit FileLineSink(AtomicFileWriter& writer) : writer_(writer) {}
+  void Add(std::string line) override { writer_.WriteLine(line); }
+
+ private:
+  AtomicFileWriter& writer_;
+};
+
+// Gives the index page's lines to out and, when SplitSurnames is on, writes the split pages
+// into dir as they fill (counted in tally). db must be the database of ctx: its PersonList is
+// left sorted by name as the sorts per heading leave it.
+void BuildSurnameIndex(Database& db, const PageContext& ctx, const std::filesystem::path& dir,
+                       LineSink& out, WriteTally& tally);
+// The same, appending the index page's lines to a list.
 void BuildSurnameIndex(Database& db, const PageContext& ctx, const std::filesystem::path& dir,
                        PageLines& out, WriteTally& tally);
 

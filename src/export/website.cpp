@@ -73,9 +73,13 @@ class WebsitePass {
     }
 
     if (progress_.Cancelled()) return false;
-    lines_.clear();
-    BuildSurnameIndex(db_, ctx_, dir_, lines_, tally_);
-    Write(ctx_.index_page_name);
+    // The index of a large tree is long: it goes to its file line by line.
+    const std::filesystem::path index_path = dir_ / ctx_.index_page_name;
+    AtomicFileWriter index_file;
+    index_file.Open(index_path);
+    FileLineSink index(index_file);
+    BuildSurnameIndex(db_, ctx_, dir_, index, tally_);
+    tally_.Count(index_file.Commit(), index_path);
 
     if (settings.IncludeTrees) {
       long long tree_count = 0;
