@@ -3,6 +3,7 @@
 #include "app/paths.h"
 #include "database/gedcom_reader.h"
 #include "database/text_lines.h"
+#include "settings/settings_file.h"
 
 namespace stirpex {
 
@@ -26,17 +27,36 @@ bool ReadExcludeList(const std::filesystem::path& path, std::vector<std::string>
   return true;
 }
 
+void Session::ReadSettingsFile(const std::filesystem::path& path) {
+  settings = LoadSettings(path);
+  UseFilesOfSettings();
+}
+
 LoadOutcome Session::LoadCurrentFiles(Progress& progress, Messages& messages) {
   LoadOutcome outcome;
   outcome.style_loaded = LoadStyleFile(style, style_file, messages);
-  outcome.gedcom_loaded = LoadGedcom(db, gedcom_file, progress, messages);
-  if (db.FamilyList().empty()) return outcome;
-  if (!exclude_list.empty() && !ReadExcludeList(exclude_list, db.ExcludedNames())) {
-    messages.Error("File: " + exclude_list.string() + " does not exist.", kHelpMissingFile);
+  outcome.gedcom_loaded = LoadTree(progress, messages);
+  return outcome;
+}
+
+bool Session::LoadTree(Progress& progress, Messages& messages) {
+  const bool loaded = LoadGedcom(db, gedcom_file, progress, messages);
+  if (db.FamilyList().empty()) return loaded;
+  if (!exclude_list.empty()) {
+    if (!ReadExcludeList(exclude_list, db.ExcludedNames())) {
+      messages.Error("File: " + exclude_list.string() + " does not exist.", kHelpMissingFile);
+    }
+  } else if (!settings.ExcludeList.empty()) {
+    // A saved exclusion protects people from the first load on, without the options dialog
+    // being opened: the list named in the settings is read whenever it exists.
+    const std::filesystem::path saved = ResolveSetting(settings.ExcludeList);
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(saved, ec)) ReadExcludeList(saved, db.ExcludedNames());
   }
   db.ApplyExcludedNames(&progress);
+  if (settings.ReplaceName) db.SetPrivateName(settings.PrivateName);
   db.ApplyImageList(ResolveSetting(settings.ImageList));
-  return outcome;
+  return loaded;
 }
 
 PageContext Session::Context() const {

@@ -3,7 +3,7 @@
 // A session holds the database, the settings, the style in force, the paths of the style and
 // GEDCOM files in use and the target of the surname link. Loading follows the viewer's
 // start-up: the style, then the GEDCOM file, then, when a family was read, the exclude list,
-// the excluded flags and the pictures of the image list.
+// the excluded flags, the private person's name and the pictures of the image list.
 #pragma once
 
 #include <filesystem>
@@ -36,13 +36,22 @@ class Session {
   // Takes the StyleFile and GEDCOMFile settings as the files in use.
   void UseFilesOfSettings();
 
-  // Loads the style file in use, then the GEDCOM file in use; when at least one family was
-  // read, reads the exclude list file (when one is set) into the excluded names, marks the
-  // excluded people and applies the image list of the ImageList setting. Failures are
-  // reported through messages (the style's, the GEDCOM reader's, and "File: " + path +
-  // " does not exist." for a missing exclude list, help topic 204); the steps after a failed
-  // style load still run, as at start-up.
+  // Reads a settings or project file into settings (missing keys, or a missing file, give the
+  // defaults) and takes its StyleFile and GEDCOMFile as the files in use.
+  void ReadSettingsFile(const std::filesystem::path& path);
+
+  // Loads the style file in use, then the tree (LoadTree). Failures are reported through
+  // messages (the style's and LoadTree's); the steps after a failed style load still run, as
+  // at start-up.
   LoadOutcome LoadCurrentFiles(Progress& progress, Messages& messages);
+
+  // Loads the GEDCOM file in use; when at least one family was read: reads the exclude list
+  // into the excluded names (the exclude_list file when one is given, reporting "File: " +
+  // path + " does not exist." with help topic 204 when it cannot be read; else the file of the
+  // ExcludeList setting when it exists), marks the excluded people, names the private person
+  // PrivateName when ReplaceName is on, and applies the image list of the ImageList setting.
+  // True when the GEDCOM reader read a tree.
+  bool LoadTree(Progress& progress, Messages& messages);
 
   // A page context over this session's database, settings and style.
   PageContext Context() const;
@@ -51,9 +60,10 @@ class Session {
   TSettings settings;
   TStyle style;
   std::filesystem::path program_dir;
-  std::filesystem::path style_file;    // the style file in use
-  std::filesystem::path gedcom_file;   // the GEDCOM file in use
-  std::filesystem::path exclude_list;  // exclude list read at each load; empty: none
+  std::filesystem::path style_file;   // the style file in use
+  std::filesystem::path gedcom_file;  // the GEDCOM file in use
+  // Exclude list read at each load in place of the ExcludeList setting's; empty: none.
+  std::filesystem::path exclude_list;
   std::string index_page_name{kViewerIndexPageName};
 };
 

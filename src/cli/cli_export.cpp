@@ -1,12 +1,121 @@
-// The export commands (website, gedcom, gendex).
+// The export commands: website, gedcom and gendex write a whole tree as the viewer's Save
+// Website, Save GEDCOM and Save GENDEX do, with the privacy settings applied.
+#include <clocale>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "app/session.h"
 #include "cli/cli.h"
+#include "cli/cli_session.h"
+#include "export/gedcom_writer.h"
+#include "export/gendex_writer.h"
+#include "export/website.h"
+#include "pages/privacy.h"
+#include "settings/line_files.h"
 
 namespace stirpex::cli {
 
+namespace {
+
+struct ExportArgs {
+  std::string gedcom;
+  std::string target;
+};
+
+const char* const kPrivacyNote =
+    "The privacy settings apply (ExcDoExclude, ExcMaskDateOnly, ReplaceDate, PrivateDate); "
+    "the people of the ExcludeList setting's file, or of --exclude-list, are excluded.";
+
+int Website(const GlobalOptions& options, const ExportArgs& args) {
+  Session session;
+  if (const int status = PrepareSession(options, args.gedcom, session); status != 0) {
+    return status;
+  }
+  // The date marker writes the user's short date format.
+  std::setlocale(LC_TIME, "");
+  CliProgress progress;
+  CliMessages messages;
+  const LoadOutcome outcome = session.LoadCurrentFiles(progress, messages);
+  if (!outcome.gedcom_loaded || messages.failed()) return 1;
+
+  WebsiteOptions website;
+  website.program_dir = session.program_dir;
+  website.change_working_directory = false;
+  const WebsiteResult result = SaveWebsite(session.db, session.settings, session.style, args.target,
+                                           website, progress, messages);
+  if (result.folder_failed) return 1;
+  std::printf("%lld pages written to %s", result.pages_written, args.target.c_str());
+  if (result.pages_failed > 0) std::printf(", %lld could not be written", result.pages_failed);
+  std::printf("\n");
+  return result.pages_failed > 0 ? 1 : 0;
+}
+
+// The tree alone: the filtered GEDCOM and GENDEX files need no style.
+int LoadTree(const GlobalOptions& options, const ExportArgs& args, Session& session) {
+  if (const int status = PrepareSession(options, args.gedcom, session); status != 0) {
+    return status;
+  }
+  CliProgress progress;
+  CliMessages messages;
+  return session.LoadTree(progress, messages) && !messages.failed() ? 0 : 1;
+}
+
+int Gedcom(const GlobalOptions& options, const ExportArgs& args) {
+  Session session;
+  if (const int status = LoadTree(options, args, session); status != 0) return status;
+  CliMessages messages;
+  if (!WriteFilteredGedcom(session.db, session.settings, args.target,
+                           GedcomHeaderDate(ExportToday()), messages)) {
+    return 1;
+  }
+  long long people = 0;
+  for (const TPersonRec* person : session.db.PersonList()) {
+    if (!IsReplacedPerson(session.settings, person)) ++people;
+  }
+  std::printf("%lld people and %zu families written to %s\n", people,
+              session.db.FamilyList().size(), args.target.c_str());
+  return 0;
+}
+
+int Gendex(const GlobalOptions& options, const ExportArgs& args) {
+  Session session;
+  if (const int status = LoadTree(options, args, session); status != 0) return status;
+  const std::vector<std::string> lines = BuildGendexLines(session.db, session.settings);
+  if (!WriteLines(lines, args.target)) {
+    CliMessages().Error(UnableToWriteMessage(args.target), kHelpMissingFile);
+    return 1;
+  }
+  std::printf("%zu lines written to %s\n", lines.size(), args.target.c_str());
+  return 0;
+}
+
+}  // namespace
+
 void AddExportCommands(CLI::App& app, const GlobalOptions& options, int& status) {
-  (void)app;
-  (void)options;
-  (void)status;
+  auto args = std::make_shared<ExportArgs>();
+
+  CLI::App* website = app.add_subcommand(
+      "website", std::string("Write the web site of GEDCOM into DIR (made with its parents when "
+                             "missing), with the style in use. ") +
+                     kPrivacyNote);
+  website->add_option("GEDCOM", args->gedcom, "GEDCOM file")->required();
+  website->add_option("DIR", args->target, "Folder of the web site")->required();
+  website->callback([args, &options, &status] { status = Website(options, *args); });
+
+  CLI::App* gedcom = app.add_subcommand(
+      "gedcom", std::string("Write GEDCOM as a filtered GEDCOM 5.5 file OUT. ") + kPrivacyNote);
+  gedcom->add_option("GEDCOM", args->gedcom, "GEDCOM file")->required();
+  gedcom->add_option("OUT", args->target, "GEDCOM file to write")->required();
+  gedcom->callback([args, &options, &status] { status = Gedcom(options, *args); });
+
+  CLI::App* gendex = app.add_subcommand(
+      "gendex", std::string("Write the GENDEX index of GEDCOM to OUT: one line per person with "
+                            "a family page. ") +
+                    kPrivacyNote);
+  gendex->add_option("GEDCOM", args->gedcom, "GEDCOM file")->required();
+  gendex->add_option("OUT", args->target, "GENDEX file to write")->required();
+  gendex->callback([args, &options, &status] { status = Gendex(options, *args); });
 }
 
 }  // namespace stirpex::cli

@@ -6,6 +6,7 @@
 
 #include "app/session.h"
 #include "cli/cli.h"
+#include "cli/cli_session.h"
 #include "pages/family_page.h"
 #include "pages/person_pages.h"
 #include "settings/settings_keys.h"
@@ -17,18 +18,7 @@ namespace {
 // Loads the session as the viewer's start-up does, with the global options applied. Returns
 // the exit status: 0 when loaded, 2 for a bad --set, 1 when a file could not be read.
 int LoadSession(const GlobalOptions& options, const std::string& gedcom, Session& session) {
-  for (const std::string& assignment : options.settings) {
-    std::string error;
-    if (!ApplySettingAssignment(session.settings, assignment, error)) {
-      std::fprintf(stderr, "stirpex-cli: %s\n", error.c_str());
-      return 2;
-    }
-  }
-  session.UseFilesOfSettings();
-  // Paths given on the command line are the user's, taken against the current directory.
-  if (!options.style_file.empty()) session.style_file = options.style_file;
-  session.gedcom_file = gedcom;
-  if (!options.exclude_list.empty()) session.exclude_list = options.exclude_list;
+  if (const int status = PrepareSession(options, gedcom, session); status != 0) return status;
   // The date marker writes the user's short date format.
   std::setlocale(LC_TIME, "");
 

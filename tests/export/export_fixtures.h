@@ -8,20 +8,17 @@
 #include "database/database.h"
 #include "database/gedcom_reader.h"
 #include "database/progress.h"
+#include "support/recorders.h"
 #include "support/test_paths.h"
 
 namespace stirpex::testing {
 
-class RecordingMessages : public Messages {
- public:
-  void Error(std::string_view text, int help_context) override {
-    errors.emplace_back(text);
-    contexts.push_back(help_context);
-  }
-  void Warning(std::string_view text) override { warnings.emplace_back(text); }
-  std::vector<std::string> errors, warnings;
-  std::vector<int> contexts;
-};
+// The texts of the messages recorded, in order.
+inline std::vector<std::string> MessageTexts(const RecordingMessages& messages) {
+  std::vector<std::string> texts;
+  for (const auto& entry : messages.entries) texts.push_back(entry.text);
+  return texts;
+}
 
 // Reads GEDCOM lines (joined with CR LF) into db; false when the reader refused them.
 inline bool LoadLines(Database& db, const std::vector<std::string>& lines) {

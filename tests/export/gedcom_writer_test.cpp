@@ -146,7 +146,7 @@ TEST_F(GedcomWriterTest, WholeTreeWithTheFilterOff) {
                             "1 NOTE family inline",
                             "1 NOTE @N3@",
                             "0 TRLR"}));
-  EXPECT_TRUE(messages_.errors.empty());
+  EXPECT_TRUE(messages_.entries.empty());
 }
 
 TEST_F(GedcomWriterTest, LeftOutPersonsAreNamedNowhereAndTheirOwnNotesStayOut) {
@@ -229,9 +229,9 @@ TEST(GedcomWriterFailure, ReportedOnceAndTheOldFileStays) {
   RecordingMessages messages;
   const auto missing = dir.path() / "no-folder" / "o.ged";
   EXPECT_FALSE(WriteFilteredGedcom(db, TSettings{}, missing, "1 Jan 2000", messages));
-  ASSERT_EQ(messages.errors.size(), 1u);
-  EXPECT_EQ(messages.errors[0], "Unable to write to " + missing.string());
-  EXPECT_EQ(messages.contexts[0], kHelpMissingFile);
+  ASSERT_EQ(messages.entries.size(), 1u);
+  EXPECT_EQ(messages.entries[0].text, "Unable to write to " + missing.string());
+  EXPECT_EQ(messages.entries[0].help_context, kHelpMissingFile);
 }
 
 TEST(SlashedNameTest, SurnameBetweenSlashes) {

@@ -95,7 +95,7 @@ TEST(GendexWrite, EmptyDatabaseGivesEmptyFileAndFailuresAreReported) {
 
   const auto bad = dir.path() / "missing" / "gendex.txt";
   EXPECT_FALSE(WriteGendex(db, TSettings{}, bad, messages));
-  EXPECT_EQ(messages.errors, Lines{"Unable to write to " + bad.string()});
+  EXPECT_EQ(testing::MessageTexts(messages), Lines{"Unable to write to " + bad.string()});
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ void CheckTree(const SiteCase& tree, const TStyle& style, bool trees_on, bool sp
   const WebsiteResult result =
       SaveWebsite(db, settings, style, dir.path(), options, progress, messages);
   EXPECT_EQ(result.pages_failed, 0);
-  EXPECT_TRUE(messages.errors.empty());
+  EXPECT_TRUE(messages.entries.empty());
   const testing::SiteLinkReport report = testing::CheckSiteLinks(dir.path());
   EXPECT_EQ(report.pages, static_cast<std::size_t>(result.pages_written));
   EXPECT_GT(report.links, 0u);

@@ -108,7 +108,7 @@ TEST_F(WebsiteTest, EveryPageUnderItsName) {
   EXPECT_EQ(result.pages_written, 9);
   EXPECT_EQ(result.pages_failed, 0);
   EXPECT_FALSE(result.cancelled);
-  EXPECT_TRUE(messages_.errors.empty());
+  EXPECT_TRUE(messages_.entries.empty());
   EXPECT_EQ(ReadFileBytes(site_ / "f1.htm"),
             testing::CrLf({"<html><A HREF=\"index.htm\">Index</A>", "Al Bo", "</BODY>"}));
   EXPECT_EQ(ReadFileBytes(site_ / "f3pk.htm"), testing::CrLf({"<img src=\"wedding.jpg\">"}));
@@ -196,10 +196,10 @@ TEST_F(WebsiteTest, FailedPagesAreCountedReportedOnceAndThePassGoesOn) {
   const WebsiteResult result = Save();
   EXPECT_EQ(result.pages_failed, 2);
   EXPECT_EQ(result.pages_written, 7);
-  ASSERT_EQ(messages_.errors.size(), 1u);
-  EXPECT_EQ(messages_.errors[0], "Unable to write to " + (site_ / "f1.htm").string() +
-                                     " (2 pages could not be written)");
-  EXPECT_EQ(messages_.contexts[0], kHelpMissingFile);
+  ASSERT_EQ(messages_.entries.size(), 1u);
+  EXPECT_EQ(messages_.entries[0].text, "Unable to write to " + (site_ / "f1.htm").string() +
+                                           " (2 pages could not be written)");
+  EXPECT_EQ(messages_.entries[0].help_context, kHelpMissingFile);
   EXPECT_TRUE(std::filesystem::exists(site_ / "index.htm"));
 }
 
@@ -208,7 +208,7 @@ TEST_F(WebsiteTest, FolderThatCannotBeMadeIsReportedAndNothingIsWritten) {
   { std::ofstream(dir_.path() / "new" / "site") << "a file"; }
   const WebsiteResult result = Save();
   EXPECT_TRUE(result.folder_failed);
-  EXPECT_EQ(messages_.errors, Lines{"Unable to write to " + site_.string()});
+  EXPECT_EQ(testing::MessageTexts(messages_), Lines{"Unable to write to " + site_.string()});
 }
 
 TEST_F(WebsiteTest, SecondRunReplacesItsPagesAndLeavesOtherFiles) {

@@ -1,0 +1,34 @@
+#include "cli/cli_session.h"
+
+#include <cstdio>
+#include <system_error>
+
+#include "settings/settings_keys.h"
+
+namespace stirpex::cli {
+
+int PrepareSession(const GlobalOptions& options, const std::string& gedcom, Session& session) {
+  if (!options.settings_file.empty()) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(options.settings_file, ec)) {
+      std::fprintf(stderr, "stirpex-cli: File: %s does not exist.\n",
+                   options.settings_file.c_str());
+      return 1;
+    }
+    session.ReadSettingsFile(options.settings_file);
+  }
+  for (const std::string& assignment : options.settings) {
+    std::string error;
+    if (!ApplySettingAssignment(session.settings, assignment, error)) {
+      std::fprintf(stderr, "stirpex-cli: %s\n", error.c_str());
+      return 2;
+    }
+  }
+  session.UseFilesOfSettings();
+  if (!options.style_file.empty()) session.style_file = options.style_file;
+  session.gedcom_file = gedcom;
+  if (!options.exclude_list.empty()) session.exclude_list = options.exclude_list;
+  return 0;
+}
+
+}  // namespace stirpex::cli

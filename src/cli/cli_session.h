@@ -1,0 +1,19 @@
+// The load of a tree for a stirpex-cli command, shared by the command groups.
+#pragma once
+
+#include <string>
+
+#include "app/session.h"
+#include "cli/cli.h"
+
+namespace stirpex::cli {
+
+// Prepares a session as the viewer's start-up does, with the global options applied in this
+// order: the settings or project file of --settings (its StyleFile and GEDCOMFile become the
+// files in use), every --set, --style, the GEDCOM file of the command, --exclude-list. Paths
+// given on the command line are taken against the current directory. Returns 0, or the exit
+// status after the error went to standard error: 1 for a settings file that does not exist,
+// 2 for a bad --set.
+int PrepareSession(const GlobalOptions& options, const std::string& gedcom, Session& session);
+
+}  // namespace stirpex::cli

@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include "app/session.h"
+#include "support/recorders.h"
+#include "support/test_paths.h"
+
+namespace stirpex {
+namespace {
+
+using testing::CrLf;
+
+class SessionSettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir.Write("trees/t.ged",
+              CrLf({"0 HEAD", "0 @I1@ INDI", "1 NAME Ann /Lee/", "1 FAMS @F1@", "0 @I2@ INDI",
+                    "1 NAME Bob /Lee/", "1 FAMS @F1@", "0 @F1@ FAM", "0 TRLR"}));
+    dir.Write("lists/living.txt", CrLf({"Ann Lee"}));
+    dir.Write("project.sxp",
+              CrLf({"[Options]", "StyleFile=styles\\none.sty", "GEDCOMFile=trees\\t.ged",
+                    "ExcludeList=lists\\living.txt", "ReplaceName=1", "PrivateName=Hidden",
+                    "[Stirpex]", "SXProj=1"}));
+  }
+  testing::TempDir dir;
+  Session session{dir.path()};
+  testing::RecordingProgress progress;
+  testing::RecordingMessages messages;
+};
+
+TEST_F(SessionSettingsTest, AProjectNamesTheFilesAndItsExclusionAppliesAtTheFirstLoad) {
+  session.ReadSettingsFile(dir.path() / "project.sxp");
+  EXPECT_EQ(session.gedcom_file, dir.path() / "trees" / "t.ged");
+  EXPECT_EQ(session.style_file, dir.path() / "styles" / "none.sty");
+  EXPECT_TRUE(session.LoadTree(progress, messages));
+  EXPECT_TRUE(messages.entries.empty());
+  EXPECT_EQ(session.db.ExcludedNames(), std::vector<std::string>{"Ann Lee"});
+  EXPECT_TRUE(session.db.FindPersonById("i1")->Excluded);
+  EXPECT_EQ(session.db.PrivatePerson()->Name.view(), "Hidden");
+
+  // Every load reads the list again.
+  session.db.ExcludedNames().clear();
+  dir.Write("lists/living.txt", CrLf({"Bob Lee"}));
+  EXPECT_TRUE(session.LoadTree(progress, messages));
+  EXPECT_FALSE(session.db.FindPersonById("i1")->Excluded);
+  EXPECT_TRUE(session.db.FindPersonById("i2")->Excluded);
+}
+
+TEST_F(SessionSettingsTest, AMissingSavedListIsNoErrorAndAGivenListTakesItsPlace) {
+  session.ReadSettingsFile(dir.path() / "project.sxp");
+  session.settings.ExcludeList = "lists\\gone.txt";
+  EXPECT_TRUE(session.LoadTree(progress, messages));
+  EXPECT_TRUE(messages.entries.empty());
+  EXPECT_FALSE(session.db.FindPersonById("i1")->Excluded);
+
+  session.exclude_list = dir.Write("other.txt", CrLf({"Bob Lee"}));
+  EXPECT_TRUE(session.LoadTree(progress, messages));
+  EXPECT_TRUE(session.db.FindPersonById("i2")->Excluded);
+}
+
+TEST_F(SessionSettingsTest, WithoutReplaceNameThePrivatePersonKeepsItsName) {
+  session.ReadSettingsFile(dir.path() / "none.ini");  // defaults
+  session.gedcom_file = dir.path() / "trees" / "t.ged";
+  EXPECT_TRUE(session.LoadTree(progress, messages));
+  EXPECT_EQ(session.db.PrivatePerson()->Name.view(), "Private");
+}
+
+}  // namespace
+}  // namespace stirpex

@@ -1,0 +1,148 @@
+// Runs stirpex-cli's export commands as a user does: files written, summaries, errors, status.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "database/gedcom_reader.h"
+#include "support/recorders.h"
+#include "support/test_paths.h"
+
+namespace stirpex {
+namespace {
+
+using testing::CrLf;
+using testing::ReadFileBytes;
+
+struct CliRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+CliRun RunCliIn(const std::filesystem::path& cwd, const std::vector<std::string>& args) {
+  testing::TempDir dir;
+  std::string command = "cd " + Quote(cwd.string()) + " && SOURCE_DATE_EPOCH=1700000000 " +
+                        Quote((testing::BinDir() / "stirpex-cli").string());
+  for (const std::string& arg : args) command += " " + Quote(arg);
+  command += " >" + Quote((dir.path() / "out").string()) + " 2>" +
+             Quote((dir.path() / "err").string()) + " </dev/null";
+  CliRun run;
+  const int raw = std::system(command.c_str());
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  run.out = ReadFileBytes(dir.path() / "out");
+  run.err = ReadFileBytes(dir.path() / "err");
+  return run;
+}
+
+class CliExportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir.Write("tree.ged", CrLf({"0 HEAD", "0 @I1@ INDI", "1 NAME John /Smith/", "1 SEX M", "1 BIRT",
+                                "2 DATE 12 MAR 1950", "1 NOTE Miller", "1 FAMS @F1@", "0 @I2@ INDI",
+                                "1 NAME Mary /Jones/", "1 SEX F", "1 FAMS @F1@", "0 @F1@ FAM",
+                                "1 HUSB @I1@", "1 WIFE @I2@", "0 TRLR"}));
+    dir.Write("s.sty", CrLf({"<!--FAMILY HEAD", "<h1><!--^HusbName^--> + <!--^WifeName^--></h1>",
+                             "<!--NOTE HEAD", "<!--^NoteText^-->", "<!--TREE HEAD",
+                             "tree <!--^Name^-->", "<!--SURNAME HEAD", "<!--^SNPeople^-->"}));
+  }
+  CliRun Run(const std::vector<std::string>& args) { return RunCliIn(dir.path(), args); }
+  testing::TempDir dir;
+};
+
+TEST_F(CliExportTest, WebsiteMakesItsFolderAndSumsUp) {
+  CliRun run = Run({"--style", "s.sty", "website", "tree.ged", "out/site"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "3 pages written to out/site\n");
+  EXPECT_EQ(run.err, "");  // no progress when standard error is not a terminal
+  EXPECT_EQ(ReadFileBytes(dir.path() / "out/site/f1.htm"),
+            CrLf({"<h1>John Smith + Mary Jones</h1>"}));
+  EXPECT_EQ(ReadFileBytes(dir.path() / "out/site/i1nt.htm"), CrLf({"Miller", "<p>"}));
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "out/site/index.htm"));
+}
+
+TEST_F(CliExportTest, SettingsFileIsReadAndItsExclusionProtectsFromTheFirstRun) {
+  dir.Write("exclude.txt", CrLf({"John Smith"}));
+  dir.Write("project.sxp", CrLf({"[Options]", "IncludeTrees=1", "ExcDoExclude=1", "ReplaceName=1",
+                                 "PrivateName=Someone living",
+                                 "ExcludeList=" + (dir.path() / "exclude.txt").string(),
+                                 "[Stirpex]", "SXProj=1"}));
+  CliRun run =
+      Run({"--settings", "project.sxp", "--style", "s.sty", "website", "tree.ged", "site"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadFileBytes(dir.path() / "site/f1.htm"),
+            CrLf({"<h1>Someone living + Mary Jones</h1>"}));
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "site/i1nt.htm"));
+  EXPECT_EQ(ReadFileBytes(dir.path() / "site/i1tr.htm"), CrLf({"tree Someone living"}));
+
+  run = Run({"--settings", "project.sxp", "gendex", "tree.ged", "g.txt"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadFileBytes(dir.path() / "g.txt"), CrLf({"f1.htm|Jones|Mary /Jones/|||||"}));
+
+  run = Run({"--settings", "missing.ini", "gendex", "tree.ged", "g.txt"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "stirpex-cli: File: missing.ini does not exist.\n");
+}
+
+TEST_F(CliExportTest, GedcomAndGendexNeedNoStyle) {
+  CliRun run = Run({"--style", "none.sty", "gedcom", "tree.ged", "out.ged"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "2 people and 1 families written to out.ged\n");
+  const std::string ged = ReadFileBytes(dir.path() / "out.ged");
+  EXPECT_EQ(ged.substr(0, 37), "0 HEAD\r\n1 SOUR Stirpex\r\n2 VERS 2.01\r\n");
+  EXPECT_NE(ged.find("1 DATE 14 Nov 2023\r\n"), std::string::npos);
+  EXPECT_NE(ged.find("0 @i1@ INDI\r\n1 NAME John /Smith/\r\n1 SEX M\r\n"), std::string::npos);
+
+  run = Run({"--set", "ExcDoExclude=1", "--set", "ExcMaskDateOnly=1", "--exclude-list", "ex.txt",
+             "gendex", "tree.ged", "g.txt"});
+  EXPECT_EQ(run.status, 1);  // the exclude list named on the command line is missing
+  dir.Write("ex.txt", CrLf({"John Smith"}));
+  run = Run({"--set", "ExcDoExclude=1", "--set", "ExcMaskDateOnly=1", "--exclude-list", "ex.txt",
+             "gendex", "tree.ged", "g.txt"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "2 lines written to g.txt\n");
+  EXPECT_EQ(ReadFileBytes(dir.path() / "g.txt"),
+            CrLf({"f1.htm|Smith|John /Smith/|12 MAR 19xx||||", "f1.htm|Jones|Mary /Jones/|||||"}));
+}
+
+TEST_F(CliExportTest, WriteFailuresGiveStatusOneAndNameThePath) {
+  CliRun run = Run({"gedcom", "tree.ged", "no/such/folder/out.ged"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "stirpex-cli: Unable to write to no/such/folder/out.ged\n");
+  run = Run({"gendex", "tree.ged", "no/such/g.txt"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "stirpex-cli: Unable to write to no/such/g.txt\n");
+  std::filesystem::create_directories(dir.path() / "site" / "f1.htm");
+  run = Run({"--style", "s.sty", "website", "tree.ged", "site"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "stirpex-cli: Unable to write to site/f1.htm\n");
+  EXPECT_EQ(run.out, "2 pages written to site, 1 could not be written\n");
+}
+
+// The bundled sample written by the gedcom command reads back with the same counts.
+TEST(CliExportSample, GedcomOfTheSampleReadsBack) {
+  const auto sample = testing::SourceDir() / "ged" / "sample.ged";
+  if (!std::filesystem::exists(sample)) GTEST_SKIP() << "no sample";
+  testing::TempDir dir;
+  CliRun run = RunCliIn(dir.path(), {"gedcom", sample.string(), "copy.ged"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  Database original, copy;
+  testing::RecordingProgress progress;
+  testing::RecordingMessages messages;
+  ASSERT_TRUE(LoadGedcom(original, sample, progress, messages));
+  ASSERT_TRUE(LoadGedcom(copy, dir.path() / "copy.ged", progress, messages));
+  EXPECT_EQ(copy.PersonList().size(), original.PersonList().size());
+  EXPECT_EQ(copy.FamilyList().size(), original.FamilyList().size());
+  EXPECT_EQ(copy.Surnames(), original.Surnames());
+}
+
+}  // namespace
+}  // namespace stirpex
