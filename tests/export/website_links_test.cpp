@@ -1,5 +1,8 @@
 // Whole web sites of real trees with the default style: no internal link may be broken.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <memory>
 
 #include "database/gedcom_reader.h"
 #include "export/website.h"
@@ -35,6 +38,31 @@ std::vector<SiteCase> Trees() {
   return trees;
 }
 
+// A fresh folder for one site: in memory (/dev/shm) where there is one, as the sites of all
+// test trees come to tens of thousands of small files; else under the temporary folder.
+class SiteDir {
+ public:
+  SiteDir() {
+    std::error_code ec;
+    if (std::filesystem::is_directory("/dev/shm", ec) && ::access("/dev/shm", W_OK) == 0) {
+      path_ = "/dev/shm/stirpex-links-" + std::to_string(::getpid());
+      std::filesystem::remove_all(path_, ec);
+      if (std::filesystem::create_directory(path_, ec)) return;
+    }
+    fallback_ = std::make_unique<TempDir>();
+    path_ = fallback_->path();
+  }
+  ~SiteDir() {
+    std::error_code ec;
+    if (!fallback_) std::filesystem::remove_all(path_, ec);
+  }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::unique_ptr<TempDir> fallback_;
+  std::filesystem::path path_;
+};
+
 void CheckTree(const SiteCase& tree, const TStyle& style, bool trees_on, bool split) {
   SCOPED_TRACE(tree.gedcom.string() + (trees_on ? " with trees" : " without trees"));
   Database db;
@@ -45,7 +73,7 @@ void CheckTree(const SiteCase& tree, const TStyle& style, bool trees_on, bool sp
   TSettings settings;
   settings.IncludeTrees = trees_on;
   settings.SplitSurnames = split;
-  TempDir dir;
+  SiteDir dir;
   WebsiteOptions options;
   options.change_working_directory = false;
   const WebsiteResult result =
