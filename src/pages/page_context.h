@@ -7,7 +7,6 @@
 #pragma once
 
 #include <ctime>
-#include <optional>
 #include <string>
 #include <vector>
 

@@ -25,6 +25,21 @@ TStyle LoadDefaultStyle() {
   return style;
 }
 
+// Sanitized builds run without optimisation and many times slower: there the largest files,
+// which add no new kind of page, are left to the plain build.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+constexpr std::uintmax_t kSanitizedMaxBytes = 200 * 1000;
+
 // The sample and every GEDCOM file of the test data.
 std::vector<std::filesystem::path> GedcomFiles() {
   std::vector<std::filesystem::path> files = {testing::SourceDir() / "ged" / "sample.ged"};
@@ -33,7 +48,9 @@ std::vector<std::filesystem::path> GedcomFiles() {
     for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
       std::string ext = entry.path().extension().string();
       std::transform(ext.begin(), ext.end(), ext.begin(), ::tolower);
-      if (entry.is_regular_file() && ext == ".ged") files.push_back(entry.path());
+      if (!entry.is_regular_file() || ext != ".ged") continue;
+      if (kSanitized && entry.file_size() > kSanitizedMaxBytes) continue;
+      files.push_back(entry.path());
     }
   }
   std::sort(files.begin(), files.end());
@@ -188,7 +205,7 @@ TEST(DefaultStyle, PagesOfEveryFileAreWellFormed) {
       checker.ExpectWellFormed(where, page);
       ++pages;
     });
-    if (!db.FamilyList().empty()) EXPECT_GT(pages, 0);
+    EXPECT_TRUE(db.FamilyList().empty() || pages > 0);
   }
 }
 
