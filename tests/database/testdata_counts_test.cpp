@@ -1,0 +1,214 @@
+// Reads every 8-bit GEDCOM file of the shared test data (files written by others) and checks
+// the people and family counts against the INDI and FAM columns of the table in the folder's
+// README. Where the reader's count differs for a good reason, the table below says why and
+// gives the count to expect instead.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "database/database.h"
+#include "database/gedcom_reader.h"
+#include "support/test_paths.h"
+
+namespace stirpex {
+namespace {
+
+struct TableRow {
+  long long indi = 0;
+  long long fam = 0;
+};
+
+// The summary table of the README: "| `gedcom/dir/file` | bytes | INDI | FAM | ...".
+std::map<std::string, TableRow> ReadSummaryTable(const std::filesystem::path& readme) {
+  std::map<std::string, TableRow> rows;
+  std::istringstream in(testing::ReadFileBytes(readme));
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind("| `gedcom/", 0) != 0) continue;
+    std::vector<std::string> cells;
+    std::istringstream cells_in(line.substr(1));
+    std::string cell;
+    while (std::getline(cells_in, cell, '|')) cells.push_back(cell);
+    if (cells.size() < 4) continue;
+    const std::size_t open = cells[0].find('`');
+    const std::size_t close = cells[0].rfind('`');
+    const std::string name = cells[0].substr(open + 1 + 7, close - open - 1 - 7);  // "gedcom/"
+    rows[name] = TableRow{std::atoll(cells[2].c_str()), std::atoll(cells[3].c_str())};
+  }
+  return rows;
+}
+
+// UTF-16 files are not 8-bit text: a byte-order mark, or NUL bytes among the first bytes.
+bool IsUtf16(const std::string& bytes) {
+  if (bytes.size() >= 2 &&
+      ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'))) {
+    return true;
+  }
+  return bytes.substr(0, 64).find('\0') != std::string::npos;
+}
+
+// Files whose counts differ from the table, and why.
+struct Explained {
+  long long placeholder_people = 0;    // persons made by HUSB/WIFE/CHIL with no INDI record
+  long long placeholder_families = 0;  // families made by FAMS/FAMC with no FAM record
+  long long hidden_records = 0;        // INDI records the line rule merges into another line
+  const char* why = "";
+};
+
+const std::map<std::string, Explained>& ExplainedFiles() {
+  static const std::map<std::string, Explained> explained = {
+      {"samples/Queen.ged",
+       {497, 120, 0,
+        "497 HUSB/WIFE/CHIL references and 120 FAMS/FAMC references name records the file "
+        "never defines; each makes an empty placeholder record"}},
+      {"samples/gedcom4j-5.5.1-sample-3.ged",
+       {1, 0, 1,
+        "a bare LF inside this CR LF file ends no line, so the line 0 @I1@ INDI is part of the "
+        "submitter record's last line and person I1 has no record; the families that name @I1@ "
+        "make an empty placeholder i1 in its place"}},
+  };
+  return explained;
+}
+
+class RecordingMessages : public Messages {
+ public:
+  void Error(std::string_view text, int help_context) override {
+    errors.emplace_back(text);
+    help = help_context;
+  }
+  void Warning(std::string_view text) override { warnings.emplace_back(text); }
+  std::vector<std::string> errors, warnings;
+  int help = 0;
+};
+
+TEST(TestdataCounts, EveryEightBitFileMatchesTheReadmeTable) {
+  const std::filesystem::path dir = testing::TestdataGedcomDir();
+  if (dir.empty()) GTEST_SKIP() << "no shared test data";
+  const std::map<std::string, TableRow> table = ReadSummaryTable(dir.parent_path() / "README.md");
+  ASSERT_GE(table.size(), 30u) << "the README's summary table could not be read";
+
+  std::set<std::string> seen;
+  int eight_bit_files = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+    if (!entry.is_regular_file()) continue;
+    std::string ext = entry.path().extension().string();
+    for (char& c : ext) c = ToLowerAscii(c);
+    if (ext != ".ged") continue;
+    const std::string name = entry.path().lexically_relative(dir).generic_string();
+    SCOPED_TRACE(name);
+    auto row = table.find(name);
+    ASSERT_NE(row, table.end()) << "a GEDCOM file the README's table does not list";
+    seen.insert(name);
+
+    Database db;
+    NullProgress progress;
+    RecordingMessages messages;
+    const bool loaded = LoadGedcom(db, entry.path(), progress, messages);
+
+    if (IsUtf16(testing::ReadFileBytes(entry.path()))) {
+      // Read as 8-bit text these show no person: reported, not crashed on.
+      EXPECT_FALSE(loaded);
+      EXPECT_TRUE(db.PersonList().empty());
+      continue;
+    }
+    ++eight_bit_files;
+
+    Explained why;
+    if (auto e = ExplainedFiles().find(name); e != ExplainedFiles().end()) why = e->second;
+    long long records = 0, placeholders = 0;
+    for (const TPersonRec* person : db.PersonList()) {
+      (person->Placeholder ? placeholders : records) += 1;
+    }
+    EXPECT_EQ(records, row->second.indi - why.hidden_records) << why.why;
+    EXPECT_EQ(placeholders, why.placeholder_people) << why.why;
+    EXPECT_EQ(static_cast<long long>(db.FamilyList().size()),
+              row->second.fam + why.placeholder_families)
+        << why.why;
+
+    if (row->second.indi > 0) {
+      EXPECT_TRUE(loaded);
+      EXPECT_TRUE(messages.errors.empty()) << messages.errors.front();
+    } else {
+      // No person record at all (an empty family, the minimal file): not a tree to show.
+      EXPECT_FALSE(loaded);
+      ASSERT_EQ(messages.errors.size(), 1u);
+      EXPECT_EQ(messages.errors[0], "Not a valid GEDCOM file: " + entry.path().string());
+      EXPECT_EQ(messages.help, kHelpGedcomFile);
+    }
+  }
+  EXPECT_GE(eight_bit_files, 30);
+  for (const auto& [name, row] : table) EXPECT_TRUE(seen.count(name)) << name << " is missing";
+  for (const auto& [name, why] : ExplainedFiles()) EXPECT_TRUE(seen.count(name)) << name;
+}
+
+// The explained differences, seen record by record.
+TEST(TestdataCounts, HiddenAndMissingRecordsBecomeEmptyPlaceholders) {
+  const std::filesystem::path dir = testing::TestdataGedcomDir();
+  if (dir.empty()) GTEST_SKIP() << "no shared test data";
+  NullProgress progress;
+  NullMessages messages;
+
+  Database db;
+  ASSERT_TRUE(LoadGedcom(db, dir / "samples/gedcom4j-5.5.1-sample-3.ged", progress, messages));
+  TPersonRec* i1 = db.FindPersonById("i1");
+  ASSERT_NE(i1, nullptr);
+  EXPECT_TRUE(i1->Placeholder);
+  EXPECT_TRUE(i1->Name.empty());
+  EXPECT_TRUE(i1->SpouseFamilies.empty());
+  // The header line that swallowed the record still gave the header its facts.
+  EXPECT_FALSE(db.GedSourceName().empty());
+
+  ASSERT_TRUE(LoadGedcom(db, dir / "samples/Queen.ged", progress, messages));
+  long long empty_placeholders = 0;
+  for (const TPersonRec* person : db.PersonList()) {
+    if (person->Placeholder && person->Name.empty() && person->Notes.empty()) ++empty_placeholders;
+  }
+  EXPECT_EQ(empty_placeholders, 497);
+}
+
+// LF-only files and files with a byte-order mark read like CR LF files: the same tree.
+TEST(TestdataCounts, LineEndVariantsGiveTheSameTree) {
+  const std::filesystem::path dir = testing::TestdataGedcomDir();
+  if (dir.empty()) GTEST_SKIP() << "no shared test data";
+  NullProgress progress;
+  NullMessages messages;
+  for (const auto& [cr, crlf] : {std::pair{"torture/TGC551.ged", "torture/TGC551LF.ged"},
+                                 std::pair{"torture/TGC55C.ged", "torture/TGC55CLF.ged"}}) {
+    SCOPED_TRACE(cr);
+    Database a, b;
+    ASSERT_TRUE(LoadGedcom(a, dir / cr, progress, messages));
+    ASSERT_TRUE(LoadGedcom(b, dir / crlf, progress, messages));
+    ASSERT_EQ(a.PersonList().size(), b.PersonList().size());
+    for (std::size_t i = 0; i < a.PersonList().size(); ++i) {
+      const TPersonRec& pa = *a.PersonList()[i];
+      const TPersonRec& pb = *b.PersonList()[i];
+      EXPECT_EQ(pa.Id.view(), pb.Id.view());
+      EXPECT_EQ(pa.Name.view(), pb.Name.view());
+      EXPECT_EQ(pa.BirthDate.view(), pb.BirthDate.view());
+      EXPECT_EQ(pa.DeathPlace.view(), pb.DeathPlace.view());
+      ASSERT_EQ(pa.Notes.size(), pb.Notes.size());
+      for (std::size_t n = 0; n < pa.Notes.size(); ++n) {
+        EXPECT_EQ(pa.Notes[n]->Lines, pb.Notes[n]->Lines);
+      }
+    }
+    EXPECT_EQ(a.GedSourceName(), b.GedSourceName());
+    EXPECT_EQ(a.GedDate(), b.GedDate());
+  }
+
+  // An LF-only file with a byte-order mark: the first line is the header, names are read.
+  Database pres;
+  ASSERT_TRUE(LoadGedcom(pres, dir / "samples/pres2020.ged", progress, messages));
+  EXPECT_FALSE(pres.GedSourceName().empty());
+  long long named = 0;
+  for (const TPersonRec* person : pres.PersonList()) named += !person->Name.empty();
+  EXPECT_EQ(named, static_cast<long long>(pres.PersonList().size()));
+}
+
+}  // namespace
+}  // namespace stirpex
