@@ -3,112 +3,45 @@
 #include <algorithm>
 #include <functional>
 #include <map>
-#include <unordered_set>
 #include <utility>
 
 #include "database/collation.h"
+#include "database/record_index.h"
 #include "database/text_lines.h"
 
 namespace stirpex {
 
-// An open-addressing hash index from a key text to the first record (in insertion order) that
-// carries it. Records are held as untyped pointers and their keys read through a function, so
-// one index costs a pointer per slot.
-class Database::IdIndex {
+// The look-ups by id and by name (see record_index.h).
+class Database::IdIndex : public RecordIndex {
  public:
-  using KeyOf = std::string_view (*)(const void*);
-
-  explicit IdIndex(KeyOf key_of) : key_of_(key_of) {}
-
-  void Clear() {
-    slots_.clear();
-    count_ = 0;
-  }
-
-  void Reserve(std::size_t n) {
-    if (n * 2 > slots_.size()) Rehash(n * 2);
-  }
-
-  // Adds the record unless a record with the same key is there already (the first stays).
-  void AddIfAbsent(void* record) {
-    if ((count_ + 1) * 2 > slots_.size()) Rehash(std::max<std::size_t>(16, slots_.size() * 2));
-    std::string_view key = key_of_(record);
-    std::size_t mask = slots_.size() - 1;
-    for (std::size_t i = Hash(key) & mask;; i = (i + 1) & mask) {
-      if (!slots_[i]) {
-        slots_[i] = record;
-        ++count_;
-        return;
-      }
-      if (key_of_(slots_[i]) == key) return;
-    }
-  }
-
-  void* Find(std::string_view key) const {
-    if (slots_.empty()) return nullptr;
-    std::size_t mask = slots_.size() - 1;
-    for (std::size_t i = Hash(key) & mask;; i = (i + 1) & mask) {
-      if (!slots_[i]) return nullptr;
-      if (key_of_(slots_[i]) == key) return slots_[i];
-    }
-  }
-
-  std::size_t Bytes() const { return slots_.capacity() * sizeof(void*); }
-
- private:
-  static std::size_t Hash(std::string_view key) {
-    // FNV-1a: keys are short ids and names.
-    std::uint64_t h = 1469598103934665603ull;
-    for (unsigned char c : key) {
-      h ^= c;
-      h *= 1099511628211ull;
-    }
-    return static_cast<std::size_t>(h ^ (h >> 29));
-  }
-
-  void Rehash(std::size_t wanted) {
-    std::size_t size = 16;
-    while (size < wanted) size *= 2;
-    std::vector<void*> old = std::move(slots_);
-    slots_.assign(size, nullptr);
-    count_ = 0;
-    std::size_t mask = size - 1;
-    for (void* record : old) {
-      if (!record) continue;
-      // Keys in the old table are distinct: place without comparing.
-      for (std::size_t i = Hash(key_of_(record)) & mask;; i = (i + 1) & mask) {
-        if (!slots_[i]) {
-          slots_[i] = record;
-          ++count_;
-          break;
-        }
-      }
-    }
-  }
-
-  KeyOf key_of_;
-  std::vector<void*> slots_;
-  std::size_t count_ = 0;
+  using RecordIndex::RecordIndex;
 };
 
 // Distinct surnames keyed by their collation key: equal keys are the same surname without
-// regard to case, and the first spelling met stays. A set of the exact bytes already seen
-// spares the collation of the many repeats.
+// regard to case, and the first spelling met stays. An index of the exact spellings already
+// seen spares the collation of the many repeats.
 class Database::SurnameSet {
-  struct Hash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
-  };
-
  public:
+  SurnameSet() : seen_index_(&SpellingOf) {}
+
   // True when the surname was new (the sorted list must be rebuilt).
   bool Add(std::string_view surname) {
-    if (seen_.find(surname) != seen_.end()) return false;
-    seen_.emplace(surname);
+    // Brothers and sisters usually follow one another in a file: the last surname seen
+    // answers most calls at once.
+    if (!seen_.empty() && surname == seen_[last_].text) return false;
+    if (const auto* known = static_cast<const Spelling*>(seen_index_.Find(surname))) {
+      last_ = known->position;
+      return false;
+    }
+    last_ = seen_.size();
+    seen_.push_back(Spelling{std::string(surname), last_});
+    seen_index_.AddIfAbsent(&seen_.back());
     return by_key_.try_emplace(collator_.SortKey(surname), surname).second;
   }
   void Clear() {
+    seen_index_.Clear();
     seen_.clear();
+    last_ = 0;
     by_key_.clear();
   }
   void CopyTo(std::vector<std::string>& out) const {
@@ -118,8 +51,18 @@ class Database::SurnameSet {
   }
 
  private:
+  struct Spelling {
+    std::string text;
+    std::size_t position;  // in seen_
+  };
+  static std::string_view SpellingOf(const void* s) {
+    return static_cast<const Spelling*>(s)->text;
+  }
+
   SurnameCollator collator_;
-  std::unordered_set<std::string, Hash, std::equal_to<>> seen_;
+  std::deque<Spelling> seen_;  // every spelling met (a deque: entries never move)
+  RecordIndex seen_index_;     // over seen_
+  std::size_t last_ = 0;       // the spelling of the last call, when seen_ is not empty
   std::map<std::string, std::string> by_key_;
 };
 
@@ -136,6 +79,13 @@ std::string_view FamilyIdOf(const void* r) {
 }
 std::string_view NoteIdOf(const void* r) {
   return static_cast<const TNoteRec*>(r)->Id;
+}
+
+// A record id as stored: cut to 22 characters and lower-cased, in the caller's buffer.
+std::string_view LowerId(std::string_view id, char (&buffer)[22]) {
+  const std::size_t n = std::min<std::size_t>(id.size(), 22);
+  for (std::size_t i = 0; i < n; ++i) buffer[i] = ToLowerAscii(id[i]);
+  return std::string_view(buffer, n);
 }
 
 // The name order of SortPersonsByName: the ASCII letters a to z folded to capitals, then
@@ -220,6 +170,7 @@ std::string Database::PageCharset() const {
 }
 
 TPersonRec* Database::FindPersonById(std::string_view id) const {
+  person_by_id_->Flush();
   return static_cast<TPersonRec*>(person_by_id_->Find(id));
 }
 
@@ -235,10 +186,10 @@ TFamilyRec* Database::FindFamilyByIdNoCase(std::string_view id) const {
 const Database::IdIndex& Database::NameIndex() const {
   if (name_index_dirty_) {
     person_by_name_->Clear();
-    person_by_name_->Reserve(persons_.size());
     for (TPersonRec* person : persons_) {
-      if (!person->Name.empty()) person_by_name_->AddIfAbsent(person);
+      if (!person->Name.empty()) person_by_name_->AddLater(person);
     }
+    person_by_name_->Flush();
     name_index_dirty_ = false;
   }
   return *person_by_name_;
@@ -260,16 +211,18 @@ TFamilyRec* Database::DisplayFamily(const TPersonRec* person) {
 }
 
 TPersonRec* Database::AddPerson(std::string_view id) {
+  char buffer[22];
   TPersonRec& person = person_store_.emplace_back();
-  person.Id.Assign(arena_, ToLowerAscii(Cut(id, 22)));
+  person.Id.Assign(arena_, LowerId(id, buffer));
   persons_.push_back(&person);
-  person_by_id_->AddIfAbsent(&person);
+  person_by_id_->AddLater(&person);
   name_index_dirty_ = true;
   return &person;
 }
 
 TPersonRec* Database::FindOrAddPerson(std::string_view id) {
-  std::string key = ToLowerAscii(Cut(id, 22));
+  char buffer[22];
+  const std::string_view key = LowerId(id, buffer);
   if (TPersonRec* found = FindPersonById(key)) return found;
   TPersonRec* person = AddPerson(key);
   person->Placeholder = true;
@@ -277,7 +230,8 @@ TPersonRec* Database::FindOrAddPerson(std::string_view id) {
 }
 
 TFamilyRec* Database::FindOrAddFamily(std::string_view id) {
-  std::string key = ToLowerAscii(Cut(id, 22));
+  char buffer[22];
+  const std::string_view key = LowerId(id, buffer);
   if (TFamilyRec* found = FindFamilyById(key)) return found;
   TFamilyRec& family = family_store_.emplace_back();
   family.Id.Assign(arena_, key);
@@ -341,8 +295,7 @@ void Database::ReorderPersons(std::vector<TPersonRec*> order) {
 
 void Database::RebuildPersonIndexes() {
   person_by_id_->Clear();
-  person_by_id_->Reserve(persons_.size());
-  for (TPersonRec* person : persons_) person_by_id_->AddIfAbsent(person);
+  for (TPersonRec* person : persons_) person_by_id_->AddLater(person);
   name_index_dirty_ = true;
 }
 

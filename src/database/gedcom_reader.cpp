@@ -1,6 +1,8 @@
 #include "database/gedcom_reader.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -38,38 +40,97 @@ enum class Tag {
   kOtherEvent,  // events and attributes that are not stored
 };
 
+// A word of up to four bytes as one number, its length above the bytes: equal numbers mean
+// equal words, so a tag is found by one switch instead of a text comparison per table row.
+constexpr std::uint64_t PackWord(std::string_view word) {
+  std::uint64_t packed = word.size();
+  for (char c : word) packed = packed << 8 | static_cast<unsigned char>(c);
+  return packed;
+}
+
 // The tag words. Rows after VERS are events and attributes whose DATE, PLAC and NOTE lines
 // must not be taken for a birth, death or marriage, or for the person.
 Tag LookupTag(std::string_view token) {
-  struct Entry {
-    std::string_view word;
-    Tag tag;
-  };
-  static constexpr std::array<Entry, 52> kTable = {{
-      {"INDI", Tag::kIndi},       {"NOTE", Tag::kNote},       {"CONC", Tag::kConc},
-      {"CONT", Tag::kCont},       {"SEX", Tag::kSex},         {"FAMS", Tag::kFams},
-      {"PLAC", Tag::kPlac},       {"DATE", Tag::kDate},       {"BIRT", Tag::kBirt},
-      {"DEAT", Tag::kDeat},       {"FAMC", Tag::kFamc},       {"FAM", Tag::kFam},
-      {"HUSB", Tag::kHusb},       {"WIFE", Tag::kWife},       {"CHIL", Tag::kChil},
-      {"MARR", Tag::kMarr},       {"NAME", Tag::kName},       {"HEAD", Tag::kHead},
-      {"SOUR", Tag::kSour},       {"CORP", Tag::kCorp},       {"GEDC", Tag::kGedc},
-      {"VERS", Tag::kVers},       {"CENS", Tag::kOtherEvent}, {"OCCU", Tag::kOtherEvent},
-      {"EVEN", Tag::kOtherEvent}, {"REFN", Tag::kOtherEvent}, {"MDCL", Tag::kOtherEvent},
-      {"RESI", Tag::kOtherEvent}, {"SSN", Tag::kOtherEvent},  {"RELI", Tag::kOtherEvent},
-      {"BURI", Tag::kOtherEvent}, {"EDUC", Tag::kOtherEvent}, {"MILT", Tag::kOtherEvent},
-      {"BAPM", Tag::kOtherEvent}, {"GRAD", Tag::kOtherEvent}, {"_DEG", Tag::kOtherEvent},
-      {"WILL", Tag::kOtherEvent}, {"PROB", Tag::kOtherEvent}, {"IMMI", Tag::kOtherEvent},
-      {"CHAN", Tag::kOtherEvent}, {"CAST", Tag::kOtherEvent}, {"DSCR", Tag::kOtherEvent},
-      {"IDNO", Tag::kOtherEvent}, {"TYPE", Tag::kOtherEvent}, {"CAUS", Tag::kOtherEvent},
-      {"PROP", Tag::kOtherEvent}, {"TITL", Tag::kOtherEvent}, {"ADOP", Tag::kOtherEvent},
-      {"CHRA", Tag::kOtherEvent}, {"NATU", Tag::kOtherEvent}, {"ASSO", Tag::kOtherEvent},
-      {"CHR", Tag::kOtherEvent},
-  }};
-  if (token.size() < 3 || token.size() > 4) {
-    return token.substr(0, 3) == "_FA" ? Tag::kOtherEvent : Tag::kNone;
-  }
-  for (const Entry& entry : kTable) {
-    if (entry.word == token) return entry.tag;
+  if (token.size() >= 3 && token.size() <= 4) {
+    switch (PackWord(token)) {
+      case PackWord("INDI"):
+        return Tag::kIndi;
+      case PackWord("NOTE"):
+        return Tag::kNote;
+      case PackWord("CONC"):
+        return Tag::kConc;
+      case PackWord("CONT"):
+        return Tag::kCont;
+      case PackWord("SEX"):
+        return Tag::kSex;
+      case PackWord("FAMS"):
+        return Tag::kFams;
+      case PackWord("PLAC"):
+        return Tag::kPlac;
+      case PackWord("DATE"):
+        return Tag::kDate;
+      case PackWord("BIRT"):
+        return Tag::kBirt;
+      case PackWord("DEAT"):
+        return Tag::kDeat;
+      case PackWord("FAMC"):
+        return Tag::kFamc;
+      case PackWord("FAM"):
+        return Tag::kFam;
+      case PackWord("HUSB"):
+        return Tag::kHusb;
+      case PackWord("WIFE"):
+        return Tag::kWife;
+      case PackWord("CHIL"):
+        return Tag::kChil;
+      case PackWord("MARR"):
+        return Tag::kMarr;
+      case PackWord("NAME"):
+        return Tag::kName;
+      case PackWord("HEAD"):
+        return Tag::kHead;
+      case PackWord("SOUR"):
+        return Tag::kSour;
+      case PackWord("CORP"):
+        return Tag::kCorp;
+      case PackWord("GEDC"):
+        return Tag::kGedc;
+      case PackWord("VERS"):
+        return Tag::kVers;
+      case PackWord("CENS"):
+      case PackWord("OCCU"):
+      case PackWord("EVEN"):
+      case PackWord("REFN"):
+      case PackWord("MDCL"):
+      case PackWord("RESI"):
+      case PackWord("SSN"):
+      case PackWord("RELI"):
+      case PackWord("BURI"):
+      case PackWord("EDUC"):
+      case PackWord("MILT"):
+      case PackWord("BAPM"):
+      case PackWord("GRAD"):
+      case PackWord("_DEG"):
+      case PackWord("WILL"):
+      case PackWord("PROB"):
+      case PackWord("IMMI"):
+      case PackWord("CHAN"):
+      case PackWord("CAST"):
+      case PackWord("DSCR"):
+      case PackWord("IDNO"):
+      case PackWord("TYPE"):
+      case PackWord("CAUS"):
+      case PackWord("PROP"):
+      case PackWord("TITL"):
+      case PackWord("ADOP"):
+      case PackWord("CHRA"):
+      case PackWord("NATU"):
+      case PackWord("ASSO"):
+      case PackWord("CHR"):
+        return Tag::kOtherEvent;
+      default:
+        break;
+    }
   }
   // _FA stands for every custom family event tag that begins with it (_FA1, _FA2, ...).
   return token.substr(0, 3) == "_FA" ? Tag::kOtherEvent : Tag::kNone;
@@ -87,27 +148,36 @@ struct ParsedLine {
   std::string_view value;  // after the tag and one space, from the 255-character window
 };
 
+// The first position of c in s at or after from, or npos. GEDCOM lines are short and the
+// bytes looked for are near: a plain loop beats a library call here.
+inline std::size_t FindByte(std::string_view s, char c, std::size_t from = 0) {
+  for (std::size_t i = from; i < s.size(); ++i) {
+    if (s[i] == c) return i;
+  }
+  return std::string_view::npos;
+}
+
 ParsedLine Parse(std::string_view line) {
   ParsedLine out;
   if (!line.empty() && line[0] >= '0' && line[0] <= '9') {
     out.starts_with_digit = true;
     out.level = line[0] - '0';  // only the first character counts
   }
-  std::size_t pos = line.find(' ');  // end of the level token
+  std::size_t pos = FindByte(line, ' ');  // end of the level token
   auto skip_spaces = [&] {
     while (pos < line.size() && line[pos] == ' ') ++pos;
   };
   if (pos == std::string_view::npos) return out;
   skip_spaces();
   if (pos < line.size() && line[pos] == '@') {
-    std::size_t close = line.find('@', pos + 1);
+    std::size_t close = FindByte(line, '@', pos + 1);
     std::size_t end = close == std::string_view::npos ? line.size() : close + 1;
     out.xref = line.substr(pos, end - pos);
     pos = end;
     skip_spaces();
   }
   if (pos >= line.size()) return out;
-  std::size_t token_end = line.find(' ', pos);
+  std::size_t token_end = FindByte(line, ' ', pos);
   if (token_end == std::string_view::npos) token_end = line.size();
   out.token = line.substr(pos, token_end - pos);
   // The value lies within the 255 characters that begin at the tag.
@@ -120,11 +190,31 @@ ParsedLine Parse(std::string_view line) {
 // The text between the first two "@" of text, or from the first "@" to the end; empty when
 // there is no "@".
 std::string_view PointerId(std::string_view text) {
-  std::size_t first = text.find('@');
+  std::size_t first = FindByte(text, '@');
   if (first == std::string_view::npos) return {};
-  std::size_t second = text.find('@', first + 1);
+  std::size_t second = FindByte(text, '@', first + 1);
   return text.substr(
       first + 1, second == std::string_view::npos ? std::string_view::npos : second - first - 1);
+}
+
+// True when no byte has its high bit set; the common case, so checked a word at a time.
+bool IsAscii(std::string_view s) {
+  const char* p = s.data();
+  const std::size_t n = s.size();
+  std::uint64_t seen = 0;
+  if (n >= 8) {
+    for (std::size_t i = 0; i + 8 <= n; i += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, p + i, 8);
+      seen |= word;
+    }
+    std::uint64_t last;  // the last eight bytes, overlapping the words before
+    std::memcpy(&last, p + n - 8, 8);
+    seen |= last;
+  } else {
+    for (std::size_t i = 0; i < n; ++i) seen |= static_cast<unsigned char>(p[i]);
+  }
+  return (seen & 0x8080808080808080ull) == 0;
 }
 
 std::string_view TrimSpaces(std::string_view s) {
@@ -253,14 +343,19 @@ class Reader {
   long long indi_count() const { return indi_count_; }
 
  private:
-  static bool HasPointer(std::string_view text) { return text.find('@') != std::string_view::npos; }
+  static bool HasPointer(std::string_view text) {
+    return FindByte(text, '@') != std::string_view::npos;
+  }
 
   void OpenPerson(const ParsedLine& line) {
     std::string_view id = PointerId(line.xref);
     // A person that a family named before its own record fills the placeholder made then.
-    TPersonRec* placeholder = db_.FindPersonById(ToLowerAscii(Cut(id, 22)));
+    // (Most files name nobody before his record: then there is nothing to look for.)
+    TPersonRec* placeholder =
+        open_placeholders_ > 0 ? db_.FindPersonById(ToLowerAscii(Cut(id, 22))) : nullptr;
     if (placeholder && placeholder->Placeholder) {
       placeholder->Placeholder = false;
+      --open_placeholders_;
       person_ = placeholder;
     } else {
       person_ = db_.AddPerson(id);
@@ -360,7 +455,9 @@ class Reader {
     TFamilyRec* family = db_.CurrentFamily();
     // Only a pointer names a partner: "2 HUSB" under a family event holds an age.
     if (!family || !HasPointer(text)) return;
+    const std::size_t people_before = db_.PersonList().size();
     TPersonRec* person = db_.FindOrAddPerson(PointerId(text));
+    if (db_.PersonList().size() > people_before) ++open_placeholders_;
     if (tag == Tag::kHusb) {
       family->Husband = person;
     } else if (tag == Tag::kWife) {
@@ -376,17 +473,16 @@ class Reader {
       return;
     }
     if (context_ != Context::kPerson || !person_ || !person_->Name.empty()) return;
-    std::string name(Cut(value, 90));
-    std::string surname;
+    const std::string_view cut = Cut(value, 90);
+    // name_ keeps its storage from person to person: no allocation per name.
+    std::string& name = name_;
+    name.assign(cut);
+    std::string_view surname = cut;
     std::size_t first = name.find('/');
-    if (first == std::string::npos) {
-      surname = name;
-    } else {
+    if (first != std::string::npos) {
       std::size_t second = name.find('/', first + 1);
-      if (second == std::string::npos || second - first > 60) {
-        surname = name;
-      } else {
-        surname = name.substr(first + 1, second - first - 1);
+      if (second != std::string::npos && second - first <= 60) {
+        surname = cut.substr(first + 1, second - first - 1);
         if (first > 0 && name[first - 1] == ' ') {
           name.erase(first, 1);
         } else {
@@ -410,6 +506,8 @@ class Reader {
   TNoteRec* note_ = nullptr;
   int note_level_ = 0;
   long long indi_count_ = 0;
+  long long open_placeholders_ = 0;  // placeholders no INDI record has filled yet
+  std::string name_;                 // work space of Name()
   long long fam_count_ = 0;
 };
 
@@ -442,25 +540,32 @@ bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progr
   db.ClearDatabase();
   progress.ProgressOpen("Loading GEDCOM", "0", "0", shown);
 
-  const long long total = CountTextLines(path);
+  // Progress is the share of the file's bytes read so far: it needs no pass over the file
+  // before the real one, and it advances evenly whatever the lengths of the lines.
+  const unsigned long long total = reader.FileSize();
   Reader state(db, progress);
   bool all_utf8 = true;
-  long long count = 0;
   int last_percent = -1;
+  unsigned long long next_percent_at = 0;  // bytes read at which the percentage changes
   std::string_view line;
   while (reader.Next(line)) {
     progress.Pump();
-    ++count;
-    int percent = total > 0 ? static_cast<int>(count * 100 / total) : 100;
-    if (percent > 100) percent = 100;
-    if (percent != last_percent) {
-      progress.ProgressPercent(percent);
-      last_percent = percent;
+    if (reader.BytesRead() >= next_percent_at) {
+      const unsigned long long read = reader.BytesRead();
+      const int percent = total > 0 && read < total ? static_cast<int>(read * 100 / total) : 100;
+      if (percent != last_percent) {
+        progress.ProgressPercent(percent);
+        last_percent = percent;
+      }
+      // The first byte count that gives the next percentage: (p + 1) * total / 100, rounded up.
+      next_percent_at = percent >= 100 ? ~0ull : ((percent + 1) * total + 99) / 100;
     }
-    if (all_utf8) all_utf8 = IsValidUtf8(line);
+    if (all_utf8 && !IsAscii(line)) all_utf8 = IsValidUtf8(line);
     state.Line(line);
   }
   db.SetTextIsUtf8(all_utf8);
+  // A Ctrl-Z ends the file before its last byte: the reading is done all the same.
+  if (last_percent != 100) progress.ProgressPercent(100);
 
   bool ok = true;
   if (reader.Failed()) {

@@ -11,7 +11,7 @@ constexpr char kCtrlZ = 26;
 
 // True when the bytes before the first Ctrl-Z hold a CR.
 bool FileHoldsCr(std::FILE* file) {
-  std::string block(kBlock, '\0');
+  std::string block(64 * 1024, '\0');
   for (;;) {
     std::size_t n = std::fread(block.data(), 1, block.size(), file);
     if (n == 0) return false;
@@ -52,7 +52,6 @@ bool TextLineReader::Open(const std::filesystem::path& path) {
     eof_ = true;
     return true;
   }
-  buffer_.reserve(kBlock * 2);
   Fill();
   // A UTF-8 byte-order mark at the very start is not part of the first line.
   if (buffer_.compare(0, 3, "\xEF\xBB\xBF") == 0) {
@@ -68,11 +67,15 @@ bool TextLineReader::Fill() {
     buffer_.erase(0, pos_);
     pos_ = 0;
   }
+  // A file smaller than a block is read in one block of its own size, and one byte more to
+  // see its end: no megabyte to clear for a file of a few lines.
+  std::size_t block = kBlock;
+  if (file_size_ > 0 && file_size_ < kBlock) block = static_cast<std::size_t>(file_size_) + 1;
   const std::size_t old_size = buffer_.size();
-  buffer_.resize(old_size + kBlock);
-  std::size_t n = std::fread(buffer_.data() + old_size, 1, kBlock, file_);
+  buffer_.resize(old_size + block);
+  std::size_t n = std::fread(buffer_.data() + old_size, 1, block, file_);
   buffer_.resize(old_size + n);
-  if (n < kBlock) {
+  if (n < block) {
     eof_ = true;
     if (std::ferror(file_)) failed_ = true;
   }
