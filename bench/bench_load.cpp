@@ -1,0 +1,255 @@
+// Load benchmark: how fast LoadGedcom reads synthetic trees of 1k to 1M people and how much
+// memory it takes, side by side with a floor measured in the same run: reading the same file
+// and splitting its lines with the same line reader, doing nothing with them.
+//
+//   bench_load [--sizes=1k,10k,100k,1M] [--seed=1] [Google Benchmark flags]
+//   bench_load --smoke    checks the generator and the measuring on a small file, then exits
+//
+// Files are made under bench/data on first use (stirpex-gen-gedcom makes the same files).
+// After the timings a table sums up, per size: throughput of the floor and of the load, their
+// ratio, and the peak memory of a load in a fresh process, per person and against the file's
+// size.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "database/database.h"
+#include "database/gedcom_reader.h"
+#include "database/text_lines.h"
+#include "support/bench_support.h"
+#include "support/gedcom_generator.h"
+
+namespace stirpex::bench {
+namespace {
+
+// Reads the file and splits its lines, as every load must at least do.
+std::uint64_t SplitLines(const std::filesystem::path& path) {
+  TextLineReader reader;
+  if (!reader.Open(path)) return 0;
+  std::uint64_t bytes = 0;
+  std::string_view line;
+  while (reader.Next(line)) bytes += line.size();
+  return bytes;
+}
+
+bool Load(Database& db, const std::filesystem::path& path) {
+  NullProgress progress;
+  NullMessages messages;
+  return LoadGedcom(db, path, progress, messages);
+}
+
+void BM_Floor(benchmark::State& state, std::filesystem::path path, std::uint64_t file_bytes) {
+  for (auto _ : state) benchmark::DoNotOptimize(SplitLines(path));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * file_bytes));
+}
+
+void BM_Load(benchmark::State& state, std::filesystem::path path, std::uint64_t file_bytes) {
+  for (auto _ : state) {
+    auto db = std::make_unique<Database>();
+    if (!Load(*db, path)) state.SkipWithError("the file did not load");
+    benchmark::DoNotOptimize(db->PersonList().size());
+    // Freeing the records is the next load's business, not this one's.
+    state.PauseTiming();
+    db.reset();
+    state.ResumeTiming();
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * file_bytes));
+}
+
+// Keeps the processor time per iteration of every run (other programs on the machine stretch
+// the wall-clock time of both measurements unevenly), and shows the usual console output.
+class Collector : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0) continue;
+      const double seconds = run.cpu_accumulated_time / static_cast<double>(run.iterations);
+      auto [it, added] = best_.emplace(run.run_name.function_name, seconds);
+      if (!added) it->second = std::min(it->second, seconds);
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+  // Best time of the named benchmark in seconds; 0 when it did not run.
+  double Seconds(const std::string& name) const {
+    auto it = best_.find(name);
+    return it == best_.end() ? 0.0 : it->second;
+  }
+
+ private:
+  std::map<std::string, double> best_;
+};
+
+struct SizeFacts {
+  std::uint64_t people = 0;
+  std::filesystem::path path;
+  std::uint64_t file_bytes = 0;
+  std::uint64_t families = 0;
+  std::uint64_t db_bytes = 0;
+  long long peak = -1;
+};
+
+int RunSmoke() {
+  char pattern[] = "/tmp/stirpex-bench-smoke-XXXXXX";
+  if (!::mkdtemp(pattern)) return 1;
+  const std::filesystem::path dir = pattern;
+  int failures = 0;
+  auto check = [&](bool ok, const char* what) {
+    if (!ok) {
+      std::fprintf(stderr, "bench_load --smoke: %s\n", what);
+      ++failures;
+    }
+  };
+
+  GeneratorOptions options;
+  options.people = 2000;
+  options.seed = 7;
+  GeneratorCounts counts;
+  check(WriteSyntheticGedcomFile(options, dir / "a.ged", &counts), "cannot write a.ged");
+  check(WriteSyntheticGedcomFile(options, dir / "b.ged"), "cannot write b.ged");
+  options.seed = 8;
+  check(WriteSyntheticGedcomFile(options, dir / "c.ged"), "cannot write c.ged");
+  auto bytes = [](const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+  };
+  const std::string a = bytes(dir / "a.ged");
+  check(a == bytes(dir / "b.ged"), "the same seed gave different files");
+  check(a != bytes(dir / "c.ged"), "another seed gave the same file");
+  check(a.size() == counts.bytes, "byte count");
+  check(a.find("\r\n") != std::string::npos && a.find("\n") == a.find("\r\n") + 1, "CR LF");
+
+  Database db;
+  check(Load(db, dir / "a.ged"), "a.ged does not load");
+  check(db.PersonList().size() == counts.people && counts.people == 2000, "people count");
+  check(db.FamilyList().size() == counts.families, "family count");
+  std::size_t named = 0, placeholders = 0, with_parents = 0, remarried = 0, dated = 0;
+  for (const TPersonRec* p : db.PersonList()) {
+    named += !p->Name.empty();
+    placeholders += p->Placeholder;
+    with_parents += p->ParentFamily != nullptr;
+    remarried += p->SpouseFamilies.size() > 1;
+    dated += !p->BirthDate.empty();
+  }
+  check(named == counts.people && placeholders == 0, "every person has a record and a name");
+  check(with_parents > counts.people / 2, "most people have parents");
+  check(remarried > 0, "some people married twice");
+  check(dated > counts.people / 2 && dated < counts.people, "most, not all, have birth dates");
+  check(db.NoteList().size() > counts.notes && counts.notes > 0, "notes");
+  check(db.Surnames().size() > 50, "surnames");
+  check(SplitLines(dir / "a.ged") > 0, "floor");
+  check(PeakMemoryIncrease([&] {
+          Database child_db;
+          Load(child_db, dir / "a.ged");
+        }) > 0,
+        "peak memory");
+
+  std::error_code ec;
+  std::filesystem::remove_all(dir, ec);
+  if (failures == 0) std::printf("bench_load smoke run: OK\n");
+  return failures == 0 ? 0 : 1;
+}
+
+void PrintSummary(const std::vector<SizeFacts>& sizes, const Collector& collector) {
+  std::printf("\n%8s %9s %11s %10s %10s %8s %12s %10s %9s\n", "people", "file MB", "floor MB/s",
+              "load MB/s", "load/floor", "peak MB", "peak B/pers", "peak/file", "db B/pers");
+  for (const SizeFacts& s : sizes) {
+    const std::string label = SizeLabel(s.people);
+    const double floor = collector.Seconds("floor/" + label);
+    const double load = collector.Seconds("load/" + label);
+    const double mb = static_cast<double>(s.file_bytes) / 1e6;
+    const double peak_mb = static_cast<double>(s.peak) / 1e6;
+    std::printf("%8s %9.1f %11.0f %10.0f %10.2f %8.1f %12.0f %10.2f %9.0f\n", label.c_str(), mb,
+                floor > 0 ? mb / floor : 0.0, load > 0 ? mb / load : 0.0,
+                floor > 0 ? load / floor : 0.0, peak_mb,
+                static_cast<double>(s.peak) / static_cast<double>(s.people),
+                static_cast<double>(s.peak) / static_cast<double>(s.file_bytes),
+                static_cast<double>(s.db_bytes) / static_cast<double>(s.people));
+  }
+  for (const SizeFacts& s : sizes) {
+    if (s.people < 1000000) continue;
+    const std::string label = SizeLabel(s.people);
+    const double ratio = collector.Seconds("load/" + label) / collector.Seconds("floor/" + label);
+    const double memory = static_cast<double>(s.peak) / static_cast<double>(s.file_bytes);
+    std::printf(
+        "targets for %s people: load within 5x the floor: %s (%.2fx); "
+        "peak memory under 2x the file: %s (%.2fx)\n",
+        label.c_str(), ratio <= 5.0 ? "met" : "MISSED", ratio, memory < 2.0 ? "met" : "MISSED",
+        memory);
+  }
+}
+
+}  // namespace
+}  // namespace stirpex::bench
+
+int main(int argc, char** argv) {
+  using namespace stirpex::bench;
+  std::string sizes_text = "1k,10k,100k,1M";
+  std::uint64_t seed = 1;
+  std::vector<char*> rest;
+  for (int i = 0; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--smoke") return RunSmoke();
+    if (arg.rfind("--sizes=", 0) == 0) {
+      sizes_text = arg.substr(8);
+    } else if (arg.rfind("--seed=", 0) == 0) {
+      seed = std::strtoull(arg.c_str() + 7, nullptr, 10);
+    } else {
+      rest.push_back(argv[i]);
+    }
+  }
+  int rest_count = static_cast<int>(rest.size());
+  benchmark::Initialize(&rest_count, rest.data());
+  if (benchmark::ReportUnrecognizedArguments(rest_count, rest.data())) return 2;
+
+  std::vector<SizeFacts> sizes;
+  for (std::uint64_t people : ParseSizeList(sizes_text)) {
+    SizeFacts s;
+    s.people = people;
+    s.path = SyntheticGedcom(people, seed);
+    if (s.path.empty()) return 1;
+    s.file_bytes = std::filesystem::file_size(s.path);
+    {
+      // Checks the file once (and brings it into the page cache before the timings).
+      stirpex::Database db;
+      if (!Load(db, s.path) || db.PersonList().size() != people) {
+        std::fprintf(stderr, "%s did not load as %llu people\n", s.path.c_str(),
+                     static_cast<unsigned long long>(people));
+        return 1;
+      }
+      s.families = db.FamilyList().size();
+      s.db_bytes = db.ApproximateBytes();
+    }
+    s.peak = PeakMemoryIncrease([&] {
+      stirpex::Database db;
+      Load(db, s.path);
+    });
+    sizes.push_back(s);
+  }
+  if (sizes.empty()) {
+    std::fprintf(stderr, "bench_load: --sizes takes a list such as 1k,10k,1M\n");
+    return 2;
+  }
+  for (const SizeFacts& s : sizes) {
+    const std::string label = SizeLabel(s.people);
+    benchmark::RegisterBenchmark(("floor/" + label).c_str(), BM_Floor, s.path, s.file_bytes)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("load/" + label).c_str(), BM_Load, s.path, s.file_bytes)
+        ->Unit(benchmark::kMillisecond);
+  }
+  Collector collector;
+  benchmark::RunSpecifiedBenchmarks(&collector);
+  benchmark::Shutdown();
+  PrintSummary(sizes, collector);
+  return 0;
+}
