@@ -13,6 +13,15 @@ std::filesystem::path ProgramDir() {
   return ec ? std::filesystem::path(".") : here;
 }
 
+std::filesystem::path DataDir(const std::filesystem::path& program_dir) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(program_dir / "styles", ec)) return program_dir;
+  std::filesystem::path shared =
+      (program_dir.parent_path() / "share" / "stirpex").lexically_normal();
+  if (std::filesystem::is_directory(shared / "styles", ec)) return shared;
+  return program_dir;
+}
+
 std::filesystem::path ResolveStoredPath(std::string_view stored,
                                         const std::filesystem::path& base) {
   if (stored.empty()) return {};

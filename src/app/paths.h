@@ -16,6 +16,12 @@ namespace stirpex {
 // current directory when the link cannot be read.
 std::filesystem::path ProgramDir();
 
+// The folder of the files that come with the program (styles/, ged/, help/): the program's
+// folder when it holds them (a build tree), else "../share/stirpex" beside it when that exists
+// (an installed program: bin/ and share/stirpex/ under one prefix), else the program's folder.
+// Relative paths of settings are taken against this folder.
+std::filesystem::path DataDir(const std::filesystem::path& program_dir);
+
 // A path stored in settings as a path of this system: "\" taken as "/", a relative path taken
 // against base (normally ProgramDir()). An empty text gives an empty path.
 std::filesystem::path ResolveStoredPath(std::string_view stored, const std::filesystem::path& base);

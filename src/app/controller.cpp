@@ -1,0 +1,572 @@
+#include "app/controller.h"
+
+#include <algorithm>
+#include <charconv>
+#include <system_error>
+
+#include "database/gedcom_reader.h"
+#include "database/text.h"
+#include "database/text_lines.h"
+#include "export/gedcom_writer.h"
+#include "export/gendex_writer.h"
+#include "pages/family_page.h"
+#include "pages/page_names.h"
+#include "pages/person_pages.h"
+#include "settings/line_files.h"
+#include "settings/settings_file.h"
+
+namespace fs = std::filesystem;
+
+namespace stirpex {
+
+namespace {
+
+constexpr std::string_view kLinesFilter = "HTML files (*.HTM)|*.HTM|Text files (*.TXT)|*.TXT";
+
+bool Contains(std::string_view text, std::string_view part) {
+  return text.find(part) != std::string_view::npos;
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+// The text without the first occurrence of part.
+std::string WithoutFirst(std::string_view text, std::string_view part) {
+  std::string out(text);
+  std::size_t at = out.find(part);
+  if (at != std::string::npos) out.erase(at, part.size());
+  return out;
+}
+
+bool FileExists(const fs::path& path) {
+  std::error_code ec;
+  return fs::is_regular_file(path, ec);
+}
+
+// The folder part of a path with its trailing separator ("" when it has none).
+std::string FolderWithSeparator(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+}  // namespace
+
+std::string PlaceText(const TFamilyRec& family) {
+  std::string text;
+  if (family.Husband) text = family.Husband->Name.str();
+  if (family.Wife) {
+    text += " + ";
+    text += family.Wife->Name.view();
+  }
+  return text;
+}
+
+std::string ExtractField(std::string_view text, int n, char c) {
+  if (n < 0) return {};
+  std::size_t start = 0;
+  for (int i = 0; i < n; ++i) {
+    std::size_t at = text.find(c, start);
+    if (at == std::string_view::npos) return {};
+    start = at + 1;
+  }
+  std::size_t end = text.find(c, start);
+  return std::string(text.substr(start, end == std::string_view::npos ? text.npos : end - start));
+}
+
+ViewerController::ViewerController(HtmlView& view, ViewerWindows& windows, Messages& messages,
+                                   Progress& progress)
+    : view_(view), windows_(windows), messages_(messages), progress_(progress) {
+  view_.SetHotSpotHandler(
+      [this](const std::string& target) { return HTMLViewerHotSpotClick(target); });
+  view_.SetHistoryHandler([this] { HTMLViewerHistoryChange(); });
+}
+
+ViewerController::~ViewerController() {
+  view_.SetHotSpotHandler({});
+  view_.SetHistoryHandler({});
+}
+
+// --- Paths ---------------------------------------------------------------------------------
+
+fs::path ViewerController::ResolvePath(std::string_view stored) const {
+  return session_.ResolveSetting(stored);
+}
+
+std::vector<fs::path> ViewerController::PageSearchDirs() const {
+  std::vector<fs::path> dirs{ProgramDir()};
+  if (!gedcom_file_name_.empty()) {
+    fs::path folder = ResolvePath(gedcom_file_name_).parent_path();
+    if (!folder.empty() && folder != ProgramDir()) dirs.push_back(folder);
+  }
+  return dirs;
+}
+
+PageContext ViewerController::MakePageContext() const {
+  return session_.Context();
+}
+
+// --- Start and end -------------------------------------------------------------------------
+
+void ViewerController::FormCreate(const fs::path& program_dir,
+                                  const std::vector<std::string>& arguments) {
+  session_.index_page_name = std::string(kViewerIndexPageName);
+  session_.program_dir = DataDir(program_dir);
+  settings_file_ = ProgramSettingsFile(program_dir);
+  ApplySettingsFile();
+  for (const std::string& given : arguments) {
+    // Names on the command line are the user's: taken against the current directory.
+    std::error_code ec;
+    fs::path absolute = fs::absolute(given, ec);
+    const std::string argument = ec ? given : absolute.lexically_normal().string();
+    std::string upper = ToUpperAscii(given);
+    if (Contains(upper, ".STY")) {
+      style_file_name_ = argument;
+    } else if (Contains(upper, ".SXP")) {
+      // A file that is not a project is refused: taking it as the settings file would write
+      // the settings into it at exit.
+      fs::path project = argument;
+      if (CheckProjectFile(project, messages_)) {
+        settings_file_ = project;
+        ApplySettingsFile();
+      }
+    } else {
+      gedcom_file_name_ = argument;
+    }
+  }
+  LoadCurrentFiles();
+}
+
+void ViewerController::ApplySettingsFile() {
+  file_history_.Load(settings_file_);
+  windows_.SetFileHistory(file_history_.entries());
+  TSettings& settings = session_.settings;
+  settings = LoadSettings(settings_file_);
+  windows_.PlaceWindow(settings.left, settings.top, settings.width, settings.height);
+  style_file_name_ = settings.StyleFile;
+  gedcom_file_name_ = settings.GEDCOMFile;
+  ShowFilePaths();
+}
+
+void ViewerController::FormDestroy() {
+  file_history_.Save(settings_file_, messages_);
+  TSettings& settings = session_.settings;
+  windows_.WindowGeometry(settings.left, settings.top, settings.width, settings.height);
+  SaveSettings(settings, settings_file_, messages_);
+}
+
+void ViewerController::ShowFilePaths() {
+  windows_.SetFilePaths(style_file_name_, gedcom_file_name_);
+}
+
+// --- Loading -------------------------------------------------------------------------------
+
+void ViewerController::LoadCurrentFiles() {
+  TSettings& settings = session_.settings;
+  Database& db = session_.db;
+  session_.style_file = ResolvePath(style_file_name_);
+  session_.gedcom_file = ResolvePath(gedcom_file_name_);
+  session_.exclude_list = ResolvePath(settings.ExcludeList);
+  session_.LoadCurrentFiles(progress_, messages_);
+  ShowFilePaths();
+  if (db.FamilyList().empty()) return;
+  if (TPersonRec* start = db.FindPersonByName(settings.StartPerson)) {
+    if (TFamilyRec* family = Database::DisplayFamily(start)) db.SetCurrentFamily(family);
+  }
+  AddPlace(db.CurrentFamily());
+  place_index_ = 1;
+  UpdatePlaceControls();
+  btnHomeClick();
+}
+
+void ViewerController::OpenItemClick() {
+  TSettings& settings = session_.settings;
+  std::string start = settings.LastDir.empty() ? ProgramDir().string() : settings.LastDir;
+  std::string chosen;
+  if (!windows_.RunOpenDialog(std::string(kOpenFilter), start, chosen) || chosen.empty()) return;
+  settings.LastDir = FolderWithSeparator(chosen);
+  OpenFile(chosen);
+}
+
+void ViewerController::HistoryListClick(int index) {
+  const std::vector<std::string>& entries = file_history_.entries();
+  if (index < 0 || index >= static_cast<int>(entries.size())) return;
+  std::string path = entries[static_cast<std::size_t>(index)];
+  OpenFile(path);
+}
+
+void ViewerController::OpenFile(const std::string& given) {
+  fs::path full = ResolvePath(given);
+  const std::string path = full.string();
+  if (!FileExists(full)) {
+    messages_.Error("File: " + given + " does not exist", kHelpMissingFile);
+    return;
+  }
+  viewing_file_ = false;
+  session_.index_page_name = std::string(kViewerIndexPageName);
+  file_history_.Add(path);
+  windows_.SetFileHistory(file_history_.entries());
+
+  // The kind is the extension cut to four characters, so ".html" counts as ".HTM".
+  std::string kind;
+  std::size_t dot = path.rfind('.');
+  if (dot != std::string::npos) kind = ToUpperAscii(std::string_view(path).substr(dot, 4));
+
+  if (kind == ".HTM") {
+    ClearPlaces();
+    std::string error;
+    if (!view_.LoadFile(full, error)) {
+      messages_.Error("Error loading file: " + path, kHelpHtmlFile);
+      return;
+    }
+    viewing_file_ = true;
+    // The load's own history event came while no file was on show; bring back, forward and
+    // the History menu in line with the display's history now.
+    HTMLViewerHistoryChange();
+  } else if (kind == ".STY") {
+    if (LoadStyleFile(session_.style, full, messages_)) {
+      style_file_name_ = path;
+      session_.style_file = full;
+    }
+    ShowFilePaths();
+    btnHomeClick();
+  } else if (kind == ".SXP") {
+    if (!CheckProjectFile(full, messages_)) return;
+    settings_file_ = full;
+    ApplySettingsFile();
+    LoadCurrentFiles();
+  } else {
+    gedcom_file_name_ = path;
+    session_.gedcom_file = full;
+    ClearPlaces();
+    Database& db = session_.db;
+    if (LoadGedcom(db, full, progress_, messages_)) {
+      // The people on the exclude list in force stay private in the new tree too (the flags
+      // live on the records, which the load replaced).
+      db.ApplyExcludedNames(&progress_);
+      if (!db.FamilyList().empty() && !db.PersonList().empty()) {
+        ShowFamily(db.FamilyList().front(), db.PersonList().front());
+      }
+      ShowFilePaths();
+    } else {
+      messages_.Error("Error loading GEDCOM file: " + path, kHelpGedcomFile);
+    }
+  }
+}
+
+// --- Pages ---------------------------------------------------------------------------------
+
+void ViewerController::ShowFamily(TFamilyRec* family, const TPersonRec* person) {
+  if (family) {
+    session_.db.SetCurrentFamily(family);
+    page_lines_.clear();
+    BuildFamilyPage(MakePageContext(), *family, person, page_lines_);
+    view_.Clear();
+    view_.LoadLines(page_lines_, PageSearchDirs());
+  }
+  viewing_file_ = false;
+}
+
+void ViewerController::ShowPersonFamily(std::string_view name) {
+  if (session_.db.FamilyList().empty()) return;
+  TPersonRec* person = session_.db.FindPersonByName(name);
+  TFamilyRec* family = person ? Database::DisplayFamily(person) : session_.db.FamilyList().front();
+  if (!family) return;  // a person without any family shows nothing
+  AddPlace(family);
+  ShowFamily(family, person);
+}
+
+void ViewerController::ShowFamilyById(std::string_view id) {
+  TFamilyRec* family = session_.db.FindFamilyByIdNoCase(id);
+  // Page names escape unusual bytes of Ids: try the Id the name stands for second.
+  if (!family) family = session_.db.FindFamilyByIdNoCase(UnescapePageId(id));
+  if (!family) return;
+  ShowFamily(family, family->Husband ? family->Husband : family->Wife);
+}
+
+namespace {
+
+TPersonRec* FindPersonByPageId(const Database& db, std::string_view id) {
+  TPersonRec* person = db.FindPersonById(id);
+  return person ? person : db.FindPersonById(UnescapePageId(id));
+}
+
+TFamilyRec* FindFamilyByPageId(const Database& db, std::string_view id) {
+  TFamilyRec* family = db.FindFamilyById(id);
+  return family ? family : db.FindFamilyById(UnescapePageId(id));
+}
+
+}  // namespace
+
+void ViewerController::ShowPicturePage(std::string_view target) {
+  const std::string key = WithoutFirst(target, "pk.htm");
+  const TFamilyRec* family = nullptr;
+  const TPersonRec* person = FindPersonByPageId(session_.db, key);
+  std::string picture;
+  if (person) {
+    family = Database::DisplayFamily(person);
+    picture = person->Picture.str();
+  } else if ((family = FindFamilyByPageId(session_.db, key)) != nullptr) {
+    picture = family->Picture.str();
+  }
+  if (picture.empty()) return;
+  if (!BuildPicturePage(MakePageContext(), family, person, picture_lines_, picture)) return;
+  windows_.ShowPicture(picture_lines_, PageSearchDirs());
+}
+
+void ViewerController::ShowNotePage(std::string_view target) {
+  const std::string key = WithoutFirst(target, "nt.htm");
+  const TPersonRec* person = FindPersonByPageId(session_.db, key);
+  if (!person) return;
+  PageLines lines;
+  BuildNotePage(MakePageContext(), Database::DisplayFamily(person), person, lines);
+  windows_.ShowNotes(lines, PageSearchDirs());
+}
+
+void ViewerController::ShowTreePage(TFamilyRec* family, const TPersonRec* person) {
+  if (session_.style.LineCount(ssTreeHead) == 0) {
+    ShowFamily(family, person);
+    return;
+  }
+  PageLines lines;
+  BuildTreePage(MakePageContext(), family, person, lines);
+  view_.Clear();
+  view_.LoadLines(lines, PageSearchDirs());
+  session_.db.SetCurrentFamily(family);
+  viewing_file_ = false;
+}
+
+void ViewerController::btnHomeClick() {
+  if (session_.settings.ShowWelcome && !session_.settings.WelcomePage.empty()) {
+    std::string error;
+    if (!view_.LoadFile(ResolvePath(session_.settings.WelcomePage), error)) {
+      messages_.Error(error, kHelpHtmlFile);
+    }
+    return;
+  }
+  ShowPersonFamily(session_.settings.StartPerson);
+}
+
+// --- Links ---------------------------------------------------------------------------------
+
+bool ViewerController::HTMLViewerHotSpotClick(const std::string& target) {
+  bool handled = false;
+  if (Contains(target, "#Load")) {
+    handled = true;
+    OpenFile(ExtractField(target, 1, '|'));
+  }
+  if (Contains(target, "#Help")) {
+    handled = true;
+    const std::string field = ExtractField(target, 1, '|');
+    int topic = 0;
+    auto [end, ec] = std::from_chars(field.data(), field.data() + field.size(), topic);
+    if (ec == std::errc() && end == field.data() + field.size() && !field.empty()) {
+      windows_.ShowHelp(topic);
+    }
+  }
+  if (Contains(target, "nt.htm")) {
+    handled = true;
+    ShowNotePage(target);
+  } else if (Contains(target, "tr.htm")) {
+    handled = true;
+    std::string id = ToLowerAscii(Cut(std::string_view(target).substr(0, target.size() - 6), 22));
+    if (const TPersonRec* person = FindPersonByPageId(session_.db, id)) {
+      AddPlace(session_.db.CurrentFamily());
+      ShowTreePage(Database::DisplayFamily(person), person);
+      AddPlace(session_.db.CurrentFamily());
+    }
+  } else if (Contains(target, ".htm")) {
+    handled = true;
+    std::string name = target.substr(0, target.size() - 4);
+    if (name == "surname") {
+      mniSurnameListClick();
+    } else {
+      AddPlace(session_.db.CurrentFamily());
+      ShowFamilyById(name);
+      AddPlace(session_.db.CurrentFamily());
+    }
+  }
+  if (Contains(target, "pk.htm")) {
+    handled = true;
+    ShowPicturePage(target);
+  }
+  if (Contains(target, ".gif")) {
+    handled = true;
+    ShowPicturePage(target);
+  }
+  return handled;
+}
+
+void ViewerController::HTMLViewerHistoryChange() {
+  if (!viewing_file_) return;
+  PlaceControls controls;
+  const int index = view_.HistoryIndex();
+  const std::vector<std::string> paths = view_.HistoryPaths();
+  const int count = static_cast<int>(paths.size());
+  controls.forward_enabled = index > 0;
+  controls.back_enabled = index < count - 1;
+  controls.menu_visible = count > 0;
+  for (int i = 0; i < count && i < kPlaceLimit; ++i) controls.items.push_back(paths[i]);
+  controls.checked = index;
+  windows_.SetPlaceControls(controls);
+  windows_.SetCaption(view_.DocumentTitle());
+}
+
+// --- Place history -------------------------------------------------------------------------
+
+std::vector<std::string> ViewerController::PlaceHistory() const {
+  std::vector<std::string> texts;
+  texts.reserve(places_.size());
+  for (const Place& place : places_) texts.push_back(place.text);
+  return texts;
+}
+
+int ViewerController::FindPlace(std::string_view text) const {
+  for (std::size_t i = 0; i < places_.size(); ++i) {
+    if (EqualsNoCaseAscii(places_[i].text, text)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void ViewerController::AddPlace(const TFamilyRec* family) {
+  if (!family) return;
+  std::string text = PlaceText(*family);
+  int found = FindPlace(text);
+  if (found >= 0) {
+    place_index_ = found;
+  } else {
+    if (static_cast<int>(places_.size()) >= kPlaceLimit) places_.erase(places_.begin());
+    if (place_index_ < 0) place_index_ = 0;
+    // After the oldest entry went the cursor may point one past the end.
+    place_index_ = std::min(place_index_, static_cast<int>(places_.size()));
+    places_.insert(places_.begin() + place_index_, Place{std::move(text), family->Id.str()});
+  }
+  UpdatePlaceControls();
+}
+
+void ViewerController::UpdatePlaceControls() {
+  PlaceControls controls;
+  const int count = static_cast<int>(places_.size());
+  controls.forward_enabled = place_index_ > 0;
+  controls.back_enabled = place_index_ < count - 1;
+  controls.menu_visible = count > 0;
+  for (const Place& place : places_) controls.items.push_back(place.text);
+  controls.checked = place_index_ < count ? place_index_ : -1;
+  windows_.SetPlaceControls(controls);
+}
+
+void ViewerController::ClearPlaces() {
+  places_.clear();
+  place_index_ = 0;
+  // Both buttons off and no stale items left in the History menu.
+  windows_.SetPlaceControls(PlaceControls{});
+}
+
+void ViewerController::ShowPlace() {
+  if (place_index_ < 0 || place_index_ >= static_cast<int>(places_.size())) return;
+  const Place& place = places_[static_cast<std::size_t>(place_index_)];
+  // The family visited, when the same tree is still loaded and the Id still names a family
+  // of that text; otherwise the family of the first person named, as the text says.
+  TFamilyRec* family = session_.db.FindFamilyById(place.family_id);
+  if (family && EqualsNoCaseAscii(PlaceText(*family), place.text)) {
+    AddPlace(family);
+    ShowFamily(family, family->Husband ? family->Husband : family->Wife);
+  } else {
+    ShowPersonFamily(Trim(ExtractField(place.text, 0, '+')));
+  }
+  UpdatePlaceControls();
+}
+
+void ViewerController::PrevButtonClick(bool back) {
+  if (viewing_file_) {
+    view_.SetHistoryIndex(view_.HistoryIndex() + (back ? 1 : -1));
+    return;
+  }
+  if (places_.empty()) return;
+  const int count = static_cast<int>(places_.size());
+  if (back) {
+    if (place_index_ < count - 1) ++place_index_;
+  } else {
+    if (place_index_ > 0) --place_index_;
+  }
+  ShowPlace();
+}
+
+void ViewerController::HistoryClick(int position) {
+  if (viewing_file_) {
+    view_.SetHistoryIndex(position);
+    return;
+  }
+  if (position < 0 || position >= static_cast<int>(places_.size())) return;
+  place_index_ = FindPlace(places_[static_cast<std::size_t>(position)].text);
+  ShowPlace();
+}
+
+// --- Commands ------------------------------------------------------------------------------
+
+void ViewerController::mniSurnameListClick() {
+  SurnameListResult result = windows_.RunSurnameList(session_.db, session_.db.CurrentFamily());
+  if (!result.accepted) return;
+  if (result.people_empty) {
+    messages_.Warning("No people found");
+  } else if (result.selected_name.empty()) {
+    messages_.Warning("No families found");
+  } else {
+    ShowPersonFamily(result.selected_name);
+  }
+}
+
+void ViewerController::SaveItemClick() {
+  SaveLinesAs("*.htm", page_lines_, "");
+}
+
+void ViewerController::mniSaveProjectClick() {
+  std::string path;
+  if (!PromptSaveFile(path, "*.SXP", "Project files (*.SXP)|*.SXP")) return;
+  settings_file_ = path;
+  windows_.WindowGeometry(session_.settings.left, session_.settings.top, session_.settings.width,
+                          session_.settings.height);
+  SaveSettings(session_.settings, settings_file_, messages_);
+}
+
+void ViewerController::mniSaveGedcomClick() {
+  std::string path;
+  if (!PromptSaveFile(path, "*.GED", "GED files (*.GED)|*.GED")) return;
+  WriteFilteredGedcom(session_.db, session_.settings, path, GedcomHeaderDate(ExportToday()),
+                      messages_);
+}
+
+void ViewerController::mniSaveGentextClick() {
+  SaveLinesAs("*.txt", BuildGendexLines(session_.db, session_.settings), "");
+}
+
+bool ViewerController::PromptSaveFile(std::string& path, std::string_view pattern,
+                                      std::string_view filter) {
+  SaveDialogRequest request;
+  request.title = "Save As";
+  request.filter = "All Files (*.*)|*.*|" + std::string(filter);
+  request.file_name = std::string(pattern);
+  if (!path.empty()) {
+    request.start_dir = FolderWithSeparator(path);
+    request.file_name = path.substr(request.start_dir.size());
+  }
+  std::string chosen;
+  if (!windows_.RunSaveDialog(request, chosen)) return false;
+  bool may_write = true;
+  if (FileExists(chosen)) {
+    may_write = windows_.ConfirmReplace("File: " + chosen + " exists. Replace? ");
+  }
+  path = chosen;
+  return may_write;
+}
+
+void ViewerController::SaveLinesAs(std::string_view pattern, const std::vector<std::string>& lines,
+                                   std::string path) {
+  if (path.empty()) path = session_.settings.LastDir;
+  if (!PromptSaveFile(path, pattern, kLinesFilter)) return;
+  if (!WriteLines(lines, path)) messages_.Error(UnableToWriteMessage(path), kHelpMissingFile);
+}
+
+}  // namespace stirpex

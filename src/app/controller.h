@@ -1,0 +1,196 @@
+// The viewer's controller: the state behind the main window and every command the user gives
+// it, without any window code.
+//
+// It holds the loaded tree (database, style, settings), the files in use, the family on show
+// and the place history of visited families, and it does what the menus, the tool bar, the
+// file history and the links on pages ask: open files by their kind, show family, tree, note
+// and picture pages, go back and forward, ask for file names and save. It talks to the screen
+// only through HtmlView (the page display), ViewerWindows (controls, dialogs, small windows),
+// Messages and Progress, so it runs in tests with fakes and no display.
+//
+// Everything runs on one thread. The controller may be re-entered from a modal window it
+// opened (a link clicked in the notes window); every command leaves the state whole before it
+// opens a window.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/html_view.h"
+#include "app/session.h"
+#include "app/viewer_windows.h"
+#include "database/database.h"
+#include "database/progress.h"
+#include "pages/page_context.h"
+#include "pages/style.h"
+#include "settings/file_history.h"
+#include "settings/settings.h"
+
+namespace stirpex {
+
+class ViewerController {
+ public:
+  // At most this many visited families are remembered.
+  static constexpr int kPlaceLimit = 20;
+
+  // The filter of the Open dialog.
+  static constexpr std::string_view kOpenFilter =
+      "All Files (*.*)|*.*|GEDCOM (*.GED)|*.GED|Styles (*.STY)|*.STY|HTML Files (*.HTM)|*.HTM|"
+      "Project (*.SXP)|*.SXP";
+
+  // The interfaces must outlive the controller, which takes the display's link and history
+  // events for as long as it lives.
+  ViewerController(HtmlView& view, ViewerWindows& windows, Messages& messages, Progress& progress);
+  ~ViewerController();
+  ViewerController(const ViewerController&) = delete;
+  ViewerController& operator=(const ViewerController&) = delete;
+
+  // --- Start and end ---
+  // Start-up: reads the program's settings file (beside the program, or in the user's
+  // configuration folder when the program's folder is not writable), applies the command-line
+  // arguments first to last (a name holding ".STY" in any case is the style, one holding ".SXP" a
+  // project, anything else the GEDCOM file), loads the files and shows the home page.
+  void FormCreate(const std::filesystem::path& program_dir,
+                  const std::vector<std::string>& arguments);
+  // Exit: writes the file history, then the settings (with the window's geometry) into the
+  // current settings file. Write failures are reported.
+  void FormDestroy();
+
+  // --- Files ---
+  // The one way files enter (menu, tool bar, file history, "#Load" links): by extension an
+  // HTML file, a style, a project or else a GEDCOM file. A relative path is taken against
+  // the program's folder.
+  void OpenFile(const std::string& path);
+  // Loads the style and GEDCOM files in use, applies the exclude and image lists, chooses the
+  // start family and shows the home page.
+  void LoadCurrentFiles();
+  // The Open dialog, then OpenFile of the chosen file.
+  void OpenItemClick();
+  // File history item i (0 to 4).
+  void HistoryListClick(int index);
+
+  // --- Pages ---
+  // Builds and shows the family page of family (nothing when null) with person as the page's
+  // person.
+  void ShowFamily(TFamilyRec* family, const TPersonRec* person);
+  // Shows the display family of the person of that name (the first family of the tree when
+  // nobody has it) and records it in the place history.
+  void ShowPersonFamily(std::string_view name);
+  // Shows the family of that Id (any letter case) with its husband, else its wife, as person.
+  void ShowFamilyById(std::string_view id);
+  // The picture page of a "pk.htm" target (person or family Id) in the image window.
+  void ShowPicturePage(std::string_view target);
+  // The note page of an "nt.htm" target (person Id) in the notes window.
+  void ShowNotePage(std::string_view target);
+  // The tree page of person in the main display (the family page when the style has none).
+  void ShowTreePage(TFamilyRec* family, const TPersonRec* person);
+  // The home page: the welcome page when it is on, else the start person's family.
+  void btnHomeClick();
+
+  // --- Links and history ---
+  // Decodes a clicked link; true when the link was one of the program's own (handled).
+  bool HTMLViewerHotSpotClick(const std::string& target);
+  // The display's history changed (only heeded while an HTML file is on show).
+  void HTMLViewerHistoryChange();
+  // Back (towards older places) or forward (towards newer ones).
+  void PrevButtonClick(bool back);
+  // Place item `position` of the History menu.
+  void HistoryClick(int position);
+  void AddPlace(const TFamilyRec* family);
+  void UpdatePlaceControls();
+  void ClearPlaces();
+
+  // --- Commands ---
+  void mniSurnameListClick();
+  // Save HTML: the family page last shown, through the save dialog.
+  void SaveItemClick();
+  void mniSaveProjectClick();
+  // Save GEDCOM: the tree in memory, filtered by the privacy settings, as a GEDCOM file.
+  void mniSaveGedcomClick();
+  // Save GENDEX: the GENDEX index of the tree, built first, then saved as lines.
+  void mniSaveGentextClick();
+  // Copy: the selection, or the whole page when nothing is selected.
+  void mniViewCopyClick() { CopyPageText(view_); }
+  void mniSelectAllClick() { view_.SelectAll(); }
+  void HelpContents1Click() { windows_.ShowHelp(kHelpContents); }
+
+  // --- Save dialogs ---
+  // Asks for a file name (title "Save As", filter "All Files (*.*)|*.*|" + filter, the pattern
+  // or the path's name proposed, the path's folder as start) and, for an existing file, whether
+  // to replace it. True when the caller may write to `path`, which then holds the chosen path.
+  bool PromptSaveFile(std::string& path, std::string_view pattern, std::string_view filter);
+  // Asks as PromptSaveFile (starting in LastDir when path is empty) and writes the lines,
+  // each followed by CR LF. A failed write is reported ("Unable to write to " + path).
+  void SaveLinesAs(std::string_view pattern, const std::vector<std::string>& lines,
+                   std::string path);
+
+  // --- State ---
+  Database& db() { return session_.db; }
+  const Database& db() const { return session_.db; }
+  TSettings& settings() { return session_.settings; }
+  const TSettings& settings() const { return session_.settings; }
+  const TStyle& style() const { return session_.style; }
+  // The folder relative paths of settings and links are taken against: the program's folder,
+  // or the folder of the bundled files when the program is installed apart from them.
+  const std::filesystem::path& ProgramDir() const { return session_.program_dir; }
+  const std::filesystem::path& SettingsFile() const { return settings_file_; }
+  const std::string& StyleFileName() const { return style_file_name_; }
+  const std::string& GedcomFileName() const { return gedcom_file_name_; }
+  const std::string& IndexPageName() const { return session_.index_page_name; }
+  bool ViewingFile() const { return viewing_file_; }
+  std::vector<std::string> PlaceHistory() const;
+  int PlaceIndex() const { return place_index_; }
+  const PageLines& CurrentPageLines() const { return page_lines_; }
+  const FileHistory& file_history() const { return file_history_; }
+  // The folders a page's pictures and links are looked for in: the program's folder, then the
+  // GEDCOM file's folder.
+  std::vector<std::filesystem::path> PageSearchDirs() const;
+  // A path as stored in settings or given in a link, as a full path: "\" is taken as "/" and
+  // a relative path is taken against ProgramDir().
+  std::filesystem::path ResolvePath(std::string_view stored) const;
+
+  // A context for the page builders over the current state.
+  PageContext MakePageContext() const;
+
+ private:
+  // One visited family: the text shown (husband's name, " + ", wife's name) and the family's
+  // Id, which finds the very family again while the same tree is loaded.
+  struct Place {
+    std::string text;
+    std::string family_id;
+  };
+
+  void ApplySettingsFile();
+  void ShowPlace();
+  void ShowFilePaths();
+  int FindPlace(std::string_view text) const;
+
+  HtmlView& view_;
+  ViewerWindows& windows_;
+  Messages& messages_;
+  Progress& progress_;
+
+  Session session_;  // database, settings, style and the load sequence
+  FileHistory file_history_;
+  std::filesystem::path settings_file_;
+  std::string style_file_name_;  // as the settings or the user named it
+  std::string gedcom_file_name_;
+  bool viewing_file_ = false;
+  std::vector<Place> places_;
+  int place_index_ = 0;
+  PageLines page_lines_;     // the family page last built by ShowFamily (Save HTML)
+  PageLines picture_lines_;  // the picture page last built
+};
+
+// The text that names a family in the place history: the husband's name, then " + " and the
+// wife's name when there is a wife (" + " and the wife's name alone without husband).
+std::string PlaceText(const TFamilyRec& family);
+
+// Field n (from 0) of the text split at c: for 0 the text before the first c (all of it when
+// there is none); for n > 0 the text between the n-th c and the next one or the end; empty when
+// the text holds fewer than n of them.
+std::string ExtractField(std::string_view text, int n, char c);
+
+}  // namespace stirpex

@@ -1,0 +1,18 @@
+// The rows of the GEDCOM information window: the header facts of the loaded file, its path
+// and the numbers of family and person records (placeholders made by references included).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "database/database.h"
+
+namespace stirpex {
+
+// Seven (caption, value) rows in the window's order, captions as shown.
+std::vector<std::pair<std::string, std::string>> GedcomInfoRows(const Database& db,
+                                                                std::string_view gedcom_path);
+
+}  // namespace stirpex

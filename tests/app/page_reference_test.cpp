@@ -1,0 +1,75 @@
+#include "app/page_reference.h"
+
+#include <gtest/gtest.h>
+
+#include "support/test_paths.h"
+
+namespace stirpex {
+namespace {
+
+using testing::TempDir;
+
+class PageReferenceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directories(dir.path() / "pages" / "Photos");
+    std::filesystem::create_directories(dir.path() / "ged");
+    dir.Write("pages/Photos/Anna Smith.JPG", "x");
+    dir.Write("ged/wedding.png", "x");
+    dir.Write("pages/f1.htm", "x");
+  }
+  std::vector<std::filesystem::path> Dirs() const {
+    return {dir.path() / "pages", dir.path() / "ged"};
+  }
+  TempDir dir;
+};
+
+TEST_F(PageReferenceTest, FindsFilesAsWrittenOnOtherSystems) {
+  const auto photo = dir.path() / "pages" / "Photos" / "Anna Smith.JPG";
+  struct Case {
+    const char* reference;
+    std::filesystem::path expected;
+  } cases[] = {
+      {"Photos/Anna Smith.JPG", photo},
+      {"Photos\\Anna Smith.JPG", photo},   // folders written with "\"
+      {"photos/anna smith.jpg", photo},    // another letter case
+      {"Photos/Anna%20Smith.JPG", photo},  // percent-encoded
+      {"./Photos/../Photos/Anna Smith.JPG", photo},
+      {"wedding.png", dir.path() / "ged" / "wedding.png"},  // the second folder
+      {"f1.htm#top", dir.path() / "pages" / "f1.htm"},
+      {"F1.HTM?x=1", dir.path() / "pages" / "f1.htm"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ResolvePageReference(c.reference, Dirs()), c.expected) << c.reference;
+  }
+}
+
+TEST_F(PageReferenceTest, AbsoluteReferencesAndFileUrls) {
+  const std::string absolute = (dir.path() / "ged" / "wedding.png").string();
+  EXPECT_EQ(ResolvePageReference(absolute, {}), absolute);
+  EXPECT_EQ(ResolvePageReference("file://" + absolute, {}), absolute);
+  EXPECT_EQ(ResolvePageReference("file://localhost" + absolute, {}), absolute);
+  EXPECT_EQ(ResolvePageReference("file:" + absolute, {}), absolute);
+}
+
+TEST_F(PageReferenceTest, NothingForMissingFilesFoldersAndWebLinks) {
+  for (const char* reference : {"", "missing.png", "Photos", "http://example.org/wedding.png",
+                                "mailto:a@example.org", "#top", "Photos/Anna Smith.JPG/x"}) {
+    EXPECT_TRUE(ResolvePageReference(reference, Dirs()).empty()) << reference;
+  }
+}
+
+TEST(PageReferenceKinds, ExternalReferencesAndFragments) {
+  EXPECT_TRUE(IsExternalReference("http://example.org"));
+  EXPECT_TRUE(IsExternalReference("HTTPS://example.org"));
+  EXPECT_TRUE(IsExternalReference("mailto:x@example.org"));
+  EXPECT_FALSE(IsExternalReference("file:///tmp/x.htm"));
+  EXPECT_FALSE(IsExternalReference("C:\\pages\\x.htm"));  // a drive letter, not a scheme
+  EXPECT_FALSE(IsExternalReference("f1.htm"));
+  EXPECT_FALSE(IsExternalReference("#Load|a.ged"));
+  EXPECT_EQ(ReferenceFragment("f1.htm#kids"), "kids");
+  EXPECT_EQ(ReferenceFragment("f1.htm"), "");
+}
+
+}  // namespace
+}  // namespace stirpex
