@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QListView>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+#include "htmlview/html_viewer.h"
+#include "shell/progress_window.h"
+#include "shell/small_windows.h"
+#include "shell/surnames_dialog.h"
+#include "shell_fixture.h"
+#include "support/recorders.h"
+#include "support/test_paths.h"
+
+namespace stirpex {
+namespace {
+
+using testing::CrLf;
+using testing::LoadGedcomText;
+
+// Abbot comes first; the MacLeods are spelled two ways; Zoe MacLeod heads family f1.
+class SurnamesWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(LoadGedcomText(
+        db, CrLf({"0 HEAD", "0 @I1@ INDI", "1 NAME Zoe /MacLeod/", "1 FAMS @F1@", "0 @I2@ INDI",
+                  "1 NAME Anna /MACLEOD/", "0 @I3@ INDI", "1 NAME Carl /Abbot/", "0 @I4@ INDI",
+                  "1 NAME Bea /Abbot/", "1 FAMS @F1@", "0 @F1@ FAM", "1 HUSB @I1@", "1 WIFE @I4@",
+                  "0 TRLR"})));
+  }
+  Database db;
+  TfrmSurnames window;
+};
+
+TEST_F(SurnamesWindowTest, OpensAtTheHusbandOfTheFamilyOnShow) {
+  window.Activate(db, db.FindFamilyById("f1"));
+  EXPECT_EQ(window.SurnameEntries(), (QStringList{"Abbot", "MacLeod"}));
+  EXPECT_EQ(window.SelectedSurname(), 1);
+  // People spelled the other way are listed too, sorted by name.
+  EXPECT_EQ(window.People(), (QStringList{"Anna MACLEOD", "Zoe MacLeod"}));
+  EXPECT_EQ(window.SelectedPerson(), 1);
+  EXPECT_EQ(window.Result(true).selected_name, "Zoe MacLeod");
+  EXPECT_TRUE(window.font().bold());
+  EXPECT_EQ(window.windowTitle(), "Surnames");
+}
+
+TEST_F(SurnamesWindowTest, WithoutAFamilyTheFirstSurnameIsSelected) {
+  window.Activate(db, nullptr);
+  EXPECT_EQ(window.SelectedSurname(), 0);
+  EXPECT_EQ(window.People(), (QStringList{"Bea Abbot", "Carl Abbot"}));
+  EXPECT_EQ(window.SelectedPerson(), -1);
+  SurnameListResult result = window.Result(true);
+  EXPECT_FALSE(result.people_empty);
+  EXPECT_EQ(result.selected_name, "");
+}
+
+TEST_F(SurnamesWindowTest, ClickingASurnameListsItsPeople) {
+  window.show();
+  window.Activate(db, nullptr);
+  const QRect second = window.lbSurnames->visualRect(window.lbSurnames->model()->index(1, 0));
+  QTest::mouseClick(window.lbSurnames->viewport(), Qt::LeftButton, Qt::NoModifier, second.center());
+  EXPECT_EQ(window.People(), (QStringList{"Anna MACLEOD", "Zoe MacLeod"}));
+  EXPECT_EQ(window.SelectedPerson(), -1);
+  QTest::keyClick(window.lbSurnames, Qt::Key_Up);
+  EXPECT_EQ(window.People(), (QStringList{"Bea Abbot", "Carl Abbot"}));
+}
+
+TEST_F(SurnamesWindowTest, BeforeAnyFileBothListsAreEmpty) {
+  Database empty;
+  window.Activate(empty, nullptr);
+  EXPECT_TRUE(window.SurnameEntries().isEmpty());
+  EXPECT_TRUE(window.People().isEmpty());
+  EXPECT_TRUE(window.Result(true).people_empty);
+}
+
+TEST(NotesWindowTest, CopyWithNoSelectionCopiesTheWholeNoteAndSaveGetsTheLines) {
+  std::vector<std::string> saved;
+  std::vector<std::string> links;
+  TfrmNotes::Actions actions;
+  actions.save = [&](const std::vector<std::string>& lines) { saved = lines; };
+  actions.link = [&](const std::string& target) {
+    links.push_back(target);
+    return true;
+  };
+  TfrmNotes notes(nullptr, actions);
+  EXPECT_EQ(notes.windowTitle(), "Notes");
+  EXPECT_EQ(notes.tbCopy->toolTip(), "Copy selected text to clibpoard");
+  EXPECT_EQ(notes.tbClose->toolTip(), "Exit note window");
+  const std::vector<std::string> page = {"<p>First note line</p>",
+                                         "<p><a href=\"f1.htm\">Family</a></p>"};
+  notes.LoadPage(page, {});
+  notes.show();
+  QApplication::clipboard()->clear();
+  notes.tbCopy->trigger();
+  EXPECT_EQ(QApplication::clipboard()->text(), "First note line\nFamily");
+  EXPECT_EQ(notes.Viewer()->SelectionLength(), 0);
+  notes.tbSave->trigger();
+  EXPECT_EQ(saved, page);
+  notes.Viewer()->ActivateLink("f1.htm");
+  EXPECT_EQ(links, std::vector<std::string>{"f1.htm"});
+  QTest::keyClick(notes.Viewer(), Qt::Key_Escape);
+  EXPECT_FALSE(notes.isVisible());
+}
+
+TEST(ProgressWindowTest, ShowsCountsModallyAndThrottlesRepaints) {
+  QWidget owner;
+  owner.show();
+  ProgressReport progress(&owner);
+  progress.ProgressOpen("Loading GEDCOM", "0", "0", "/tmp/tree.ged");
+  ASSERT_NE(progress.Window(), nullptr);
+  TfrmProgress* window = progress.Window();
+  EXPECT_EQ(window->windowTitle(), "Loading GEDCOM");
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(window->windowModality(), Qt::ApplicationModal);
+  EXPECT_EQ(window->lblFileName->text(), "/tmp/tree.ged");
+  EXPECT_FALSE(window->lblTreeCount->isVisible());
+  EXPECT_FALSE(window->btnCancel->isVisible());
+  for (int i = 1; i <= 200000; ++i) {
+    progress.ProgressPeople(i);
+    if (i % 1000 == 0) progress.ProgressPercent(i / 2000);
+  }
+  // A few repaints, not one per call.
+  EXPECT_LT(progress.Repaints(), 100);
+  QTest::qWait(60);
+  progress.ProgressTrees(4);
+  progress.ProgressPercent(100);
+  EXPECT_EQ(window->lblPeopleCount->text(), "200000");
+  EXPECT_EQ(window->lblTreeCount->text(), "4");
+  EXPECT_EQ(window->Gauge1->value(), 100);
+  progress.ProgressClose();
+  EXPECT_EQ(progress.Window(), nullptr);
+}
+
+TEST(ProgressWindowTest, CancelStopsAPassThatAllowsIt) {
+  ProgressReport progress(nullptr, /*cancellable=*/true);
+  progress.ProgressOpen("Saving Webpages", "0", "0", "");
+  TfrmProgress* window = progress.Window();
+  EXPECT_FALSE(window->lblCaption->isVisible());
+  EXPECT_TRUE(window->btnCancel->isVisible());
+  EXPECT_FALSE(progress.Cancelled());
+  window->btnCancel->click();
+  EXPECT_TRUE(progress.Cancelled());
+  // The window has no close button of its own: closing it does nothing.
+  window->close();
+  EXPECT_TRUE(window->isVisible());
+  progress.ProgressClose();
+}
+
+TEST(AboutBoxTest, ShowsTheVersion) {
+  TAboutBox about;
+  EXPECT_EQ(about.windowTitle(), "About");
+  EXPECT_EQ(about.lblVersion->text(), "Version 2.01");
+}
+
+}  // namespace
+}  // namespace stirpex
