@@ -27,8 +27,9 @@ struct LoadOutcome {
 
 class Session {
  public:
-  // A session with default settings whose stored paths resolve against program_dir.
-  explicit Session(std::filesystem::path program_dir = ProgramDir());
+  // A session with default settings whose stored paths resolve against program_dir (by
+  // default the folder of the program's bundled files, see DataDir).
+  explicit Session(std::filesystem::path program_dir = DataDir(ProgramDir()));
 
   // A path stored in settings, resolved against the program's folder (see paths.h).
   std::filesystem::path ResolveSetting(std::string_view stored) const;
