@@ -77,6 +77,7 @@ class ProgressReport : public Progress {
   long long people_ = 0, families_ = 0, trees_ = -1;
   int percent_ = 0;
   long long repaints_ = 0;
+  int pumps_since_check_ = 0;
 };
 
 }  // namespace stirpex
