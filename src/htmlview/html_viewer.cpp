@@ -148,7 +148,7 @@ HtmlViewer::HtmlViewer(QWidget* parent) : QTextBrowser(parent) {
   setOpenLinks(false);
   setOpenExternalLinks(false);
   setReadOnly(true);
-  setTextInteractionFlags(Qt::TextBrowserInteraction | Qt::TextSelectableByKeyboard);
+  setTextInteractionFlags(Qt::TextBrowserInteraction);
   SetUpDocument(document());
   // Clicks are handled after the mouse event is done: the handler may open a modal window or
   // replace the page, neither of which should happen inside the browser's own event code.
