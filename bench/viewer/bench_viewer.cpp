@@ -1,0 +1,222 @@
+// Viewer benchmark: how the desktop viewer responds on a large generated tree. It drives the
+// real main window (offscreen when there is no display) and times what a user waits for:
+//
+//   - loading the tree at start-up with the progress window, against loading it with no
+//     progress report at all (the window must not slow loading down);
+//   - following a family link: the controller builds the page and the display lays it out
+//     and paints it (target: under 50 ms);
+//   - back to the previous family, and a pedigree (tree page) link;
+//   - opening the surname list: both lists filled and painted (target: under 0.5 s).
+//
+//   bench_viewer [--people 1M] [--seed 1] [--links 200]
+//   bench_viewer --smoke      a 2,000-person tree, checks the pages shown, no timing targets
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QListView>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "database/gedcom_reader.h"
+#include "htmlview/html_viewer.h"
+#include "shell/main_window.h"
+#include "shell/progress_window.h"
+#include "shell/surnames_dialog.h"
+#include "support/bench_support.h"
+#include "support/test_paths.h"
+
+namespace stirpex::bench {
+namespace {
+
+struct Options {
+  std::uint64_t people = 1000000;
+  std::uint64_t seed = 1;
+  int links = 200;
+  bool smoke = false;
+};
+
+struct Stats {
+  double median = 0, p95 = 0, max = 0;
+};
+
+Stats Summarise(std::vector<double> ms) {
+  Stats s;
+  if (ms.empty()) return s;
+  std::sort(ms.begin(), ms.end());
+  s.median = ms[ms.size() / 2];
+  s.p95 = ms[std::min(ms.size() - 1, ms.size() * 95 / 100)];
+  s.max = ms.back();
+  return s;
+}
+
+// Lays out and paints the display as the screen would after a change.
+void Paint(TSDIAppForm& window) {
+  window.Viewer()->viewport()->repaint();
+  QApplication::processEvents();
+}
+
+void Fail(const char* what) {
+  std::fprintf(stderr, "bench_viewer: %s\n", what);
+  std::exit(1);
+}
+
+int Run(const Options& options) {
+  const std::filesystem::path gedcom = SyntheticGedcom(options.people, options.seed);
+  if (gedcom.empty()) Fail("cannot make the generated tree");
+
+  // Loading with no progress report at all, for comparison.
+  QElapsedTimer clock;
+  double bare_load_ms = 0;
+  {
+    Database db;
+    NullProgress progress;
+    NullMessages messages;
+    clock.start();
+    if (!LoadGedcom(db, gedcom, progress, messages)) Fail("the generated tree does not load");
+    bare_load_ms = clock.nsecsElapsed() / 1e6;
+  }
+
+  // Loading with the progress window, as the viewer loads.
+  double window_load_ms = 0;
+  long long repaints = 0;
+  {
+    QWidget owner;
+    owner.resize(800, 600);
+    owner.show();
+    Database db;
+    ProgressReport progress(&owner);
+    NullMessages messages;
+    clock.restart();
+    LoadGedcom(db, gedcom, progress, messages);
+    window_load_ms = clock.nsecsElapsed() / 1e6;
+    repaints = progress.Repaints();
+  }
+
+  // A program folder whose settings name the generated tree and the bundled style.
+  testing::TempDir program;
+  const std::filesystem::path style = testing::SourceDir() / "styles" / "stirp1.sty";
+  program.Write("stirpex.ini", "[Options]\r\nStyleFile=" + style.string() + "\r\nGEDCOMFile=" +
+                                   gedcom.string() + "\r\nwidth=1000\r\nheight=800\r\n");
+  TSDIAppForm window;
+  window.show();
+  QApplication::processEvents();
+  clock.restart();
+  window.FormCreate(program.path(), {});
+  Paint(window);
+  const double start_ms = clock.nsecsElapsed() / 1e6;
+  ViewerController& controller = window.Controller();
+  const Database& db = controller.db();
+  if (db.FamilyList().empty()) Fail("no family was loaded");
+  if (!window.Viewer()->toPlainText().contains("Family of")) Fail("no family page at start");
+
+  // Family links to families spread over the whole tree.
+  std::mt19937_64 random(options.seed);
+  std::uniform_int_distribution<std::size_t> pick(0, db.FamilyList().size() - 1);
+  std::vector<double> link_ms, back_ms, tree_ms;
+  for (int i = 0; i < options.links; ++i) {
+    const TFamilyRec* family = db.FamilyList()[pick(random)];
+    const std::string target = family->Id.str() + ".htm";
+    clock.restart();
+    controller.HTMLViewerHotSpotClick(target);
+    Paint(window);
+    link_ms.push_back(clock.nsecsElapsed() / 1e6);
+    if (db.CurrentFamily() != family) Fail("a family link did not show its family");
+
+    const TPersonRec* person = family->Husband ? family->Husband : family->Wife;
+    if (person && i % 4 == 0) {
+      clock.restart();
+      controller.HTMLViewerHotSpotClick(person->Id.str() + "tr.htm");
+      Paint(window);
+      tree_ms.push_back(clock.nsecsElapsed() / 1e6);
+    }
+    if (i % 4 == 1) {
+      clock.restart();
+      controller.PrevButtonClick(true);
+      Paint(window);
+      back_ms.push_back(clock.nsecsElapsed() / 1e6);
+    }
+  }
+
+  // The surname list, filled, shown and painted as it opens.
+  std::vector<double> surname_ms;
+  TfrmSurnames* surnames = window.SurnamesWindow();
+  for (int i = 0; i < 5; ++i) {
+    clock.restart();
+    surnames->Activate(db, db.CurrentFamily());
+    surnames->show();
+    surnames->lbSurnames->viewport()->repaint();
+    surnames->lbPeople->viewport()->repaint();
+    QApplication::processEvents();
+    surname_ms.push_back(clock.nsecsElapsed() / 1e6);
+    surnames->hide();
+  }
+  if (surnames->SurnameEntries().isEmpty()) Fail("the surname list is empty");
+
+  const Stats link = Summarise(link_ms), back = Summarise(back_ms), tree = Summarise(tree_ms),
+              list = Summarise(surname_ms);
+  std::printf("Viewer on a generated tree of %s people (%zu families, %zu surnames)\n",
+              SizeLabel(options.people).c_str(), db.FamilyList().size(), db.Surnames().size());
+  std::printf("  %-38s %10s %10s %10s\n", "", "median ms", "p95 ms", "max ms");
+  std::printf("  %-38s %10.1f %10.1f %10.1f\n", "family link: page built and painted", link.median,
+              link.p95, link.max);
+  std::printf("  %-38s %10.1f %10.1f %10.1f\n", "back to the previous family", back.median,
+              back.p95, back.max);
+  std::printf("  %-38s %10.1f %10.1f %10.1f\n", "tree page link", tree.median, tree.p95, tree.max);
+  std::printf("  %-38s %10.1f %10.1f %10.1f\n", "surname list opened and painted", list.median,
+              list.p95, list.max);
+  std::printf("  start-up (load with progress window, home page): %.0f ms\n", start_ms);
+  std::printf("  load with the progress window:                    %.0f ms (%lld repaints)\n",
+              window_load_ms, repaints);
+  std::printf("  load without any progress report:                %.0f ms\n", bare_load_ms);
+
+  window.close();
+  if (options.smoke) {
+    std::printf("smoke run passed\n");
+    return 0;
+  }
+  bool ok = true;
+  if (link.p95 >= 50) ok = false, std::printf("  TOO SLOW: family links (target 50 ms)\n");
+  if (list.max >= 500) ok = false, std::printf("  TOO SLOW: surname list (target 500 ms)\n");
+  return ok ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace stirpex::bench
+
+int main(int argc, char** argv) {
+  stirpex::bench::Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&](const char* name) -> std::string {
+      if (arg.rfind(std::string(name) + "=", 0) == 0) return arg.substr(std::strlen(name) + 1);
+      if (arg == name && i + 1 < argc) return argv[++i];
+      return {};
+    };
+    if (arg == "--smoke") {
+      options.smoke = true;
+      options.people = 2000;
+      options.links = 40;
+    } else if (std::string v = value("--people"); !v.empty()) {
+      auto sizes = stirpex::bench::ParseSizeList(v);
+      if (sizes.size() != 1) return 2;
+      options.people = sizes[0];
+    } else if (std::string v2 = value("--seed"); !v2.empty()) {
+      options.seed = std::stoull(v2);
+    } else if (std::string v3 = value("--links"); !v3.empty()) {
+      options.links = std::stoi(v3);
+    } else {
+      std::fprintf(stderr, "usage: bench_viewer [--smoke] [--people N] [--seed S] [--links N]\n");
+      return 2;
+    }
+  }
+  if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  }
+  Q_INIT_RESOURCE(shell);
+  QApplication app(argc, argv);
+  return stirpex::bench::Run(options);
+}
