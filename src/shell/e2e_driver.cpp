@@ -8,6 +8,7 @@
 #include <QListView>
 #include <QMouseEvent>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTextStream>
 #include <QTimer>
 #include <cstdio>
@@ -146,6 +147,14 @@ class Driver : public QObject {
       QWidget* front = Front();
       const QString file = QDir(out_dir_).filePath(arg + QStringLiteral(".png"));
       if (!front->grab().save(file)) return Fail(QStringLiteral("cannot write ") + file);
+    } else if (command == QLatin1String("shot-screen")) {
+      const QString file = QDir(out_dir_).filePath(arg + QStringLiteral(".png"));
+      // The screen where the main window is, with whatever windows lie over it.
+      const QRect area = window_.frameGeometry();
+      QScreen* screen = window_.screen();
+      if (!screen->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(file)) {
+        return Fail(QStringLiteral("cannot write ") + file);
+      }
     } else if (command == QLatin1String("expect-title")) {
       HtmlViewer* viewer = FrontViewer();
       if (!viewer || !QRegularExpression(arg).match(viewer->toPlainText()).hasMatch()) {

@@ -12,6 +12,7 @@
 //   accept | close        OK / close the window in front
 //   wait MS               let the program run for MS milliseconds
 //   shot NAME             save the window in front as NAME.png
+//   shot-screen NAME      save the screen under the main window (with the windows over it)
 //   expect-title REGEX    fail when the page on show has no text matching REGEX
 //   quit                  close the main window (settings are written) and end
 // A failing step prints "e2e: ..." on standard error and ends the program with status 3.
