@@ -31,7 +31,8 @@ const unsigned char* TextArena::Store(std::string_view s) {
   const std::size_t need = length + 1;
   if (need > left_) {
     constexpr std::size_t kChunk = 256 * 1024;
-    chunks_.push_back(std::make_unique<unsigned char[]>(kChunk));
+    // Not cleared: every byte handed out is written first.
+    chunks_.push_back(std::unique_ptr<unsigned char[]>(new unsigned char[kChunk]));
     next_ = chunks_.back().get();
     left_ = kChunk;
     reserved_ += kChunk;
