@@ -30,9 +30,10 @@ std::vector<std::string> BuildGendexLines(const Database& db, const TSettings& s
   for (const TPersonRec* person : db.PersonList()) {
     const TFamilyRec* family = Database::DisplayFamily(person);
     if (!family) continue;
+    // Persons the filter replaces are left out of the index.
+    if (IsReplacedPerson(settings, person)) continue;
     std::string birth(person->BirthDate.view());
     std::string death(person->DeathDate.view());
-    if (IsReplacedPerson(settings, person)) continue;
     if (HasMaskedDates(settings, person)) {
       if (settings.ReplaceDate) {
         birth = settings.PrivateDate;

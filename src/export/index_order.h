@@ -35,8 +35,8 @@ class RepeatedNameSort {
   // The first-sorted list, and the person at position k now.
   const std::vector<TPersonRec*>& FirstSorted() const { return first_; }
   TPersonRec* At(std::size_t k) const { return first_[Origin(k)]; }
-  // The positions that p moves among themselves together with k (k's cycle), ascending
-  // positions not sorted; always holds k.
+  // Appends the positions that p moves among themselves together with k (k's cycle, in the
+  // order p visits them, not sorted); always holds k.
   void CycleOf(std::size_t k, std::vector<std::size_t>& out) const;
   // A number shared by the positions of one cycle (after the first sort).
   std::size_t CycleId(std::size_t k) const { return sorts_ == 0 ? k : cycle_start_[k]; }

@@ -40,14 +40,15 @@ void FileHistory::SaveTo(IniFile& ini) const {
 bool FileHistory::Save(const std::filesystem::path& settings_file, Messages& messages) const {
   std::error_code ec;
   if (!std::filesystem::exists(settings_file, ec)) return true;
+  // A file that cannot be read is not replaced: its other content would be lost.
   IniFile ini;
-  ini.Load(settings_file);
-  SaveTo(ini);
-  if (!ini.Save(settings_file)) {
-    messages.Error(UnableToWriteMessage(settings_file), kHelpMissingFile);
-    return false;
+  bool ok = ini.Load(settings_file);
+  if (ok) {
+    SaveTo(ini);
+    ok = ini.Save(settings_file);
   }
-  return true;
+  if (!ok) messages.Error(UnableToWriteMessage(settings_file), kHelpMissingFile);
+  return ok;
 }
 
 void FileHistory::Add(std::string_view path) {

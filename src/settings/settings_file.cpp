@@ -62,7 +62,13 @@ void WriteSettingsTo(const TSettings& settings, IniFile& ini) {
 bool SaveSettings(const TSettings& settings, const std::filesystem::path& path,
                   Messages& messages) {
   IniFile ini;
-  ini.Load(path);
+  // A file that is there but cannot be read is not replaced: its other content would be lost.
+  std::error_code ec;
+  const bool exists = std::filesystem::exists(path, ec);
+  if (!ini.Load(path) && exists) {
+    messages.Error(UnableToWriteMessage(path), kHelpMissingFile);
+    return false;
+  }
   WriteSettingsTo(settings, ini);
   if (!ini.Save(path)) {
     messages.Error(UnableToWriteMessage(path), kHelpMissingFile);

@@ -251,6 +251,20 @@ TEST(SettingsFileTest, WriteFailureIsReportedAndFileUnchanged) {
   EXPECT_EQ(messages.contexts[0], kHelpMissingFile);
 }
 
+TEST(SettingsFileTest, SomethingUnreadableInThePlaceOfTheFileIsNotReplaced) {
+  TempDir dir;
+  RecordingMessages messages;
+  const auto path = dir.path() / "stirpex.ini";
+  std::filesystem::create_directory(path);
+  std::filesystem::create_directory(path / "inside");
+  EXPECT_FALSE(SaveSettings(TSettings{}, path, messages));
+  FileHistory history;
+  history.Add("/a.ged");
+  EXPECT_FALSE(history.Save(path, messages));
+  EXPECT_EQ(messages.errors.size(), 2u);
+  EXPECT_TRUE(std::filesystem::is_directory(path / "inside"));
+}
+
 TEST(ProjectFileTest, MarkerMustReadTrue) {
   TempDir dir;
   RecordingMessages messages;
