@@ -2,15 +2,16 @@
 // against a floor measured in the same run: creating the same number of files of the same
 // sizes in a fresh folder with plain open, write and close, and nothing else.
 //
-//   bench_website [--sizes=10k,100k,1M] [--seed=1] [--trees] [--keep]
+//   bench_website [--sizes=10k,100k,1M] [--seed=1] [--trees] [--dir=FOLDER] [--keep]
 //   bench_website --smoke    writes the site of a small tree once and checks it, then exits
 //
 // Per size the table gives the pages and megabytes written, the seconds of the pass (building
 // every page, the surname index, the atomic writes) and of the floor, their ratio, pages per
 // second, and by how much the resident memory grew during the pass over the loaded tree
 // (sampled as the pass reports its progress). Each size runs two rounds of site and floor and
-// keeps the best time of each. Sites are written under bench/data/website/ and removed
-// afterwards unless --keep is given. Everything is synced to disk before each timing.
+// keeps the best time of each. Sites are written under bench/data/website/ (or FOLDER, such
+// as /dev/shm to leave the disk out) and removed afterwards unless --keep is given. Everything is
+// synced to disk before each timing (not in the smoke run, which makes one round of a small tree).
 #include <fcntl.h>
 #include <malloc.h>
 #include <unistd.h>
@@ -107,7 +108,6 @@ double WriteSite(Database& db, TSettings& settings, const TStyle& style,
                  const std::filesystem::path& site, Row& row, std::vector<std::uintmax_t>& sizes) {
   NullMessages messages;
   std::filesystem::create_directories(site);
-  ::sync();
   ::malloc_trim(0);
   SamplingProgress progress;
   const long long before = ResidentBytes();
@@ -133,7 +133,8 @@ double WriteSite(Database& db, TSettings& settings, const TStyle& style,
 // Two rounds of site and floor, each into a folder of its own, and the best time of each:
 // the file system's state (folders removed just before, writeback of earlier data) weighs on
 // whichever runs first.
-bool RunSize(std::uint64_t people, std::uint64_t seed, bool trees, bool keep, Row& row) {
+bool RunSize(const std::filesystem::path& root, std::uint64_t people, std::uint64_t seed,
+             bool trees, bool keep, int rounds, Row& row) {
   const std::filesystem::path gedcom = SyntheticGedcom(people, seed);
   if (gedcom.empty()) return false;
   Database db;
@@ -148,18 +149,19 @@ bool RunSize(std::uint64_t people, std::uint64_t seed, bool trees, bool keep, Ro
   settings.IncludeTrees = trees;
   row.people = people;
 
-  const std::filesystem::path work = BenchDataDir() / "website" / SizeLabel(people);
+  const std::filesystem::path work = root / SizeLabel(people);
   std::filesystem::remove_all(work);
   row.site_seconds = row.floor_seconds = 1e30;
-  for (int round = 0; round < 2; ++round) {
+  const bool measured = rounds > 1;  // the smoke run only checks
+  for (int round = 0; round < rounds; ++round) {
     std::vector<std::uintmax_t> sizes;
     const std::string n = std::to_string(round);
+    if (measured) ::sync();
     const double site = WriteSite(db, settings, style, work / ("site" + n), row, sizes);
     if (site < 0) return false;
-    ::sync();
+    if (measured) ::sync();
     const double floor = WriteFloor(work / ("floor" + n), sizes);
     if (floor < 0) return false;
-    ::sync();
     row.site_seconds = std::min(row.site_seconds, site);
     row.floor_seconds = std::min(row.floor_seconds, floor);
   }
@@ -169,7 +171,9 @@ bool RunSize(std::uint64_t people, std::uint64_t seed, bool trees, bool keep, Ro
 
 int Smoke() {
   Row row;
-  if (!RunSize(1000, 1, /*trees=*/true, /*keep=*/false, row) || row.pages < 1000) {
+  if (!RunSize(BenchDataDir() / "website", 1000, 1, /*trees=*/true, /*keep=*/false, /*rounds=*/1,
+               row) ||
+      row.pages < 1000) {
     std::fprintf(stderr, "bench_website: smoke run failed\n");
     return 1;
   }
@@ -185,6 +189,7 @@ int main(int argc, char** argv) {
   std::string sizes_text = "10k,100k,1M";
   std::uint64_t seed = 1;
   bool trees = false, keep = false;
+  std::filesystem::path root = BenchDataDir() / "website";
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--smoke") return Smoke();
@@ -194,12 +199,14 @@ int main(int argc, char** argv) {
       seed = std::stoull(arg.substr(7));
     } else if (arg == "--trees") {
       trees = true;
+    } else if (arg.rfind("--dir=", 0) == 0) {
+      root = std::filesystem::path(arg.substr(6)) / "stirpex-bench-website";
     } else if (arg == "--keep") {
       keep = true;
     } else {
       std::fprintf(stderr,
                    "usage: bench_website [--sizes=10k,100k,1M] [--seed=1] [--trees] "
-                   "[--keep] | --smoke\n");
+                   "[--dir=FOLDER] [--keep] | --smoke\n");
       return 2;
     }
   }
@@ -209,7 +216,7 @@ int main(int argc, char** argv) {
   std::vector<Row> rows;
   for (std::uint64_t people : sizes) {
     Row row;
-    if (!RunSize(people, seed, trees, keep, row)) return 1;
+    if (!RunSize(root, people, seed, trees, keep, /*rounds=*/2, row)) return 1;
     rows.push_back(row);
   }
   std::printf("\nWeb site of generated trees (%s tree pages), default style\n",
