@@ -4,13 +4,14 @@
 // Adding a name that is already there in any case changes nothing (the first spelling met
 // stays). Names are compared by their collation keys (collation.h: ICU root order at secondary
 // strength, so case is ignored and accents count), which callers that hold a person's key
-// already can look up directly without making it again.
+// already can look up directly without making it again. Look-ups are hashed; the sorted order
+// is made when the names are asked for.
 #pragma once
 
 #include <cstddef>
-#include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "database/collation.h"
@@ -28,12 +29,12 @@ class CollectedNames {
 
   std::size_t size() const { return by_key_.size(); }
   bool empty() const { return by_key_.empty(); }
-  // The names in sorted order.
+  // The names in sorted order (by collation key).
   std::vector<std::string> Names() const;
 
  private:
   SurnameCollator collator_;
-  std::map<std::string, std::string> by_key_;  // collation key -> first spelling
+  std::unordered_map<std::string, std::string> by_key_;  // collation key -> first spelling
 };
 
 }  // namespace stirpex

@@ -7,6 +7,7 @@
 
 #include "pages/small_tree.h"
 #include "support/recorders.h"
+#include "support/sanitized.h"
 
 namespace stirpex {
 namespace {
@@ -75,7 +76,7 @@ TEST(DescendantOutline, LoopsEndAndJoinedLinesShowThePersonUnderEach) {
 
 TEST(DescendantOutline, AMillionGenerationsNeedNoDeepStack) {
   testing::SmallTree t;
-  constexpr int kGenerations = 1000000;
+  constexpr int kGenerations = testing::kDeepLineGenerations;
   std::vector<TPersonRec*> line;
   for (int i = 0; i < kGenerations; ++i) line.push_back(t.Person("i" + std::to_string(i), "P"));
   TFamilyRec* first = nullptr;
