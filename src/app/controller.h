@@ -139,6 +139,8 @@ class ViewerController {
   const std::string& StyleFileName() const { return style_file_name_; }
   const std::string& GedcomFileName() const { return gedcom_file_name_; }
   const std::string& IndexPageName() const { return session_.index_page_name; }
+  // The target of the surname link from now on (Save Website names it after its index page).
+  void SetIndexPageName(std::string name) { session_.index_page_name = std::move(name); }
   bool ViewingFile() const { return viewing_file_; }
   std::vector<std::string> PlaceHistory() const;
   int PlaceIndex() const { return place_index_; }

@@ -25,6 +25,7 @@
 #include "pages/family_page.h"
 #include "shell/help_window.h"
 #include "shell/icons.h"
+#include "shell/options_commands.h"
 #include "shell/progress_window.h"
 #include "shell/small_windows.h"
 #include "shell/surnames_dialog.h"
@@ -152,6 +153,7 @@ TSDIAppForm::TSDIAppForm(QWidget* parent) : QMainWindow(parent) {
     return controller_->HTMLViewerHotSpotClick(target);
   };
   frmNotes = new TfrmNotes(this, std::move(note_actions));
+  options_commands_ = new OptionsCommands(*this);
   printer_.setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
 
   resize(640, 480);
@@ -235,13 +237,6 @@ void TSDIAppForm::MakeActions() {
   connect(mniGEDCOMInfo, &QAction::triggered, this, &TSDIAppForm::mniGEDCOMInfoClick);
   connect(HelpContents1, &QAction::triggered, this, [&c] { c.HelpContents1Click(); });
   connect(About1, &QAction::triggered, this, &TSDIAppForm::About1Click);
-
-  // The options dialog, the web-site pass and the descendant outline have windows of their
-  // own that are not part of this window; their commands stay off until they exist.
-  for (QAction* action : {mniSaveAll, mniOptions, tbtnProperties, mniViewOutline, mniRefreshTV,
-                          tbToggleTV, tbTreeRefresh}) {
-    action->setEnabled(false);
-  }
 }
 
 void TSDIAppForm::MakeMenus() {

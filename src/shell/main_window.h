@@ -29,6 +29,7 @@ namespace stirpex {
 
 class HelpWindow;
 class HtmlViewer;
+class OptionsCommands;
 class ProgressReport;
 class TAboutBox;
 class TfrmGEDinfo;
@@ -48,6 +49,10 @@ class TSDIAppForm : public QMainWindow, public ViewerWindows {
                   const std::vector<std::string>& arguments);
 
   ViewerController& Controller() { return *controller_; }
+  // Options, the descendant outline and Save Website (shell/options_commands.h).
+  OptionsCommands& Commands() { return *options_commands_; }
+  // The message boxes of this window.
+  Messages& WindowMessages() { return *messages_; }
   HtmlViewer* Viewer() const { return HTMLViewer; }
 
   // --- ViewerWindows ---
@@ -163,6 +168,7 @@ class TSDIAppForm : public QMainWindow, public ViewerWindows {
   TfrmImage* frmImage;
   TfrmSurnames* frmSurnames;
   TfrmNotes* frmNotes;
+  OptionsCommands* options_commands_;
   std::array<QAction*, ViewerController::kPlaceLimit> place_items_{};
   std::array<QAction*, 5> file_items_{};
   std::array<QLabel*, 3> panels_{};

@@ -1,0 +1,237 @@
+// The main window's Options, descendant outline and Save Website commands on the bundled
+// sample, in a program folder of its own.
+#include "shell/options_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
+
+#include "app/controller.h"
+#include "htmlview/html_viewer.h"
+#include "pages/small_tree.h"
+#include "shell/folder_chooser.h"
+#include "shell/main_window.h"
+#include "shell/outline_model.h"
+#include "shell/progress_window.h"
+#include "shell_fixture.h"
+#include "support/recorders.h"
+
+namespace stirpex {
+namespace {
+
+using testing::AnswerModal;
+using testing::ProgramFolder;
+using testing::ReadFileBytes;
+
+class OptionsCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    cwd = std::filesystem::current_path();
+    folder = std::make_unique<ProgramFolder>();
+    window = std::make_unique<TSDIAppForm>();
+    window->show();
+    window->FormCreate(folder->path(), {});
+  }
+  void TearDown() override {
+    window.reset();
+    std::filesystem::current_path(cwd);  // Save Website moves it into the program folder
+  }
+  QString Page() const { return window->Viewer()->toPlainText(); }
+  OptionsCommands& Commands() { return window->Commands(); }
+  OutlineModel* Model() { return Commands().Outline(); }
+  QStringList TopAndChildren() {
+    QStringList names;
+    const QModelIndex top = Model()->index(0, 0);
+    if (!top.isValid()) return names;
+    names << top.data().toString();
+    for (int row = 0; row < Model()->rowCount(top); ++row) {
+      names << Model()->index(row, 0, top).data().toString();
+    }
+    return names;
+  }
+
+  std::filesystem::path cwd;
+  std::unique_ptr<ProgramFolder> folder;
+  std::unique_ptr<TSDIAppForm> window;
+};
+
+TEST_F(OptionsCommandsTest, TheOutlineShowsBuildsHidesAndLeadsToFamilies) {
+  QTreeView* tree = window->tvDescOutine;
+  EXPECT_FALSE(tree->isVisible());
+  EXPECT_FALSE(window->mniViewOutline->isChecked());
+  EXPECT_EQ(Model()->rowCount(), 0);
+  EXPECT_TRUE(window->tbToggleTV->isEnabled());
+
+  window->tbToggleTV->trigger();
+  EXPECT_TRUE(window->mniViewOutline->isChecked());
+  EXPECT_TRUE(tree->isVisible());
+  // The home family: Lionel Ambervale and Mabel Ravelstone with their two children.
+  EXPECT_EQ(TopAndChildren(),
+            (QStringList{"Lionel Ambervale", "Peter Ambervale", "Joan Ambervale"}));
+  const QModelIndex top = Model()->index(0, 0);
+  EXPECT_TRUE(tree->isExpanded(top));
+  // Images: people with descendants differ from people without.
+  const QModelIndex peter = Model()->index(0, 0, top);
+  EXPECT_TRUE(Model()->hasChildren(top));
+  EXPECT_FALSE(Model()->data(top, Qt::DecorationRole).isNull());
+
+  // A click on a node shows its person's family; the outline stays as it was built.
+  tree->setCurrentIndex(peter);
+  Commands().tvDescOutineClick();
+  EXPECT_TRUE(Page().contains("Family of Peter Ambervale")) << Page().toStdString();
+  EXPECT_EQ(TopAndChildren().front(), "Lionel Ambervale");
+  // Enter does the same as a click.
+  window->tbtnHome->trigger();
+  EXPECT_FALSE(Page().contains("Family of Peter Ambervale"));
+  tree->setFocus();
+  tree->setCurrentIndex(peter);
+  QTest::keyClick(tree, Qt::Key_Return);
+  EXPECT_TRUE(Page().contains("Family of Peter Ambervale"));
+
+  // Refresh builds from the family on show; hiding keeps the nodes.
+  window->tbTreeRefresh->trigger();
+  EXPECT_EQ(TopAndChildren().front(), "Peter Ambervale");
+  window->mniViewOutline->trigger();
+  EXPECT_FALSE(tree->isVisible());
+  EXPECT_GT(Model()->rowCount(), 0);
+}
+
+TEST_F(OptionsCommandsTest, AFamilyWithoutHusbandLeavesTheOutlineAsItWas) {
+  window->mniRefreshTV->trigger();  // also while hidden
+  const QStringList before = TopAndChildren();
+  ASSERT_FALSE(before.isEmpty());
+  ViewerController& c = window->Controller();
+  TFamilyRec* wife_only = c.db().FindOrAddFamily("fx");
+  wife_only->Wife = c.db().PersonList().front();
+  c.db().SetCurrentFamily(wife_only);
+  window->mniRefreshTV->trigger();
+  EXPECT_EQ(TopAndChildren(), before);
+}
+
+TEST_F(OptionsCommandsTest, TheOptionsDialogOpensFromMenuAndToolButton) {
+  int opened = 0;
+  for (QAction* action : {window->mniOptions, window->tbtnProperties}) {
+    AnswerModal<TnbkOptions>([&] { action->trigger(); },
+                             [&](TnbkOptions* dialog) {
+                               ++opened;
+                               EXPECT_EQ(dialog->edtPersonName->text(), "Lionel Ambervale");
+                               dialog->edtKeywords->setText("genealogy");
+                               dialog->btnOK->click();
+                             });
+  }
+  EXPECT_EQ(opened, 2);
+  EXPECT_EQ(window->Controller().settings().Keywords, "genealogy");
+}
+
+TEST_F(OptionsCommandsTest, SaveWebsiteAsksForAFolderAndWritesTheSite) {
+  ViewerController& c = window->Controller();
+  c.settings().SurnameFile = "names\\all.htm";
+  const std::filesystem::path site = folder->path() / "out" / "site";
+  AnswerModal<FolderChooser>(
+      [&] { window->mniSaveAll->trigger(); },
+      [&](FolderChooser* chooser) {
+        // Opens at HTMLDir, taken against the program's folder.
+        EXPECT_EQ(chooser->directory().absolutePath().toStdString(), folder->path().string());
+        chooser->SetCreateQuestion([](QWidget*, const QString&) { return true; });
+        chooser->selectFile(QString::fromStdString(site.string()));
+        chooser->accept();
+      });
+  EXPECT_TRUE(std::filesystem::is_regular_file(site / "all.htm"));
+  EXPECT_TRUE(std::filesystem::is_regular_file(site / "f1.htm"));
+  EXPECT_EQ(c.IndexPageName(), "all.htm");
+  EXPECT_EQ(c.settings().HTMLDir, ".\\HTML");  // not the folder chosen
+  // LastDir was empty: it becomes the program's folder.
+  EXPECT_EQ(c.settings().LastDir, c.ProgramDir().string() + "/");
+  // The viewer goes on working.
+  window->tbtnHome->trigger();
+  EXPECT_TRUE(Page().contains("Lionel Ambervale"));
+
+  // Cancel in the chooser writes nothing.
+  std::filesystem::remove_all(site);
+  AnswerModal<FolderChooser>([&] { window->mniSaveAll->trigger(); },
+                             [&](FolderChooser* chooser) { chooser->reject(); });
+  EXPECT_FALSE(std::filesystem::exists(site));
+}
+
+// The progress window's Cancel stops the pass between pages; pages written stay.
+TEST_F(OptionsCommandsTest, CancelStopsTheWebsitePass) {
+  testing::TempDir out;
+  ProgressReport progress(window.get(), /*cancellable=*/true);
+  class CancelLater : public Progress {
+   public:
+    explicit CancelLater(ProgressReport& shown) : shown_(shown) {}
+    void ProgressOpen(std::string_view t, std::string_view p, std::string_view f,
+                      std::string_view n) override {
+      shown_.ProgressOpen(t, p, f, n);
+      EXPECT_EQ(shown_.Window()->windowTitle(), "Saving Webpages");
+      EXPECT_FALSE(shown_.Window()->lblCaption->isVisible());
+      EXPECT_TRUE(shown_.Window()->btnCancel->isVisible());
+    }
+    void ProgressPeople(long long n) override { shown_.ProgressPeople(n); }
+    void ProgressFamilies(long long n) override {
+      shown_.ProgressFamilies(n);
+      if (n == 5) shown_.Window()->btnCancel->click();
+    }
+    void ProgressPercent(int p) override { shown_.ProgressPercent(p); }
+    void ProgressClose() override { shown_.ProgressClose(); }
+    bool Cancelled() const override { return shown_.Cancelled(); }
+
+   private:
+    ProgressReport& shown_;
+  } progress_with_cancel(progress);
+  const WebsiteResult result = Commands().SaveWebsiteTo(out.path().string(), progress_with_cancel);
+  EXPECT_TRUE(result.cancelled);
+  EXPECT_EQ(result.pages_written, 5);
+  EXPECT_TRUE(std::filesystem::is_regular_file(out.path() / "f1.htm"));
+  EXPECT_FALSE(std::filesystem::exists(out.path() / "index.htm"));
+  EXPECT_EQ(progress.Window(), nullptr);  // closed
+}
+
+TEST(OutlineModelLarge, AHundredThousandDescendantsBuildQuickly) {
+  testing::SmallTree t;
+  // Ten children a person over five generations: 111,111 people.
+  std::vector<TPersonRec*> generation{t.Person("i0", "Person 0")};
+  int next = 1;
+  for (int g = 0; g < 5; ++g) {
+    std::vector<TPersonRec*> children_of_all;
+    for (TPersonRec* parent : generation) {
+      std::vector<TPersonRec*> kids;
+      for (int k = 0; k < 10; ++k) {
+        kids.push_back(t.Person("i" + std::to_string(next), "Person " + std::to_string(next)));
+        ++next;
+      }
+      TFamilyRec* f = t.Family("f" + std::to_string(next), parent, nullptr, {});
+      for (TPersonRec* kid : kids) {
+        f->Children.push_back(kid);
+        kid->ParentFamily = f;
+      }
+      children_of_all.insert(children_of_all.end(), kids.begin(), kids.end());
+    }
+    generation = std::move(children_of_all);
+  }
+  QTreeView view;
+  OutlineModel model;
+  view.setModel(&model);
+  view.show();
+  QElapsedTimer clock;
+  clock.start();
+  DescendantOutline outline;
+  ASSERT_TRUE(outline.Build(t.db.FamilyList().front(), nullptr));
+  model.SetOutline(std::move(outline));
+  view.expand(model.index(0, 0));
+  QCoreApplication::processEvents();
+  const qint64 ms = clock.elapsed();
+  std::printf("outline of %zu people built and shown in %lld ms\n", model.Outline().size(),
+              static_cast<long long>(ms));
+  EXPECT_EQ(model.Outline().size(), 111111u);
+  EXPECT_LT(ms, 1000);
+}
+
+}  // namespace
+}  // namespace stirpex
