@@ -4,6 +4,7 @@
 #include <charconv>
 #include <system_error>
 
+#include "app/page_reference.h"
 #include "database/gedcom_reader.h"
 #include "database/text.h"
 #include "database/text_lines.h"
@@ -352,6 +353,11 @@ void ViewerController::btnHomeClick() {
 // --- Links ---------------------------------------------------------------------------------
 
 bool ViewerController::HTMLViewerHotSpotClick(const std::string& target) {
+  // A web or mail address names no page of the tree ("http://example.org/index.htm" is no
+  // family page): it goes to the display, which hands it to the desktop's browser.
+  if (IsExternalReference(target) && !Contains(target, "#Load") && !Contains(target, "#Help")) {
+    return false;
+  }
   bool handled = false;
   if (Contains(target, "#Load")) {
     handled = true;

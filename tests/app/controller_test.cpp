@@ -471,6 +471,11 @@ TEST_F(ControllerTest, OtherLinksAreLeftToTheDisplay) {
   Start();
   EXPECT_FALSE(view.Click("http://example.org/"));
   EXPECT_FALSE(view.Click("mailto:someone@example.org"));
+  // Web pages ending in ".htm" are no family pages: the display opens them.
+  const std::string before = view.shown;
+  EXPECT_FALSE(view.Click("https://example.org/f2.htm"));
+  EXPECT_EQ(view.shown, before);
+  EXPECT_EQ(controller.PlaceHistory().size(), 1u);
   EXPECT_FALSE(view.Click("#top"));
   EXPECT_FALSE(view.Click("picture.png"));
 }
