@@ -265,6 +265,7 @@ class Expander {
 
  private:
   ShownPerson Shown(const TPersonRec* x) const { return PrivacyView(ctx_.db, ctx_.settings, x); }
+  bool IsPrivate(const TPersonRec& x) const { return &x == ctx_.db.PrivatePerson(); }
 
   // Replaces the first exact occurrence of marker m (from the pass position on, before which
   // no marker can stand) by the value that make(value) writes; make runs only when m occurs.
@@ -422,11 +423,17 @@ void Expander::ApplyPerson(M m) {
     case M::kPicLink:
       if (!p.Picture.empty() && !in_template_) LinkTemplate(m, ssPicLink, p.Picture, &p);
       break;
+    // The private person stands for someone else and has no pages of its own: a link to
+    // "tr.htm" or "nt.htm" would lead nowhere.
     case M::kTreeRef:
-      ReplaceWith(m, [&](std::string& v) { AppendPageName(v, p.Id, PageKind::kTree); });
+      if (!IsPrivate(p)) {
+        ReplaceWith(m, [&](std::string& v) { AppendPageName(v, p.Id, PageKind::kTree); });
+      }
       break;
     case M::kNoteRef:
-      ReplaceWith(m, [&](std::string& v) { AppendPageName(v, p.Id, PageKind::kNote); });
+      if (!IsPrivate(p)) {
+        ReplaceWith(m, [&](std::string& v) { AppendPageName(v, p.Id, PageKind::kNote); });
+      }
       break;
     case M::kSelfHtm:
       if (!p.SpouseFamilies.empty()) {
@@ -460,6 +467,10 @@ void Expander::ApplyAncestors() {
     const TPersonRec* ancestor = ancestors_[k].record;
     if (!ancestor) continue;
     ReplaceWith(static_cast<M>(static_cast<int>(M::kFather) + k), [&](std::string& v) {
+      if (IsPrivate(*ancestor)) {  // no tree page to link to
+        AppendHtmlEscaped(v, ancestor->Name);
+        return;
+      }
       v.append("<A HREF=\"");
       AppendPageName(v, ancestor->Id, PageKind::kTree);
       v.append("\">");
@@ -524,7 +535,7 @@ void Expander::ApplySpouse(M m, bool husband) {
       break;
     }
     case M::kHTreeLink:
-      if (ctx_.settings.IncludeTrees && !in_template_) {
+      if (ctx_.settings.IncludeTrees && !in_template_ && !IsPrivate(s)) {
         LinkTemplate(marker, ssTreeLink, s.Picture, &s);
       }
       break;

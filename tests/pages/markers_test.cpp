@@ -242,12 +242,18 @@ TEST_F(MarkersPrivacyTest, AReplacedPersonShowsOnlyThePrivateName) {
                    f1),
             "Private||<!--HusbBPlace^-->|<!--HusbPic^-->|<!--HusbPicLink^-->|"
             "<!--HNoteLink^-->|<!--HusbFamHtm^-->");
-  // As a father he ends the pedigree: his parents are not reached.
-  EXPECT_EQ(Expand("<!--^Father^-->|<!--^FFather^-->", nullptr, tom),
-            "<A HREF=\"tr.htm\">Private</a>|<!--FFather^-->");
-  // As the page's person.
-  EXPECT_EQ(Expand("<!--^Name^-->|<!--^BDate^-->|<!--^PictRef^-->|<!--^TreeRef^-->", f1, john),
-            "Private||<!--PictRef^-->|tr.htm");
+  // As a father he ends the pedigree: his parents are not reached, and the private person has
+  // no tree page to link to.
+  EXPECT_EQ(Expand("<!--^Father^-->|<!--^FFather^-->", nullptr, tom), "Private|<!--FFather^-->");
+  // As the page's person: no links to pages that do not exist.
+  EXPECT_EQ(Expand("<!--^Name^-->|<!--^BDate^-->|<!--^PictRef^-->|<!--^TreeRef^-->|"
+                   "<!--^NoteRef^-->",
+                   f1, john),
+            "Private||<!--PictRef^-->|<!--TreeRef^-->|<!--NoteRef^-->");
+  t.settings.IncludeTrees = true;
+  t.Section(ssTreeLink, {"<a href=\"<!--^TreeRef^-->\">tree</a>"});
+  EXPECT_EQ(Expand("<!--^HTreeLink^-->|<!--^WTreeLink^-->", f1),
+            "<!--HTreeLink^-->|<a href=\"i2tr.htm\">tree</a>");
   t.db.SetPrivateName("Living - Private");
   EXPECT_EQ(Expand("<!--^HusbName^-->", f1), "Living - Private");
 }
@@ -258,7 +264,7 @@ TEST_F(MarkersPrivacyTest, EveryPersonOnThePagePassesThroughTheFilter) {
   TPersonRec* w2 = t.Person("I20", "Second Wife", 'F');
   w2->Excluded = true;  // a partner of another family
   t.Family("F20", john, w2);
-  EXPECT_EQ(Expand("<!--^FFather^-->", nullptr, tom), "<A HREF=\"tr.htm\">Private</a>");
+  EXPECT_EQ(Expand("<!--^FFather^-->", nullptr, tom), "Private");
   EXPECT_EQ(Expand("<!--^HusbFather^-->|<!--^ChildSpouse^-->|<!--^HusbOtherHtm^-->", f1),
             "Private|Private|<a HREF=\"f20.htm\">Private</a>, ");
 }
