@@ -54,6 +54,7 @@ OptionsCommands::OptionsCommands(TSDIAppForm& form)
   options_ = new TnbkOptions(*host_, &form);
   host_->SetDialog(options_);
   outline_ = new OutlineModel(this);
+  tree_ = form.tvDescOutine;
   form.tvDescOutine->setModel(outline_);
   form.tvDescOutine->installEventFilter(this);
 
@@ -106,7 +107,9 @@ void OptionsCommands::tvDescOutineClick() {
 
 bool OptionsCommands::eventFilter(QObject* watched, QEvent* event) {
   // tvDescOutineKeyDown: Enter acts as a click; other keys keep their meaning in the tree.
-  if (watched == form_.tvDescOutine && event->type() == QEvent::KeyPress) {
+  // The event type first: while the main window is being destroyed its children still send
+  // events here, and the window must not be touched then.
+  if (event->type() == QEvent::KeyPress && watched == tree_) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
       tvDescOutineClick();

@@ -59,6 +59,7 @@ class OptionsCommands : public QObject {
   std::unique_ptr<Host> host_;
   TnbkOptions* options_;
   OutlineModel* outline_;
+  QObject* tree_;  // the main window's tvDescOutine
 };
 
 }  // namespace stirpex
