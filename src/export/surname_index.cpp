@@ -248,7 +248,7 @@ void BuildSurnameIndex(Database& db, const PageContext& ctx, const std::filesyst
         const int page = static_cast<int>(i / per_page);
         if (i % per_page == 0) {
           if (page > 0) close_split_page(page - 1);
-          split_file.Open(dir / SplitIndexPageName(page));
+          split_file.Open(dir / SplitIndexPageName(page), NewFile::kInPlace);
           AppendExpandedSection(ctx, ssIndexHead, split);
         }
         AppendSurnameBlock(ctx, blocks, surnames[i], split);

@@ -76,7 +76,7 @@ class WebsitePass {
     // The index of a large tree is long: it goes to its file line by line.
     const std::filesystem::path index_path = dir_ / ctx_.index_page_name;
     AtomicFileWriter index_file;
-    index_file.Open(index_path);
+    index_file.Open(index_path, NewFile::kInPlace);
     FileLineSink index(index_file);
     BuildSurnameIndex(db_, ctx_, dir_, index, tally_);
     tally_.Count(index_file.Commit(), index_path);
@@ -108,7 +108,7 @@ class WebsitePass {
 
   void Write(const std::string& name) {
     const std::filesystem::path path = dir_ / name;
-    tally_.Count(WriteLines(lines_, path), path);
+    tally_.Count(WriteLines(lines_, path, NewFile::kInPlace), path);
   }
 
   Database& db_;

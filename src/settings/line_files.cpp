@@ -47,7 +47,7 @@ AtomicFileWriter::~AtomicFileWriter() {
   Abandon();
 }
 
-bool AtomicFileWriter::Open(const std::filesystem::path& path) {
+bool AtomicFileWriter::Open(const std::filesystem::path& path, NewFile new_file) {
   Abandon();
   failed_ = false;
   target_ = path;
@@ -55,6 +55,14 @@ bool AtomicFileWriter::Open(const std::filesystem::path& path) {
   if (path.filename().empty()) {
     failed_ = true;
     return false;
+  }
+  if (new_file == NewFile::kInPlace) {
+    // Only a file that is not there yet: O_EXCL makes the test and the creation one step.
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd_ >= 0) {
+      in_place_ = true;
+      return true;
+    }
   }
   for (int attempt = 0; attempt < 100; ++attempt) {
     temp_ = TempNameFor(path);
@@ -103,6 +111,14 @@ bool AtomicFileWriter::Commit() {
   // close() reports errors of delayed writes on some file systems: check it too.
   if (::close(fd_) != 0) ok = false;
   fd_ = -1;
+  if (in_place_) {
+    in_place_ = false;
+    if (!ok) {
+      failed_ = true;
+      ::unlink(target_.c_str());
+    }
+    return ok;
+  }
   if (ok && std::rename(temp_.c_str(), target_.c_str()) != 0) ok = false;
   if (!ok) {
     failed_ = true;
@@ -117,6 +133,10 @@ void AtomicFileWriter::Abandon() {
     ::close(fd_);
     fd_ = -1;
   }
+  if (in_place_) {
+    ::unlink(target_.c_str());
+    in_place_ = false;
+  }
   if (!temp_.empty()) {
     ::unlink(temp_.c_str());
     temp_.clear();
@@ -124,14 +144,16 @@ void AtomicFileWriter::Abandon() {
   buffer_.clear();
 }
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                         NewFile new_file) {
   AtomicFileWriter writer;
-  if (!writer.Open(path)) return false;
+  if (!writer.Open(path, new_file)) return false;
   writer.Write(bytes);
   return writer.Commit();
 }
 
-bool WriteLines(const std::vector<std::string>& lines, const std::filesystem::path& path) {
+bool WriteLines(const std::vector<std::string>& lines, const std::filesystem::path& path,
+                NewFile new_file) {
   // Joined first so that a page of a web site costs one write call.
   std::size_t size = 0;
   for (const std::string& line : lines) size += line.size() + 2;
@@ -141,7 +163,7 @@ bool WriteLines(const std::vector<std::string>& lines, const std::filesystem::pa
     bytes += line;
     bytes += "\r\n";
   }
-  return WriteFileAtomically(path, bytes);
+  return WriteFileAtomically(path, bytes, new_file);
 }
 
 }  // namespace stirpex

@@ -18,9 +18,17 @@ namespace stirpex {
 // The message of every failed write: "Unable to write to " + path.
 std::string UnableToWriteMessage(const std::filesystem::path& path);
 
+// How a file that does not exist yet is written. An existing file is always replaced through
+// a temporary file. A new one may be written under its own name, which saves the rename for
+// the thousands of small pages of a web site: a failed write then removes it again, so only a
+// crash in the middle can leave a new file cut short. Single exports and settings always go
+// through a temporary file.
+enum class NewFile { kThroughTemporary, kInPlace };
+
 // Streams bytes into a temporary file beside `path` and renames it over `path` on Commit().
 // Until then the target is untouched; a writer destroyed without a successful Commit() removes
-// its temporary file. Not copyable; one writer per file.
+// its temporary file (or, for a new file written in place, the file). Not copyable; one writer
+// per file.
 class AtomicFileWriter {
  public:
   AtomicFileWriter() = default;
@@ -30,7 +38,7 @@ class AtomicFileWriter {
 
   // Creates the temporary file. False when it cannot be created (missing folder, no right to
   // write there); the writer is then failed and every later call does nothing.
-  bool Open(const std::filesystem::path& path);
+  bool Open(const std::filesystem::path& path, NewFile new_file = NewFile::kThroughTemporary);
   // Appends bytes (buffered). A failed write makes the writer failed.
   void Write(std::string_view bytes);
   // Appends the line and CR LF.
@@ -50,15 +58,18 @@ class AtomicFileWriter {
   int fd_ = -1;
   bool failed_ = false;
   std::filesystem::path target_;
-  std::filesystem::path temp_;
+  std::filesystem::path temp_;  // empty while writing a new file in place
+  bool in_place_ = false;
   std::string buffer_;
 };
 
 // Writes the bytes as the whole content of the file, atomically. False on any failure.
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                         NewFile new_file = NewFile::kThroughTemporary);
 
 // Writes each line followed by CR LF (an empty list makes an empty file), atomically.
 // False on any failure; the caller reports it with UnableToWriteMessage(path).
-bool WriteLines(const std::vector<std::string>& lines, const std::filesystem::path& path);
+bool WriteLines(const std::vector<std::string>& lines, const std::filesystem::path& path,
+                NewFile new_file = NewFile::kThroughTemporary);
 
 }  // namespace stirpex

@@ -104,6 +104,40 @@ TEST(AtomicFileWriterTest, TargetUnchangedUntilCommitAndAbandonLeavesNothing) {
   EXPECT_EQ(FileNames(dir.path()), std::vector<std::string>{"out.ged"});
 }
 
+// Pages of a web site: a new file is written under its own name; a failed write removes it,
+// and an existing file is still replaced only whole.
+TEST(AtomicFileWriterTest, NewFilesInPlaceStillNeverLeaveAFileCutShort) {
+  TempDir dir;
+  AtomicFileWriter writer;
+  ASSERT_TRUE(writer.Open(dir.path() / "new.htm", NewFile::kInPlace));
+  writer.WriteLine("page");
+  EXPECT_EQ(FileNames(dir.path()), std::vector<std::string>{"new.htm"});  // no temporary
+  ASSERT_TRUE(writer.Commit());
+  EXPECT_EQ(ReadFileBytes(dir.path() / "new.htm"), "page\r\n");
+
+  {  // Given up before Commit: the new file goes again.
+    AtomicFileWriter dropped;
+    ASSERT_TRUE(dropped.Open(dir.path() / "dropped.htm", NewFile::kInPlace));
+    dropped.WriteLine("half");
+  }
+  EXPECT_EQ(FileNames(dir.path()), std::vector<std::string>{"new.htm"});
+
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit old_limit{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+  rlimit small = old_limit;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const std::vector<std::string> big(1000, std::string(100, 'x'));
+  const bool fresh = WriteLines(big, dir.path() / "big.htm", NewFile::kInPlace);
+  const bool replaced = WriteLines(big, dir.path() / "new.htm", NewFile::kInPlace);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &old_limit), 0);
+  EXPECT_FALSE(fresh);
+  EXPECT_FALSE(replaced);
+  EXPECT_EQ(FileNames(dir.path()), std::vector<std::string>{"new.htm"});
+  EXPECT_EQ(ReadFileBytes(dir.path() / "new.htm"), "page\r\n");
+}
+
 TEST(AtomicFileWriterTest, NewFileGetsTheUsualPermissions) {
   TempDir dir;
   const mode_t old_mask = ::umask(022);
