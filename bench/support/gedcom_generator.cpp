@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include <unistd.h>
+
 namespace stirpex::bench {
 
 namespace {
@@ -375,8 +377,10 @@ bool WriteSyntheticGedcomFile(const GeneratorOptions& options, const std::filesy
                               GeneratorCounts* counts) {
   std::error_code ec;
   if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
+  // Benchmarks run side by side may make the same file at once: each writes its own temporary
+  // file, and the rename puts a whole file in place whoever comes last.
   std::filesystem::path temp = path;
-  temp += ".part";
+  temp += ".part" + std::to_string(::getpid());
   GeneratorCounts written;
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);

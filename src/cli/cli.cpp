@@ -74,6 +74,8 @@ int Run(int argc, char** argv) {
       "stirpex-cli"};
   app.set_version_flag("--version", std::string("stirpex-cli ") + STIRPEX_VERSION_TEXT);
   app.require_subcommand(1);
+  // Global options may also follow the command ("website tree.ged site --set IncludeTrees=1").
+  app.fallthrough();
 
   GlobalOptions options;
   app.add_option("--settings", options.settings_file, "Settings or project file to read")

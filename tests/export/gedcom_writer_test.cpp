@@ -324,7 +324,9 @@ std::vector<PersonFacts> People(const Database& db) {
         p->Id.str(), p->Name.str(), p->Surname.str(), p->BirthDate.str(), p->BirthPlace.str(),
         p->DeathDate.str(), p->DeathPlace.str(), p->ParentFamily ? p->ParentFamily->Id.str() : "",
         // No sex read is written as undetermined.
-        (p->Sex >= 'A' && p->Sex <= 'Z') || (p->Sex >= 'a' && p->Sex <= 'z') ? p->Sex : 'U'};
+        (p->Sex >= 'A' && p->Sex <= 'Z') || (p->Sex >= 'a' && p->Sex <= 'z') ? p->Sex : 'U',
+        {},
+        {}};
     for (const TFamilyRec* f2 : p->SpouseFamilies) f.families.push_back(f2->Id.str());
     f.notes = NoteTexts(p->Notes);
     people.push_back(std::move(f));

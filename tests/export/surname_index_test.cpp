@@ -212,7 +212,7 @@ TEST_F(SurnameIndexPage, ListBoxContents) {
 Lines ManySurnames(int count) {
   Lines lines = {"0 HEAD"};
   for (int i = 0; i < count; ++i) {
-    char id[8];
+    char id[16];
     std::snprintf(id, sizeof id, "%02d", i);
     lines.push_back(std::string("0 @I") + id + "@ INDI");
     lines.push_back(std::string("1 NAME A /S") + id + "/");

@@ -27,7 +27,7 @@ class RecordingProgress : public Progress {
   void ProgressTrees(long long n) override { trees = n; }
   void ProgressPercent(int p) override { percents.push_back(p); }
   void ProgressClose() override { closed = true; }
-  bool Cancelled() const override { return cancel_after >= 0 && percents.size() >= cancel_after; }
+  bool Cancelled() const override { return percents.size() >= cancel_after; }
 
   std::string title, opened;
   long long people = 0, families = 0, trees = 0;
