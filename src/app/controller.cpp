@@ -98,9 +98,9 @@ fs::path ViewerController::ResolvePath(std::string_view stored) const {
 
 std::vector<fs::path> ViewerController::PageSearchDirs() const {
   std::vector<fs::path> dirs{ProgramDir()};
-  if (!gedcom_file_name_.empty()) {
-    fs::path folder = ResolvePath(gedcom_file_name_).parent_path();
-    if (!folder.empty() && folder != ProgramDir()) dirs.push_back(folder);
+  // Then where the pictures lie: the GEDCOM file's folder and the style's (footer graphic).
+  for (const fs::path& folder : session_.PictureFolders()) {
+    if (std::find(dirs.begin(), dirs.end(), folder) == dirs.end()) dirs.push_back(folder);
   }
   return dirs;
 }

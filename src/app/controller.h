@@ -127,6 +127,7 @@ class ViewerController {
                    std::string path);
 
   // --- State ---
+  const Session& session() const { return session_; }
   Database& db() { return session_.db; }
   const Database& db() const { return session_.db; }
   TSettings& settings() { return session_.settings; }

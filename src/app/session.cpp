@@ -1,5 +1,7 @@
 #include "app/session.h"
 
+#include <algorithm>
+
 #include "app/paths.h"
 #include "database/gedcom_reader.h"
 #include "database/text_lines.h"
@@ -57,6 +59,18 @@ bool Session::LoadTree(Progress& progress, Messages& messages) {
   if (settings.ReplaceName) db.SetPrivateName(settings.PrivateName);
   db.ApplyImageList(ResolveSetting(settings.ImageList));
   return loaded;
+}
+
+std::vector<std::filesystem::path> Session::PictureFolders() const {
+  std::vector<std::filesystem::path> folders;
+  for (const std::filesystem::path& folder :
+       {gedcom_file.parent_path(), style_file.parent_path(), program_dir}) {
+    if (folder.empty()) continue;
+    if (std::find(folders.begin(), folders.end(), folder) == folders.end()) {
+      folders.push_back(folder);
+    }
+  }
+  return folders;
 }
 
 PageContext Session::Context() const {

@@ -42,10 +42,12 @@ int Website(const GlobalOptions& options, const ExportArgs& args) {
   WebsiteOptions website;
   website.program_dir = session.program_dir;
   website.change_working_directory = false;
+  website.picture_dirs = session.PictureFolders();
   const WebsiteResult result = SaveWebsite(session.db, session.settings, session.style, args.target,
                                            website, progress, messages);
   if (result.folder_failed) return 1;
   std::printf("%lld pages written to %s", result.pages_written, args.target.c_str());
+  if (result.pictures_copied > 0) std::printf(", %lld pictures copied", result.pictures_copied);
   if (result.pages_failed > 0) std::printf(", %lld could not be written", result.pages_failed);
   std::printf("\n");
   return result.pages_failed > 0 ? 1 : 0;

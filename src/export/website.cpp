@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <set>
 #include <system_error>
 
 #include "export/surname_index.h"
@@ -22,6 +23,63 @@ std::string FolderText(std::string folder) {
     if (c == '\\') c = '/';
   }
   return folder;
+}
+
+// A name pages refer to beside themselves that may be copied into the site: a plain file name
+// with a picture's extension.
+bool IsPlainPictureName(std::string_view name) {
+  if (name.empty() || name.front() == '.') return false;
+  for (char c : name) {
+    if (c == '/' || c == '\\' || c == ':' || c == '\0') return false;
+  }
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return false;
+  static const std::set<std::string, std::less<>> kExtensions = {"bmp", "gif", "jpeg", "jpg", "png",
+                                                                 "svg", "tif", "tiff", "webp"};
+  return kExtensions.count(ToLowerAscii(name.substr(dot + 1))) > 0;
+}
+
+// The file called name in the first folder that holds it, matched exactly first and then
+// without regard to ASCII case (trees made on other systems differ in case from the disk).
+std::filesystem::path FindPicture(std::string_view name,
+                                  const std::vector<std::filesystem::path>& dirs) {
+  std::error_code ec;
+  for (const auto& dir : dirs) {
+    const std::filesystem::path exact = dir / std::string(name);
+    if (std::filesystem::is_regular_file(exact, ec)) return exact;
+  }
+  for (const auto& dir : dirs) {
+    for (auto it = std::filesystem::directory_iterator(dir, ec);
+         !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+      if (EqualsNoCaseAscii(it->path().filename().string(), name) && it->is_regular_file(ec)) {
+        return it->path();
+      }
+    }
+    ec.clear();
+  }
+  return {};
+}
+
+// True when target is the source itself, or a copy of the same size at least as new.
+bool IsUpToDateCopy(const std::filesystem::path& source, const std::filesystem::path& target) {
+  std::error_code ec;
+  if (std::filesystem::equivalent(source, target, ec)) return true;
+  const auto size = std::filesystem::file_size(source, ec);
+  if (ec || std::filesystem::file_size(target, ec) != size || ec) return false;
+  const auto source_time = std::filesystem::last_write_time(source, ec);
+  if (ec) return false;
+  return std::filesystem::last_write_time(target, ec) >= source_time && !ec;
+}
+
+// Copies source over target through a temporary file beside it; false on failure.
+bool CopyWhole(const std::filesystem::path& source, const std::filesystem::path& target) {
+  std::error_code ec;
+  std::filesystem::path temp = target;
+  temp += ".part";
+  std::filesystem::copy_file(source, temp, std::filesystem::copy_options::overwrite_existing, ec);
+  if (!ec) std::filesystem::rename(temp, target, ec);
+  if (ec) std::filesystem::remove(temp, ec);
+  return !ec;
 }
 
 class WebsitePass {
@@ -94,6 +152,33 @@ class WebsitePass {
     return true;
   }
 
+  // The pictures the pages name beside themselves, copied from where they lie.
+  long long CopyPictures(const std::vector<std::filesystem::path>& picture_dirs) {
+    const TSettings& settings = ctx_.settings;
+    if (!settings.ImageDir.empty() || picture_dirs.empty()) return 0;
+    std::set<std::string, std::less<>> names;
+    if (settings.IncludeGraphic) names.insert("stirpex.gif");
+    for (const TFamilyRec* family : db_.FamilyList()) names.insert(family->Picture.str());
+    for (const TPersonRec* person : db_.PersonList()) {
+      if (!IsReplacedPerson(settings, person)) names.insert(person->Picture.str());
+    }
+    long long copied = 0;
+    for (const std::string& name : names) {
+      if (!IsPlainPictureName(name)) continue;
+      const std::filesystem::path source = FindPicture(name, picture_dirs);
+      if (source.empty()) continue;
+      const std::filesystem::path target = dir_ / name;
+      if (IsUpToDateCopy(source, target)) continue;
+      progress_.Pump();
+      if (CopyWhole(source, target)) {
+        ++copied;
+      } else {
+        tally_.Count(false, target);
+      }
+    }
+    return copied;
+  }
+
   const WriteTally& tally() const { return tally_; }
 
  private:
@@ -153,6 +238,7 @@ WebsiteResult SaveWebsite(Database& db, TSettings& settings, const TStyle& style
   progress.ProgressOpen("Saving Webpages", "0", "0", "");
   WebsitePass pass(db, ctx, dir, progress);
   result.cancelled = !pass.Run();
+  if (!result.cancelled) result.pictures_copied = pass.CopyPictures(options.picture_dirs);
   progress.ProgressClose();
 
   const WriteTally& tally = pass.tally();

@@ -4,13 +4,15 @@
 // person with notes, the surname index (maybe with split pages) and, with IncludeTrees, a tree
 // page per person, all built by the page builders from the style in force and written under
 // the page names of pages/page_names.h. Pages are built one at a time into one reused line
-// list and written at once, so memory does not grow with the number of pages. Only the pages
-// are written: pictures stay where they are.
+// list and written at once, so memory does not grow with the number of pages. When no
+// picture folder is set (ImageDir empty) pages name their pictures beside themselves, so the
+// pictures they name are copied into the site from where they lie.
 #pragma once
 
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "database/database.h"
 #include "database/progress.h"
@@ -24,11 +26,15 @@ struct WebsiteOptions {
   std::filesystem::path program_dir;
   // Whether the pass leaves the process's working directory at LastDir, as the viewer does.
   bool change_working_directory = true;
+  // Where the pictures the tree names lie (the GEDCOM file's folder, the style's folder, ...),
+  // searched in this order; see SaveWebsite.
+  std::vector<std::filesystem::path> picture_dirs;
 };
 
 struct WebsiteResult {
   long long pages_written = 0;
-  long long pages_failed = 0;
+  long long pages_failed = 0;  // pages and pictures that could not be written
+  long long pictures_copied = 0;
   bool folder_failed = false;   // the folder could not be made: nothing was written
   bool cancelled = false;       // Progress::Cancelled() stopped the pass between pages
   std::string index_page_name;  // IndexPageName for the pages shown afterwards
@@ -44,6 +50,13 @@ std::string IndexPageNameOf(std::string_view surname_file);
 // "Saving Webpages", the family and people counts, the tree count in the tree pass, and the
 // percentage step * 100 / steps before each step (one step per family, per person and per
 // tree page). Cancel is looked at between pages; pages written stay.
+//
+// With ImageDir empty, the footer graphic (with IncludeGraphic) and the pictures of families
+// and of people who are not replaced are then copied into dir from the first of
+// options.picture_dirs that holds them (a name matched exactly, else without regard to case),
+// unless dir holds an up-to-date copy. Only plain file names with a picture's extension are
+// copied: a name with a folder in it, or beginning with a dot, never makes the site publish
+// another file.
 //
 // Write failures do not stop the pass: they are counted and reported once at the end through
 // messages ("Unable to write to " + the first path that failed, with the count when more

@@ -136,6 +136,7 @@ WebsiteResult OptionsCommands::SaveWebsiteTo(const std::string& folder, Progress
   WebsiteOptions options;
   options.program_dir = c.ProgramDir();
   options.change_working_directory = true;
+  options.picture_dirs = c.session().PictureFolders();
   WebsiteResult result = SaveWebsite(c.db(), c.settings(), c.style(), folder, options, progress,
                                      form_.WindowMessages());
   // Pages shown from now on link to the index under the name the site gave it.

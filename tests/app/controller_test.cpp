@@ -132,9 +132,9 @@ TEST_F(ControllerTest, StartShowsTheStartPersonsFamilyWithEverythingApplied) {
   EXPECT_EQ(windows.style_path, "styles\\mini.sty");
   EXPECT_EQ(windows.gedcom_path, "ged\\tree.ged");
   EXPECT_EQ(controller.SettingsFile(), dir.path() / "stirpex.ini");
-  // Pictures are looked for beside the program and beside the GEDCOM file.
-  ASSERT_EQ(view.search_dirs.size(), 2u);
-  EXPECT_EQ(view.search_dirs[1], dir.path() / "ged");
+  // Pictures are looked for beside the program, the GEDCOM file and the style.
+  EXPECT_EQ(view.search_dirs, (std::vector<std::filesystem::path>{dir.path(), dir.path() / "ged",
+                                                                  dir.path() / "styles"}));
 }
 
 TEST_F(ControllerTest, ArgumentsNameStyleAndGedcomInEitherOrderAndAnyCase) {

@@ -115,6 +115,43 @@ TEST_F(WebsiteTest, EveryPageUnderItsName) {
   EXPECT_EQ(ReadFileBytes(site_ / "i4nt.htm"), testing::CrLf({"alone", "<p>"}));
 }
 
+// With no picture folder set, pages name their pictures beside themselves: the site gets a
+// copy of each picture it shows, and of nothing else.
+TEST_F(WebsiteTest, PicturesThePagesShowAreCopiedBesideThem) {
+  TempDir pictures, style_dir;
+  pictures.Write("wedding.jpg", "jpeg bytes");
+  pictures.Write("DI.JPG", "di bytes");  // the tree says di.jpg
+  pictures.Write("secret.png", "not for the site");
+  style_dir.Write("stirpex.gif", "gif bytes");
+  db_.Set(db_.FindPersonById("i1")->Picture, "../secret.png");
+  db_.Set(db_.FindPersonById("i5")->Picture, "missing.png");
+  settings_.IncludeGraphic = true;
+  options_.picture_dirs = {pictures.path(), style_dir.path()};
+
+  WebsiteResult result = Save();
+  EXPECT_EQ(result.pictures_copied, 3);
+  EXPECT_EQ(result.pages_failed, 0);
+  EXPECT_EQ(ReadFileBytes(site_ / "wedding.jpg"), "jpeg bytes");
+  EXPECT_EQ(ReadFileBytes(site_ / "di.jpg"), "di bytes");
+  EXPECT_EQ(ReadFileBytes(site_ / "stirpex.gif"), "gif bytes");
+  EXPECT_FALSE(std::filesystem::exists(dir_.path() / "new" / "secret.png"));
+  EXPECT_FALSE(std::filesystem::exists(site_ / "missing.png"));
+
+  // A second run finds the copies up to date.
+  EXPECT_EQ(Save().pictures_copied, 0);
+
+  // A replaced person's picture stays out of the site; with a picture folder set, pages name
+  // pictures there and nothing is copied.
+  std::filesystem::remove_all(site_);
+  settings_.ExcDoExclude = true;
+  db_.FindPersonById("i3")->Excluded = true;
+  EXPECT_EQ(Save().pictures_copied, 2);
+  EXPECT_FALSE(std::filesystem::exists(site_ / "di.jpg"));
+  std::filesystem::remove_all(site_);
+  settings_.ImageDir = "pictures";
+  EXPECT_EQ(Save().pictures_copied, 0);
+}
+
 TEST_F(WebsiteTest, ProgressStepsBeforeEachPage) {
   Save();
   EXPECT_EQ(progress_.title, "Saving Webpages");
