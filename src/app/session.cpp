@@ -43,7 +43,9 @@ LoadOutcome Session::LoadCurrentFiles(Progress& progress, Messages& messages) {
 
 bool Session::LoadTree(Progress& progress, Messages& messages) {
   const bool loaded = LoadGedcom(db, gedcom_file, progress, messages);
-  if (db.FamilyList().empty()) return loaded;
+  // The privacy filter protects people whenever any were read: exports of a tree without
+  // families must not publish them.
+  if (!loaded) return false;
   if (!exclude_list.empty()) {
     if (!ReadExcludeList(exclude_list, db.ExcludedNames())) {
       messages.Error("File: " + exclude_list.string() + " does not exist.", kHelpMissingFile);
@@ -57,8 +59,8 @@ bool Session::LoadTree(Progress& progress, Messages& messages) {
   }
   db.ApplyExcludedNames(&progress);
   if (settings.ReplaceName) db.SetPrivateName(settings.PrivateName);
-  db.ApplyImageList(ResolveSetting(settings.ImageList));
-  return loaded;
+  if (!db.FamilyList().empty()) db.ApplyImageList(ResolveSetting(settings.ImageList));
+  return true;
 }
 
 std::vector<std::filesystem::path> Session::PictureFolders() const {

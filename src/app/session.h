@@ -46,11 +46,12 @@ class Session {
   // at start-up.
   LoadOutcome LoadCurrentFiles(Progress& progress, Messages& messages);
 
-  // Loads the GEDCOM file in use; when at least one family was read: reads the exclude list
+  // Loads the GEDCOM file in use; when a tree was read: reads the exclude list
   // into the excluded names (the exclude_list file when one is given, reporting "File: " +
   // path + " does not exist." with help topic 204 when it cannot be read; else the file of the
   // ExcludeList setting when it exists), marks the excluded people, names the private person
-  // PrivateName when ReplaceName is on, and applies the image list of the ImageList setting.
+  // PrivateName when ReplaceName is on, and (when a family was read) applies the image list
+  // of the ImageList setting.
   // True when the GEDCOM reader read a tree.
   bool LoadTree(Progress& progress, Messages& messages);
 

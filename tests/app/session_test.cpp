@@ -78,12 +78,17 @@ TEST_F(SessionLoadTest, AMissingExcludeListIsReported) {
   EXPECT_EQ(messages.entries[0].help_context, 204);
 }
 
-TEST_F(SessionLoadTest, WithoutFamiliesNeitherListIsApplied) {
-  session.gedcom_file =
-      dir.Write("nofam.ged", CrLf({"0 HEAD", "0 @I1@ INDI", "1 NAME Ann /Lee/", "0 TRLR"}));
+// A tree of people without families shows no page, but its exports must still protect the
+// excluded people; only the image list waits for a family.
+TEST_F(SessionLoadTest, WithoutFamiliesTheExclusionStillApplies) {
+  session.gedcom_file = dir.Write("nofam.ged", CrLf({"0 HEAD", "0 @I1@ INDI", "1 NAME Ann /Lee/",
+                                                     "0 @I2@ INDI", "1 NAME Bob /Lee/", "0 TRLR"}));
+  session.settings.ReplaceName = true;
+  session.settings.PrivateName = "Someone";
   session.LoadCurrentFiles(progress, messages);
-  EXPECT_FALSE(session.db.FindPersonById("i1")->Excluded);
-  EXPECT_TRUE(session.db.ExcludedNames().empty());
+  EXPECT_TRUE(session.db.FindPersonById("i1")->Excluded);
+  EXPECT_EQ(session.db.PrivatePerson()->Name.view(), "Someone");
+  EXPECT_TRUE(session.db.FindPersonById("i2")->Picture.empty());
 }
 
 }  // namespace
