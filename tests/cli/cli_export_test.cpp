@@ -1,47 +1,23 @@
 // Runs stirpex-cli's export commands as a user does: files written, summaries, errors, status.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "database/gedcom_reader.h"
+#include "support/cli_runner.h"
 #include "support/recorders.h"
 #include "support/test_paths.h"
 
 namespace stirpex {
 namespace {
 
+using testing::CliRun;
+using testing::RunCli;
+using testing::RunCliIn;
+
 using testing::CrLf;
 using testing::ReadFileBytes;
-
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-CliRun RunCliIn(const std::filesystem::path& cwd, const std::vector<std::string>& args) {
-  testing::TempDir dir;
-  std::string command = "cd " + Quote(cwd.string()) + " && SOURCE_DATE_EPOCH=1700000000 " +
-                        Quote((testing::BinDir() / "stirpex-cli").string());
-  for (const std::string& arg : args) command += " " + Quote(arg);
-  command += " >" + Quote((dir.path() / "out").string()) + " 2>" +
-             Quote((dir.path() / "err").string()) + " </dev/null";
-  CliRun run;
-  const int raw = std::system(command.c_str());
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  run.out = ReadFileBytes(dir.path() / "out");
-  run.err = ReadFileBytes(dir.path() / "err");
-  return run;
-}
 
 class CliExportTest : public ::testing::Test {
  protected:

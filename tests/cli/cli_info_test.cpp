@@ -1,54 +1,23 @@
 // Runs the built stirpex-cli program the way a user does and checks what it prints and its
 // exit status.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "support/cli_runner.h"
 #include "support/test_paths.h"
 
 namespace stirpex {
 namespace {
 
-struct RunResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) {
-    if (c == '\'') {
-      q += "'\\''";
-    } else {
-      q += c;
-    }
-  }
-  return q + "'";
-}
-
-// Runs stirpex-cli with the arguments (each quoted for the shell), capturing both streams.
-RunResult RunCli(const std::vector<std::string>& args) {
-  testing::TempDir dir;
-  const std::filesystem::path out = dir.path() / "out.txt";
-  const std::filesystem::path err = dir.path() / "err.txt";
-  std::string command = Quote((testing::BinDir() / "stirpex-cli").string());
-  for (const std::string& arg : args) command += " " + Quote(arg);
-  command += " >" + Quote(out.string()) + " 2>" + Quote(err.string()) + " </dev/null";
-  RunResult result;
-  const int raw = std::system(command.c_str());
-  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  result.out = testing::ReadFileBytes(out);
-  result.err = testing::ReadFileBytes(err);
-  return result;
-}
+using testing::CliRun;
+using testing::RunCli;
+using testing::RunCliIn;
 
 TEST(CliInfo, PrintsTheSevenFactsOfTheSample) {
   const std::filesystem::path sample = testing::SourceDir() / "ged" / "sample.ged";
-  const RunResult r = RunCli({"info", sample.string()});
+  const CliRun r = RunCli({"info", sample.string()});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out,
             "Generating Program:\tStirpex Sample Tree\n"
@@ -67,11 +36,9 @@ TEST(CliInfo, FileNameIsShownInFull) {
   // A relative path is shown as the absolute path of the file that was read.
   testing::TempDir dir;
   dir.Write("tree.ged", testing::CrLf({"0 HEAD", "0 @I1@ INDI", "1 NAME A /B/", "0 TRLR"}));
-  const std::string command = "cd " + Quote(dir.path().string()) + " && " +
-                              Quote((testing::BinDir() / "stirpex-cli").string()) +
-                              " info tree.ged >out.txt 2>err.txt";
-  ASSERT_EQ(std::system(command.c_str()), 0);
-  const std::string out = testing::ReadFileBytes(dir.path() / "out.txt");
+  const CliRun r = RunCliIn(dir.path(), {"info", "tree.ged"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string& out = r.out;
   EXPECT_NE(out.find("File Name:\t" + (dir.path() / "tree.ged").string() + "\n"), std::string::npos)
       << out;
   EXPECT_NE(out.find("Families:\t0\nPeople:\t1\n"), std::string::npos) << out;
@@ -80,7 +47,7 @@ TEST(CliInfo, FileNameIsShownInFull) {
 TEST(CliInfo, ErrorsGoToStandardErrorWithStatusOne) {
   testing::TempDir dir;
   const std::string missing = (dir.path() / "no-such-file.ged").string();
-  RunResult r = RunCli({"info", missing});
+  CliRun r = RunCli({"info", missing});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "");
   EXPECT_NE(r.err.find("Error reading GEDCOM file: " + missing), std::string::npos) << r.err;
@@ -99,7 +66,7 @@ TEST(CliInfo, ErrorsGoToStandardErrorWithStatusOne) {
 }
 
 TEST(CliInfo, UsageErrorsAndHelp) {
-  RunResult r = RunCli({"info"});  // the GEDCOM argument is required
+  CliRun r = RunCli({"info"});  // the GEDCOM argument is required
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.out, "");
   EXPECT_FALSE(r.err.empty());

@@ -1,47 +1,20 @@
 // Runs stirpex-cli's page commands as a user does: what they print, their errors and status.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "support/cli_runner.h"
 #include "support/test_paths.h"
 
 namespace stirpex {
 namespace {
 
+using testing::CliRun;
+using testing::RunCli;
+using testing::RunCliIn;
+
 using testing::CrLf;
-
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-// Runs stirpex-cli in folder cwd with the arguments, capturing both streams.
-CliRun RunCliIn(const std::filesystem::path& cwd, const std::vector<std::string>& args) {
-  testing::TempDir dir;
-  // A fixed day and the C locale make the date marker predictable.
-  const std::string environment = "SOURCE_DATE_EPOCH=1700000000 LC_ALL=C ";
-  std::string command = "cd " + Quote(cwd.string()) + " && " + environment +
-                        Quote((testing::BinDir() / "stirpex-cli").string());
-  for (const std::string& arg : args) command += " " + Quote(arg);
-  command += " >" + Quote((dir.path() / "out").string()) + " 2>" +
-             Quote((dir.path() / "err").string()) + " </dev/null";
-  CliRun run;
-  const int raw = std::system(command.c_str());
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  run.out = testing::ReadFileBytes(dir.path() / "out");
-  run.err = testing::ReadFileBytes(dir.path() / "err");
-  return run;
-}
 
 class CliPagesTest : public ::testing::Test {
  protected:
