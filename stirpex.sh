@@ -13,15 +13,18 @@ cmake --build build -j "$(nproc)" --target stirpex stirpex-cli
 [ -e build/bin/stirpex.ini ] || cp ged/stirpex.ini build/bin/stirpex.ini
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
-  cat >&2 <<'MSG'
+  # No screen to open the viewer on: do the same work with stirpex-cli instead.
+  site=build/sample-site
+  cat >&2 <<MSG
 stirpex.sh: there is no display here (DISPLAY and WAYLAND_DISPLAY are not set), so the
 viewer cannot open its window. Start it from a desktop session, or under a virtual display:
     xvfb-run -a ./stirpex.sh
-Without any display, stirpex-cli does the same work on the command line, for example:
-    build/bin/stirpex-cli info ged/sample.ged
-    build/bin/stirpex-cli page ged/sample.ged f12 > f12.htm
-    build/bin/stirpex-cli website ged/sample.ged /tmp/sample-site
+Meanwhile stirpex-cli does the same work on the command line: the facts of the sample tree,
+and its web site written to $site/ (open $site/index.htm in a browser).
 MSG
-  exit 1
+  build/bin/stirpex-cli info ged/sample.ged
+  build/bin/stirpex-cli --set IncludeTrees=1 --set ImageList=ged/images.txt \
+    website ged/sample.ged "$site"
+  exit 0
 fi
 exec build/bin/stirpex "$@"
