@@ -16,7 +16,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -25,6 +24,7 @@
 #include "database/gedcom_reader.h"
 #include "database/text_lines.h"
 #include "support/bench_support.h"
+#include "support/best_times.h"
 #include "support/gedcom_generator.h"
 
 namespace stirpex::bench {
@@ -64,29 +64,6 @@ void BM_Load(benchmark::State& state, std::filesystem::path path, std::uint64_t 
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * file_bytes));
 }
-
-// Keeps the processor time per iteration of every run (other programs on the machine stretch
-// the wall-clock time of both measurements unevenly), and shows the usual console output.
-class Collector : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0) continue;
-      const double seconds = run.cpu_accumulated_time / static_cast<double>(run.iterations);
-      auto [it, added] = best_.emplace(run.run_name.function_name, seconds);
-      if (!added) it->second = std::min(it->second, seconds);
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  // Best time of the named benchmark in seconds; 0 when it did not run.
-  double Seconds(const std::string& name) const {
-    auto it = best_.find(name);
-    return it == best_.end() ? 0.0 : it->second;
-  }
-
- private:
-  std::map<std::string, double> best_;
-};
 
 struct SizeFacts {
   std::uint64_t people = 0;

@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -21,6 +20,7 @@
 #include "pages/style.h"
 #include "settings/settings.h"
 #include "support/bench_support.h"
+#include "support/best_times.h"
 
 namespace stirpex::bench {
 namespace {
@@ -77,27 +77,6 @@ void BM_FamilyPages(benchmark::State& state, const Tree* tree, bool with_person)
   state.counters["pages/s"] = benchmark::Counter(
       static_cast<double>(state.iterations() * last.pages), benchmark::Counter::kIsRate);
 }
-
-// Keeps the best processor time per iteration of every run.
-class Collector : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0) continue;
-      const double seconds = run.cpu_accumulated_time / static_cast<double>(run.iterations);
-      auto [it, added] = best_.emplace(run.run_name.function_name, seconds);
-      if (!added) it->second = std::min(it->second, seconds);
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  double Seconds(const std::string& name) const {
-    auto it = best_.find(name);
-    return it == best_.end() ? 0.0 : it->second;
-  }
-
- private:
-  std::map<std::string, double> best_;
-};
 
 int RunSmoke() {
   Tree tree;
