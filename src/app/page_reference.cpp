@@ -10,30 +10,6 @@ namespace stirpex {
 
 namespace {
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-std::string PercentDecoded(std::string_view s) {
-  std::string out;
-  out.reserve(s.size());
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '%' && i + 2 < s.size()) {
-      int hi = HexValue(s[i + 1]), lo = HexValue(s[i + 2]);
-      if (hi >= 0 && lo >= 0) {
-        out.push_back(static_cast<char>(hi * 16 + lo));
-        i += 2;
-        continue;
-      }
-    }
-    out.push_back(s[i]);
-  }
-  return out;
-}
-
 // Length of a URL scheme with its ":" at the start of s ("http:" gives 5), 0 when none. A
 // single letter is a drive letter ("C:\..."), not a scheme.
 std::size_t SchemeLength(std::string_view s) {
@@ -116,7 +92,7 @@ fs::path ResolvePageReference(std::string_view reference, const std::vector<fs::
       bare.remove_prefix(slash);
     }
   }
-  std::string path = PercentDecoded(bare);
+  std::string path = DecodeHexEscapes(bare, '%', true);
   for (char& c : path) {
     if (c == '\\') c = '/';
   }

@@ -25,6 +25,30 @@ bool EqualsNoCaseAscii(std::string_view a, std::string_view b) {
   return true;
 }
 
+std::string DecodeHexEscapes(std::string_view text, char marker, bool upper_case_digits) {
+  const auto digit = [upper_case_digits](char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (upper_case_digits && c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == marker && i + 2 < text.size()) {
+      const int hi = digit(text[i + 1]);
+      const int lo = digit(text[i + 2]);
+      if (hi >= 0 && lo >= 0) {
+        out.push_back(static_cast<char>(hi * 16 + lo));
+        i += 2;
+        continue;
+      }
+    }
+    out.push_back(text[i]);
+  }
+  return out;
+}
+
 const unsigned char* TextArena::Store(std::string_view s) {
   if (s.empty()) return nullptr;
   const std::size_t length = std::min<std::size_t>(s.size(), 255);

@@ -33,6 +33,10 @@ std::string ToLowerAscii(std::string_view s);
 std::string ToUpperAscii(std::string_view s);
 // Equal when the texts differ only in the case of ASCII letters.
 bool EqualsNoCaseAscii(std::string_view a, std::string_view b);
+// Replaces each `marker` followed by two hexadecimal digits with the byte they give ("%41"
+// gives "A"); with `upper_case_digits` false only 0-9 and a-f count as digits. Any other
+// `marker` stays as it is.
+std::string DecodeHexEscapes(std::string_view text, char marker, bool upper_case_digits);
 
 // Owns the bytes of stored texts. Chunks are never freed one by one: the whole arena is
 // released by Clear() (when the database is emptied) or by its destructor.

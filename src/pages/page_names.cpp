@@ -20,12 +20,6 @@ void AppendEscapedByte(std::string& out, unsigned char c) {
   out.push_back(kHex[c & 15]);
 }
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 }  // namespace
 
 std::string_view PageSuffix(PageKind kind) {
@@ -72,21 +66,7 @@ std::string SplitIndexPageName(int page) {
 }
 
 std::string UnescapePageId(std::string_view escaped_id) {
-  std::string id;
-  id.reserve(escaped_id.size());
-  for (std::size_t i = 0; i < escaped_id.size(); ++i) {
-    if (escaped_id[i] == '_' && i + 2 < escaped_id.size()) {
-      const int hi = HexValue(escaped_id[i + 1]);
-      const int lo = HexValue(escaped_id[i + 2]);
-      if (hi >= 0 && lo >= 0) {
-        id.push_back(static_cast<char>(hi * 16 + lo));
-        i += 2;
-        continue;
-      }
-    }
-    id.push_back(escaped_id[i]);
-  }
-  return id;
+  return DecodeHexEscapes(escaped_id, '_', false);
 }
 
 }  // namespace stirpex
