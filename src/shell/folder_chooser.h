@@ -1,9 +1,9 @@
 // The folder chooser of Save Website and of the options dialog's folder fields.
 //
 // A folder dialog that also takes the name of a folder that does not exist yet: confirming such
-// a name asks "The specified directory does not exist. Create it?"; Yes creates it together
-// with any missing parents and closes the chooser, No keeps the chooser open. A folder that
-// cannot be created is not reported here: whoever writes into it reports the failure.
+// a name asks whether to create the folder; Yes creates it together with any missing parents
+// and closes the chooser, No keeps the chooser open. A folder that cannot be created is not
+// reported here: whoever writes into it reports the failure.
 #pragma once
 
 #include <QFileDialog>
@@ -26,8 +26,7 @@ class FolderChooser : public QFileDialog {
   // The folder confirmed (absolute); empty until the chooser was accepted.
   QString ChosenFolder() const { return chosen_; }
 
-  // The question as the chooser asks it: "The specified directory does not exist. Create it?"
-  // with Yes and No.
+  // Asks in a message box, with Yes and No, whether the missing folder is to be created.
   static bool AskCreateFolder(QWidget* parent, const QString& folder);
 
  public slots:
