@@ -372,7 +372,12 @@ bool ViewerController::HTMLViewerHotSpotClick(const std::string& target) {
       windows_.ShowHelp(topic);
     }
   }
-  if (Contains(target, "nt.htm")) {
+  // The surname index goes by the name in force (Save Website gives it the SurnameFile's
+  // name); the viewer's own name still counts for the page shown before the site was saved.
+  if (target == session_.index_page_name || target == kViewerIndexPageName) {
+    handled = true;
+    mniSurnameListClick();
+  } else if (Contains(target, "nt.htm")) {
     handled = true;
     ShowNotePage(target);
   } else if (Contains(target, "tr.htm")) {
@@ -385,14 +390,9 @@ bool ViewerController::HTMLViewerHotSpotClick(const std::string& target) {
     }
   } else if (Contains(target, ".htm")) {
     handled = true;
-    std::string name = target.substr(0, target.size() - 4);
-    if (name == "surname") {
-      mniSurnameListClick();
-    } else {
-      AddPlace(session_.db.CurrentFamily());
-      ShowFamilyById(name);
-      AddPlace(session_.db.CurrentFamily());
-    }
+    AddPlace(session_.db.CurrentFamily());
+    ShowFamilyById(target.substr(0, target.size() - 4));
+    AddPlace(session_.db.CurrentFamily());
   }
   if (Contains(target, "pk.htm")) {
     handled = true;

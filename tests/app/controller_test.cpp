@@ -400,11 +400,20 @@ TEST_F(ControllerTest, PageNamesOfUnusualIdsLeadToTheirRecords) {
   EXPECT_NE(view.shown.find("Tree of Odd Id"), std::string::npos);
 }
 
-TEST_F(ControllerTest, SurnameLinkOpensTheSurnameList) {
+TEST_F(ControllerTest, SurnameLinkOpensTheSurnameListUnderTheIndexNameInForce) {
   WriteSettings();
   Start();
   EXPECT_TRUE(view.Click("surname.htm"));
   EXPECT_EQ(windows.surname_lists, 1);
+  // After Save Website the pages link to the index under the site's name for it; the page
+  // shown before still links to the viewer's own name.
+  for (const char* name : {"names.htm", "Names.HTML"}) {
+    controller.SetIndexPageName(name);
+    EXPECT_TRUE(view.Click(name)) << name;
+    EXPECT_TRUE(view.Click("surname.htm"));
+  }
+  EXPECT_EQ(windows.surname_lists, 5);
+  EXPECT_EQ(controller.PlaceHistory(), std::vector<std::string>{"John Smith + Mary Jones"});
 }
 
 TEST_F(ControllerTest, TreeLinksShowThePedigreeAndMakeItsFamilyCurrent) {
