@@ -193,8 +193,9 @@ std::optional<std::string> GedcomNameValue(std::string_view name, std::string_vi
 }
 
 std::string GedcomHeaderDate(const std::tm& date) {
-  static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  // GEDCOM spells months in capitals; readers that hold to the grammar refuse "Dec".
+  static constexpr const char* kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                            "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
   const int month = date.tm_mon >= 0 && date.tm_mon < 12 ? date.tm_mon : 0;
   return std::to_string(date.tm_mday) + " " + kMonths[month] + " " +
          std::to_string(date.tm_year + 1900);

@@ -31,7 +31,7 @@ std::string SlashedName(std::string_view name, std::string_view surname);
 // SlashedName. Nothing (no NAME line) for a person with neither name nor surname.
 std::optional<std::string> GedcomNameValue(std::string_view name, std::string_view surname);
 
-// "d Mmm yyyy" (day without a leading zero, English month abbreviation Jan to Dec).
+// "d MMM yyyy" as a GEDCOM date: the day without a leading zero, the month JAN to DEC.
 std::string GedcomHeaderDate(const std::tm& date);
 // Today's date for exports: the date of SOURCE_DATE_EPOCH (UTC) when that variable holds a
 // number of seconds, else the local date of the clock.

@@ -74,7 +74,7 @@ TEST_F(CliExportTest, GedcomAndGendexNeedNoStyle) {
   EXPECT_EQ(run.out, "2 people and 1 families written to out.ged\n");
   const std::string ged = ReadFileBytes(dir.path() / "out.ged");
   EXPECT_EQ(ged.substr(0, 37), "0 HEAD\r\n1 SOUR Stirpex\r\n2 VERS 2.01\r\n");
-  EXPECT_NE(ged.find("1 DATE 14 Nov 2023\r\n"), std::string::npos);
+  EXPECT_NE(ged.find("1 DATE 14 NOV 2023\r\n"), std::string::npos);
   EXPECT_NE(ged.find("0 @i1@ INDI\r\n1 NAME John /Smith/\r\n1 SEX M\r\n"), std::string::npos);
 
   run = Run({"--set", "ExcDoExclude=1", "--set", "ExcMaskDateOnly=1", "--exclude-list", "ex.txt",

@@ -21,7 +21,7 @@ const Lines kHeader = {"0 HEAD",
                        "2 VERS 2.01",
                        "2 NAME Stirpex",
                        "2 CORP Orlevan Software",
-                       "1 DATE 5 Jan 2024",
+                       "1 DATE 5 JAN 2024",
                        "1 CHAR UTF-8",
                        "1 GEDC",
                        "2 VERS 5.5"};
@@ -82,7 +82,7 @@ class GedcomWriterTest : public ::testing::Test {
   }
   Lines Write() {
     const auto path = dir_.path() / "out.ged";
-    EXPECT_TRUE(WriteFilteredGedcom(db_, settings_, path, "5 Jan 2024", messages_));
+    EXPECT_TRUE(WriteFilteredGedcom(db_, settings_, path, "5 JAN 2024", messages_));
     Lines lines = FileLines(path);
     EXPECT_TRUE(std::equal(kHeader.begin(), kHeader.end(), lines.begin()));
     return Lines(lines.begin() + static_cast<std::ptrdiff_t>(kHeader.size()), lines.end());
@@ -205,7 +205,7 @@ TEST(GedcomWriterEmpty, EmptyDatabaseGivesTheHeaderAndTheTrailer) {
   Database db;
   TempDir dir;
   RecordingMessages messages;
-  ASSERT_TRUE(WriteFilteredGedcom(db, TSettings{}, dir.path() / "e.ged", "5 Jan 2024", messages));
+  ASSERT_TRUE(WriteFilteredGedcom(db, TSettings{}, dir.path() / "e.ged", "5 JAN 2024", messages));
   Lines expected = kHeader;
   expected.push_back("0 TRLR");
   EXPECT_EQ(FileLines(dir.path() / "e.ged"), expected);
@@ -267,18 +267,18 @@ TEST(GedcomNameValueTest, ReadsBackAsTheSameNameAndSurname) {
   }
 }
 
-TEST(HeaderDateTest, EnglishMonthAndDayWithoutLeadingZero) {
+TEST(HeaderDateTest, GedcomMonthInCapitalsAndDayWithoutLeadingZero) {
   std::tm date{};
   date.tm_mday = 5;
   date.tm_mon = 0;
   date.tm_year = 124;
-  EXPECT_EQ(GedcomHeaderDate(date), "5 Jan 2024");
+  EXPECT_EQ(GedcomHeaderDate(date), "5 JAN 2024");
   date.tm_mday = 31;
   date.tm_mon = 11;
-  EXPECT_EQ(GedcomHeaderDate(date), "31 Dec 2024");
+  EXPECT_EQ(GedcomHeaderDate(date), "31 DEC 2024");
 
   ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);  // 2023-11-14 22:13:20 UTC
-  EXPECT_EQ(GedcomHeaderDate(ExportToday()), "14 Nov 2023");
+  EXPECT_EQ(GedcomHeaderDate(ExportToday()), "14 NOV 2023");
 }
 
 // A file written from any real tree reads back with the same people, families, names, dates,
