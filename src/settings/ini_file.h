@@ -7,8 +7,9 @@
 // double quotes loses them, and a value keeps at most 1023 characters. Lines starting with ";"
 // are comments; a UTF-8 byte-order mark is skipped (and written back). Writing: a key that exists
 // gets its value in place ("Key=value", no blanks around "="); a new key goes behind the last line
-// of its section; a new section goes to the end of the file behind an empty line. Every other line
-// stays exactly as it was. The file is written back with CR LF line ends.
+// of its section; a new section goes to the end of the file, behind an empty line unless the file
+// was empty. Every other line stays exactly as it was. The file is written back with CR LF line
+// ends.
 #pragma once
 
 #include <filesystem>

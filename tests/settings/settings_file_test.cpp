@@ -33,8 +33,7 @@ TEST(SettingsFileTest, FreshFileHoldsOptionsThenMarkerInWriteOrder) {
   RecordingMessages messages;
   const auto path = dir.path() / "stirpex.ini";
   ASSERT_TRUE(SaveSettings(TSettings{}, path, messages));
-  EXPECT_EQ(ReadFileBytes(path), CrLf({"",
-                                       "[Options]",
+  EXPECT_EQ(ReadFileBytes(path), CrLf({"[Options]",
                                        "LastDir=",
                                        "StyleFile=styles\\stirp1.sty",
                                        "GEDCOMFile=ged\\sample.ged",
@@ -238,7 +237,7 @@ TEST(SettingsFileTest, PrivateNameAndPrivateDateReadBackTheirOwnValues) {
 TEST(SettingsFileTest, ValueWithALineEndCannotAddKeys) {
   IniFile ini;
   ini.WriteString("Options", "Keywords", "a\r\nExcDoExclude=0");
-  EXPECT_EQ(ini.Text(), CrLf({"", "[Options]", "Keywords=a"}));
+  EXPECT_EQ(ini.Text(), CrLf({"[Options]", "Keywords=a"}));
 }
 
 TEST(SettingsFileTest, WriteFailureIsReportedAndFileUnchanged) {
