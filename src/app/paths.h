@@ -1,8 +1,8 @@
 // Where the program lives, and how paths stored in settings are found.
 //
-// Settings hold paths written for the program's first home, with backslashes and relative to
-// the program's folder ("styles\stirp1.sty", "ged\sample.ged", ".\HTML"). Such a path is taken
-// with every "\" as "/", and a relative path is taken against the program's folder, so the
+// Settings and links in pages may hold paths written for the program's first home, with
+// backslashes and relative to the program's folder ("ged\sample.ged", ".\HTML"). Such a path is
+// taken with every "\" as "/", and a relative path is taken against the program's folder, so the
 // bundled style and sample are found whatever the current directory is. Paths the user gives
 // on a command line are not stored settings: they are taken against the current directory.
 #pragma once

@@ -1,6 +1,7 @@
 // Every setting of the program, in one record. Each field carries the name of its INI key
 // (section "Options" of stirpex.ini and of project files) and starts at the key's default.
-// Strings marked with a capacity keep at most that many characters when read or set.
+// Strings marked with a capacity keep at most that many characters when read or set. Paths are
+// kept with "/" (settings_keys.h reads "\" as "/").
 #pragma once
 
 #include <string>
@@ -8,11 +9,11 @@
 namespace stirpex {
 
 struct TSettings {
-  std::string LastDir;                           // LastDir: folder of the last opened file ("...\")
-  std::string StyleFile = "styles\\stirp1.sty";  // StyleFile: loaded at start and with projects
-  std::string GEDCOMFile = "ged\\sample.ged";    // GEDCOMFile: loaded at start and with projects
+  std::string LastDir;                           // LastDir: folder of the last opened file (".../")
+  std::string StyleFile = "styles/stirp1.sty";   // StyleFile: loaded at start and with projects
+  std::string GEDCOMFile = "ged/sample.ged";     // GEDCOMFile: loaded at start and with projects
   std::string StartPerson;                       // StartPerson (90): name of the home person
-  std::string HTMLDir = ".\\HTML";               // HTMLDir: folder offered for a web site
+  std::string HTMLDir = "./HTML";                // HTMLDir: folder offered for a web site
   std::string SurnameFile = "index.htm";         // SurnameFile: surname index page of a web site
   std::string ExcludeList;                       // ExcludeList: exclude list file, a name a line
   std::string WelcomePage;                       // WelcomePage: shown by Home when ShowWelcome

@@ -15,6 +15,11 @@ SettingKey TextKey(std::string_view key, std::string TSettings::*field, std::siz
   k.text = field;
   return k;
 }
+SettingKey PathKey(std::string_view key, std::string TSettings::*field) {
+  SettingKey k = TextKey(key, field);
+  k.path = true;
+  return k;
+}
 SettingKey FlagKey(std::string_view key, bool TSettings::*field) {
   SettingKey k{key, SettingKind::kFlag, 0};
   k.flag = field;
@@ -47,22 +52,32 @@ bool ParseInteger(std::string_view text, int& value) {
   return true;
 }
 
+// A stored path with the separators of this system.
+std::string WithSlashes(std::string_view text) {
+  std::string path(text);
+  for (char& c : path) {
+    if (c == '\\') c = '/';
+  }
+  return path;
+}
+
 }  // namespace
 
 const std::vector<SettingKey>& SettingKeys() {
   static const std::vector<SettingKey> keys = {
-      TextKey("LastDir", &TSettings::LastDir),
-      TextKey("StyleFile", &TSettings::StyleFile),
-      TextKey("GEDCOMFile", &TSettings::GEDCOMFile),
+      PathKey("LastDir", &TSettings::LastDir),
+      PathKey("StyleFile", &TSettings::StyleFile),
+      PathKey("GEDCOMFile", &TSettings::GEDCOMFile),
       TextKey("StartPerson", &TSettings::StartPerson, 90),
-      TextKey("HTMLDir", &TSettings::HTMLDir),
-      TextKey("SurnameFile", &TSettings::SurnameFile),
+      PathKey("HTMLDir", &TSettings::HTMLDir),
+      PathKey("SurnameFile", &TSettings::SurnameFile),
       FlagKey("ExcDoExclude", &TSettings::ExcDoExclude),
       FlagKey("ExcMaskDateOnly", &TSettings::ExcMaskDateOnly),
-      TextKey("ExcludeList", &TSettings::ExcludeList),
-      TextKey("WelcomePage", &TSettings::WelcomePage),
+      PathKey("ExcludeList", &TSettings::ExcludeList),
+      PathKey("WelcomePage", &TSettings::WelcomePage),
+      // Put before picture names in pages, as written: not a file of this machine.
       TextKey("ImageDir", &TSettings::ImageDir),
-      TextKey("ImageList", &TSettings::ImageList),
+      PathKey("ImageList", &TSettings::ImageList),
       FlagKey("SurnameListBox", &TSettings::SurnameListBox),
       FlagKey("ExcNoBirthDate", &TSettings::ExcNoBirthDate),
       FlagKey("ExcByBirthDate", &TSettings::ExcByBirthDate),
@@ -97,9 +112,11 @@ const SettingKey* FindSettingKey(std::string_view name) {
 
 bool SetSettingFromText(TSettings& settings, const SettingKey& key, std::string_view value) {
   switch (key.kind) {
-    case SettingKind::kText:
-      settings.*key.text = std::string(key.capacity ? Cut(value, key.capacity) : value);
+    case SettingKind::kText: {
+      const std::string_view kept = key.capacity ? Cut(value, key.capacity) : value;
+      settings.*key.text = key.path ? WithSlashes(kept) : std::string(kept);
       return true;
+    }
     case SettingKind::kFlag: {
       int n = 0;
       if (!ParseInteger(value, n)) return false;
@@ -139,7 +156,7 @@ bool ApplySettingAssignment(TSettings& settings, std::string_view assignment, st
 std::string SettingText(const TSettings& settings, const SettingKey& key) {
   switch (key.kind) {
     case SettingKind::kText:
-      return settings.*key.text;
+      return key.path ? WithSlashes(settings.*key.text) : settings.*key.text;
     case SettingKind::kFlag:
       return settings.*key.flag ? "1" : "0";
     case SettingKind::kInteger:

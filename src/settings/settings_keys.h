@@ -20,6 +20,7 @@ struct SettingKey {
   std::string_view key;  // the INI key, spelled as written
   SettingKind kind;
   std::size_t capacity;  // kText: longest value kept (0: no limit beyond the INI line)
+  bool path = false;     // kText naming a file or folder of this machine: "\" is read as "/"
   std::string TSettings::*text = nullptr;
   bool TSettings::*flag = nullptr;
   int TSettings::*integer = nullptr;
@@ -32,9 +33,10 @@ const std::vector<SettingKey>& SettingKeys();
 const SettingKey* FindSettingKey(std::string_view name);
 
 // Sets the field from its text form by the reading rules of settings files: text is cut to
-// its capacity; an integer is decimal, or hexadecimal after "0x"/"0X" when longer than two
-// characters; a flag is an integer, any non-zero value true. Returns false (field unchanged)
-// when an integer or flag is not a whole number.
+// its capacity; a path takes either separator and keeps "/" (files written on Windows hold
+// "styles\stirp1.sty"); an integer is decimal, or hexadecimal after "0x"/"0X" when longer than
+// two characters; a flag is an integer, any non-zero value true. Returns false (field
+// unchanged) when an integer or flag is not a whole number.
 bool SetSettingFromText(TSettings& settings, const SettingKey& key, std::string_view value);
 
 // Applies one "KEY=VALUE" assignment (as stirpex-cli's --set gives it). False, with a message
@@ -42,7 +44,8 @@ bool SetSettingFromText(TSettings& settings, const SettingKey& key, std::string_
 // when the key is unknown or the value does not fit its kind; settings are then unchanged.
 bool ApplySettingAssignment(TSettings& settings, std::string_view assignment, std::string& error);
 
-// The text form of the field as settings files store it (flags "1"/"0", integers decimal).
+// The text form of the field as settings files store it (flags "1"/"0", integers decimal,
+// paths with "/").
 std::string SettingText(const TSettings& settings, const SettingKey& key);
 
 }  // namespace stirpex

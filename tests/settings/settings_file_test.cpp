@@ -35,10 +35,10 @@ TEST(SettingsFileTest, FreshFileHoldsOptionsThenMarkerInWriteOrder) {
   ASSERT_TRUE(SaveSettings(TSettings{}, path, messages));
   EXPECT_EQ(ReadFileBytes(path), CrLf({"[Options]",
                                        "LastDir=",
-                                       "StyleFile=styles\\stirp1.sty",
-                                       "GEDCOMFile=ged\\sample.ged",
+                                       "StyleFile=styles/stirp1.sty",
+                                       "GEDCOMFile=ged/sample.ged",
                                        "StartPerson=",
-                                       "HTMLDir=.\\HTML",
+                                       "HTMLDir=./HTML",
                                        "SurnameFile=index.htm",
                                        "ExcDoExclude=0",
                                        "ExcMaskDateOnly=0",
@@ -107,6 +107,8 @@ TEST(SettingsFileTest, EveryFieldRoundTrips) {
   for (const SettingKey& key : SettingKeys()) {
     EXPECT_EQ(SettingText(r, key), SettingText(s, key)) << key.key;
   }
+  // A path set with "\" is written with "/".
+  EXPECT_NE(ReadFileBytes(path).find("\r\nStyleFile=styles/other.sty\r\n"), std::string::npos);
   // Writing the same settings again changes nothing.
   const std::string first = ReadFileBytes(path);
   ASSERT_TRUE(SaveSettings(r, path, messages));
@@ -125,7 +127,7 @@ TEST(SettingsFileTest, MissingFileAndMissingKeysGiveDefaults) {
   EXPECT_EQ(only_width.height, 480);
   EXPECT_EQ(only_width.left, 0);
   EXPECT_EQ(only_width.top, 0);
-  EXPECT_EQ(only_width.StyleFile, "styles\\stirp1.sty");
+  EXPECT_EQ(only_width.StyleFile, "styles/stirp1.sty");
   EXPECT_TRUE(only_width.IncludeGraphic);
 }
 
@@ -171,8 +173,11 @@ INSTANTIATE_TEST_SUITE_P(
                       ReadCase{"Keywords='x'", "Keywords", "x"},
                       ReadCase{"Keywords=\"half", "Keywords", "\"half"},
                       ReadCase{"Keywords=a=b", "Keywords", "a=b"},
-                      ReadCase{"StyleFile=C:\\Stirpex\\styles\\x.sty", "StyleFile",
-                               "C:\\Stirpex\\styles\\x.sty"},
+                      // Paths take either separator and keep this system's; the picture
+                      // folder goes into pages as written.
+                      ReadCase{"StyleFile=styles\\x.sty", "StyleFile", "styles/x.sty"},
+                      ReadCase{"LastDir=/home/ann\\trees\\", "LastDir", "/home/ann/trees/"},
+                      ReadCase{"ImageDir=pics\\big", "ImageDir", "pics\\big"},
                       ReadCase{";Keywords=comment", "Keywords", ""},
                       ReadCase{"PrivateName=0123456789012345678901234567890123", "PrivateName",
                                "012345678901234567890123456789"},
@@ -209,7 +214,7 @@ TEST(SettingsFileTest, SavingKeepsOtherContentAndUpdatesKeysInPlace) {
   ASSERT_TRUE(SaveSettings(s, path, messages));
   const std::string text = ReadFileBytes(path);
   const std::string expected_start =
-      CrLf({"; my settings", "[options]", "WIDTH=800", "LastDir=", "StyleFile=styles\\stirp1.sty"});
+      CrLf({"; my settings", "[options]", "WIDTH=800", "LastDir=", "StyleFile=styles/stirp1.sty"});
   EXPECT_EQ(text.substr(0, expected_start.size()), expected_start);
   EXPECT_EQ(text.find("width=800"), std::string::npos);
   EXPECT_NE(text.find("WIDTH=800"), std::string::npos);  // in place, with the file's spelling

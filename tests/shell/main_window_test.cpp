@@ -117,8 +117,8 @@ TEST_F(MainWindowTest, StartShowsTheStartFamilyAndTheStatusPanels) {
   Start();
   EXPECT_TRUE(Page().contains("Family of Lionel Ambervale and Mabel Ravelstone"))
       << Page().toStdString();
-  EXPECT_EQ(window->StatusPanel(1)->text(), "styles\\stirp1.sty");
-  EXPECT_EQ(window->StatusPanel(2)->text(), "ged\\sample.ged");
+  EXPECT_EQ(window->StatusPanel(1)->text(), "styles/stirp1.sty");
+  EXPECT_EQ(window->StatusPanel(2)->text(), "ged/sample.ged");
   QStatusTipEvent hint(QStringLiteral("Show GEDCOM statistics"));
   QApplication::sendEvent(window.get(), &hint);
   EXPECT_EQ(window->StatusPanel(0)->text(), "Show GEDCOM statistics");

@@ -149,7 +149,7 @@ TEST_F(OptionsCommandsTest, SaveWebsiteAsksForAFolderAndWritesTheSite) {
   EXPECT_TRUE(std::filesystem::is_regular_file(site / "all.htm"));
   EXPECT_TRUE(std::filesystem::is_regular_file(site / "f1.htm"));
   EXPECT_EQ(c.IndexPageName(), "all.htm");
-  EXPECT_EQ(c.settings().HTMLDir, ".\\HTML");  // not the folder chosen
+  EXPECT_EQ(c.settings().HTMLDir, "./HTML");  // not the folder chosen
   // LastDir was empty: it becomes the program's folder.
   EXPECT_EQ(c.settings().LastDir, c.ProgramDir().string() + "/");
   // The viewer goes on working.

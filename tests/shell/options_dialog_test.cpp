@@ -103,7 +103,7 @@ TEST_F(OptionsDialogTest, OpensFromTheSettingsAndCancelKeepsTheChanges) {
     EXPECT_EQ(d->Notebook->tabText(2), "&Filters");
     EXPECT_EQ(d->Notebook->tabText(3), "&People");
     EXPECT_EQ(d->edtHTMLdir->text(), "C:\\Web");
-    EXPECT_EQ(d->edtGEDCOMfile->text(), "ged\\sample.ged");
+    EXPECT_EQ(d->edtGEDCOMfile->text(), "ged/sample.ged");
     EXPECT_EQ(d->edtFakeName->text(), "Hidden");
     EXPECT_EQ(d->edtFakeName->maxLength(), 30);
     EXPECT_TRUE(d->cbReplaceName->isChecked());
