@@ -1,6 +1,7 @@
 #include "app/session.h"
 
 #include <algorithm>
+#include <system_error>
 
 #include "app/paths.h"
 #include "database/gedcom_reader.h"
@@ -63,10 +64,23 @@ bool Session::LoadTree(Progress& progress, Messages& messages) {
   return true;
 }
 
+namespace {
+
+// The folder a file lies in, also for a bare file name (whose parent path is empty): the name
+// is taken against the current directory first. Empty for no file.
+std::filesystem::path FolderOf(const std::filesystem::path& file) {
+  if (file.empty()) return {};
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(file, ec);
+  return (ec ? file : absolute.lexically_normal()).parent_path();
+}
+
+}  // namespace
+
 std::vector<std::filesystem::path> Session::PictureFolders() const {
   std::vector<std::filesystem::path> folders;
   for (const std::filesystem::path& folder :
-       {gedcom_file.parent_path(), style_file.parent_path(), program_dir}) {
+       {FolderOf(gedcom_file), FolderOf(style_file), program_dir}) {
     if (folder.empty()) continue;
     if (std::find(folders.begin(), folders.end(), folder) == folders.end()) {
       folders.push_back(folder);

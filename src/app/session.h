@@ -57,7 +57,7 @@ class Session {
 
   // Where the pictures a page names are looked for: the GEDCOM file's folder, the style file's
   // folder (the footer graphic lies beside the default style) and the program's folder, each
-  // once.
+  // once. A relative file is taken against the current directory ("tree.ged" lies in it).
   std::vector<std::filesystem::path> PictureFolders() const;
 
   // A page context over this session's database, settings and style.

@@ -28,6 +28,15 @@ TEST(StoredPaths, TheDefaultStyleAndSampleAreFoundBesideThePrograms) {
   EXPECT_FALSE(ProgramDir().empty());
 }
 
+TEST(PictureFolders, BareFileNamesLieInTheCurrentFolder) {
+  Session session("/opt/stirpex");
+  session.gedcom_file = "tree.ged";
+  session.style_file = "./styles/x.sty";
+  const std::filesystem::path here = std::filesystem::current_path();
+  EXPECT_EQ(session.PictureFolders(),
+            (std::vector<std::filesystem::path>{here, here / "styles", "/opt/stirpex"}));
+}
+
 class SessionLoadTest : public ::testing::Test {
  protected:
   void SetUp() override {
