@@ -67,7 +67,8 @@ class ViewerWindows {
   // --- Small windows ---
   // The surname list over the database; selections start from the family on show.
   virtual SurnameListResult RunSurnameList(const Database& db, const TFamilyRec* current) = 0;
-  // The notes window showing the note page; its Save goes back to the controller.
+  // The notes window showing the note page; its Save goes back to the controller. A note
+  // followed from inside the open window is shown in it, and the call returns at once.
   virtual void ShowNotes(const std::vector<std::string>& lines,
                          const std::vector<std::filesystem::path>& search_dirs) = 0;
   // The image window showing the picture page.

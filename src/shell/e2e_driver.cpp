@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QListView>
 #include <QMouseEvent>
 #include <QRegularExpression>
@@ -17,6 +19,7 @@
 #include "htmlview/html_viewer.h"
 #include "htmlview/page_text.h"
 #include "shell/main_window.h"
+#include "shell/small_windows.h"
 #include "shell/surnames_dialog.h"
 
 namespace stirpex {
@@ -78,6 +81,23 @@ class Driver : public QObject {
     Fail(QStringLiteral("no link matching ") + pattern);
   }
 
+  // Answers the next save dialog with `file`, typed into its name field as a user does.
+  void AnswerSaveDialog(const QString& file) {
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, [timer, file] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (!dialog) return;
+      auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      if (name && name->text() != file) name->setText(file);
+      // The dialog reads the typed name as its selection on its own time.
+      if (dialog->selectedFiles().value(0) != file) return;
+      timer->deleteLater();
+      timer->stop();
+      QMetaObject::invokeMethod(dialog, "accept");
+    });
+    timer->start(20);
+  }
+
   bool SelectIn(QListView* view, const QString& text) {
     QAbstractItemModel* model = view->model();
     for (int row = 0; row < model->rowCount(); ++row) {
@@ -126,6 +146,25 @@ class Driver : public QObject {
     } else if (command == QLatin1String("open")) {
       const std::string path = QStringToPath(arg);
       Later([this, path] { window_.Controller().OpenFile(path); });
+    } else if (command == QLatin1String("save")) {
+      // Save of the window in front: the notes window's, else Save HTML of the main window.
+      auto* notes = qobject_cast<TfrmNotes*>(QApplication::activeModalWidget());
+      QAction* save = notes ? notes->tbSave : window_.SaveItem;
+      const QString file = QDir(out_dir_).filePath(arg);
+      QFile::remove(file);
+      AnswerSaveDialog(file);
+      Later([save] { save->trigger(); });
+    } else if (command == QLatin1String("expect-file")) {
+      const int gap = arg.indexOf(QLatin1Char(' '));
+      QFile file(QDir(out_dir_).filePath(arg.left(gap)));
+      if (gap < 0 || !file.open(QIODevice::ReadOnly)) {
+        return Fail(QStringLiteral("no file ") + arg.left(gap));
+      }
+      const QByteArray bytes = file.readAll();
+      const QString text = DecodePageText(std::string_view(bytes.constData(), bytes.size()));
+      if (!QRegularExpression(arg.mid(gap + 1)).match(text).hasMatch()) {
+        return Fail(QStringLiteral("the file does not hold ") + arg.mid(gap + 1));
+      }
     } else if (command == QLatin1String("select-surname") ||
                command == QLatin1String("select-person")) {
       auto* dialog = qobject_cast<TfrmSurnames*>(QApplication::activeModalWidget());
@@ -186,6 +225,8 @@ void StartEndToEndScript(TSDIAppForm& window) {
     std::exit(3);
   }
   QStringList steps = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+  // The script answers Qt's own file dialogs, whatever the desktop would offer.
+  QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
   QString out = qEnvironmentVariable("STIRPEX_E2E_OUT", QDir::currentPath());
   QDir().mkpath(out);
   auto* driver = new Driver(window, std::move(steps), out);

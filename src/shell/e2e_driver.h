@@ -10,6 +10,9 @@
 //   select-surname TEXT   in the open surname list, select that surname (any case)
 //   select-person TEXT    in the open surname list, select that person
 //   accept | close        OK / close the window in front
+//   save NAME             Save of the window in front (notes window, else Save HTML), the
+//                         save dialog answered with NAME in the screenshot folder
+//   expect-file NAME REGEX  fail unless that saved file holds text matching REGEX
 //   wait MS               let the program run for MS milliseconds
 //   shot NAME             save the window in front as NAME.png
 //   shot-screen NAME      save the screen under the main window (with the windows over it)

@@ -136,6 +136,9 @@ void TfrmNotes::LoadPage(const std::vector<std::string>& lines,
 void TfrmNotes::ShowPage(const std::vector<std::string>& lines,
                          const std::vector<std::filesystem::path>& search_dirs) {
   LoadPage(lines, search_dirs);
+  // A note link followed inside the open window brings its page here: a second exec() of the
+  // window would return at once and take the page from Save while it is on show.
+  if (isVisible()) return;
   exec();
   // The page belongs to the note command and goes when the window closes.
   lines_.clear();

@@ -47,7 +47,9 @@ class TfrmNotes : public QDialog {
 
   TfrmNotes(QWidget* parent, Actions actions);
 
-  // Shows the note page (it keeps the lines for Save while open), modally.
+  // Shows the note page (it keeps the lines for Save while open), modally. While the window is
+  // open (a note link followed in it) the page takes the place of the one on show, Save, Print
+  // and Copy act on it, and the call returns at once.
   void ShowPage(const std::vector<std::string>& lines,
                 const std::vector<std::filesystem::path>& search_dirs);
   // Loads the page without showing the window (tests).

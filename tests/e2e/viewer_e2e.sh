@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end run of the viewer under a virtual X display: a scripted user clicks through the
 # bundled sample (family links, back and forward, the surname list, the notes and picture
-# windows, a pedigree) and through a large real GEDCOM file, and screenshots of every step
-# are saved for a person to look at.
+# windows, a pedigree), follows a note link inside the notes window and saves that note, and
+# clicks through a large real GEDCOM file; screenshots of every step are saved for a person to
+# look at.
 #
 #   viewer_e2e.sh BIN_DIR OUT_DIR [TESTDATA_GEDCOM_DIR]
 #
@@ -22,13 +23,14 @@ program=$(mktemp -d)
 trap 'rm -rf "$program"' EXIT
 cp "$bin/stirpex" "$program/"
 for d in styles ged help; do ln -s "$source_dir/$d" "$program/$d"; done
+ln -s "$source_dir/tests/e2e" "$program/e2e"  # trees of the script's own
 cp "$source_dir/ged/stirpex.ini" "$program/stirpex.ini"
 
 run() {  # run NAME SCRIPT [ARGS...]
   local name=$1 script=$2
   shift 2
   mkdir -p "$out/$name"
-  rm -f "$out/$name"/*.png
+  rm -f "$out/$name"/*.png "$out/$name"/*.htm
   echo "== $name"
   # The viewer's own status counts, not the filter's (which fails when it lets nothing pass).
   local statuses
@@ -44,7 +46,7 @@ run() {  # run NAME SCRIPT [ARGS...]
 
 run sample "$source_dir/tests/e2e/sample.e2e"
 for shot in home family back forward surnames surname-choice notes picture tree gedinfo \
-            welcome-help; do
+            welcome-help notes-followed; do
   [ -s "$out/sample/$shot.png" ] || { echo "missing screenshot sample/$shot.png"; exit 1; }
 done
 

@@ -77,32 +77,43 @@ TEST_F(SurnamesWindowTest, BeforeAnyFileBothListsAreEmpty) {
   EXPECT_TRUE(window.Result(true).people_empty);
 }
 
-TEST(NotesWindowTest, CopyWithNoSelectionCopiesTheWholeNoteAndSaveGetsTheLines) {
+TEST(NotesWindowTest, ToolsActOnThePageOnShowAndNoteLinksStayInTheWindow) {
+  const std::vector<std::string> first = {"<p>First note line</p>",
+                                          "<p><a href=\"i2nt.htm\">Next</a></p>"};
+  const std::vector<std::string> second = {"<p>Second note</p>"};
   std::vector<std::string> saved;
   std::vector<std::string> links;
+  TfrmNotes* window = nullptr;
   TfrmNotes::Actions actions;
   actions.save = [&](const std::vector<std::string>& lines) { saved = lines; };
+  // As the main window's link handling does with a note link: the note page of that person.
   actions.link = [&](const std::string& target) {
     links.push_back(target);
+    window->ShowPage(second, {});
     return true;
   };
   TfrmNotes notes(nullptr, actions);
+  window = &notes;
   EXPECT_EQ(notes.windowTitle(), "Notes");
   EXPECT_EQ(notes.tbCopy->toolTip(), "Copy selected text to clibpoard");
   EXPECT_EQ(notes.tbClose->toolTip(), "Exit note window");
-  const std::vector<std::string> page = {"<p>First note line</p>",
-                                         "<p><a href=\"f1.htm\">Family</a></p>"};
-  notes.LoadPage(page, {});
-  notes.show();
-  QApplication::clipboard()->clear();
-  notes.tbCopy->trigger();
-  EXPECT_EQ(QApplication::clipboard()->text(), "First note line\nFamily");
-  EXPECT_EQ(notes.Viewer()->SelectionLength(), 0);
-  notes.tbSave->trigger();
-  EXPECT_EQ(saved, page);
-  notes.Viewer()->ActivateLink("f1.htm");
-  EXPECT_EQ(links, std::vector<std::string>{"f1.htm"});
-  QTest::keyClick(notes.Viewer(), Qt::Key_Escape);
+  testing::AnswerModal<TfrmNotes>([&] { notes.ShowPage(first, {}); }, [&](TfrmNotes* open) {
+    QApplication::clipboard()->clear();
+    open->tbCopy->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), "First note line\nNext");
+    EXPECT_EQ(open->Viewer()->SelectionLength(), 0);
+    open->tbSave->trigger();
+    EXPECT_EQ(saved, first);
+    open->Viewer()->ActivateLink("i2nt.htm");
+    EXPECT_TRUE(open->isVisible());
+    EXPECT_EQ(open->Viewer()->toPlainText(), "Second note");
+    open->tbSave->trigger();
+    EXPECT_EQ(saved, second);
+    open->tbCopy->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), "Second note");
+    QTest::keyClick(open->Viewer(), Qt::Key_Escape);
+  });
+  EXPECT_EQ(links, std::vector<std::string>{"i2nt.htm"});
   EXPECT_FALSE(notes.isVisible());
 }
 
