@@ -97,7 +97,7 @@ TEST(NotesWindowTest, ToolsActOnThePageOnShowAndNoteLinksStayInTheWindow) {
   EXPECT_EQ(notes.windowTitle(), "Notes");
   EXPECT_EQ(notes.tbCopy->toolTip(), "Copy selected text to clibpoard");
   EXPECT_EQ(notes.tbClose->toolTip(), "Exit note window");
-  testing::AnswerModal<TfrmNotes>([&] { notes.ShowPage(first, {}); }, [&](TfrmNotes* open) {
+  const auto use_window = [&](TfrmNotes* open) {
     QApplication::clipboard()->clear();
     open->tbCopy->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), "First note line\nNext");
@@ -112,7 +112,8 @@ TEST(NotesWindowTest, ToolsActOnThePageOnShowAndNoteLinksStayInTheWindow) {
     open->tbCopy->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), "Second note");
     QTest::keyClick(open->Viewer(), Qt::Key_Escape);
-  });
+  };
+  testing::AnswerModal<TfrmNotes>([&] { notes.ShowPage(first, {}); }, use_window);
   EXPECT_EQ(links, std::vector<std::string>{"i2nt.htm"});
   EXPECT_FALSE(notes.isVisible());
 }
