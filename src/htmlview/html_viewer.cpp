@@ -211,8 +211,11 @@ bool HtmlViewer::ShowFile(const fs::path& path, std::string& error) {
     // A picture followed as a link is shown on a page of its own.
     bytes = "<html><body><img src=\"" + path.filename().string() + "\"></body></html>";
   } else if (ToLowerAscii(path.extension().string()) == ".txt") {
-    setPlainText(DecodePageText(bytes, &page_utf8_));
+    // The text alone: the browser's own setPlainText() would give it the character format at
+    // the cursor, which after a click is the clicked link's.
     page_bytes_.clear();
+    document()->setPlainText(DecodePageText(bytes, &page_utf8_));
+    moveCursor(QTextCursor::Start);
     return true;
   }
   ShowBytes(bytes);

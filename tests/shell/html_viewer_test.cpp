@@ -95,6 +95,19 @@ TEST_F(HtmlViewerTest, UnhandledPageLinksAreFollowedIntoTheHistory) {
   EXPECT_EQ(history_changes, 3);
 }
 
+TEST_F(HtmlViewerTest, ATextFileFollowedFromALinkShowsAsPlainText) {
+  handle = false;
+  dir.Write("notes.txt", "Born <b>here</b>\nsecond line");
+  viewer.LoadLines({"<p><a href=\"notes.txt\">notes</a></p>"}, {dir.path()});
+  ASSERT_TRUE(ClickLink(viewer, "notes.txt"));
+  EXPECT_EQ(viewer.toPlainText(), "Born <b>here</b>\nsecond line");
+  // Nothing of the clicked link's format comes along: no link, no underline.
+  EXPECT_TRUE(viewer.Links().empty());
+  QTextCursor cursor(viewer.document());
+  cursor.setPosition(2);
+  EXPECT_FALSE(cursor.charFormat().fontUnderline());
+}
+
 TEST_F(HtmlViewerTest, HistoryKeepsTwentyFilesAndDropsNewerOnesOnALoad) {
   std::string error;
   for (int i = 0; i < 25; ++i) {
