@@ -34,7 +34,7 @@ struct OptionsControls {
   bool cbIncludeTrees = false;    // IncludeTrees
   bool cbSurnameListBox = false;  // SurnameListBox
   bool cbSplitSurnames = false;   // SplitSurnames
-  std::string sedtSplitNumber;    // SplitNumber, as the number box's text
+  std::string sedtSplitNumber;    // SplitNumber, the number box's value in decimal
   bool cbIncludeGraphic = false;  // IncludeGraphic
   // "&Filters"
   std::string edtExcludeFile;   // ExcludeList

@@ -453,7 +453,8 @@ OptionsControls TnbkOptions::ReadControls() const {
   c.cbIncludeTrees = cbIncludeTrees->isChecked();
   c.cbSurnameListBox = cbSurnameListBox->isChecked();
   c.cbSplitSurnames = cbSplitSurnames->isChecked();
-  c.sedtSplitNumber = sedtSplitNumber->text().toStdString();
+  // The value, not the text: in some locales the box shows digits of their own.
+  c.sedtSplitNumber = std::to_string(sedtSplitNumber->value());
   c.cbIncludeGraphic = cbIncludeGraphic->isChecked();
   c.edtExcludeFile = Field(edtExcludeFile);
   c.cbReplaceName = cbReplaceName->isChecked();

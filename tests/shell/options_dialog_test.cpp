@@ -112,6 +112,10 @@ TEST_F(OptionsDialogTest, OpensFromTheSettingsAndCancelKeepsTheChanges) {
     EXPECT_EQ(d->edtBdayGreater->text(), "90");
     EXPECT_TRUE(d->cbIncludeSpouse->isChecked());
     d->edtHTMLdir->setText("/srv/site");
+    // A locale with digits of its own: the box shows "٤٢", the setting takes its value.
+    d->sedtSplitNumber->setLocale(QLocale(QLocale::Arabic, QLocale::Egypt));
+    d->sedtSplitNumber->setValue(42);
+    EXPECT_NE(d->sedtSplitNumber->text(), "42");
     d->cbReplaceName->setChecked(false);
     d->edtFakeName->setText("Somebody");
     d->btnHelp->click();
@@ -119,7 +123,7 @@ TEST_F(OptionsDialogTest, OpensFromTheSettingsAndCancelKeepsTheChanges) {
   });
   EXPECT_EQ(host.help_topic, kHelpOptions);
   EXPECT_EQ(tree.settings.HTMLDir, "/srv/site");
-  EXPECT_EQ(tree.settings.SplitNumber, 100);
+  EXPECT_EQ(tree.settings.SplitNumber, 42);
   EXPECT_FALSE(tree.settings.ReplaceName);
   EXPECT_TRUE(tree.settings.ExcMaskDateOnly);
   EXPECT_EQ(tree.settings.PrivateName, "Somebody");
