@@ -34,6 +34,12 @@ void SelectRow(QListView* view, int row) {
   view->scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
+// Puts the selected entry in the middle of the list's view.
+void CenterSelection(QListView* view) {
+  const QModelIndexList rows = view->selectionModel()->selectedIndexes();
+  if (!rows.isEmpty()) view->scrollTo(rows.front(), QAbstractItemView::PositionAtCenter);
+}
+
 int SelectedRow(const QListView* view) {
   const QModelIndexList rows = view->selectionModel()->selectedIndexes();
   return rows.isEmpty() ? -1 : rows.front().row();
@@ -110,6 +116,14 @@ void TfrmSurnames::Activate(const Database& db, const TFamilyRec* current) {
   people_model_->setStringList(ToQStringList(people_));
   SelectRow(lbSurnames, selection.surname);
   SelectRow(lbPeople, selection.person);
+}
+
+void TfrmSurnames::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // The lists were filled while the window was hidden and had no size of its own, so the
+  // selected entries were placed for a view of another height.
+  CenterSelection(lbSurnames);
+  CenterSelection(lbPeople);
 }
 
 SurnameListResult TfrmSurnames::Run(const Database& db, const TFamilyRec* current) {

@@ -46,6 +46,9 @@ class TfrmSurnames : public QDialog {
   // The result as the dialog stands (accepted or not).
   SurnameListResult Result(bool accepted) const;
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   // lbPeopleClick: fills the people list for surname entry `row`.
   void FillPeople(int row);

@@ -69,6 +69,28 @@ TEST_F(SurnamesWindowTest, ClickingASurnameListsItsPeople) {
   EXPECT_EQ(window.People(), (QStringList{"Bea Abbot", "Carl Abbot"}));
 }
 
+TEST(SurnamesWindowScrollTest, TheSelectedPersonStandsInTheMiddleOfTheList) {
+  std::vector<std::string> lines = {"0 HEAD"};
+  for (int i = 10; i < 90; ++i) {
+    lines.push_back("0 @I" + std::to_string(i) + "@ INDI");
+    lines.push_back("1 NAME Person " + std::to_string(i) + " /Abbot/");
+  }
+  lines.insert(lines.end(), {"0 @F1@ FAM", "1 HUSB @I60@", "0 TRLR"});
+  Database db;
+  ASSERT_TRUE(LoadGedcomText(db, CrLf(lines)));
+  TfrmSurnames window;
+  testing::AnswerModal<TfrmSurnames>(
+      [&] { window.Run(db, db.FindFamilyById("f1")); },
+      [](TfrmSurnames* open) {
+        QListView* people = open->lbPeople;
+        ASSERT_EQ(open->People()[open->SelectedPerson()], "Person 60 Abbot");
+        const QRect row = people->visualRect(people->currentIndex());
+        const int middle = people->viewport()->height() / 2;
+        EXPECT_LE(std::abs(row.center().y() - middle), row.height()) << row.center().y();
+        open->reject();
+      });
+}
+
 TEST_F(SurnamesWindowTest, BeforeAnyFileBothListsAreEmpty) {
   Database empty;
   window.Activate(empty, nullptr);
