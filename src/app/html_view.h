@@ -36,9 +36,9 @@ class HtmlView {
   // Shows nothing.
   virtual void Clear() = 0;
   // Shows the HTML file (relative pictures and links resolve against its folder) and puts it
-  // at the top of the history, dropping the entries newer than the one on show. Returns false
-  // and leaves the display as it was when the file cannot be read; `error` then holds
-  // "Can't locate file: " + path.
+  // at the top of the history, dropping the entries newer than the one on show; the file of
+  // the entry on show is shown again without a new entry. Returns false and leaves the display
+  // as it was when the file cannot be read; `error` then holds "Can't locate file: " + path.
   virtual bool LoadFile(const std::filesystem::path& path, std::string& error) = 0;
 
   // The files loaded, most recent first (at most kHistoryLimit).

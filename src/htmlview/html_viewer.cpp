@@ -223,14 +223,19 @@ bool HtmlViewer::ShowFile(const fs::path& path, std::string& error) {
 }
 
 bool HtmlViewer::LoadFile(const fs::path& path, std::string& error) {
-  fs::path absolute = path.is_absolute() ? path : fs::absolute(path);
-  if (!ShowFile(absolute.lexically_normal(), error)) return false;
+  const fs::path full = (path.is_absolute() ? path : fs::absolute(path)).lexically_normal();
+  if (!ShowFile(full, error)) return false;
   if (!history_enabled_) return true;
+  // The file of the entry on show again (Home to the welcome page) is no new place.
+  if (history_index_ >= 0 && history_[static_cast<std::size_t>(history_index_)] == full.string()) {
+    RaiseHistoryChange();
+    return true;
+  }
   // A new file drops the entries newer than the one on show, as a web browser does.
   if (history_index_ > 0) {
     history_.erase(history_.begin(), history_.begin() + history_index_);
   }
-  history_.insert(history_.begin(), absolute.lexically_normal().string());
+  history_.insert(history_.begin(), full.string());
   if (static_cast<int>(history_.size()) > kHistoryLimit) history_.resize(kHistoryLimit);
   history_index_ = 0;
   RaiseHistoryChange();

@@ -38,6 +38,10 @@ class FakeView : public HtmlView {
     }
     shown = "file:" + path.string();
     shown_file = path.string();
+    if (!history.empty() && history[static_cast<std::size_t>(index)] == path.string()) {
+      RaiseHistoryChange();
+      return true;
+    }
     if (index > 0) history.erase(history.begin(), history.begin() + index);
     history.insert(history.begin(), path.string());
     if (history.size() > kHistoryLimit) history.resize(kHistoryLimit);

@@ -124,6 +124,13 @@ TEST_F(HtmlViewerTest, HistoryKeepsTwentyFilesAndDropsNewerOnesOnALoad) {
   EXPECT_EQ(history.size(), 18u);
   EXPECT_EQ(history[1], (dir.path() / "p21.htm").string());
   EXPECT_EQ(viewer.HistoryIndex(), 0);
+  // The file of the entry on show loaded again (Home to the welcome page after a family page)
+  // is shown without a second entry.
+  viewer.LoadLines({"<p>family</p>"}, {dir.path()});
+  ASSERT_TRUE(viewer.LoadFile(dir.path() / "p0.htm", error));
+  EXPECT_EQ(viewer.toPlainText(), "0");
+  EXPECT_EQ(viewer.HistoryPaths(), history);
+  EXPECT_EQ(viewer.HistoryIndex(), 0);
 }
 
 TEST_F(HtmlViewerTest, AMissingFileFailsAndKeepsThePage) {
