@@ -3,7 +3,8 @@
 // opens. The Qt shell implements it (shell/main_window.h); tests use a fake that records
 // calls and answers dialogs from a script.
 //
-// Every Run/Show call here is modal: it returns when the user has closed the window.
+// Every Run/Show call here is modal: it returns when the user has closed the window (but see
+// ShowNotes for a note followed inside the notes window).
 #pragma once
 
 #include <string>
