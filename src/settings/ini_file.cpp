@@ -120,7 +120,8 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
   key = Trim(key);
   std::size_t header = FindSection(section);
   if (header == std::string::npos) {
-    // An empty line parts the new section from what is above it; a new file starts with it.
+    // An empty line parts the new section from the lines above; a new file starts with the
+    // section itself.
     if (!lines_.empty()) lines_.emplace_back();
     lines_.push_back("[" + std::string(section) + "]");
     lines_.push_back(std::string(key) + "=" + std::string(value));
