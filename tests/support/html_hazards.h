@@ -57,12 +57,20 @@ inline std::string Address(std::string_view value) {
   return out;
 }
 
+inline bool EqualsNoCase(std::string_view text, std::string_view lower) {
+  if (text.size() != lower.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (Lower(text[i]) != lower[i]) return false;
+  }
+  return true;
+}
+
 // Attributes whose value a browser follows or loads as an address.
 inline bool AddressAttribute(std::string_view name) {
   for (std::string_view address :
        {"href", "src", "action", "formaction", "background", "lowsrc", "dynsrc", "data", "cite",
         "poster", "codebase", "longdesc", "usemap", "xlink:href", "srcset"}) {
-    if (name == address) return true;
+    if (EqualsNoCase(name, address)) return true;
   }
   return false;
 }
@@ -77,20 +85,21 @@ inline std::vector<std::string> HtmlHazards(std::string_view html) {
   while ((i = html.find('<', i)) != std::string_view::npos) {
     const std::size_t start = i++;
     if (i >= html.size() || !Letter(html[i])) continue;
-    const std::string shown(html.substr(start, 60));
-    std::string name;
-    while (i < html.size() && !Space(html[i]) && html[i] != '/' && html[i] != '>') {
-      name.push_back(Lower(html[i++]));
+    auto shown = [&] { return std::string(html.substr(start, 60)); };
+    const std::size_t name_start = i;
+    while (i < html.size() && !Space(html[i]) && html[i] != '/' && html[i] != '>') ++i;
+    if (EqualsNoCase(html.substr(name_start, i - name_start), "script")) {
+      found.push_back("script tag: " + shown());
     }
-    if (name == "script") found.push_back("script tag: " + shown);
     while (i < html.size()) {
       while (i < html.size() && (Space(html[i]) || html[i] == '/')) ++i;
       if (i >= html.size() || html[i] == '>') break;
-      std::string attribute(1, Lower(html[i++]));
+      const std::size_t attribute_start = i++;
       while (i < html.size() && !Space(html[i]) && html[i] != '/' && html[i] != '>' &&
              html[i] != '=') {
-        attribute.push_back(Lower(html[i++]));
+        ++i;
       }
+      const std::string_view attribute = html.substr(attribute_start, i - attribute_start);
       while (i < html.size() && Space(html[i])) ++i;
       std::string_view value;
       if (i < html.size() && html[i] == '=') {
@@ -107,11 +116,11 @@ inline std::vector<std::string> HtmlHazards(std::string_view html) {
           value = html.substr(from, i - from);
         }
       }
-      if (attribute.size() > 2 && attribute.rfind("on", 0) == 0) {
-        found.push_back("on attribute " + attribute + ": " + shown);
+      if (attribute.size() > 2 && EqualsNoCase(attribute.substr(0, 2), "on")) {
+        found.push_back("on attribute " + std::string(attribute) + ": " + shown());
       }
       if (AddressAttribute(attribute) && Address(value).rfind("javascript:", 0) == 0) {
-        found.push_back("javascript address: " + shown);
+        found.push_back("javascript address: " + shown());
       }
     }
   }
