@@ -3,6 +3,7 @@
 #include "database/text.h"
 #include "pages/html_escape.h"
 #include "pages/markers.h"
+#include "pages/note_html.h"
 #include "pages/privacy.h"
 
 namespace stirpex {
@@ -66,7 +67,7 @@ void AppendNoteText(const PageContext& ctx, const TPersonRec* person, PageLines&
   for (const TNoteRec* note : person->Notes) {
     const bool picture_note =
         !note->Lines.empty() && note->Lines.front().find("Image") != std::string::npos;
-    if (!picture_note) out.insert(out.end(), note->Lines.begin(), note->Lines.end());
+    if (!picture_note) AppendNoteHtml(note->Lines, out);
     out.emplace_back("<p>");
   }
 }

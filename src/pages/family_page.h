@@ -24,9 +24,9 @@ inline constexpr std::string_view kHomePageAddress = "#stirpex";
 bool BuildFamilyPage(const PageContext& ctx, const TFamilyRec& family, const TPersonRec* person,
                      PageLines& out);
 
-// Appends the note text of the person: for each note the lines as stored (HTML, "<br>" marking
-// continued lines), except those of a note whose first line holds "Image" (a picture
-// reference), then "<p>" after every note. Nothing for a null person, or for a person the
+// Appends the note text of the person: for each note its lines (HTML, "<br>" marking continued
+// lines) through the note filter of note_html.h, except those of a note whose first line holds
+// "Image" (a picture reference), then "<p>" after every note. Nothing for a null person, or for a person the
 // privacy filter replaces: their notes appear nowhere.
 void AppendNoteText(const PageContext& ctx, const TPersonRec* person, PageLines& out);
 

@@ -1,7 +1,9 @@
-// Whole web sites of real trees with the default style: no internal link may be broken.
+// Whole web sites of real trees with the default style: no internal link may be broken, and no
+// page may hold script that the style did not put there.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <memory>
 
 #include "database/gedcom_reader.h"
@@ -9,6 +11,7 @@
 #include "export_fixtures.h"
 #include "pages/style.h"
 #include "site_links.h"
+#include "support/html_hazards.h"
 
 namespace stirpex {
 namespace {
@@ -63,6 +66,32 @@ class SiteDir {
   std::filesystem::path path_;
 };
 
+// What could run script in the pages of a written site, besides the style's own script lines.
+std::vector<std::string> SiteHazards(const std::filesystem::path& dir, const TStyle& style) {
+  std::vector<std::string> style_scripts;
+  for (int section = 0; section < kStyleSectionCount; ++section) {
+    for (const std::string& line : style.Section(static_cast<TStyleSection>(section))) {
+      if (ToLowerAscii(line).find("<script") != std::string::npos) style_scripts.push_back(line);
+    }
+  }
+  std::vector<std::string> found;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    if (ToLowerAscii(entry.path().extension().string()) != ".htm") continue;
+    // Read in one block: the sites of all test trees come to tens of thousands of pages.
+    std::string page(entry.file_size(), '\0');
+    std::ifstream(entry.path(), std::ios::binary).read(page.data(), std::streamsize(page.size()));
+    for (const std::string& own : style_scripts) {
+      for (std::size_t at = page.find(own); at != std::string::npos; at = page.find(own, at)) {
+        page.erase(at, own.size());
+      }
+    }
+    for (const std::string& hazard : testing::HtmlHazards(page)) {
+      found.push_back(entry.path().filename().string() + ": " + hazard);
+    }
+  }
+  return found;
+}
+
 void CheckTree(const SiteCase& tree, const TStyle& style, bool trees_on, bool split) {
   SCOPED_TRACE(tree.gedcom.string() + (trees_on ? " with trees" : " without trees"));
   Database db;
@@ -85,9 +114,14 @@ void CheckTree(const SiteCase& tree, const TStyle& style, bool trees_on, bool sp
   EXPECT_GT(report.links, 0u);
   EXPECT_TRUE(report.broken.empty())
       << report.broken.size() << " broken, first " << report.broken.front();
+  // Once per tree, on the site with every kind of page (the other differs only in how the
+  // index is split, and notes never reach the index).
+  if (!trees_on) return;
+  const std::vector<std::string> hazards = SiteHazards(dir.path(), style);
+  EXPECT_TRUE(hazards.empty()) << hazards.size() << " script hazards, first " << hazards.front();
 }
 
-TEST(WebsiteLinks, NoBrokenInternalLinkWithTreePagesOnAndOff) {
+TEST(WebsiteLinks, NoBrokenInternalLinkNorForeignScriptWithTreePagesOnAndOff) {
   const auto style_file = testing::SourceDir() / "styles" / "stirp1.sty";
   if (!std::filesystem::exists(style_file)) GTEST_SKIP() << "no default style yet";
   const std::vector<SiteCase> trees = Trees();
@@ -99,6 +133,21 @@ TEST(WebsiteLinks, NoBrokenInternalLinkWithTreePagesOnAndOff) {
     CheckTree(tree, style, /*trees_on=*/false, /*split=*/false);
     CheckTree(tree, style, /*trees_on=*/true, /*split=*/true);
   }
+  // And a tree whose notes were written to attack whoever publishes it.
+  TempDir hostile;
+  const auto gedcom = hostile.Write(
+      "hostile.ged",
+      testing::CrLf(
+          {"0 HEAD", "0 @I1@ INDI", "1 NAME Eve /Hostile/",
+           "1 NOTE Hello <script>alert(3)</script> <a href=\"javascript:alert(4)\">x</a> "
+           "<img src=x onerror=alert(5)>",
+           "2 CONT <svg onload=alert(6)></svg> <a href=\"java",
+           "2 CONC script:alert(7)\">y</a> <ScRiPt", "2 CONC >alert(8)</script><b>open",
+           "1 FAMS @F1@", "1 NOTE @N1@", "0 @I2@ INDI", "1 NAME Bob /Hostile/", "1 FAMS @F1@",
+           "0 @F1@ FAM", "1 HUSB @I2@", "1 WIFE @I1@",
+           "0 @N1@ NOTE <iframe src=\"http://x.org\"></iframe><a href=\" javascript:x\">z</a>",
+           "0 TRLR"}));
+  CheckTree({gedcom, {}}, style, /*trees_on=*/true, /*split=*/false);
 }
 
 }  // namespace

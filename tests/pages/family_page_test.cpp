@@ -66,9 +66,10 @@ TEST_F(FamilyPageTest, MetaLinesGoBeforeEveryLowerCaseHeadClosingTag) {
 TEST_F(FamilyPageTest, NoteTextGoesBeforeTheNoteLineInAnyCapitals) {
   t.Note(john, {"Image john.jpg"});
   t.Note(john, {"First line", "<br>second line"});
+  t.Note(john, {"<b>Third<script>x</script>"});  // through the note filter
   t.Section(ssFamilyHead, {"<div>", "<!--^notetext^--></div>"});
   EXPECT_EQ(Build(*f1, john), (Lines{"<div>", "<p>", "First line", "<br>second line", "<p>",
-                                     "<!--notetext^--></div>"}));
+                                     "<b>Third</b>", "<p>", "<!--notetext^--></div>"}));
   // Without a person (a web-site page) there are no notes.
   EXPECT_EQ(Build(*f1, nullptr), (Lines{"<div>", "<!--notetext^--></div>"}));
   // Nor for a person the filter replaces.
