@@ -75,7 +75,10 @@ class Session {
 };
 
 // Reads an exclude list file (one full name a line, every line as it stands) into names.
-// False when the file cannot be read; names are then unchanged.
-bool ReadExcludeList(const std::filesystem::path& path, std::vector<std::string>& names);
+// False when the file cannot be read; names are then unchanged. A list that is not valid UTF-8
+// is read in the set the tree was decoded from when that was ANSEL or Mac Roman
+// (tree_encoding, see ReadTextLines), so a list saved before still names the same people.
+bool ReadExcludeList(const std::filesystem::path& path, std::vector<std::string>& names,
+                     TextEncoding tree_encoding = TextEncoding::kBytes);
 
 }  // namespace stirpex

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -181,7 +182,7 @@ ParsedLine Parse(std::string_view line) {
   if (token_end == std::string_view::npos) token_end = line.size();
   out.token = line.substr(pos, token_end - pos);
   // The value lies within the 255 characters that begin at the tag.
-  std::string_view window = line.substr(pos, 255);
+  std::string_view window = Cut(line.substr(pos), 255);
   std::size_t value_start = out.token.size() + 1;
   if (value_start < window.size()) out.value = window.substr(value_start);
   return out;
@@ -223,6 +224,64 @@ std::string_view TrimSpaces(std::string_view s) {
   while (b < e && s[b] == ' ') ++b;
   while (e > b && s[e - 1] == ' ') --e;
   return s.substr(b, e - b);
+}
+
+// The value of the header's CHAR line among the first bytes of a GEDCOM file, "" when there
+// is none. Lines are split at any CR or LF here: only the header's lines are looked at. A line
+// cut by the end of the bytes counts only when the bytes are the whole file.
+std::string_view HeaderCharset(std::string_view head, bool whole_file) {
+  if (head.substr(0, 3) == "\xEF\xBB\xBF") head.remove_prefix(3);
+  bool first = true;
+  std::size_t pos = 0;
+  while (pos < head.size()) {
+    std::size_t end = head.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) {
+      if (!whole_file) break;
+      end = head.size();
+    }
+    const std::string_view line = TrimSpaces(head.substr(pos, end - pos));
+    pos = end + 1;
+    if (line.empty()) continue;
+    const ParsedLine parsed = Parse(line);
+    if (parsed.starts_with_digit && parsed.level == 0 && !first) break;  // the header ended
+    first = false;
+    if (parsed.level == 1 && parsed.token == "CHAR") return TrimSpaces(parsed.value);
+  }
+  return {};
+}
+
+// The 8-bit set the lines of a GEDCOM file are to be decoded from: ANSEL or Mac Roman when
+// the header declares CHAR ANSEL or CHAR MACINTOSH, unless the text is UTF-8 with letters
+// beyond ASCII (a file that says ANSEL but was written in UTF-8 stays as it is); else kBytes.
+// UTF-16 files give kBytes too: the line reader recognises and decodes them itself.
+TextEncoding EightBitEncodingOf(const std::filesystem::path& path) {
+  constexpr std::size_t kHead = 64 * 1024;
+  std::string head(kHead, '\0');
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return TextEncoding::kBytes;
+  head.resize(std::fread(head.data(), 1, kHead, file));
+  std::fclose(file);
+  if (DetectUtf16(head) != TextEncoding::kBytes) return TextEncoding::kBytes;
+  const bool whole_file = head.size() < kHead;
+  if (const std::size_t z = head.find('\x1A'); z != std::string::npos) head.resize(z);
+
+  const std::string_view declared = HeaderCharset(head, whole_file);
+  TextEncoding wanted = TextEncoding::kBytes;
+  if (EqualsNoCaseAscii(declared, "ANSEL")) wanted = TextEncoding::kAnsel;
+  if (EqualsNoCaseAscii(declared, "MACINTOSH")) wanted = TextEncoding::kMacRoman;
+  if (wanted == TextEncoding::kBytes) return wanted;
+
+  // Only files that declare such a set pay for this look at all their lines.
+  TextLineReader reader;
+  if (!reader.Open(path)) return wanted;
+  bool utf8_letters = false;
+  std::string_view line;
+  while (reader.Next(line)) {
+    if (IsAscii(line)) continue;
+    if (!IsValidUtf8(line)) return wanted;
+    utf8_letters = true;
+  }
+  return utf8_letters ? TextEncoding::kBytes : wanted;
 }
 
 class Reader {
@@ -533,7 +592,7 @@ bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progr
                 Messages& messages) {
   const std::string shown = path.string();
   TextLineReader reader;
-  if (!reader.Open(path)) {
+  if (!reader.Open(path, EightBitEncodingOf(path))) {
     messages.Error("Error reading GEDCOM file: " + shown, kHelpGedcomFile);
     return false;
   }
@@ -564,6 +623,7 @@ bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progr
     state.Line(line);
   }
   db.SetTextIsUtf8(all_utf8);
+  db.SetSourceEncoding(reader.Encoding());
   // A Ctrl-Z ends the file before its last byte: the reading is done all the same.
   if (last_percent != 100) progress.ProgressPercent(100);
 

@@ -4,6 +4,10 @@
 // need: names, sex, birth, death and marriage dates and places, the family links, notes and
 // four facts of the header, and it keeps a little state (which record and which event are
 // open) to decide where a value goes. Lines it does not understand are skipped.
+//
+// Character sets: UTF-8 and 8-bit files are read as bytes. A UTF-16 file, and a file whose
+// header declares CHAR ANSEL or CHAR MACINTOSH while its text is not UTF-8 beyond ASCII, are
+// decoded to UTF-8 by the line reader (text_decoding.h); the tree is UTF-8 text from then on.
 #pragma once
 
 #include <filesystem>

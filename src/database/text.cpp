@@ -3,7 +3,19 @@
 #include <algorithm>
 #include <cstring>
 
+#include "database/collation.h"
+
 namespace stirpex {
+
+std::string_view CutLonger(std::string_view s, std::size_t n) {
+  auto continuation = [&](std::size_t i) {
+    return (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80;
+  };
+  if (n < s.size() && continuation(n) && IsValidUtf8(s)) {
+    while (n > 0 && continuation(n)) --n;
+  }
+  return s.substr(0, n);
+}
 
 std::string ToLowerAscii(std::string_view s) {
   std::string out(s);

@@ -3,9 +3,9 @@
 // Record fields have a capacity (an Id keeps at most 22 characters, a name 90, ...). They are
 // `Text<N>` values: a single pointer to length-prefixed bytes that live in a `TextArena` owned
 // by the database, so a person record stays small on trees of a million people. A value longer
-// than N is cut to its first N bytes when it is stored; that is the one place where cutting
-// happens. Free helpers here work on std::string_view and never allocate unless they return a
-// std::string.
+// than N is cut to its first N bytes when it is stored (Cut); that is the one place where
+// cutting happens. Free helpers here work on std::string_view and never allocate unless they
+// return a std::string.
 #pragma once
 
 #include <cstddef>
@@ -17,9 +17,14 @@
 
 namespace stirpex {
 
-// The first n bytes of s (all of s when shorter).
+// Cut's work for a text longer than n.
+std::string_view CutLonger(std::string_view s, std::size_t n);
+
+// The first n bytes of s (all of s when shorter). In text that is valid UTF-8 the cut falls
+// at the last character boundary at or below n, so no character is split: a split one would
+// make the whole value invalid UTF-8 (and be shown and sorted as Windows-1252).
 inline std::string_view Cut(std::string_view s, std::size_t n) {
-  return s.size() <= n ? s : s.substr(0, n);
+  return s.size() <= n ? s : CutLonger(s, n);
 }
 
 // Only the ASCII letters change case; every other byte stays as it is.

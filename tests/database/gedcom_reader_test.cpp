@@ -385,18 +385,35 @@ TEST(GedcomReaderTest, ReportsProgress) {
   EXPECT_EQ(progress.closed, 1);
 }
 
-TEST(GedcomReaderTest, CharsetOfThePages) {
-  Database db;
-  ASSERT_TRUE(
-      LoadGedcomText(db, CrLf({"0 HEAD", "1 CHAR ANSEL", "0 @I1@ INDI", "1 NAME Plain /Ascii/"})));
-  EXPECT_EQ(db.GedCharset(), "ANSEL");
-  EXPECT_EQ(db.PageCharset(), "UTF-8");  // every byte is valid UTF-8
-  ASSERT_TRUE(LoadGedcomText(
-      db, CrLf({"0 HEAD", "1 CHAR ANSI", "0 @I1@ INDI", "1 NAME Andr\xE9 /M\xFCller/"})));
-  EXPECT_EQ(db.PageCharset(), "windows-1252");
-  ASSERT_TRUE(LoadGedcomText(
-      db, CrLf({"0 HEAD", "1 CHAR UTF-8", "0 @I1@ INDI", "1 NAME Andr\xE9 /M\xFCller/"})));
-  EXPECT_EQ(db.PageCharset(), "UTF-8");
+// The header's CHAR line decides how 8-bit text is read: ANSEL and Mac Roman are decoded to
+// UTF-8 unless the text is UTF-8 beyond ASCII already; every other set is kept byte for byte.
+TEST(GedcomReaderTest, CharacterSetOfTheText) {
+  const struct {
+    const char* char_line;
+    std::string name_value;
+    std::string name;
+    const char* source_charset;
+    const char* page_charset;
+  } cases[] = {
+      {"1 CHAR ANSEL", "Le\xE2on /M\xE8uller/", "León Müller", "ANSEL", "UTF-8"},
+      {"1 CHAR ANSEL", "Plain /Ascii/", "Plain Ascii", "ANSEL", "UTF-8"},
+      {"1 CHAR ANSEL", "León /Müller/", "León Müller", "UTF-8", "UTF-8"},
+      {"1 CHAR MACINTOSH", "Le\x97n /M\x9Fller/", "León Müller", "MACINTOSH", "UTF-8"},
+      {"1 CHAR ANSI", "Andr\xE9 /M\xFCller/", "Andr\xE9 M\xFCller", "ANSI", "windows-1252"},
+      {"1 NOTE no CHAR line", "Andr\xE9 /M\xFCller/", "Andr\xE9 M\xFCller", "windows-1252",
+       "windows-1252"},
+      {"1 NOTE no CHAR line", "León /Müller/", "León Müller", "UTF-8", "UTF-8"},
+      {"1 CHAR UTF-8", "Andr\xE9 /M\xFCller/", "Andr\xE9 M\xFCller", "UTF-8", "UTF-8"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.char_line) + " " + c.name_value);
+    Database db;
+    ASSERT_TRUE(LoadGedcomText(
+        db, CrLf({"0 HEAD", c.char_line, "0 @I1@ INDI", "1 NAME " + c.name_value, "0 TRLR"})));
+    EXPECT_EQ(db.PersonList()[0]->Name, c.name);
+    EXPECT_EQ(db.SourceCharset(), c.source_charset);
+    EXPECT_EQ(db.PageCharset(), c.page_charset);
+  }
 }
 
 }  // namespace
