@@ -133,6 +133,8 @@ Tag LookupTag(std::string_view token) {
         break;
     }
   }
+  // A shared note of GEDCOM 7 (0 @N1@ SNOTE text, 1 SNOTE @N1@) is a note.
+  if (token.size() == 5 && token == "SNOTE") return Tag::kNote;
   // _FA stands for every custom family event tag that begins with it (_FA1, _FA2, ...).
   return token.substr(0, 3) == "_FA" ? Tag::kOtherEvent : Tag::kNone;
 }
@@ -147,6 +149,7 @@ struct ParsedLine {
   std::string_view xref;   // "@...@" standing before the tag, with its signs; may be empty
   std::string_view token;  // the tag word
   std::string_view value;  // after the tag and one space, from the 255-character window
+  bool escaped = false;    // the value began with "@@", which stands for one "@"
 };
 
 // The first position of c in s at or after from, or npos. GEDCOM lines are short and the
@@ -185,6 +188,11 @@ ParsedLine Parse(std::string_view line) {
   std::string_view window = Cut(line.substr(pos), 255);
   std::size_t value_start = out.token.size() + 1;
   if (value_start < window.size()) out.value = window.substr(value_start);
+  // A value that begins with "@@" is text beginning with one "@", never a pointer.
+  if (out.value.size() >= 2 && out.value[0] == '@' && out.value[1] == '@') {
+    out.value.remove_prefix(1);
+    out.escaped = true;
+  }
   return out;
 }
 
@@ -196,6 +204,11 @@ std::string_view PointerId(std::string_view text) {
   std::size_t second = FindByte(text, '@', first + 1);
   return text.substr(
       first + 1, second == std::string_view::npos ? std::string_view::npos : second - first - 1);
+}
+
+// GEDCOM 7's @VOID@ points at no record: it makes neither a placeholder nor a link.
+bool IsVoid(std::string_view id) {
+  return id == "VOID";
 }
 
 // True when no byte has its high bit set; the common case, so checked a word at a time.
@@ -341,12 +354,14 @@ class Reader {
         }
         break;
       case Tag::kFams:
-        if (context_ == Context::kPerson && person_ && HasPointer(text)) {
+        if (context_ == Context::kPerson && person_ && HasPointer(text) &&
+            !IsVoid(PointerId(text))) {
           person_->SpouseFamilies.push_back(db_.FindOrAddFamily(PointerId(text)));
         }
         break;
       case Tag::kFamc:
-        if (context_ == Context::kPerson && person_ && HasPointer(text)) {
+        if (context_ == Context::kPerson && person_ && HasPointer(text) &&
+            !IsVoid(PointerId(text))) {
           person_->ParentFamily = db_.FindOrAddFamily(PointerId(text));
         }
         break;
@@ -450,9 +465,10 @@ class Reader {
         if (!note) note = db_.AddNote(id);
         if (!line.value.empty()) note->Lines.emplace_back(line.value);
       }
-    } else if (!line.value.empty() && line.value[0] == '@') {
+    } else if (!line.value.empty() && line.value[0] == '@' && !line.escaped) {
       // A pointer to a note record (1 NOTE @N1@).
       std::string_view id = Cut(PointerId(line.value), 22);
+      if (IsVoid(id)) return;
       if (id.empty()) {
         note = db_.AddNote("NOTE");
         note->Lines.emplace_back(line.value);
@@ -513,7 +529,7 @@ class Reader {
   void Partner(Tag tag, std::string_view text) {
     TFamilyRec* family = db_.CurrentFamily();
     // Only a pointer names a partner: "2 HUSB" under a family event holds an age.
-    if (!family || !HasPointer(text)) return;
+    if (!family || !HasPointer(text) || IsVoid(PointerId(text))) return;
     const std::size_t people_before = db_.PersonList().size();
     TPersonRec* person = db_.FindOrAddPerson(PointerId(text));
     if (db_.PersonList().size() > people_before) ++open_placeholders_;

@@ -8,6 +8,10 @@
 // Character sets: UTF-8 and 8-bit files are read as bytes. A UTF-16 file, and a file whose
 // header declares CHAR ANSEL or CHAR MACINTOSH while its text is not UTF-8 beyond ASCII, are
 // decoded to UTF-8 by the line reader (text_decoding.h); the tree is UTF-8 text from then on.
+//
+// GEDCOM 7 as well: SNOTE records and pointers are notes like NOTE; a pointer to @VOID@ makes
+// no record and no link; a value that begins with "@@" stands for text that begins with one
+// "@" (elsewhere in a value "@@" stays).
 #pragma once
 
 #include <filesystem>

@@ -416,5 +416,40 @@ TEST(GedcomReaderTest, CharacterSetOfTheText) {
   }
 }
 
+// GEDCOM 7: shared notes are notes, @VOID@ points at nothing, a leading "@@" is one "@".
+TEST(GedcomReaderTest, Gedcom7NotesVoidPointersAndEscapes) {
+  Database db;
+  ASSERT_TRUE(LoadGedcomText(db, File({
+                                     "0 @I1@ INDI",      "1 NAME Al /Oak/",
+                                     "1 FAMS @VOID@",    "1 FAMC @VOID@",
+                                     "1 SNOTE @N1@",     "1 SNOTE @VOID@",
+                                     "1 NOTE @VOID@",    "1 NOTE @@handle and @ inside",
+                                     "2 CONT @@@@ four", "2 CONT mail@@example.org",
+                                     "1 BIRT",           "2 PLAC @@Home",
+                                     "0 @F1@ FAM",       "1 HUSB @VOID@",
+                                     "1 WIFE @I1@",      "1 CHIL @VOID@",
+                                     "1 SNOTE @N1@",     "0 @N1@ SNOTE Shared @ text",
+                                     "1 CONT second",    "0 @N2@ SNOTE @@ escaped",
+                                 })));
+  ASSERT_EQ(db.PersonList().size(), 1u);
+  ASSERT_EQ(db.FamilyList().size(), 1u);
+  const TPersonRec* al = db.PersonList()[0];
+  EXPECT_TRUE(al->SpouseFamilies.empty());
+  EXPECT_EQ(al->ParentFamily, nullptr);
+  ASSERT_EQ(al->Notes.size(), 2u);
+  EXPECT_EQ(NoteLines(al, 0), (std::vector<std::string>{"Shared @ text", "<br>second"}));
+  EXPECT_EQ(NoteLines(al, 1), (std::vector<std::string>{"@handle and @ inside", "<br>@@@ four",
+                                                        "<br>mail@@example.org"}));
+  EXPECT_EQ(al->BirthPlace, "@Home");
+  const TFamilyRec* family = db.FamilyList()[0];
+  EXPECT_EQ(family->Husband, nullptr);
+  EXPECT_EQ(family->Wife, al);
+  EXPECT_TRUE(family->Children.empty());
+  ASSERT_EQ(family->Notes.size(), 1u);
+  EXPECT_EQ(family->Notes[0], al->Notes[0]);
+  ASSERT_EQ(db.NoteList().size(), 3u);  // N1, the inline note, N2: none for @VOID@
+  EXPECT_EQ(db.FindNoteById("N2")->Lines, std::vector<std::string>{"@ escaped"});
+}
+
 }  // namespace
 }  // namespace stirpex

@@ -223,6 +223,23 @@ TEST(GedcomWriterCharset, EightBitTextKeepsTheOldDeclaration) {
   EXPECT_EQ(out[10], "1 NAME J\xFCrgen /M\xFCller/");  // bytes as held
 }
 
+// A tree decoded from ANSEL is UTF-8 text and says so. A value that begins with "@" goes out
+// as "@@", so that it reads back as text and not as a pointer.
+TEST(GedcomWriterCharset, DecodedTreeIsUtf8AndLeadingAtSignsAreDoubled) {
+  Database db;
+  ASSERT_TRUE(
+      LoadLines(db, {"0 HEAD", "1 CHAR ANSEL", "0 @I1@ INDI", "1 NAME Le\xE2on /Lee/", "1 BIRT",
+                     "2 PLAC @@Sea", "1 NOTE @@home", "2 CONT @@handle", "0 TRLR"}));
+  TempDir dir;
+  RecordingMessages messages;
+  ASSERT_TRUE(WriteFilteredGedcom(db, TSettings{}, dir.path() / "o.ged", "1 Jan 2000", messages));
+  const Lines out = FileLines(dir.path() / "o.ged");
+  EXPECT_EQ(out[6], "1 CHAR UTF-8");
+  EXPECT_EQ(Lines(out.begin() + 9, out.end()),
+            (Lines{"0 @i1@ INDI", "1 NAME León /Lee/", "1 SEX U", "1 BIRT", "2 PLAC @@Sea",
+                   "1 NOTE @@home", "2 CONT @@handle", "0 TRLR"}));
+}
+
 TEST(GedcomWriterFailure, ReportedOnceAndTheOldFileStays) {
   Database db;
   TempDir dir;
