@@ -69,7 +69,7 @@ bool Session::LoadTree(Progress& progress, Messages& messages) {
 std::vector<std::filesystem::path> Session::PictureFolders() const {
   std::vector<std::filesystem::path> folders;
   for (const std::filesystem::path& folder :
-       {gedcom_file.parent_path(), style_file.parent_path(), program_dir}) {
+       {db.ArchiveFolder(), gedcom_file.parent_path(), style_file.parent_path(), program_dir}) {
     if (folder.empty()) continue;
     if (std::find(folders.begin(), folders.end(), folder) == folders.end()) {
       folders.push_back(folder);

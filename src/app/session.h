@@ -55,9 +55,9 @@ class Session {
   // True when the GEDCOM reader read a tree.
   bool LoadTree(Progress& progress, Messages& messages);
 
-  // Where the pictures a page names are looked for: the GEDCOM file's folder, the style file's
-  // folder (the footer graphic lies beside the default style) and the program's folder, each
-  // once.
+  // Where the pictures a page names are looked for: the folder a GEDCOM archive was unpacked
+  // into (its media), the GEDCOM file's folder, the style file's folder (the footer graphic
+  // lies beside the default style) and the program's folder, each once.
   std::vector<std::filesystem::path> PictureFolders() const;
 
   // A page context over this session's database, settings and style.

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "database/collation.h"
+#include "database/gedcom_archive.h"
 #include "database/record_index.h"
 #include "database/text_lines.h"
 
@@ -159,6 +160,7 @@ void Database::ClearDatabase() {
   ged_charset_.clear();
   text_is_utf8_ = true;
   source_encoding_ = TextEncoding::kBytes;
+  archive_.reset();
 }
 
 std::string Database::PageCharset() const {
@@ -182,6 +184,15 @@ std::string Database::SourceCharset() const {
     return "UTF-8";
   }
   return std::string(declared);
+}
+
+const std::filesystem::path& Database::ArchiveFolder() const {
+  static const std::filesystem::path kNone;
+  return archive_ ? archive_->folder() : kNone;
+}
+
+void Database::AdoptArchive(std::unique_ptr<UnpackedArchive> archive) {
+  archive_ = std::move(archive);
 }
 
 TPersonRec* Database::FindPersonById(std::string_view id) const {

@@ -22,6 +22,8 @@
 
 namespace stirpex {
 
+class UnpackedArchive;
+
 class Database {
  public:
   Database();
@@ -75,6 +77,12 @@ class Database {
   //   else "windows-1252".
   std::string SourceCharset() const;
 
+  // The folder a GEDCOM archive (.gdz) was unpacked into for this tree, where the media it
+  // names lie; empty for a tree read from a plain GEDCOM file. The database owns the folder:
+  // ClearDatabase and the destructor remove it.
+  const std::filesystem::path& ArchiveFolder() const;
+  void AdoptArchive(std::unique_ptr<UnpackedArchive> archive);
+
   // The one record shown in place of excluded people: Name and Surname "Private", Sex a
   // space, everything else empty. Only its name ever changes (SetPrivateName).
   TPersonRec* PrivatePerson() { return &private_person_; }
@@ -91,8 +99,8 @@ class Database {
 
   // --- Operations ---
   // Empties the person, family and note lists and the surnames, releases every record, sets
-  // CurrentFamily to none, empties the four header facts and the character-set facts.
-  // ExcludedNames stays.
+  // CurrentFamily to none, empties the four header facts and the character-set facts and
+  // removes the folder of an unpacked archive. ExcludedNames stays.
   void ClearDatabase();
 
   // First person whose Id equals id exactly (callers pass lower-case ids); nullptr if none.
@@ -165,6 +173,7 @@ class Database {
   std::string ged_source_name_, ged_corp_, ged_version_, ged_date_, ged_charset_;
   bool text_is_utf8_ = true;
   TextEncoding source_encoding_ = TextEncoding::kBytes;
+  std::unique_ptr<UnpackedArchive> archive_;
   TPersonRec private_person_;
 
   std::unique_ptr<IdIndex> person_by_id_;

@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "database/collation.h"
+#include "database/gedcom_archive.h"
 #include "database/text_lines.h"
 
 namespace stirpex {
@@ -607,12 +609,28 @@ void TakePicturesFromNotes(Database& db) {
 bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progress,
                 Messages& messages) {
   const std::string shown = path.string();
+  // An archive is unpacked first and its gedcom.ged read; until then the database stays.
+  std::unique_ptr<UnpackedArchive> archive;
+  std::filesystem::path text_file = path;
+  if (IsZipArchive(path)) {
+    UnpackStatus status;
+    archive = UnpackGedcomArchive(path, status);
+    if (!archive) {
+      messages.Error((status == UnpackStatus::kNoGedcom ? "Not a valid GEDCOM file: "
+                                                        : "Error reading GEDCOM file: ") +
+                         shown,
+                     kHelpGedcomFile);
+      return false;
+    }
+    text_file = archive->gedcom();
+  }
   TextLineReader reader;
-  if (!reader.Open(path, EightBitEncodingOf(path))) {
+  if (!reader.Open(text_file, EightBitEncodingOf(text_file))) {
     messages.Error("Error reading GEDCOM file: " + shown, kHelpGedcomFile);
     return false;
   }
   db.ClearDatabase();
+  db.AdoptArchive(std::move(archive));
   progress.ProgressOpen("Loading GEDCOM", "0", "0", shown);
 
   // Progress is the share of the file's bytes read so far: it needs no pass over the file

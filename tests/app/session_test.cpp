@@ -5,6 +5,7 @@
 #include "app/paths.h"
 #include "support/recorders.h"
 #include "support/test_paths.h"
+#include "support/zip_files.h"
 
 namespace stirpex {
 namespace {
@@ -105,6 +106,17 @@ TEST_F(SessionLoadTest, ListsOfAnAnselTreeInAnsel) {
   EXPECT_EQ(session.db.FindPersonById("i1")->Name.view(), "León Lee");
   EXPECT_TRUE(session.db.FindPersonById("i1")->Excluded);
   EXPECT_EQ(session.db.FindPersonById("i2")->Picture.view(), "zoe.jpg");
+}
+
+// The media of a GEDCOM archive are looked for first in the folder it was unpacked into.
+TEST_F(SessionLoadTest, PicturesOfAnArchiveAreLookedForInItsFolder) {
+  session.gedcom_file = dir.path() / "tree.gdz";
+  ASSERT_TRUE(testing::WriteZipFile(
+      session.gedcom_file, {{"gedcom.ged", testing::ReadFileBytes(dir.path() / "t.ged")}}));
+  session.LoadCurrentFiles(progress, messages);
+  ASSERT_FALSE(session.db.ArchiveFolder().empty());
+  EXPECT_EQ(session.PictureFolders(),
+            (std::vector<std::filesystem::path>{session.db.ArchiveFolder(), dir.path()}));
 }
 
 }  // namespace

@@ -33,15 +33,17 @@ TEST(CliInfo, PrintsTheEightFactsOfTheSample) {
   EXPECT_EQ(r.err, "");  // progress is drawn only on a terminal
 }
 
-// Files in other character sets are read like any GEDCOM file; the last line names the set
-// the text was read in.
+// Files in other character sets and GEDCOM archives are read like any GEDCOM file; the last
+// line names the set the text was read in.
 TEST(CliInfo, CharacterSetsAndArchives) {
   const std::filesystem::path dir = testing::TestdataGedcomDir();
-  if (dir.empty()) GTEST_SKIP() << "no test data";
+  if (dir.empty() || testing::TestdataGedcom7Dir().empty()) GTEST_SKIP() << "no test data";
   const std::pair<std::filesystem::path, std::string> cases[] = {
       {dir / "encoding/555SAMPLE16BE.GED", "Families:\t2\nPeople:\t3\nCharacter Set:\tUTF-16BE\n"},
       {dir / "torture/TGC551LF.ged", "Families:\t7\nPeople:\t15\nCharacter Set:\tANSEL\n"},
       {dir / "samples/a31486.ged", "Families:\t17\nPeople:\t64\nCharacter Set:\tANSI\n"},
+      {testing::TestdataGedcom7Dir() / "maximal70.gdz",
+       "Families:\t2\nPeople:\t4\nCharacter Set:\tUTF-8\n"},
   };
   for (const auto& [file, tail] : cases) {
     const CliRun r = RunCli({"info", file.string()});

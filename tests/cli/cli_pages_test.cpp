@@ -132,6 +132,18 @@ TEST_F(CliPagesTest, TheBundledStyleIsFoundFromAnyFolder) {
   EXPECT_EQ(run.out.find("<!--^"), std::string::npos);
 }
 
+// A GEDCOM 7 archive: its shared notes, and the "@@" escapes, on the note page of a person.
+TEST(CliPages, NotePageOfAGedcomArchive) {
+  const std::filesystem::path dir = testing::TestdataGedcom7Dir();
+  if (dir.empty()) GTEST_SKIP() << "no test data";
+  const CliRun run =
+      RunCliIn(testing::TempDir().path(), {"note", (dir / "maximal70.gdz").string(), "I1"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("Shared note 1"), std::string::npos);
+  EXPECT_NE(run.out.find("<br>@me and @I are example social media handles."), std::string::npos);
+  EXPECT_EQ(run.out.find("@@me"), std::string::npos);
+}
+
 TEST(CliPages, EveryFamilyOfTheSampleAndFirstFamilyOfEachTestFile) {
   std::vector<std::pair<std::filesystem::path, std::string>> cases;
   const auto sample = testing::SourceDir() / "ged" / "sample.ged";

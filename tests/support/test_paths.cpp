@@ -17,6 +17,13 @@ std::filesystem::path TestdataGedcomDir() {
   return dir;
 }
 
+std::filesystem::path TestdataGedcom7Dir() {
+  std::filesystem::path dir = std::filesystem::path(STIRPEX_TESTDATA_DIR) / "gedcom7";
+  std::error_code ec;
+  if (!std::filesystem::is_directory(dir, ec)) return {};
+  return dir;
+}
+
 std::filesystem::path SourceDir() {
   return STIRPEX_SOURCE_DIR;
 }

@@ -11,6 +11,8 @@ namespace stirpex::testing {
 // Folder of the third-party GEDCOM files (../shared/testdata/gedcom), or empty when the
 // folder is absent (as on a user's machine); tests then GTEST_SKIP.
 std::filesystem::path TestdataGedcomDir();
+// Folder of the GEDCOM 7 test files beside it (../shared/testdata/gedcom7), or empty.
+std::filesystem::path TestdataGedcom7Dir();
 
 // The source tree (styles/, ged/) and the folder the programs are built into.
 std::filesystem::path SourceDir();
