@@ -17,7 +17,7 @@
 
 namespace stirpex {
 
-// Cut's work for a text longer than n.
+// Cut's work for a text longer than n: rare, so kept out of the way of the callers' code.
 std::string_view CutLonger(std::string_view s, std::size_t n);
 
 // The first n bytes of s (all of s when shorter). In text that is valid UTF-8 the cut falls
@@ -51,9 +51,9 @@ class TextArena {
   TextArena(const TextArena&) = delete;
   TextArena& operator=(const TextArena&) = delete;
 
-  // Copies s (at most 255 bytes) behind a one-byte length and returns the start of the copy;
-  // nullptr for an empty s.
-  const unsigned char* Store(std::string_view s);
+  // Copies s, cut to capacity (at most 255) by Cut, behind a one-byte length and returns the
+  // start of the copy; nullptr for an empty s.
+  const unsigned char* Store(std::string_view s, std::size_t capacity = 255);
   void Clear();
   // Bytes reserved from the system, for memory reports.
   std::size_t ReservedBytes() const { return reserved_; }
@@ -76,8 +76,8 @@ class Text {
 
   Text() = default;
 
-  // Stores the first N bytes of s in the arena.
-  void Assign(TextArena& arena, std::string_view s) { data_ = arena.Store(Cut(s, N)); }
+  // Stores s cut to N bytes (Cut) in the arena.
+  void Assign(TextArena& arena, std::string_view s) { data_ = arena.Store(s, N); }
   void Clear() { data_ = nullptr; }
 
   std::string_view view() const {

@@ -67,6 +67,7 @@ bool TextLineReader::Open(const std::filesystem::path& path, TextEncoding eight_
   consumed_ = 0;
   file_size_ = 0;
   utf16_.reset();
+  decode_utf16_ = decode_lines_ = false;
   raw_read_ = 0;
   decoded_ = 0;
 
@@ -84,8 +85,10 @@ bool TextLineReader::Open(const std::filesystem::path& path, TextEncoding eight_
     Utf16Decoder probe(encoding_ == TextEncoding::kUtf16Be);
     lf_ends_lines_ = std::fseek(file_, 0, SEEK_SET) == 0 && !FileHoldsCr(file_, &probe);
     utf16_ = std::make_unique<Utf16Decoder>(encoding_ == TextEncoding::kUtf16Be);
+    decode_utf16_ = true;
   } else {
     encoding_ = IsEightBitDecoding(eight_bit) ? eight_bit : TextEncoding::kBytes;
+    decode_lines_ = encoding_ != TextEncoding::kBytes;
     lf_ends_lines_ = std::fseek(file_, 0, SEEK_SET) == 0 && !FileHoldsCr(file_, nullptr);
   }
   if (std::ferror(file_) || std::fseek(file_, 0, SEEK_SET) != 0) {
@@ -186,18 +189,14 @@ bool TextLineReader::Next(std::string_view& line) {
   }
 }
 
-void TextLineReader::Take(std::string_view raw, std::string_view& line) {
-  if (!IsEightBitDecoding(encoding_) || IsAsciiText(raw)) {
-    line = raw;
-    return;
-  }
+void TextLineReader::DecodeLine(std::string_view& line) {
+  if (IsAsciiText(line)) return;
   line_.clear();
-  AppendDecodedLine(encoding_, raw, line_);
+  AppendDecodedLine(encoding_, line, line_);
   line = line_;
 }
 
-unsigned long long TextLineReader::BytesRead() const {
-  if (!utf16_) return consumed_;
+unsigned long long TextLineReader::Utf16BytesRead() const {
   return decoded_ == 0 ? 0
                        : static_cast<unsigned long long>(static_cast<double>(consumed_) *
                                                          raw_read_ / decoded_);

@@ -45,12 +45,18 @@ class TextLineReader {
   TextEncoding Encoding() const { return encoding_; }
   // Bytes of the file consumed so far (for progress by size; for UTF-16 an estimate in
   // proportion to the text decoded).
-  unsigned long long BytesRead() const;
+  unsigned long long BytesRead() const { return decode_utf16_ ? Utf16BytesRead() : consumed_; }
   unsigned long long FileSize() const { return file_size_; }
 
  private:
   bool Fill();  // reads the next block behind what is left in the buffer
-  void Take(std::string_view raw, std::string_view& line);  // decodes an 8-bit line
+  // The line as given: decoded when the file is ANSEL or Mac Roman and the line is not ASCII.
+  void Take(std::string_view raw, std::string_view& line) {
+    line = raw;
+    if (decode_lines_) DecodeLine(line);
+  }
+  void DecodeLine(std::string_view& line);
+  unsigned long long Utf16BytesRead() const;
 
   std::FILE* file_ = nullptr;
   std::string buffer_;
@@ -59,6 +65,8 @@ class TextLineReader {
   bool failed_ = false;
   bool lf_ends_lines_ = false;  // the file holds no CR: LF ends a line
   TextEncoding encoding_ = TextEncoding::kBytes;
+  bool decode_utf16_ = false;            // the file is UTF-16: blocks are decoded
+  bool decode_lines_ = false;            // the file is ANSEL or Mac Roman: lines are decoded
   std::unique_ptr<Utf16Decoder> utf16_;  // set for a UTF-16 file
   std::string raw_;                      // a block of UTF-16 bytes before decoding
   unsigned long long raw_read_ = 0;      // UTF-16 bytes read from the file

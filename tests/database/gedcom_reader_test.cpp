@@ -416,6 +416,18 @@ TEST(GedcomReaderTest, CharacterSetOfTheText) {
   }
 }
 
+// A note line keeps its value up to 255 bytes from the tag; in UTF-8 text the cut falls
+// between characters.
+TEST(GedcomReaderTest, LongNoteLinesAreCutBetweenCharacters) {
+  const std::string text = std::string(249, 'a') + "é";  // "NOTE " and 249 bytes: é is 255-256
+  Database db;
+  ASSERT_TRUE(LoadGedcomText(db, File({"0 @I1@ INDI", "1 NOTE " + text, "2 CONT " + text,
+                                       "2 CONT " + std::string(248, 'a') + "é"})));
+  EXPECT_EQ(NoteLines(db.PersonList()[0]),
+            (std::vector<std::string>{std::string(249, 'a'), "<br>" + std::string(249, 'a'),
+                                      "<br>" + std::string(248, 'a') + "é"}));
+}
+
 // GEDCOM 7: shared notes are notes, @VOID@ points at nothing, a leading "@@" is one "@".
 TEST(GedcomReaderTest, Gedcom7NotesVoidPointersAndEscapes) {
   Database db;
