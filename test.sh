@@ -32,6 +32,7 @@ if [ -x "$fuzzer" ]; then
   trap 'rm -rf "$corpus"' EXIT
   seeds=(tests/fuzz/seeds)
   [ -d ../shared/testdata/gedcom ] && seeds+=(../shared/testdata/gedcom)
+  [ -d ../shared/testdata/gedcom7 ] && seeds+=(../shared/testdata/gedcom7)
   "$fuzzer" -max_total_time=60 -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 "$corpus" "${seeds[@]}" 2>&1 | tail -n 15
 fi

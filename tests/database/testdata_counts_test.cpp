@@ -196,6 +196,84 @@ TEST(TestdataCounts, LineEndVariantsGiveTheSameTree) {
   EXPECT_EQ(named, static_cast<long long>(pres.PersonList().size()));
 }
 
+// The character-set files and the GEDCOM 7 files, each with its counts and the character set
+// it is read in. Every person has a record of its own and every family too: no pointer (to
+// @VOID@ above all) made a record.
+struct FileFacts {
+  const char* name;  // under the test data folder
+  std::size_t people;
+  std::size_t families;
+  const char* charset;
+};
+
+const FileFacts kEncodingAndGedcom7Files[] = {
+    {"gedcom/encoding/555SAMPLE.GED", 3, 2, "UTF-8"},
+    {"gedcom/encoding/555SAMPLE16BE.GED", 3, 2, "UTF-16BE"},
+    {"gedcom/encoding/555SAMPLE16LE.GED", 3, 2, "UTF-16LE"},
+    {"gedcom/encoding/ANSEL.GED", 35, 1, "ANSEL"},
+    {"gedcom/encoding/MINIMAL555.GED", 0, 0, "UTF-8"},
+    {"gedcom/encoding/REMARR.GED", 3, 3, "UTF-8"},
+    {"gedcom/encoding/SSMARR.GED", 2, 1, "UTF-8"},
+    {"gedcom/encoding/unicode-littleendian-cronly.ged", 35, 1, "UTF-16LE"},
+    {"gedcom/encoding/utf8_cr_nobom.ged", 10, 4, "UTF-8"},
+    {"gedcom7/age.ged", 1, 0, "UTF-8"},
+    {"gedcom7/date.ged", 8, 0, "UTF-8"},
+    {"gedcom7/escapes.ged", 1, 0, "UTF-8"},
+    {"gedcom7/extension-record.ged", 1, 0, "UTF-8"},
+    {"gedcom7/extensions.ged", 2, 0, "UTF-8"},  // one INDI record without a cross-reference id
+    {"gedcom7/filename-1.ged", 0, 0, "UTF-8"},
+    {"gedcom7/lang.ged", 0, 0, "UTF-8"},
+    {"gedcom7/long-url.ged", 0, 0, "UTF-8"},
+    {"gedcom7/maximal70-lds.ged", 4, 2, "UTF-8"},
+    {"gedcom7/maximal70-memories1.ged", 4, 2, "UTF-8"},
+    {"gedcom7/maximal70-memories2.ged", 4, 2, "UTF-8"},
+    {"gedcom7/maximal70-tree1.ged", 4, 2, "UTF-8"},
+    {"gedcom7/maximal70-tree2.ged", 4, 2, "UTF-8"},
+    {"gedcom7/maximal70.ged", 4, 2, "UTF-8"},
+    {"gedcom7/maximal70.gdz", 4, 2, "UTF-8"},
+    {"gedcom7/minimal70.ged", 0, 0, "UTF-8"},
+    {"gedcom7/minimal70.gdz", 0, 0, "UTF-8"},
+    {"gedcom7/minimal71.ged", 0, 0, "UTF-8"},
+    {"gedcom7/minimal71.gdz", 0, 0, "UTF-8"},
+    {"gedcom7/notes-1.ged", 0, 0, "UTF-8"},
+    {"gedcom7/notes71.ged", 0, 0, "UTF-8"},
+    {"gedcom7/obje-1.ged", 1, 0, "UTF-8"},
+    {"gedcom7/remarriage1.ged", 3, 2, "UTF-8"},
+    {"gedcom7/remarriage2.ged", 3, 3, "UTF-8"},
+    {"gedcom7/same-sex-marriage.ged", 2, 1, "UTF-8"},
+    {"gedcom7/voidptr.ged", 2, 1, "UTF-8"},
+    {"gedcom7/xref.ged", 7, 0, "UTF-8"},
+};
+
+TEST(TestdataCounts, CharacterSetAndGedcom7FilesWithTheirCounts) {
+  const std::filesystem::path gedcom = testing::TestdataGedcomDir();
+  if (gedcom.empty() || testing::TestdataGedcom7Dir().empty()) GTEST_SKIP() << "no test data";
+  const std::filesystem::path root = gedcom.parent_path();
+  std::set<std::string> listed;
+  for (const FileFacts& file : kEncodingAndGedcom7Files) {
+    SCOPED_TRACE(file.name);
+    listed.insert(file.name);
+    Database db;
+    NullProgress progress;
+    RecordingMessages messages;
+    EXPECT_EQ(LoadGedcom(db, root / file.name, progress, messages), file.people > 0);
+    EXPECT_EQ(db.PersonList().size(), file.people);
+    EXPECT_EQ(db.FamilyList().size(), file.families);
+    for (const TPersonRec* person : db.PersonList()) EXPECT_FALSE(person->Placeholder);
+    EXPECT_EQ(db.SourceCharset(), file.charset);
+    if (file.people == 0) {
+      EXPECT_EQ(messages.errors, std::vector<std::string>{"Not a valid GEDCOM file: " +
+                                                          (root / file.name).string()});
+    }
+  }
+  for (const auto& file : testing::TestdataGedcomFiles()) {
+    const std::string name = file.lexically_relative(root).generic_string();
+    if (name.rfind("gedcom7/", 0) == 0 || name.rfind("gedcom/encoding/", 0) == 0) {
+      EXPECT_TRUE(listed.count(name)) << name << " is not in the table";
+    }
+  }
+}
+
 // Everything the pages show of a tree, one text per record.
 std::vector<std::string> TreeFacts(const Database& db) {
   std::vector<std::string> facts;
