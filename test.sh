@@ -33,6 +33,7 @@ if [ -x "$fuzzer" ]; then
   mkdir -p "$corpus/gedcom"
   seeds=(tests/fuzz/seeds)
   [ -d ../shared/testdata/gedcom ] && seeds+=(../shared/testdata/gedcom)
+  [ -d ../shared/testdata/gedcom7 ] && seeds+=(../shared/testdata/gedcom7)
   "$fuzzer" -max_total_time=40 -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 "$corpus/gedcom" "${seeds[@]}" 2>&1 | tail -n 15
 fi

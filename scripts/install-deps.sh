@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ ninja-build pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev libicu-dev libcli11-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libicu-dev libcli11-dev libzip-dev
   libxml2-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   clang libclang-rt-14-dev

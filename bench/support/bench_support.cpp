@@ -2,6 +2,7 @@
 
 #include <malloc.h>
 #include <sys/wait.h>
+#include <unicode/unistr.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -49,6 +50,49 @@ std::filesystem::path SyntheticGedcom(std::uint64_t people, std::uint64_t seed) 
     return {};
   }
   return path;
+}
+
+std::filesystem::path Utf16Copy(const std::filesystem::path& utf8_file) {
+  const std::filesystem::path path =
+      utf8_file.parent_path() / (utf8_file.stem().string() + "-utf16le.ged");
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(path, ec)) return path;
+  std::fprintf(stderr, "making %s ...\n", path.c_str());
+  std::ifstream in(utf8_file, std::ios::binary);
+  const std::filesystem::path part = path.string() + ".part";
+  std::ofstream out(part, std::ios::binary | std::ios::trunc);
+  out.write("\xFF\xFE", 2);
+  std::string text, bytes;
+  std::vector<char> block(1 << 20);
+  while (in && out) {
+    in.read(block.data(), static_cast<std::streamsize>(block.size()));
+    text.append(block.data(), static_cast<std::size_t>(in.gcount()));
+    // Up to the last whole character; the rest waits for the next block.
+    std::size_t end = text.size();
+    if (in) {
+      while (end > 0 && (static_cast<unsigned char>(text[end - 1]) & 0xC0) == 0x80) --end;
+      if (end > 0 && static_cast<unsigned char>(text[end - 1]) >= 0xC0) --end;
+    }
+    const icu::UnicodeString units =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(end)));
+    bytes.clear();
+    for (int32_t i = 0; i < units.length(); ++i) {
+      const char16_t unit = units.charAt(i);
+      bytes += static_cast<char>(unit & 0xFF);
+      bytes += static_cast<char>(unit >> 8);
+    }
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    text.erase(0, end);
+    if (in.gcount() == 0) break;
+  }
+  out.close();
+  if (!out || in.bad()) {
+    std::filesystem::remove(part, ec);
+    std::fprintf(stderr, "cannot write %s\n", path.c_str());
+    return {};
+  }
+  std::filesystem::rename(part, path, ec);
+  return ec ? std::filesystem::path() : path;
 }
 
 long long PeakMemoryIncrease(const std::function<void()>& work) {

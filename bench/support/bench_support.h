@@ -19,6 +19,11 @@ std::filesystem::path BenchDataDir();
 // written.
 std::filesystem::path SyntheticGedcom(std::uint64_t people, std::uint64_t seed = 1);
 
+// A UTF-16LE copy (with byte-order mark) of a UTF-8 file, beside it as "<name>-utf16le.ged";
+// made first (with a line on standard error) when it is not there yet. Empty when it cannot
+// be written.
+std::filesystem::path Utf16Copy(const std::filesystem::path& utf8_file);
+
 // Runs `work` in a child process and returns by how many bytes its resident memory grew at
 // its peak (peak resident set minus the resident set before the work); -1 when the child
 // could not be run or failed. The work's results die with the child.

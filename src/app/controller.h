@@ -35,10 +35,10 @@ class ViewerController {
   // At most this many visited families are remembered.
   static constexpr int kPlaceLimit = 20;
 
-  // The filter of the Open dialog.
+  // The filter of the Open dialog (GEDCOM files and GEDCOM archives under one entry).
   static constexpr std::string_view kOpenFilter =
-      "All Files (*.*)|*.*|GEDCOM (*.GED)|*.GED|Styles (*.STY)|*.STY|HTML Files (*.HTM)|*.HTM|"
-      "Project (*.SXP)|*.SXP";
+      "All Files (*.*)|*.*|GEDCOM (*.GED;*.GDZ)|*.GED;*.GDZ|Styles (*.STY)|*.STY|"
+      "HTML Files (*.HTM)|*.HTM|Project (*.SXP)|*.SXP";
 
   // The interfaces must outlive the controller, which takes the display's link and history
   // events for as long as it lives.

@@ -12,6 +12,7 @@ std::vector<std::pair<std::string, std::string>> GedcomInfoRows(const Database& 
       {"File Name:", std::string(gedcom_path)},
       {"Families:", std::to_string(db.FamilyList().size())},
       {"People:", std::to_string(db.PersonList().size())},
+      {"Character Set:", db.SourceCharset()},
   };
 }
 

@@ -1,5 +1,6 @@
-// The rows of the GEDCOM information window: the header facts of the loaded file, its path
-// and the numbers of family and person records (placeholders made by references included).
+// The rows of the GEDCOM information window: the header facts of the loaded file, its path,
+// the numbers of family and person records (placeholders made by references included) and
+// the character set its text was read in (Database::SourceCharset).
 #pragma once
 
 #include <string>
@@ -11,7 +12,7 @@
 
 namespace stirpex {
 
-// Seven (caption, value) rows in the window's order, captions as shown.
+// Eight (caption, value) rows in the window's order, captions as shown.
 std::vector<std::pair<std::string, std::string>> GedcomInfoRows(const Database& db,
                                                                 std::string_view gedcom_path);
 

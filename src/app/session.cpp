@@ -23,9 +23,10 @@ void Session::UseFilesOfSettings() {
   gedcom_file = ResolveSetting(settings.GEDCOMFile);
 }
 
-bool ReadExcludeList(const std::filesystem::path& path, std::vector<std::string>& names) {
+bool ReadExcludeList(const std::filesystem::path& path, std::vector<std::string>& names,
+                     TextEncoding tree_encoding) {
   std::vector<std::string> lines;
-  if (path.empty() || !ReadTextLines(path, lines)) return false;
+  if (path.empty() || !ReadTextLines(path, lines, tree_encoding)) return false;
   names = std::move(lines);
   return true;
 }
@@ -48,7 +49,7 @@ bool Session::LoadTree(Progress& progress, Messages& messages) {
   // families must not publish them.
   if (!loaded) return false;
   if (!exclude_list.empty()) {
-    if (!ReadExcludeList(exclude_list, db.ExcludedNames())) {
+    if (!ReadExcludeList(exclude_list, db.ExcludedNames(), db.SourceEncoding())) {
       messages.Error("File: " + exclude_list.string() + " does not exist.", kHelpMissingFile);
     }
   } else if (!settings.ExcludeList.empty()) {
@@ -56,7 +57,9 @@ bool Session::LoadTree(Progress& progress, Messages& messages) {
     // being opened: the list named in the settings is read whenever it exists.
     const std::filesystem::path saved = ResolveSetting(settings.ExcludeList);
     std::error_code ec;
-    if (std::filesystem::is_regular_file(saved, ec)) ReadExcludeList(saved, db.ExcludedNames());
+    if (std::filesystem::is_regular_file(saved, ec)) {
+      ReadExcludeList(saved, db.ExcludedNames(), db.SourceEncoding());
+    }
   }
   db.ApplyExcludedNames(&progress);
   if (settings.ReplaceName) db.SetPrivateName(settings.PrivateName);
@@ -80,7 +83,7 @@ std::filesystem::path FolderOf(const std::filesystem::path& file) {
 std::vector<std::filesystem::path> Session::PictureFolders() const {
   std::vector<std::filesystem::path> folders;
   for (const std::filesystem::path& folder :
-       {FolderOf(gedcom_file), FolderOf(style_file), program_dir}) {
+       {db.ArchiveFolder(), FolderOf(gedcom_file), FolderOf(style_file), program_dir}) {
     if (folder.empty()) continue;
     if (std::find(folders.begin(), folders.end(), folder) == folders.end()) {
       folders.push_back(folder);

@@ -55,9 +55,10 @@ class Session {
   // True when the GEDCOM reader read a tree.
   bool LoadTree(Progress& progress, Messages& messages);
 
-  // Where the pictures a page names are looked for: the GEDCOM file's folder, the style file's
-  // folder (the footer graphic lies beside the default style) and the program's folder, each
-  // once. A relative file is taken against the current directory ("tree.ged" lies in it).
+  // Where the pictures a page names are looked for: the folder a GEDCOM archive was unpacked
+  // into (its media), the GEDCOM file's folder, the style file's folder (the footer graphic
+  // lies beside the default style) and the program's folder, each once. A relative file is
+  // taken against the current directory ("tree.ged" lies in it).
   std::vector<std::filesystem::path> PictureFolders() const;
 
   // A page context over this session's database, settings and style.
@@ -75,7 +76,10 @@ class Session {
 };
 
 // Reads an exclude list file (one full name a line, every line as it stands) into names.
-// False when the file cannot be read; names are then unchanged.
-bool ReadExcludeList(const std::filesystem::path& path, std::vector<std::string>& names);
+// False when the file cannot be read; names are then unchanged. A list that is not valid UTF-8
+// is read in the set the tree was decoded from when that was ANSEL or Mac Roman
+// (tree_encoding, see ReadTextLines), so a list saved before still names the same people.
+bool ReadExcludeList(const std::filesystem::path& path, std::vector<std::string>& names,
+                     TextEncoding tree_encoding = TextEncoding::kBytes);
 
 }  // namespace stirpex

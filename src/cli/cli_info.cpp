@@ -1,4 +1,4 @@
-// The info command: the facts of the GEDCOM information window.
+// The info command: the facts of the GEDCOM information window, one a line.
 #include <filesystem>
 #include <iostream>
 
@@ -30,7 +30,8 @@ void AddInfoCommand(CLI::App& app, const GlobalOptions& options, int& status) {
               << "Date Created:\t" << db.GedDate() << '\n'
               << "File Name:\t" << (ec ? path.string() : full.string()) << '\n'
               << "Families:\t" << db.FamilyList().size() << '\n'
-              << "People:\t" << db.PersonList().size() << '\n';
+              << "People:\t" << db.PersonList().size() << '\n'
+              << "Character Set:\t" << db.SourceCharset() << '\n';
   });
 }
 

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "database/collation.h"
+#include "database/gedcom_archive.h"
 #include "database/record_index.h"
 #include "database/text_lines.h"
 
@@ -158,15 +159,40 @@ void Database::ClearDatabase() {
   ged_date_.clear();
   ged_charset_.clear();
   text_is_utf8_ = true;
+  source_encoding_ = TextEncoding::kBytes;
+  archive_.reset();
 }
 
 std::string Database::PageCharset() const {
   std::string declared = ToUpperAscii(ged_charset_);
   if (declared.find("UTF-8") != std::string::npos || declared.find("UTF8") != std::string::npos ||
-      declared.find("UNICODE") != std::string::npos || text_is_utf8_) {
+      declared.find("UNICODE") != std::string::npos || text_is_utf8_ ||
+      source_encoding_ != TextEncoding::kBytes) {
     return "UTF-8";
   }
   return "windows-1252";
+}
+
+std::string Database::SourceCharset() const {
+  if (source_encoding_ != TextEncoding::kBytes) return std::string(EncodingName(source_encoding_));
+  std::string_view declared = ged_charset_;
+  while (!declared.empty() && declared.back() == ' ') declared.remove_suffix(1);
+  if (declared.empty()) return text_is_utf8_ ? "UTF-8" : "windows-1252";
+  // A declared set that was not decoded because the text is UTF-8.
+  if (text_is_utf8_ &&
+      (EqualsNoCaseAscii(declared, "ANSEL") || EqualsNoCaseAscii(declared, "MACINTOSH"))) {
+    return "UTF-8";
+  }
+  return std::string(declared);
+}
+
+const std::filesystem::path& Database::ArchiveFolder() const {
+  static const std::filesystem::path kNone;
+  return archive_ ? archive_->folder() : kNone;
+}
+
+void Database::AdoptArchive(std::unique_ptr<UnpackedArchive> archive) {
+  archive_ = std::move(archive);
 }
 
 TPersonRec* Database::FindPersonById(std::string_view id) const {
@@ -324,10 +350,9 @@ std::string_view ImageListField(std::string_view line, int n) {
 }  // namespace
 
 void Database::ApplyImageList(const std::filesystem::path& path) {
-  TextLineReader reader;
-  if (path.empty() || !reader.Open(path)) return;
-  std::string_view line;
-  while (reader.Next(line)) {
+  std::vector<std::string> lines;
+  if (path.empty() || !ReadTextLines(path, lines, source_encoding_)) return;
+  for (std::string_view line : lines) {
     std::string_view kind = ImageListField(line, 0);
     if (kind != "P" && kind != "F") continue;
     TPersonRec* person = FindPersonByName(ImageListField(line, 1));

@@ -18,8 +18,11 @@
 #include "database/progress.h"
 #include "database/records.h"
 #include "database/text.h"
+#include "database/text_decoding.h"
 
 namespace stirpex {
+
+class UnpackedArchive;
 
 class Database {
  public:
@@ -54,14 +57,31 @@ class Database {
   void SetGedDate(std::string_view v) { ged_date_ = Cut(v, 20); }
 
   // The character set the header declares (its CHAR line, cut to 30) and whether every byte
-  // of the file read as valid UTF-8; pages use them to declare their charset.
+  // of the text read is valid UTF-8; pages use them to declare their charset.
   const std::string& GedCharset() const { return ged_charset_; }
   void SetGedCharset(std::string_view v) { ged_charset_ = Cut(v, 30); }
   bool TextIsUtf8() const { return text_is_utf8_; }
   void SetTextIsUtf8(bool v) { text_is_utf8_ = v; }
-  // "UTF-8" when the file declares UTF-8 or UNICODE or all its bytes are valid UTF-8, else
-  // "windows-1252".
+  // The set the file's text was decoded from (UTF-16, ANSEL, Mac Roman), or kBytes when it
+  // was kept as read. A decoded tree is UTF-8 text.
+  TextEncoding SourceEncoding() const { return source_encoding_; }
+  void SetSourceEncoding(TextEncoding encoding) { source_encoding_ = encoding; }
+  // "UTF-8" when the text was decoded, the file declares UTF-8 or UNICODE, or all its bytes
+  // are valid UTF-8; else "windows-1252".
   std::string PageCharset() const;
+  // The character set the text was read in, as the GEDCOM information window shows it:
+  //   "UTF-16LE", "UTF-16BE", "ANSEL", "MACINTOSH" - decoded from that set;
+  //   otherwise the text was kept as bytes: the set the header declares (as written, e.g.
+  //   "UTF-8", "ANSI", "IBMPC"), except "UTF-8" for a declared ANSEL or MACINTOSH that the
+  //   text belies by being UTF-8; without a CHAR line "UTF-8" when the text is valid UTF-8,
+  //   else "windows-1252".
+  std::string SourceCharset() const;
+
+  // The folder a GEDCOM archive (.gdz) was unpacked into for this tree, where the media it
+  // names lie; empty for a tree read from a plain GEDCOM file. The database owns the folder:
+  // ClearDatabase and the destructor remove it.
+  const std::filesystem::path& ArchiveFolder() const;
+  void AdoptArchive(std::unique_ptr<UnpackedArchive> archive);
 
   // The one record shown in place of excluded people: Name and Surname "Private", Sex a
   // space, everything else empty. Only its name ever changes (SetPrivateName).
@@ -79,7 +99,8 @@ class Database {
 
   // --- Operations ---
   // Empties the person, family and note lists and the surnames, releases every record, sets
-  // CurrentFamily to none and empties the four header facts. ExcludedNames stays.
+  // CurrentFamily to none, empties the four header facts and the character-set facts and
+  // removes the folder of an unpacked archive. ExcludedNames stays.
   void ClearDatabase();
 
   // First person whose Id equals id exactly (callers pass lower-case ids); nullptr if none.
@@ -122,6 +143,8 @@ class Database {
 
   // Reads an image list file (lines "kind|full name|picture"): kind P sets the person's
   // Picture, kind F the Picture of the person's display family. A missing file does nothing.
+  // A list that is not valid UTF-8 is read in the set the tree was decoded from, when that
+  // was ANSEL or Mac Roman (see ReadTextLines).
   void ApplyImageList(const std::filesystem::path& path);
 
   // Bytes held by records, texts and indexes (for the memory benchmark).
@@ -149,6 +172,8 @@ class Database {
   TFamilyRec* current_family_ = nullptr;
   std::string ged_source_name_, ged_corp_, ged_version_, ged_date_, ged_charset_;
   bool text_is_utf8_ = true;
+  TextEncoding source_encoding_ = TextEncoding::kBytes;
+  std::unique_ptr<UnpackedArchive> archive_;
   TPersonRec private_person_;
 
   std::unique_ptr<IdIndex> person_by_id_;

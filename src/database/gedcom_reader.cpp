@@ -2,11 +2,14 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "database/collation.h"
+#include "database/gedcom_archive.h"
 #include "database/text_lines.h"
 
 namespace stirpex {
@@ -132,6 +135,8 @@ Tag LookupTag(std::string_view token) {
         break;
     }
   }
+  // A shared note of GEDCOM 7 (0 @N1@ SNOTE text, 1 SNOTE @N1@) is a note.
+  if (token.size() == 5 && token == "SNOTE") return Tag::kNote;
   // _FA stands for every custom family event tag that begins with it (_FA1, _FA2, ...).
   return token.substr(0, 3) == "_FA" ? Tag::kOtherEvent : Tag::kNone;
 }
@@ -145,7 +150,8 @@ struct ParsedLine {
   bool starts_with_digit = false;
   std::string_view xref;   // "@...@" standing before the tag, with its signs; may be empty
   std::string_view token;  // the tag word
-  std::string_view value;  // after the tag and one space, from the 255-character window
+  std::string_view value;  // after the tag and one space, from the 255-character window;
+                           // a leading "@@" stands for one "@" (see IsEscaped)
 };
 
 // The first position of c in s at or after from, or npos. GEDCOM lines are short and the
@@ -184,7 +190,27 @@ ParsedLine Parse(std::string_view line) {
   std::string_view window = line.substr(pos, 255);
   std::size_t value_start = out.token.size() + 1;
   if (value_start < window.size()) out.value = window.substr(value_start);
+  // A value that begins with "@@" is text beginning with one "@", never a pointer.
+  if (out.value.size() >= 2 && out.value[0] == '@' && out.value[1] == '@') {
+    out.value.remove_prefix(1);
+  }
   return out;
+}
+
+// True when the value began with "@@": the byte before it is then the "@" Parse took away,
+// where an unescaped value has the space after its tag.
+bool IsEscaped(const ParsedLine& line) {
+  return !line.value.empty() && line.value.data()[-1] == '@';
+}
+
+// A value as a note keeps it: notes are the one place where a value is kept whole, up to the
+// end of the 255-byte window of its line, and the window may end inside a UTF-8 character;
+// then the value ends before it (see Cut). (Done here, not in Parse, which runs for every
+// line and is kept lean.)
+std::string_view NoteText(std::string_view value, std::string_view text) {
+  const std::size_t rest = static_cast<std::size_t>(text.data() + text.size() - value.data());
+  if (value.empty() || rest == value.size()) return value;
+  return Cut(std::string_view(value.data(), rest), value.size());
 }
 
 // The text between the first two "@" of text, or from the first "@" to the end; empty when
@@ -195,6 +221,11 @@ std::string_view PointerId(std::string_view text) {
   std::size_t second = FindByte(text, '@', first + 1);
   return text.substr(
       first + 1, second == std::string_view::npos ? std::string_view::npos : second - first - 1);
+}
+
+// GEDCOM 7's @VOID@ points at no record: it makes neither a placeholder nor a link.
+bool IsVoid(std::string_view id) {
+  return id == "VOID";
 }
 
 // True when no byte has its high bit set; the common case, so checked a word at a time.
@@ -223,6 +254,74 @@ std::string_view TrimSpaces(std::string_view s) {
   while (b < e && s[b] == ' ') ++b;
   while (e > b && s[e - 1] == ' ') --e;
   return s.substr(b, e - b);
+}
+
+// The value of the header's CHAR line ("1 CHAR ANSEL") among the first bytes of a GEDCOM
+// file, "" when there is none. Lines are split at any CR or LF here: only the header's lines
+// are looked at. A line cut by the end of the bytes counts only when the bytes are the whole
+// file. (Kept apart from the reader's own parsing, which stays inlined in its loop.)
+std::string_view HeaderCharset(std::string_view head, bool whole_file) {
+  auto trim = [](std::string_view s) {
+    const std::size_t b = s.find_first_not_of(' ');
+    if (b == std::string_view::npos) return std::string_view();
+    return s.substr(b, s.find_last_not_of(' ') - b + 1);
+  };
+  if (head.substr(0, 3) == "\xEF\xBB\xBF") head.remove_prefix(3);
+  bool first = true;
+  std::size_t pos = 0;
+  while (pos < head.size()) {
+    std::size_t end = head.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) {
+      if (!whole_file) break;
+      end = head.size();
+    }
+    const std::string_view line = trim(head.substr(pos, end - pos));
+    pos = end + 1;
+    if (line.empty()) continue;
+    if (line[0] == '0' && !first) break;  // the header ended
+    first = false;
+    if (line[0] != '1' || line.size() < 2 || line[1] != ' ') continue;
+    const std::string_view rest = trim(line.substr(2));
+    if (rest.substr(0, 4) == "CHAR" && (rest.size() == 4 || rest[4] == ' ')) {
+      return trim(rest.substr(4));
+    }
+  }
+  return {};
+}
+
+// The 8-bit set the lines of a GEDCOM file are to be decoded from: ANSEL or Mac Roman when
+// the header declares CHAR ANSEL or CHAR MACINTOSH, unless the text is UTF-8 with letters
+// beyond ASCII (a file that says ANSEL but was written in UTF-8 stays as it is); else kBytes.
+// UTF-16 files give kBytes too: the line reader recognises and decodes them itself.
+// Not inlined: the reader's loop in LoadGedcom must stay small enough to have its helpers
+// inlined.
+[[gnu::noinline]] TextEncoding EightBitEncodingOf(const std::filesystem::path& path) {
+  constexpr std::size_t kHead = 64 * 1024;
+  std::string head(kHead, '\0');
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return TextEncoding::kBytes;
+  head.resize(std::fread(head.data(), 1, kHead, file));
+  std::fclose(file);
+  if (DetectUtf16(head) != TextEncoding::kBytes) return TextEncoding::kBytes;
+  const bool whole_file = head.size() < kHead;
+  if (const std::size_t z = head.find('\x1A'); z != std::string::npos) head.resize(z);
+
+  const std::string_view declared = HeaderCharset(head, whole_file);
+  TextEncoding wanted = TextEncoding::kBytes;
+  if (EqualsNoCaseAscii(declared, "ANSEL")) wanted = TextEncoding::kAnsel;
+  if (EqualsNoCaseAscii(declared, "MACINTOSH")) wanted = TextEncoding::kMacRoman;
+  if (wanted == TextEncoding::kBytes) return wanted;
+
+  // Only files that declare such a set pay for this look at all their lines.
+  TextLineReader reader;
+  if (!reader.Open(path)) return wanted;
+  bool utf8_letters = false;
+  std::string_view line;
+  while (reader.Next(line)) {
+    if (!IsValidUtf8(line)) return wanted;
+    for (char c : line) utf8_letters |= (static_cast<unsigned char>(c) & 0x80) != 0;
+  }
+  return utf8_letters ? TextEncoding::kBytes : wanted;
 }
 
 class Reader {
@@ -270,11 +369,7 @@ class Reader {
         break;
       case Tag::kConc:
       case Tag::kCont:
-        if (note_) {
-          std::string entry = tag == Tag::kCont ? "<br>" : "";
-          entry.append(line.value);
-          note_->Lines.push_back(std::move(entry));
-        }
+        if (note_) Continuation(tag, line, text);
         break;
       case Tag::kSex:
         if (context_ == Context::kPerson && person_ && !line.value.empty()) {
@@ -283,12 +378,14 @@ class Reader {
         break;
       case Tag::kFams:
         if (context_ == Context::kPerson && person_ && HasPointer(text)) {
-          person_->SpouseFamilies.push_back(db_.FindOrAddFamily(PointerId(text)));
+          const std::string_view id = PointerId(text);
+          if (!IsVoid(id)) person_->SpouseFamilies.push_back(db_.FindOrAddFamily(id));
         }
         break;
       case Tag::kFamc:
         if (context_ == Context::kPerson && person_ && HasPointer(text)) {
-          person_->ParentFamily = db_.FindOrAddFamily(PointerId(text));
+          const std::string_view id = PointerId(text);
+          if (!IsVoid(id)) person_->ParentFamily = db_.FindOrAddFamily(id);
         }
         break;
       case Tag::kPlac:
@@ -372,9 +469,17 @@ class Reader {
     progress_.ProgressFamilies(++fam_count_);
   }
 
-  void Note(const ParsedLine& line, std::string_view text) {
-    (void)text;
+  // Continuation, Note and Name are not inlined: the loop over the lines stays small, and
+  // the compiler keeps what every line needs in registers (measured by bench_load).
+  [[gnu::noinline]] void Continuation(Tag tag, const ParsedLine& line, std::string_view text) {
+    std::string entry = tag == Tag::kCont ? "<br>" : "";
+    entry.append(NoteText(line.value, text));
+    note_->Lines.push_back(std::move(entry));
+  }
+
+  [[gnu::noinline]] void Note(const ParsedLine& line, std::string_view text) {
     note_ = nullptr;
+    const std::string_view value = NoteText(line.value, text);
     // Notes of events we do not keep (and of births and deaths) are dropped.
     if (event_ == Event::kBirth || event_ == Event::kDeath || event_ == Event::kOther) return;
 
@@ -385,18 +490,19 @@ class Reader {
       std::string_view id = Cut(PointerId(line.xref), 22);
       if (id.empty()) {
         note = db_.AddNote("NOTE");
-        note->Lines.emplace_back(line.value);
+        note->Lines.emplace_back(value);
       } else {
         note = db_.FindNoteById(id);
         if (!note) note = db_.AddNote(id);
-        if (!line.value.empty()) note->Lines.emplace_back(line.value);
+        if (!value.empty()) note->Lines.emplace_back(value);
       }
-    } else if (!line.value.empty() && line.value[0] == '@') {
+    } else if (!line.value.empty() && line.value[0] == '@' && !IsEscaped(line)) {
       // A pointer to a note record (1 NOTE @N1@).
       std::string_view id = Cut(PointerId(line.value), 22);
+      if (IsVoid(id)) return;
       if (id.empty()) {
         note = db_.AddNote("NOTE");
-        note->Lines.emplace_back(line.value);
+        note->Lines.emplace_back(value);
       } else {
         note = db_.FindNoteById(id);
         if (!note) note = db_.AddNote(id);
@@ -405,7 +511,7 @@ class Reader {
     } else {
       // Inline: the whole value is the first line, whatever it holds.
       note = db_.AddNote("NOTE");
-      note->Lines.emplace_back(line.value);
+      note->Lines.emplace_back(value);
       attach = true;
     }
     if (attach) {
@@ -455,8 +561,10 @@ class Reader {
     TFamilyRec* family = db_.CurrentFamily();
     // Only a pointer names a partner: "2 HUSB" under a family event holds an age.
     if (!family || !HasPointer(text)) return;
+    const std::string_view id = PointerId(text);
+    if (IsVoid(id)) return;
     const std::size_t people_before = db_.PersonList().size();
-    TPersonRec* person = db_.FindOrAddPerson(PointerId(text));
+    TPersonRec* person = db_.FindOrAddPerson(id);
     if (db_.PersonList().size() > people_before) ++open_placeholders_;
     if (tag == Tag::kHusb) {
       family->Husband = person;
@@ -467,7 +575,7 @@ class Reader {
     }
   }
 
-  void Name(std::string_view value) {
+  [[gnu::noinline]] void Name(std::string_view value) {
     if (context_ == Context::kHeader) {
       db_.SetGedSourceName(value);
       return;
@@ -532,12 +640,28 @@ void TakePicturesFromNotes(Database& db) {
 bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progress,
                 Messages& messages) {
   const std::string shown = path.string();
+  // An archive is unpacked first and its gedcom.ged read; until then the database stays.
+  std::unique_ptr<UnpackedArchive> archive;
+  std::filesystem::path text_file = path;
+  if (IsZipArchive(path)) {
+    UnpackStatus status;
+    archive = UnpackGedcomArchive(path, status);
+    if (!archive) {
+      messages.Error((status == UnpackStatus::kNoGedcom ? "Not a valid GEDCOM file: "
+                                                        : "Error reading GEDCOM file: ") +
+                         shown,
+                     kHelpGedcomFile);
+      return false;
+    }
+    text_file = archive->gedcom();
+  }
   TextLineReader reader;
-  if (!reader.Open(path)) {
+  if (!reader.Open(text_file, EightBitEncodingOf(text_file))) {
     messages.Error("Error reading GEDCOM file: " + shown, kHelpGedcomFile);
     return false;
   }
   db.ClearDatabase();
+  db.AdoptArchive(std::move(archive));
   progress.ProgressOpen("Loading GEDCOM", "0", "0", shown);
 
   // Progress is the share of the file's bytes read so far: it needs no pass over the file
@@ -564,6 +688,7 @@ bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progr
     state.Line(line);
   }
   db.SetTextIsUtf8(all_utf8);
+  db.SetSourceEncoding(reader.Encoding());
   // A Ctrl-Z ends the file before its last byte: the reading is done all the same.
   if (last_percent != 100) progress.ProgressPercent(100);
 

@@ -3,7 +3,19 @@
 #include <algorithm>
 #include <cstring>
 
+#include "database/collation.h"
+
 namespace stirpex {
+
+std::string_view CutLonger(std::string_view s, std::size_t n) {
+  auto continuation = [&](std::size_t i) {
+    return (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80;
+  };
+  if (n < s.size() && continuation(n) && IsValidUtf8(s)) {
+    while (n > 0 && continuation(n)) --n;
+  }
+  return s.substr(0, n);
+}
 
 std::string ToLowerAscii(std::string_view s) {
   std::string out(s);
@@ -49,9 +61,10 @@ std::string DecodeHexEscapes(std::string_view text, char marker, bool upper_case
   return out;
 }
 
-const unsigned char* TextArena::Store(std::string_view s) {
+const unsigned char* TextArena::Store(std::string_view s, std::size_t capacity) {
+  s = Cut(s, std::min<std::size_t>(capacity, 255));
   if (s.empty()) return nullptr;
-  const std::size_t length = std::min<std::size_t>(s.size(), 255);
+  const std::size_t length = s.size();
   const std::size_t need = length + 1;
   if (need > left_) {
     constexpr std::size_t kChunk = 256 * 1024;

@@ -3,9 +3,9 @@
 // Record fields have a capacity (an Id keeps at most 22 characters, a name 90, ...). They are
 // `Text<N>` values: a single pointer to length-prefixed bytes that live in a `TextArena` owned
 // by the database, so a person record stays small on trees of a million people. A value longer
-// than N is cut to its first N bytes when it is stored; that is the one place where cutting
-// happens. Free helpers here work on std::string_view and never allocate unless they return a
-// std::string.
+// than N is cut to its first N bytes when it is stored (Cut); that is the one place where
+// cutting happens. Free helpers here work on std::string_view and never allocate unless they
+// return a std::string.
 #pragma once
 
 #include <cstddef>
@@ -17,9 +17,14 @@
 
 namespace stirpex {
 
-// The first n bytes of s (all of s when shorter).
+// Cut's work for a text longer than n: rare, so kept out of the way of the callers' code.
+std::string_view CutLonger(std::string_view s, std::size_t n);
+
+// The first n bytes of s (all of s when shorter). In text that is valid UTF-8 the cut falls
+// at the last character boundary at or below n, so no character is split: a split one would
+// make the whole value invalid UTF-8 (and be shown and sorted as Windows-1252).
 inline std::string_view Cut(std::string_view s, std::size_t n) {
-  return s.size() <= n ? s : s.substr(0, n);
+  return s.size() <= n ? s : CutLonger(s, n);
 }
 
 // Only the ASCII letters change case; every other byte stays as it is.
@@ -46,9 +51,9 @@ class TextArena {
   TextArena(const TextArena&) = delete;
   TextArena& operator=(const TextArena&) = delete;
 
-  // Copies s (at most 255 bytes) behind a one-byte length and returns the start of the copy;
-  // nullptr for an empty s.
-  const unsigned char* Store(std::string_view s);
+  // Copies s, cut to capacity (at most 255) by Cut, behind a one-byte length and returns the
+  // start of the copy; nullptr for an empty s.
+  const unsigned char* Store(std::string_view s, std::size_t capacity = 255);
   void Clear();
   // Bytes reserved from the system, for memory reports.
   std::size_t ReservedBytes() const { return reserved_; }
@@ -71,8 +76,8 @@ class Text {
 
   Text() = default;
 
-  // Stores the first N bytes of s in the arena.
-  void Assign(TextArena& arena, std::string_view s) { data_ = arena.Store(Cut(s, N)); }
+  // Stores s cut to N bytes (Cut) in the arena.
+  void Assign(TextArena& arena, std::string_view s) { data_ = arena.Store(s, N); }
   void Clear() { data_ = nullptr; }
 
   std::string_view view() const {

@@ -1,6 +1,9 @@
 #include "database/text_lines.h"
 
+#include <cstdint>
 #include <cstring>
+
+#include "database/collation.h"
 
 namespace stirpex {
 
@@ -9,18 +12,43 @@ namespace {
 constexpr std::size_t kBlock = 1 << 20;
 constexpr char kCtrlZ = 26;
 
-// True when the bytes before the first Ctrl-Z hold a CR.
-bool FileHoldsCr(std::FILE* file) {
+// True when the text before the first Ctrl-Z holds a CR (UTF-16 is looked at decoded).
+bool FileHoldsCr(std::FILE* file, Utf16Decoder* utf16) {
   std::string block(64 * 1024, '\0');
+  std::string decoded;
   for (;;) {
     std::size_t n = std::fread(block.data(), 1, block.size(), file);
     if (n == 0) return false;
     std::string_view view(block.data(), n);
+    if (utf16) {
+      decoded.clear();
+      utf16->Decode(view, decoded);
+      view = decoded;
+    }
     std::size_t z = view.find(kCtrlZ);
     if (z != std::string_view::npos) view = view.substr(0, z);
     if (view.find('\r') != std::string_view::npos) return true;
     if (z != std::string_view::npos) return false;
   }
+}
+
+// True when no byte has its high bit set; checked a word at a time.
+bool IsAsciiText(std::string_view s) {
+  const char* p = s.data();
+  const std::size_t n = s.size();
+  std::uint64_t seen = 0;
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p + i, 8);
+    seen |= word;
+  }
+  for (; i < n; ++i) seen |= static_cast<unsigned char>(p[i]);
+  return (seen & 0x8080808080808080ull) == 0;
+}
+
+bool IsUtf16(TextEncoding encoding) {
+  return encoding == TextEncoding::kUtf16Le || encoding == TextEncoding::kUtf16Be;
 }
 
 }  // namespace
@@ -29,7 +57,7 @@ TextLineReader::~TextLineReader() {
   if (file_) std::fclose(file_);
 }
 
-bool TextLineReader::Open(const std::filesystem::path& path) {
+bool TextLineReader::Open(const std::filesystem::path& path, TextEncoding eight_bit) {
   if (file_) std::fclose(file_);
   file_ = nullptr;
   buffer_.clear();
@@ -38,6 +66,10 @@ bool TextLineReader::Open(const std::filesystem::path& path) {
   failed_ = false;
   consumed_ = 0;
   file_size_ = 0;
+  utf16_.reset();
+  decode_utf16_ = decode_lines_ = false;
+  raw_read_ = 0;
+  decoded_ = 0;
 
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec)) return false;
@@ -46,7 +78,19 @@ bool TextLineReader::Open(const std::filesystem::path& path) {
   auto size = std::filesystem::file_size(path, ec);
   file_size_ = ec ? 0 : size;
 
-  lf_ends_lines_ = !FileHoldsCr(file_);
+  char first[2];
+  const std::size_t got = std::fread(first, 1, 2, file_);
+  encoding_ = DetectUtf16(std::string_view(first, got));
+  if (IsUtf16(encoding_)) {
+    Utf16Decoder probe(encoding_ == TextEncoding::kUtf16Be);
+    lf_ends_lines_ = std::fseek(file_, 0, SEEK_SET) == 0 && !FileHoldsCr(file_, &probe);
+    utf16_ = std::make_unique<Utf16Decoder>(encoding_ == TextEncoding::kUtf16Be);
+    decode_utf16_ = true;
+  } else {
+    encoding_ = IsEightBitDecoding(eight_bit) ? eight_bit : TextEncoding::kBytes;
+    decode_lines_ = encoding_ != TextEncoding::kBytes;
+    lf_ends_lines_ = std::fseek(file_, 0, SEEK_SET) == 0 && !FileHoldsCr(file_, nullptr);
+  }
   if (std::ferror(file_) || std::fseek(file_, 0, SEEK_SET) != 0) {
     failed_ = true;
     eof_ = true;
@@ -72,15 +116,25 @@ bool TextLineReader::Fill() {
   std::size_t block = kBlock;
   if (file_size_ > 0 && file_size_ < kBlock) block = static_cast<std::size_t>(file_size_) + 1;
   const std::size_t old_size = buffer_.size();
-  buffer_.resize(old_size + block);
-  std::size_t n = std::fread(buffer_.data() + old_size, 1, block, file_);
-  buffer_.resize(old_size + n);
+  std::size_t n = 0;
+  if (utf16_) {
+    raw_.resize(block);
+    n = std::fread(raw_.data(), 1, block, file_);
+    utf16_->Decode(std::string_view(raw_.data(), n), buffer_);
+    if (n < block) utf16_->Finish(buffer_);
+    raw_read_ += n;
+    decoded_ += buffer_.size() - old_size;
+  } else {
+    buffer_.resize(old_size + block);
+    n = std::fread(buffer_.data() + old_size, 1, block, file_);
+    buffer_.resize(old_size + n);
+  }
   if (n < block) {
     eof_ = true;
     if (std::ferror(file_)) failed_ = true;
   }
   // A Ctrl-Z ends the file: nothing behind it is read.
-  const void* z = std::memchr(buffer_.data() + old_size, kCtrlZ, n);
+  const void* z = std::memchr(buffer_.data() + old_size, kCtrlZ, buffer_.size() - old_size);
   if (z) {
     buffer_.resize(static_cast<const char*>(z) - buffer_.data());
     eof_ = true;
@@ -113,7 +167,7 @@ bool TextLineReader::Next(std::string_view& line) {
         if (line_end > pos_ && base[line_end - 1] == '\n') --line_end;  // LF CR
         if (next < size && base[next] == '\n') ++next;                  // CR LF
       }
-      line = std::string_view(base + pos_, line_end - pos_);
+      Take(std::string_view(base + pos_, line_end - pos_), line);
       consumed_ += next - pos_;
       pos_ = next;
       return true;
@@ -126,13 +180,26 @@ bool TextLineReader::Next(std::string_view& line) {
     }
     // End of the file: a last line without a line end still counts.
     if (pos_ < size) {
-      line = std::string_view(base + pos_, size - pos_);
+      Take(std::string_view(base + pos_, size - pos_), line);
       consumed_ += size - pos_;
       pos_ = size;
       return true;
     }
     return false;
   }
+}
+
+void TextLineReader::DecodeLine(std::string_view& line) {
+  if (IsAsciiText(line)) return;
+  line_.clear();
+  AppendDecodedLine(encoding_, line, line_);
+  line = line_;
+}
+
+unsigned long long TextLineReader::Utf16BytesRead() const {
+  return decoded_ == 0 ? 0
+                       : static_cast<unsigned long long>(static_cast<double>(consumed_) *
+                                                         raw_read_ / decoded_);
 }
 
 long long CountTextLines(const std::filesystem::path& path) {
@@ -144,8 +211,25 @@ long long CountTextLines(const std::filesystem::path& path) {
   return count;
 }
 
-std::vector<std::string> SplitTextLines(std::string_view bytes) {
+std::vector<std::string> SplitTextLines(std::string_view bytes, TextEncoding eight_bit) {
   std::vector<std::string> lines;
+  std::string decoded;
+  const TextEncoding utf16 = DetectUtf16(bytes);
+  if (IsUtf16(utf16)) {
+    decoded = DecodeUtf16(bytes, utf16 == TextEncoding::kUtf16Be);
+    bytes = decoded;
+    eight_bit = TextEncoding::kBytes;
+  } else if (!IsEightBitDecoding(eight_bit)) {
+    eight_bit = TextEncoding::kBytes;
+  }
+  auto add = [&](std::string_view line) {
+    if (eight_bit == TextEncoding::kBytes || IsAsciiText(line)) {
+      lines.emplace_back(line);
+    } else {
+      lines.emplace_back();
+      AppendDecodedLine(eight_bit, line, lines.back());
+    }
+  };
   std::size_t z = bytes.find(kCtrlZ);
   if (z != std::string_view::npos) bytes = bytes.substr(0, z);
   if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
@@ -155,7 +239,7 @@ std::vector<std::string> SplitTextLines(std::string_view bytes) {
   while (pos < bytes.size()) {
     std::size_t end = bytes.find(end_char, pos);
     if (end == std::string_view::npos) {
-      lines.emplace_back(bytes.substr(pos));
+      add(bytes.substr(pos));
       break;
     }
     std::size_t line_end = end;
@@ -164,17 +248,31 @@ std::vector<std::string> SplitTextLines(std::string_view bytes) {
       if (line_end > pos && bytes[line_end - 1] == '\n') --line_end;
       if (next < bytes.size() && bytes[next] == '\n') ++next;
     }
-    lines.emplace_back(bytes.substr(pos, line_end - pos));
+    add(bytes.substr(pos, line_end - pos));
     pos = next;
   }
   return lines;
 }
 
-bool ReadTextLines(const std::filesystem::path& path, std::vector<std::string>& lines) {
+bool ReadTextLines(const std::filesystem::path& path, std::vector<std::string>& lines,
+                   TextEncoding fallback) {
   TextLineReader reader;
   if (!reader.Open(path)) return false;
+  const std::size_t first = lines.size();
+  bool utf8 = true;
   std::string_view line;
-  while (reader.Next(line)) lines.emplace_back(line);
+  while (reader.Next(line)) {
+    if (utf8 && !IsAsciiText(line)) utf8 = IsValidUtf8(line);
+    lines.emplace_back(line);
+  }
+  if (!utf8 && IsEightBitDecoding(fallback) && reader.Encoding() == TextEncoding::kBytes) {
+    std::string decoded;
+    for (std::size_t i = first; i < lines.size(); ++i) {
+      decoded.clear();
+      AppendDecodedLine(fallback, lines[i], decoded);
+      lines[i].swap(decoded);
+    }
+  }
   return true;
 }
 

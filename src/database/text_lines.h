@@ -1,9 +1,13 @@
 // The line rule of every text file the program reads (GEDCOM, style, image list, exclude list).
 //
-// 8-bit bytes, no decoding. A line ends at CR LF, LF CR or a lone CR; in a file that holds no
-// CR at all, at LF. Elsewhere a LF stays inside the line (real files carry bare LFs inside
-// note text). A Ctrl-Z byte (26) ends the file, a last line without a line end still counts,
-// and a UTF-8 byte-order mark at the very start is skipped.
+// 8-bit bytes, kept as they are. A line ends at CR LF, LF CR or a lone CR; in a file that holds
+// no CR at all, at LF. Elsewhere a LF stays inside the line (real files carry bare LFs inside
+// note text). A Ctrl-Z character (26) ends the file, a last line without a line end still
+// counts, and a UTF-8 byte-order mark at the very start is skipped.
+//
+// A file in UTF-16 (text_decoding.h tells how it is recognised) is decoded to UTF-8 before its
+// lines are split, so the same rules apply to its characters. A caller that knows a file is in
+// ANSEL or Mac Roman asks for that set, and each line is given decoded to UTF-8.
 //
 // Files are read in blocks, so memory does not grow with the size of the file.
 #pragma once
@@ -11,9 +15,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "database/text_decoding.h"
 
 namespace stirpex {
 
@@ -26,18 +33,30 @@ class TextLineReader {
 
   // Opens the file; false when it cannot be opened (it does not exist or is not readable).
   // Looks through the file for a CR once (up to the first one, or a Ctrl-Z) to learn which
-  // line rule applies.
-  bool Open(const std::filesystem::path& path);
+  // line rule applies. eight_bit (ANSEL or Mac Roman) decodes every line of a file that is
+  // not UTF-16; kBytes keeps the bytes.
+  bool Open(const std::filesystem::path& path, TextEncoding eight_bit = TextEncoding::kBytes);
   // The next line without its end, valid until the next call; false at the end of the file.
   bool Next(std::string_view& line);
   // True when reading stopped because of a read error rather than the end of the file.
   bool Failed() const { return failed_; }
-  // Bytes of the file consumed so far (for progress by size).
-  unsigned long long BytesRead() const { return consumed_; }
+  // The set the lines are decoded from: UTF-16LE or UTF-16BE when the file is UTF-16, else
+  // the set Open was asked for.
+  TextEncoding Encoding() const { return encoding_; }
+  // Bytes of the file consumed so far (for progress by size; for UTF-16 an estimate in
+  // proportion to the text decoded).
+  unsigned long long BytesRead() const { return decode_utf16_ ? Utf16BytesRead() : consumed_; }
   unsigned long long FileSize() const { return file_size_; }
 
  private:
   bool Fill();  // reads the next block behind what is left in the buffer
+  // The line as given: decoded when the file is ANSEL or Mac Roman and the line is not ASCII.
+  void Take(std::string_view raw, std::string_view& line) {
+    line = raw;
+    if (decode_lines_) DecodeLine(line);
+  }
+  void DecodeLine(std::string_view& line);
+  unsigned long long Utf16BytesRead() const;
 
   std::FILE* file_ = nullptr;
   std::string buffer_;
@@ -45,7 +64,14 @@ class TextLineReader {
   bool eof_ = false;     // no more bytes from the file (or Ctrl-Z seen)
   bool failed_ = false;
   bool lf_ends_lines_ = false;  // the file holds no CR: LF ends a line
-  std::string line_;            // storage for a line that crossed a block boundary
+  TextEncoding encoding_ = TextEncoding::kBytes;
+  bool decode_utf16_ = false;            // the file is UTF-16: blocks are decoded
+  bool decode_lines_ = false;            // the file is ANSEL or Mac Roman: lines are decoded
+  std::unique_ptr<Utf16Decoder> utf16_;  // set for a UTF-16 file
+  std::string raw_;                      // a block of UTF-16 bytes before decoding
+  unsigned long long raw_read_ = 0;      // UTF-16 bytes read from the file
+  unsigned long long decoded_ = 0;       // bytes of UTF-8 they gave
+  std::string line_;                     // storage for a decoded 8-bit line
   unsigned long long consumed_ = 0;
   unsigned long long file_size_ = 0;
 };
@@ -53,10 +79,15 @@ class TextLineReader {
 // Counts the lines the reader would give; -1 when the file cannot be opened.
 long long CountTextLines(const std::filesystem::path& path);
 
-// Splits bytes held in memory by the same rule (used by tests and small files).
-std::vector<std::string> SplitTextLines(std::string_view bytes);
+// Splits bytes held in memory by the same rule (used by tests and small files), decoding
+// UTF-16 and, when asked, every line from ANSEL or Mac Roman.
+std::vector<std::string> SplitTextLines(std::string_view bytes,
+                                        TextEncoding eight_bit = TextEncoding::kBytes);
 
-// Reads a whole text file into lines; false when it cannot be opened.
-bool ReadTextLines(const std::filesystem::path& path, std::vector<std::string>& lines);
+// Reads a whole text file into lines; false when it cannot be opened. When `fallback` is ANSEL
+// or Mac Roman and the file's text is not valid UTF-8, every line is decoded from that set:
+// lists saved from a tree in such a set, before its text was decoded, still match it.
+bool ReadTextLines(const std::filesystem::path& path, std::vector<std::string>& lines,
+                   TextEncoding fallback = TextEncoding::kBytes);
 
 }  // namespace stirpex

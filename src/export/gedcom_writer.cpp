@@ -33,8 +33,11 @@ class GedcomLineWriter {
   explicit GedcomLineWriter(AtomicFileWriter& out) : out_(out) {}
 
   void Line(std::string_view text) { out_.WriteLine(text); }
+  // A value that begins with "@" is written with it doubled, as "@@" stands for one "@" at
+  // the start of a value: otherwise it would read back as a pointer.
   void Line(std::string_view head, std::string_view value) {
     out_.Write(head);
+    if (!value.empty() && value.front() == '@') out_.Write("@");
     out_.WriteLine(value);
   }
   // "head" + "@" + id + "@" + tail

@@ -5,6 +5,7 @@
 #include <set>
 #include <system_error>
 
+#include "database/gedcom_archive.h"
 #include "export/surname_index.h"
 #include "pages/family_page.h"
 #include "pages/page_context.h"
@@ -25,6 +26,14 @@ std::string FolderText(std::string folder) {
   return folder;
 }
 
+bool HasPictureExtension(std::string_view name) {
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return false;
+  static const std::set<std::string, std::less<>> kExtensions = {"bmp", "gif", "jpeg", "jpg", "png",
+                                                                 "svg", "tif", "tiff", "webp"};
+  return kExtensions.count(ToLowerAscii(name.substr(dot + 1))) > 0;
+}
+
 // A name pages refer to beside themselves that may be copied into the site: a plain file name
 // with a picture's extension.
 bool IsPlainPictureName(std::string_view name) {
@@ -32,11 +41,19 @@ bool IsPlainPictureName(std::string_view name) {
   for (char c : name) {
     if (c == '/' || c == '\\' || c == ':' || c == '\0') return false;
   }
-  const std::size_t dot = name.rfind('.');
-  if (dot == std::string_view::npos) return false;
-  static const std::set<std::string, std::less<>> kExtensions = {"bmp", "gif", "jpeg", "jpg", "png",
-                                                                 "svg", "tif", "tiff", "webp"};
-  return kExtensions.count(ToLowerAscii(name.substr(dot + 1))) > 0;
+  return HasPictureExtension(name);
+}
+
+// A picture named with a path inside an unpacked archive ("media/photo.jpg"), when the tree
+// came from one: copied from there to the same path in the site. Only a regular file counts.
+std::filesystem::path FindArchivePicture(std::string_view name,
+                                         const std::filesystem::path& archive) {
+  if (archive.empty() || !IsSafeRelativePath(name) || !HasPictureExtension(name)) return {};
+  const std::filesystem::path source = archive / std::string(name);
+  std::error_code ec;
+  return std::filesystem::symlink_status(source, ec).type() == std::filesystem::file_type::regular
+             ? source
+             : std::filesystem::path();
 }
 
 // The file called name in the first folder that holds it, matched exactly first and then
@@ -164,12 +181,18 @@ class WebsitePass {
     }
     long long copied = 0;
     for (const std::string& name : names) {
-      if (!IsPlainPictureName(name)) continue;
-      const std::filesystem::path source = FindPicture(name, picture_dirs);
+      std::filesystem::path source;
+      if (IsPlainPictureName(name)) {
+        source = FindPicture(name, picture_dirs);
+      } else {
+        source = FindArchivePicture(name, db_.ArchiveFolder());
+      }
       if (source.empty()) continue;
       const std::filesystem::path target = dir_ / name;
       if (IsUpToDateCopy(source, target)) continue;
       progress_.Pump();
+      std::error_code ec;
+      std::filesystem::create_directories(target.parent_path(), ec);
       if (CopyWhole(source, target)) {
         ++copied;
       } else {

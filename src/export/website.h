@@ -56,7 +56,9 @@ std::string IndexPageNameOf(std::string_view surname_file);
 // options.picture_dirs that holds them (a name matched exactly, else without regard to case),
 // unless dir holds an up-to-date copy. Only plain file names with a picture's extension are
 // copied: a name with a folder in it, or beginning with a dot, never makes the site publish
-// another file.
+// another file. The one exception is a tree read from a GEDCOM archive: a picture named with a
+// safe path inside it (IsSafeRelativePath, "media/photo.jpg") is copied from the unpacked
+// archive (Database::ArchiveFolder) to the same path in dir.
 //
 // Write failures do not stop the pass: they are counted and reported once at the end through
 // messages ("Unable to write to " + the first path that failed, with the count when more

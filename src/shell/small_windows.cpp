@@ -49,7 +49,7 @@ TfrmGEDinfo::TfrmGEDinfo(QWidget* parent) : QDialog(parent) {
   auto* grid = new QGridLayout;
   static const char* const kCaptions[] = {
       "Generating Program: ", "Company:",  "GEDCOM Version:", "Date Created:",
-      "File Name:",           "Families:", "People:"};
+      "File Name:",           "Families:", "People:",         "Character Set:"};
   int row = 0;
   for (const char* caption : kCaptions) {
     auto* label = new QLabel(QString::fromLatin1(caption));
@@ -71,7 +71,7 @@ TfrmGEDinfo::TfrmGEDinfo(QWidget* parent) : QDialog(parent) {
   layout->addLayout(grid);
   layout->addStretch(1);
   layout->addWidget(close, 0, Qt::AlignHCenter);
-  resize(446, 245);
+  resize(446, 270);
 }
 
 void TfrmGEDinfo::SetRows(const std::vector<std::pair<std::string, std::string>>& rows) {

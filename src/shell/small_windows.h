@@ -23,7 +23,7 @@ class TfrmGEDinfo : public QDialog {
 
  public:
   explicit TfrmGEDinfo(QWidget* parent = nullptr);
-  // FormActivate: the seven values, in the order of the captions.
+  // FormActivate: the eight values, in the order of the captions.
   void SetRows(const std::vector<std::pair<std::string, std::string>>& rows);
   // Caption and value of row i as shown.
   QString Caption(int row) const;

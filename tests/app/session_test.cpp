@@ -5,6 +5,7 @@
 #include "app/paths.h"
 #include "support/recorders.h"
 #include "support/test_paths.h"
+#include "support/zip_files.h"
 
 namespace stirpex {
 namespace {
@@ -98,6 +99,33 @@ TEST_F(SessionLoadTest, WithoutFamiliesTheExclusionStillApplies) {
   EXPECT_TRUE(session.db.FindPersonById("i1")->Excluded);
   EXPECT_EQ(session.db.PrivatePerson()->Name.view(), "Someone");
   EXPECT_TRUE(session.db.FindPersonById("i2")->Picture.empty());
+}
+
+// An ANSEL tree is UTF-8 text once read; its exclude and image lists saved before, in ANSEL,
+// still name its people.
+TEST_F(SessionLoadTest, ListsOfAnAnselTreeInAnsel) {
+  session.gedcom_file = dir.Write(
+      "ansel.ged", CrLf({"0 HEAD", "1 CHAR ANSEL", "0 @I1@ INDI", "1 NAME Le\xE2on /Lee/",
+                         "1 FAMS @F1@", "0 @I2@ INDI", "1 NAME Ma\xE8ike /Lee/", "1 FAMS @F1@",
+                         "0 @F1@ FAM", "1 HUSB @I1@", "1 WIFE @I2@", "0 TRLR"}));
+  session.exclude_list = dir.Write("exclude.txt", CrLf({"Le\xE2on Lee"}));
+  dir.Write("images.txt", CrLf({"P|Ma\xE8ike Lee|zoe.jpg"}));
+  session.LoadCurrentFiles(progress, messages);
+  EXPECT_TRUE(messages.entries.empty());
+  EXPECT_EQ(session.db.FindPersonById("i1")->Name.view(), "León Lee");
+  EXPECT_TRUE(session.db.FindPersonById("i1")->Excluded);
+  EXPECT_EQ(session.db.FindPersonById("i2")->Picture.view(), "zoe.jpg");
+}
+
+// The media of a GEDCOM archive are looked for first in the folder it was unpacked into.
+TEST_F(SessionLoadTest, PicturesOfAnArchiveAreLookedForInItsFolder) {
+  session.gedcom_file = dir.path() / "tree.gdz";
+  ASSERT_TRUE(testing::WriteZipFile(
+      session.gedcom_file, {{"gedcom.ged", testing::ReadFileBytes(dir.path() / "t.ged")}}));
+  session.LoadCurrentFiles(progress, messages);
+  ASSERT_FALSE(session.db.ArchiveFolder().empty());
+  EXPECT_EQ(session.PictureFolders(),
+            (std::vector<std::filesystem::path>{session.db.ArchiveFolder(), dir.path()}));
 }
 
 }  // namespace

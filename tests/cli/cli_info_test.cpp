@@ -15,7 +15,7 @@ using testing::CliRun;
 using testing::RunCli;
 using testing::RunCliIn;
 
-TEST(CliInfo, PrintsTheSevenFactsOfTheSample) {
+TEST(CliInfo, PrintsTheEightFactsOfTheSample) {
   const std::filesystem::path sample = testing::SourceDir() / "ged" / "sample.ged";
   const CliRun r = RunCli({"info", sample.string()});
   EXPECT_EQ(r.status, 0) << r.err;
@@ -28,8 +28,28 @@ TEST(CliInfo, PrintsTheSevenFactsOfTheSample) {
                 sample.lexically_normal().string() +
                 "\n"
                 "Families:\t23\n"
-                "People:\t61\n");
+                "People:\t61\n"
+                "Character Set:\tUTF-8\n");
   EXPECT_EQ(r.err, "");  // progress is drawn only on a terminal
+}
+
+// Files in other character sets and GEDCOM archives are read like any GEDCOM file; the last
+// line names the set the text was read in.
+TEST(CliInfo, CharacterSetsAndArchives) {
+  const std::filesystem::path dir = testing::TestdataGedcomDir();
+  if (dir.empty() || testing::TestdataGedcom7Dir().empty()) GTEST_SKIP() << "no test data";
+  const std::pair<std::filesystem::path, std::string> cases[] = {
+      {dir / "encoding/555SAMPLE16BE.GED", "Families:\t2\nPeople:\t3\nCharacter Set:\tUTF-16BE\n"},
+      {dir / "torture/TGC551LF.ged", "Families:\t7\nPeople:\t15\nCharacter Set:\tANSEL\n"},
+      {dir / "samples/a31486.ged", "Families:\t17\nPeople:\t64\nCharacter Set:\tANSI\n"},
+      {testing::TestdataGedcom7Dir() / "maximal70.gdz",
+       "Families:\t2\nPeople:\t4\nCharacter Set:\tUTF-8\n"},
+  };
+  for (const auto& [file, tail] : cases) {
+    const CliRun r = RunCli({"info", file.string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.out.ends_with(tail)) << r.out;
+  }
 }
 
 TEST(CliInfo, FileNameIsShownInFull) {

@@ -54,6 +54,25 @@ TEST(DatabaseTest, LookUpsFindTheFirstInTheList) {
   EXPECT_EQ(db.FindPersonByName("Ann Oak"), db.PersonList()[0]);
 }
 
+// A value cut at its capacity loses no half character of UTF-8 text; other text is cut at
+// the byte.
+TEST(DatabaseTest, CutFallsBetweenUtf8Characters) {
+  const struct {
+    std::string text;
+    std::size_t capacity;
+    std::string cut;
+  } cases[] = {
+      {std::string(89, 'a') + "é", 90, std::string(89, 'a')},
+      {"ab€", 3, "ab"},
+      {"ab€", 4, "ab"},
+      {"ab€", 5, "ab€"},
+      {"€€", 2, ""},
+      {"ab\xE9\xE9\xE9", 4, "ab\xE9\xE9"},      // Windows-1252: every byte a character
+      {"ab\xE2\x82\xAC\x80", 4, "ab\xE2\x82"},  // not valid UTF-8 as a whole
+  };
+  for (const auto& c : cases) EXPECT_EQ(Cut(c.text, c.capacity), c.cut) << c.text;
+}
+
 TEST(DatabaseTest, FamilyIdsIgnoreCaseWhenAsked) {
   Database db;
   TFamilyRec* family = db.FindOrAddFamily("F12");

@@ -385,18 +385,82 @@ TEST(GedcomReaderTest, ReportsProgress) {
   EXPECT_EQ(progress.closed, 1);
 }
 
-TEST(GedcomReaderTest, CharsetOfThePages) {
+// The header's CHAR line decides how 8-bit text is read: ANSEL and Mac Roman are decoded to
+// UTF-8 unless the text is UTF-8 beyond ASCII already; every other set is kept byte for byte.
+TEST(GedcomReaderTest, CharacterSetOfTheText) {
+  const struct {
+    const char* char_line;
+    std::string name_value;
+    std::string name;
+    const char* source_charset;
+    const char* page_charset;
+  } cases[] = {
+      {"1 CHAR ANSEL", "Le\xE2on /M\xE8uller/", "León Müller", "ANSEL", "UTF-8"},
+      {"1 CHAR ANSEL", "Plain /Ascii/", "Plain Ascii", "ANSEL", "UTF-8"},
+      {"1 CHAR ANSEL", "León /Müller/", "León Müller", "UTF-8", "UTF-8"},
+      {"1 CHAR MACINTOSH", "Le\x97n /M\x9Fller/", "León Müller", "MACINTOSH", "UTF-8"},
+      {"1 CHAR ANSI", "Andr\xE9 /M\xFCller/", "Andr\xE9 M\xFCller", "ANSI", "windows-1252"},
+      {"1 NOTE no CHAR line", "Andr\xE9 /M\xFCller/", "Andr\xE9 M\xFCller", "windows-1252",
+       "windows-1252"},
+      {"1 NOTE no CHAR line", "León /Müller/", "León Müller", "UTF-8", "UTF-8"},
+      {"1 CHAR UTF-8", "Andr\xE9 /M\xFCller/", "Andr\xE9 M\xFCller", "UTF-8", "UTF-8"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.char_line) + " " + c.name_value);
+    Database db;
+    ASSERT_TRUE(LoadGedcomText(
+        db, CrLf({"0 HEAD", c.char_line, "0 @I1@ INDI", "1 NAME " + c.name_value, "0 TRLR"})));
+    EXPECT_EQ(db.PersonList()[0]->Name, c.name);
+    EXPECT_EQ(db.SourceCharset(), c.source_charset);
+    EXPECT_EQ(db.PageCharset(), c.page_charset);
+  }
+}
+
+// A note line keeps its value up to 255 bytes from the tag; in UTF-8 text the cut falls
+// between characters.
+TEST(GedcomReaderTest, LongNoteLinesAreCutBetweenCharacters) {
+  const std::string text = std::string(249, 'a') + "é";  // "NOTE " and 249 bytes: é is 255-256
   Database db;
-  ASSERT_TRUE(
-      LoadGedcomText(db, CrLf({"0 HEAD", "1 CHAR ANSEL", "0 @I1@ INDI", "1 NAME Plain /Ascii/"})));
-  EXPECT_EQ(db.GedCharset(), "ANSEL");
-  EXPECT_EQ(db.PageCharset(), "UTF-8");  // every byte is valid UTF-8
-  ASSERT_TRUE(LoadGedcomText(
-      db, CrLf({"0 HEAD", "1 CHAR ANSI", "0 @I1@ INDI", "1 NAME Andr\xE9 /M\xFCller/"})));
-  EXPECT_EQ(db.PageCharset(), "windows-1252");
-  ASSERT_TRUE(LoadGedcomText(
-      db, CrLf({"0 HEAD", "1 CHAR UTF-8", "0 @I1@ INDI", "1 NAME Andr\xE9 /M\xFCller/"})));
-  EXPECT_EQ(db.PageCharset(), "UTF-8");
+  ASSERT_TRUE(LoadGedcomText(db, File({"0 @I1@ INDI", "1 NOTE " + text, "2 CONT " + text,
+                                       "2 CONT " + std::string(248, 'a') + "é"})));
+  EXPECT_EQ(NoteLines(db.PersonList()[0]),
+            (std::vector<std::string>{std::string(249, 'a'), "<br>" + std::string(249, 'a'),
+                                      "<br>" + std::string(248, 'a') + "é"}));
+}
+
+// GEDCOM 7: shared notes are notes, @VOID@ points at nothing, a leading "@@" is one "@".
+TEST(GedcomReaderTest, Gedcom7NotesVoidPointersAndEscapes) {
+  Database db;
+  ASSERT_TRUE(LoadGedcomText(db, File({
+                                     "0 @I1@ INDI",      "1 NAME Al /Oak/",
+                                     "1 FAMS @VOID@",    "1 FAMC @VOID@",
+                                     "1 SNOTE @N1@",     "1 SNOTE @VOID@",
+                                     "1 NOTE @VOID@",    "1 NOTE @@handle and @ inside",
+                                     "2 CONT @@@@ four", "2 CONT mail@@example.org",
+                                     "1 BIRT",           "2 PLAC @@Home",
+                                     "0 @F1@ FAM",       "1 HUSB @VOID@",
+                                     "1 WIFE @I1@",      "1 CHIL @VOID@",
+                                     "1 SNOTE @N1@",     "0 @N1@ SNOTE Shared @ text",
+                                     "1 CONT second",    "0 @N2@ SNOTE @@ escaped",
+                                 })));
+  ASSERT_EQ(db.PersonList().size(), 1u);
+  ASSERT_EQ(db.FamilyList().size(), 1u);
+  const TPersonRec* al = db.PersonList()[0];
+  EXPECT_TRUE(al->SpouseFamilies.empty());
+  EXPECT_EQ(al->ParentFamily, nullptr);
+  ASSERT_EQ(al->Notes.size(), 2u);
+  EXPECT_EQ(NoteLines(al, 0), (std::vector<std::string>{"Shared @ text", "<br>second"}));
+  EXPECT_EQ(NoteLines(al, 1), (std::vector<std::string>{"@handle and @ inside", "<br>@@@ four",
+                                                        "<br>mail@@example.org"}));
+  EXPECT_EQ(al->BirthPlace, "@Home");
+  const TFamilyRec* family = db.FamilyList()[0];
+  EXPECT_EQ(family->Husband, nullptr);
+  EXPECT_EQ(family->Wife, al);
+  EXPECT_TRUE(family->Children.empty());
+  ASSERT_EQ(family->Notes.size(), 1u);
+  EXPECT_EQ(family->Notes[0], al->Notes[0]);
+  ASSERT_EQ(db.NoteList().size(), 3u);  // N1, the inline note, N2: none for @VOID@
+  EXPECT_EQ(db.FindNoteById("N2")->Lines, std::vector<std::string>{"@ escaped"});
 }
 
 }  // namespace

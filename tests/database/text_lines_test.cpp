@@ -13,6 +13,16 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
+// The bytes of UTF-16 text, little or big endian.
+std::string Utf16(std::u16string_view text, bool big_endian = false) {
+  std::string bytes;
+  for (char16_t unit : text) {
+    const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+    bytes += big_endian ? std::string{high, low} : std::string{low, high};
+  }
+  return bytes;
+}
+
 struct LineCase {
   const char* name;
   std::string bytes;
@@ -55,7 +65,17 @@ INSTANTIATE_TEST_SUITE_P(
                  {"a",
                   "\xEF\xBB\xBF"
                   "b"}},
-        LineCase{"EmptyFile", "", {}}, LineCase{"BlankLinesKept", "\r\n\r\nx\r\n", {"", "", "x"}}),
+        LineCase{"EmptyFile", "", {}}, LineCase{"BlankLinesKept", "\r\n\r\nx\r\n", {"", "", "x"}},
+        // UTF-16 is decoded before lines are split: the same rules apply to its characters.
+        LineCase{"Utf16LeWithMark",
+                 Utf16(u"\uFEFF0 HEAD\r\n1 CHAR UNICODE\r\n"),
+                 {"0 HEAD", "1 CHAR UNICODE"}},
+        LineCase{"Utf16BeWithoutMark",
+                 Utf16(u"0 HEAD\r1 NAME Maïke\r", true),
+                 {"0 HEAD", "1 NAME Maïke"}},
+        LineCase{"Utf16BareLfInCrFile", Utf16(u"a\nb\rc\nd"), {"a\nb", "c\nd"}},
+        // К is 1A 04: only the character 26 ends the file, not the byte.
+        LineCase{"Utf16CtrlZIsACharacter", Utf16(u"0 HEAD\rК\r\u001A\rhidden"), {"0 HEAD", "К"}}),
     [](const ::testing::TestParamInfo<LineCase>& info) { return std::string(info.param.name); });
 
 // Line ends that straddle the reader's 1 MiB blocks, and a line longer than a block.
@@ -79,6 +99,52 @@ TEST(TextLineReaderTest, BlockBoundariesDoNotChangeTheLines) {
   EXPECT_EQ(from_file[3], "end");
   EXPECT_EQ(from_file, SplitTextLines(bytes));
   EXPECT_EQ(CountTextLines(dir.path() / "big.txt"), 4);
+}
+
+// UTF-16 code units and pairs cut by the reader's blocks, and a CR LF cut by them after
+// decoding.
+TEST(TextLineReaderTest, Utf16BlockBoundariesDoNotChangeTheText) {
+  const std::size_t block = 1 << 20;
+  std::u16string text = u"\uFEFF";
+  text.append(block / 2 - 2, u'x');
+  text += u"\U0001F600";  // high surrogate at the end of the first block, low at the start
+  text.append(block / 2 - 3, u'y');
+  text += u"\r\nend";  // CR the last unit of the second block
+  const std::string bytes = Utf16(text);
+  testing::TempDir dir;
+  Lines from_file;
+  ASSERT_TRUE(ReadTextLines(dir.Write("u16.ged", bytes), from_file));
+  ASSERT_EQ(from_file.size(), 2u);
+  EXPECT_EQ(from_file[0],
+            std::string(block / 2 - 2, 'x') + "\U0001F600" + std::string(block / 2 - 3, 'y'));
+  EXPECT_EQ(from_file[1], "end");
+  EXPECT_EQ(from_file, SplitTextLines(bytes));
+}
+
+// Lists saved from an ANSEL or Mac Roman tree before its text was decoded are read in that
+// set; lists that are UTF-8 (saved since), and lists of trees kept as bytes, stay as they are.
+TEST(TextLineReaderTest, ListsInTheTreesOldCharacterSet) {
+  testing::TempDir dir;
+  const auto ansel = dir.Write("ansel.txt", "Le\xE2on Dupont\r\nPlain Name\r\n");
+  const auto utf8 = dir.Write("utf8.txt", "León Dupont\r\n\xE2\x80\x94\r\n");
+  const auto mac = dir.Write("mac.txt", "Le\x97n Dupont\r\n");
+  const struct {
+    std::filesystem::path file;
+    TextEncoding tree;
+    Lines expected;
+  } cases[] = {
+      {ansel, TextEncoding::kAnsel, {"León Dupont", "Plain Name"}},
+      {mac, TextEncoding::kMacRoman, {"León Dupont"}},
+      {utf8, TextEncoding::kAnsel, {"León Dupont", "\xE2\x80\x94"}},
+      {ansel, TextEncoding::kBytes, {"Le\xE2on Dupont", "Plain Name"}},
+      {ansel, TextEncoding::kUtf16Le, {"Le\xE2on Dupont", "Plain Name"}},
+  };
+  for (const auto& c : cases) {
+    Lines lines;
+    ASSERT_TRUE(ReadTextLines(c.file, lines, c.tree));
+    EXPECT_EQ(lines, c.expected) << c.file;
+  }
+  EXPECT_EQ(SplitTextLines("Le\xE2on\r", TextEncoding::kAnsel), Lines{"León"});
 }
 
 TEST(TextLineReaderTest, MissingFileCannotBeOpened) {

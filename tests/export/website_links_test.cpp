@@ -30,12 +30,7 @@ std::vector<SiteCase> Trees() {
   if (std::filesystem::exists(sample)) {
     trees.push_back({sample, testing::SourceDir() / "ged" / "images.txt"});
   }
-  if (const auto root = testing::TestdataGedcomDir(); !root.empty()) {
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-      const auto ext = ToLowerAscii(entry.path().extension().string());
-      if (ext == ".ged") trees.push_back({entry.path(), {}});
-    }
-  }
+  for (const auto& file : testing::TestdataGedcomFiles()) trees.push_back({file, {}});
   std::sort(trees.begin(), trees.end(),
             [](const SiteCase& a, const SiteCase& b) { return a.gedcom < b.gedcom; });
   return trees;
@@ -111,7 +106,8 @@ void CheckTree(const SiteCase& tree, const TStyle& style, bool trees_on, bool sp
   EXPECT_TRUE(messages.entries.empty());
   const testing::SiteLinkReport report = testing::CheckSiteLinks(dir.path());
   EXPECT_EQ(report.pages, static_cast<std::size_t>(result.pages_written));
-  EXPECT_GT(report.links, 0u);
+  // A tree without families may have no page that links anywhere.
+  EXPECT_TRUE(report.links > 0 || db.FamilyList().empty());
   EXPECT_TRUE(report.broken.empty())
       << report.broken.size() << " broken, first " << report.broken.front();
   // Once per tree, on the site with every kind of page (the other differs only in how the

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "export_fixtures.h"
+#include "support/zip_files.h"
 
 namespace stirpex {
 namespace {
@@ -149,6 +150,34 @@ TEST_F(WebsiteTest, PicturesThePagesShowAreCopiedBesideThem) {
   EXPECT_FALSE(std::filesystem::exists(site_ / "di.jpg"));
   std::filesystem::remove_all(site_);
   settings_.ImageDir = "pictures";
+  EXPECT_EQ(Save().pictures_copied, 0);
+}
+
+// A tree read from a GEDCOM archive names its pictures with paths inside the archive: the
+// site gets them under the same paths. Names that climb out of the archive, and paths of a
+// tree read from a plain file, are not copied.
+TEST_F(WebsiteTest, PicturesOfAnArchiveKeepTheirPaths) {
+  const std::string tree = testing::CrLf(
+      {"0 HEAD", "0 @I1@ INDI", "1 NAME Al /Bo/", "1 NOTE Image media/al.jpg", "1 FAMS @F1@",
+       "0 @I2@ INDI", "1 NAME Cy /Bo/", "1 NOTE Image media/../../x.jpg", "1 FAMS @F2@",
+       "0 @F1@ FAM", "1 HUSB @I1@", "0 @F2@ FAM", "1 HUSB @I2@", "0 TRLR"});
+  const auto archive = dir_.path() / "tree.gdz";
+  ASSERT_TRUE(testing::WriteZipFile(
+      archive, {{"gedcom.ged", tree}, {"media/al.jpg", "al bytes"}, {"x.jpg", "outside bytes"}}));
+  NullProgress progress;
+  ASSERT_TRUE(LoadGedcom(db_, archive, progress, messages_));
+  db_.Set(db_.FindFamilyById("f2")->Picture, "media/missing.png");
+  options_.picture_dirs = {db_.ArchiveFolder()};
+  EXPECT_EQ(Save().pictures_copied, 1);
+  EXPECT_EQ(ReadFileBytes(site_ / "media" / "al.jpg"), "al bytes");
+  EXPECT_EQ(ReadFileBytes(dir_.path() / "new" / "x.jpg"), "");
+  EXPECT_EQ(ReadFileBytes(site_ / "x.jpg"), "");
+
+  std::filesystem::remove_all(site_);
+  TempDir plain;
+  plain.Write("media/al.jpg", "al bytes");
+  ASSERT_TRUE(LoadGedcom(db_, plain.Write("tree.ged", tree), progress, messages_));
+  options_.picture_dirs = {plain.path()};
   EXPECT_EQ(Save().pictures_copied, 0);
 }
 

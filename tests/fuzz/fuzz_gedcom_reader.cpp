@@ -1,6 +1,7 @@
-// libFuzzer target: any bytes as a GEDCOM file. The reader must not crash, hang or leak, the
-// database it fills must be usable (links followed, names sorted and looked up), and the
-// line reader must split a file exactly as SplitTextLines splits the same bytes in memory.
+// libFuzzer target: any bytes as a GEDCOM file (or GEDCOM archive). The reader must not
+// crash, hang or leak, the database it fills must be usable (links followed, names sorted and
+// looked up), and the line reader must split a file exactly as SplitTextLines splits the same
+// bytes in memory, kept as bytes (or decoded from UTF-16) and decoded from ANSEL.
 //
 // The reader takes a path, so the input is written to a memory file (memfd) and read back
 // through /proc/self/fd: no disk, and the same code path as a real load.
@@ -53,6 +54,7 @@ void Exercise(stirpex::Database& db) {
   const auto& surnames = db.Surnames();
   for (const std::string& s : surnames) Check(s.size() <= 60);
   (void)db.PageCharset();
+  (void)db.SourceCharset();
   // The private person and exclusion work on whatever was read.
   if (!db.PersonList().empty()) {
     db.ExcludedNames() = {db.PersonList().front()->Name.str(), "nobody at all"};
@@ -81,16 +83,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // The line reader over the file and the splitter over the bytes agree line by line.
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  const std::vector<std::string> expected = stirpex::SplitTextLines(bytes);
-  stirpex::TextLineReader reader;
-  Check(reader.Open(path));
-  std::string_view line;
-  std::size_t count = 0;
-  while (reader.Next(line)) {
-    Check(count < expected.size() && line == expected[count]);
-    ++count;
+  for (stirpex::TextEncoding eight_bit :
+       {stirpex::TextEncoding::kBytes, stirpex::TextEncoding::kAnsel}) {
+    const std::vector<std::string> expected = stirpex::SplitTextLines(bytes, eight_bit);
+    stirpex::TextLineReader reader;
+    Check(reader.Open(path, eight_bit));
+    std::string_view line;
+    std::size_t count = 0;
+    while (reader.Next(line)) {
+      Check(count < expected.size() && line == expected[count]);
+      ++count;
+    }
+    Check(count == expected.size() && !reader.Failed());
   }
-  Check(count == expected.size() && !reader.Failed());
 
   // Load twice into one database: the second load empties what the first one made.
   stirpex::Database db;

@@ -43,15 +43,9 @@ constexpr std::uintmax_t kSanitizedMaxBytes = 200 * 1000;
 // The sample and every GEDCOM file of the test data.
 std::vector<std::filesystem::path> GedcomFiles() {
   std::vector<std::filesystem::path> files = {testing::SourceDir() / "ged" / "sample.ged"};
-  const std::filesystem::path dir = testing::TestdataGedcomDir();
-  if (!dir.empty()) {
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
-      std::string ext = entry.path().extension().string();
-      std::transform(ext.begin(), ext.end(), ext.begin(), ::tolower);
-      if (!entry.is_regular_file() || ext != ".ged") continue;
-      if (kSanitized && entry.file_size() > kSanitizedMaxBytes) continue;
-      files.push_back(entry.path());
-    }
+  for (const auto& file : testing::TestdataGedcomFiles()) {
+    if (kSanitized && std::filesystem::file_size(file) > kSanitizedMaxBytes) continue;
+    files.push_back(file);
   }
   std::sort(files.begin(), files.end());
   return files;

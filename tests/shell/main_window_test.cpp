@@ -216,6 +216,8 @@ TEST_F(MainWindowTest, GedcomInfoShowsTheTreesFacts) {
                              EXPECT_EQ(info->Value(5), "23");
                              EXPECT_EQ(info->Caption(6), "People:");
                              EXPECT_EQ(info->Value(6), "61");
+                             EXPECT_EQ(info->Caption(7), "Character Set:");
+                             EXPECT_EQ(info->Value(7), "UTF-8");
                              info->reject();
                            });
 }

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <iterator>
@@ -15,6 +16,29 @@ std::filesystem::path TestdataGedcomDir() {
   std::error_code ec;
   if (!std::filesystem::is_directory(dir, ec)) return {};
   return dir;
+}
+
+std::filesystem::path TestdataGedcom7Dir() {
+  std::filesystem::path dir = std::filesystem::path(STIRPEX_TESTDATA_DIR) / "gedcom7";
+  std::error_code ec;
+  if (!std::filesystem::is_directory(dir, ec)) return {};
+  return dir;
+}
+
+std::vector<std::filesystem::path> TestdataGedcomFiles() {
+  std::vector<std::filesystem::path> files;
+  for (const std::filesystem::path& dir : {TestdataGedcomDir(), TestdataGedcom7Dir()}) {
+    if (dir.empty()) continue;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+      std::string ext = entry.path().extension().string();
+      for (char& c : ext) c = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+      if (entry.is_regular_file() && (ext == ".ged" || ext == ".gdz")) {
+        files.push_back(entry.path());
+      }
+    }
+  }
+  std::sort(files.begin(), files.end());
+  return files;
 }
 
 std::filesystem::path SourceDir() {

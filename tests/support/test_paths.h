@@ -11,6 +11,11 @@ namespace stirpex::testing {
 // Folder of the third-party GEDCOM files (../shared/testdata/gedcom), or empty when the
 // folder is absent (as on a user's machine); tests then GTEST_SKIP.
 std::filesystem::path TestdataGedcomDir();
+// Folder of the GEDCOM 7 test files beside it (../shared/testdata/gedcom7), or empty.
+std::filesystem::path TestdataGedcom7Dir();
+// Every GEDCOM file of both folders (".ged" and the archives ".gdz", in any letter case),
+// sorted; empty when the folders are absent.
+std::vector<std::filesystem::path> TestdataGedcomFiles();
 
 // The source tree (styles/, ged/) and the folder the programs are built into.
 std::filesystem::path SourceDir();
