@@ -76,9 +76,7 @@ int Gedcom(const GlobalOptions& options, const ExportArgs& args) {
     return 1;
   }
   long long people = 0;
-  for (const TPersonRec* person : session.db.PersonList()) {
-    if (!IsReplacedPerson(session.settings, person)) ++people;
-  }
+  ShownTree(session.db, session.settings).ForEachListedPerson([&](const TPersonRec&) { ++people; });
   std::printf("%lld people and %zu families written to %s\n", people,
               session.db.FamilyList().size(), args.target.c_str());
   return 0;

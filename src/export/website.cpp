@@ -114,8 +114,7 @@ class WebsitePass {
     for (const TPersonRec* person : db_.PersonList()) {
       if (!Step()) return false;
       progress_.ProgressPeople(++person_count);
-      // A person shown as the private person has no pages of his or her own.
-      if (IsReplacedPerson(settings, person)) continue;
+      if (!ctx_.privacy.HasOwnPages(person)) continue;
       const TFamilyRec* family = Database::DisplayFamily(person);
       if (!person->Picture.empty()) {
         lines_.clear();
@@ -160,7 +159,7 @@ class WebsitePass {
     if (settings.IncludeGraphic) names.insert("stirpex.gif");
     for (const TFamilyRec* family : db_.FamilyList()) names.insert(family->Picture.str());
     for (const TPersonRec* person : db_.PersonList()) {
-      if (!IsReplacedPerson(settings, person)) names.insert(person->Picture.str());
+      if (ctx_.privacy.ShowsPicture(person)) names.insert(person->Picture.str());
     }
     long long copied = 0;
     for (const std::string& name : names) {
@@ -218,6 +217,11 @@ WebsiteResult SaveWebsite(Database& db, TSettings& settings, const TStyle& style
                           Progress& progress, Messages& messages) {
   WebsiteResult result;
   result.index_page_name = IndexPageNameOf(settings.SurnameFile);
+  if (const std::string refusal = ShownTree(db, settings).Refusal(); !refusal.empty()) {
+    messages.Error(refusal, kHelpMissingFile);
+    result.refused = true;
+    return result;
+  }
 
   std::string last_dir = settings.LastDir;
   if (last_dir.empty()) {

@@ -36,6 +36,7 @@ struct WebsiteResult {
   long long pages_failed = 0;  // pages and pictures that could not be written
   long long pictures_copied = 0;
   bool folder_failed = false;   // the folder could not be made: nothing was written
+  bool refused = false;         // the privacy layer refused (ShownTree::Refusal): nothing written
   bool cancelled = false;       // Progress::Cancelled() stopped the pass between pages
   std::string index_page_name;  // IndexPageName for the pages shown afterwards
 };
@@ -57,6 +58,9 @@ std::string IndexPageNameOf(std::string_view surname_file);
 // unless dir holds an up-to-date copy. Only plain file names with a picture's extension are
 // copied: a name with a folder in it, or beginning with a dot, never makes the site publish
 // another file.
+//
+// While the privacy layer refuses every export (the exclude list in force could not be read
+// and the filter is on), nothing is written: its refusal goes to messages (help topic 204).
 //
 // Write failures do not stop the pass: they are counted and reported once at the end through
 // messages ("Unable to write to " + the first path that failed, with the count when more

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <iterator>
@@ -17,6 +18,21 @@ std::filesystem::path TestdataGedcomDir() {
   return dir;
 }
 
+std::vector<std::filesystem::path> SampleAndTestdataGedcoms(std::uintmax_t max_bytes) {
+  std::vector<std::filesystem::path> files = {SourceDir() / "ged" / "sample.ged"};
+  const std::filesystem::path dir = TestdataGedcomDir();
+  if (!dir.empty()) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
+      std::string ext = entry.path().extension().string();
+      std::transform(ext.begin(), ext.end(), ext.begin(), ::tolower);
+      if (!entry.is_regular_file() || ext != ".ged" || entry.file_size() > max_bytes) continue;
+      files.push_back(entry.path());
+    }
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
 std::filesystem::path SourceDir() {
   return STIRPEX_SOURCE_DIR;
 }
@@ -24,11 +40,28 @@ std::filesystem::path BinDir() {
   return STIRPEX_BIN_DIR;
 }
 
-TempDir::TempDir() {
+namespace {
+
+std::filesystem::path FreshFolder(const std::filesystem::path& base) {
   static std::atomic<int> counter{0};
   std::ostringstream name;
   name << "stirpex-test-" << ::getpid() << "-" << counter++;
-  path_ = std::filesystem::temp_directory_path() / name.str();
+  return base / name.str();
+}
+
+}  // namespace
+
+TempDir::TempDir(InMemory) {
+  std::error_code ec;
+  const std::filesystem::path shm = "/dev/shm";
+  const bool usable = std::filesystem::is_directory(shm, ec) && ::access(shm.c_str(), W_OK) == 0;
+  path_ = FreshFolder(usable ? shm : std::filesystem::temp_directory_path());
+  std::filesystem::remove_all(path_);
+  std::filesystem::create_directories(path_);
+}
+
+TempDir::TempDir() {
+  path_ = FreshFolder(std::filesystem::temp_directory_path());
   std::filesystem::remove_all(path_);
   std::filesystem::create_directories(path_);
 }

@@ -12,6 +12,11 @@ namespace stirpex::testing {
 // folder is absent (as on a user's machine); tests then GTEST_SKIP.
 std::filesystem::path TestdataGedcomDir();
 
+// The bundled sample (ged/sample.ged) and every .ged file of the test data, sorted; files
+// larger than max_bytes are left out (sanitized builds skip the largest files, which add no
+// new kind of record).
+std::vector<std::filesystem::path> SampleAndTestdataGedcoms(std::uintmax_t max_bytes);
+
 // The source tree (styles/, ged/) and the folder the programs are built into.
 std::filesystem::path SourceDir();
 std::filesystem::path BinDir();
@@ -20,6 +25,9 @@ std::filesystem::path BinDir();
 class TempDir {
  public:
   TempDir();
+  // In memory (/dev/shm) when the system has such a folder: for tests that write many files.
+  struct InMemory {};
+  explicit TempDir(InMemory);
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
