@@ -31,4 +31,20 @@ int PrepareSession(const GlobalOptions& options, const std::string& gedcom, Sess
   return 0;
 }
 
+int LoadSession(const GlobalOptions& options, const std::string& gedcom, Session& session,
+                LoadWhat what) {
+  if (const int status = PrepareSession(options, gedcom, session); status != 0) return status;
+  CliProgress progress;
+  CliMessages messages;
+  const bool loaded = what == LoadWhat::kStyleAndTree
+                          ? session.LoadCurrentFiles(progress, messages).gedcom_loaded
+                          : session.LoadTree(progress, messages);
+  if (!loaded || messages.failed()) return 1;
+  if (session.settings.ExcDoExclude) {
+    const std::string unmatched = UnmatchedNamesWarning(session.db.UnmatchedExcludedNames());
+    if (!unmatched.empty()) messages.Warning(unmatched);
+  }
+  return 0;
+}
+
 }  // namespace stirpex::cli

@@ -16,4 +16,14 @@ namespace stirpex::cli {
 // 2 for a bad --set.
 int PrepareSession(const GlobalOptions& options, const std::string& gedcom, Session& session);
 
+// What a command loads: the tree alone (exports that need no style), or the style too.
+enum class LoadWhat { kTree, kStyleAndTree };
+
+// PrepareSession, then the load as the viewer's start-up does it. While the filter is on,
+// names of the exclude list that match nobody are counted in a warning on standard error.
+// Returns 0, or the exit status after the error went to standard error: 1 when a file could
+// not be read (the exclude list included, while the filter is on), 2 for a bad --set.
+int LoadSession(const GlobalOptions& options, const std::string& gedcom, Session& session,
+                LoadWhat what);
+
 }  // namespace stirpex::cli

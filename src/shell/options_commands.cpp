@@ -123,6 +123,7 @@ bool OptionsCommands::eventFilter(QObject* watched, QEvent* event) {
 
 void OptionsCommands::mniSaveAllClick() {
   ViewerController& c = form_.Controller();
+  if (c.RefuseExport()) return;
   // A relative HTMLDir is taken against the program's folder, as every stored path is.
   const std::string start = ResolveStoredPath(c.settings().HTMLDir, c.ProgramDir()).string();
   std::string folder;

@@ -240,6 +240,14 @@ TEST_F(WebsiteTest, FailedPagesAreCountedReportedOnceAndThePassGoesOn) {
   EXPECT_TRUE(std::filesystem::exists(site_ / "index.htm"));
 }
 
+TEST_F(WebsiteTest, AnUnreadableExcludeListWithTheFilterOnWritesNothing) {
+  db_.SetUnreadableExcludeList("/x/living.txt");
+  settings_.ExcDoExclude = true;
+  EXPECT_TRUE(Save().refused);
+  EXPECT_FALSE(std::filesystem::exists(site_));
+  EXPECT_EQ(testing::MessageTexts(messages_), Lines{"Exclude list cannot be read: /x/living.txt"});
+}
+
 TEST_F(WebsiteTest, FolderThatCannotBeMadeIsReportedAndNothingIsWritten) {
   std::filesystem::create_directories(dir_.path() / "new");
   { std::ofstream(dir_.path() / "new" / "site") << "a file"; }
