@@ -45,14 +45,7 @@ int Website(const GlobalOptions& options, const ExportArgs& args) {
   const WebsiteResult result = SaveWebsite(session.db, session.settings, session.style, args.target,
                                            website, progress, messages);
   if (result.folder_failed || result.refused) return 1;
-  std::printf("%lld %s written to %s", result.pages_written,
-              result.pages_written == 1 ? "page" : "pages", args.target.c_str());
-  if (result.pictures_copied > 0) {
-    std::printf(", %lld %s copied", result.pictures_copied,
-                result.pictures_copied == 1 ? "picture" : "pictures");
-  }
-  if (result.pages_failed > 0) std::printf(", %lld could not be written", result.pages_failed);
-  std::printf("\n");
+  std::printf("%s\n", WebsiteSummary(result, args.target).c_str());
   return result.pages_failed > 0 ? 1 : 0;
 }
 

@@ -8,6 +8,7 @@
 
 #include "database/collation.h"
 #include "export/index_order.h"
+#include "export/site_manifest.h"
 #include "pages/html_escape.h"
 #include "pages/markers.h"
 #include "pages/page_names.h"
@@ -204,6 +205,7 @@ void AppendSurnameBlock(const PageContext& ctx, SurnameBlocks& blocks, std::stri
 }  // namespace
 
 void WriteTally::Count(bool ok, const std::filesystem::path& path) {
+  if (manifest) manifest->Wrote(path.filename().string());
   if (ok) {
     ++written;
     return;

@@ -5,6 +5,7 @@
 #include <set>
 #include <system_error>
 
+#include "export/site_manifest.h"
 #include "export/surname_index.h"
 #include "pages/family_page.h"
 #include "pages/page_context.h"
@@ -85,8 +86,10 @@ bool CopyWhole(const std::filesystem::path& source, const std::filesystem::path&
 class WebsitePass {
  public:
   WebsitePass(Database& db, const PageContext& ctx, const std::filesystem::path& dir,
-              Progress& progress)
-      : db_(db), ctx_(ctx), dir_(dir), progress_(progress) {}
+              SiteManifest& manifest, Progress& progress)
+      : db_(db), ctx_(ctx), dir_(dir), progress_(progress) {
+    tally_.manifest = &manifest;
+  }
 
   // False when the pass was cancelled.
   bool Run() {
@@ -167,9 +170,13 @@ class WebsitePass {
       const std::filesystem::path source = FindPicture(name, picture_dirs);
       if (source.empty()) continue;
       const std::filesystem::path target = dir_ / name;
-      if (IsUpToDateCopy(source, target)) continue;
+      if (IsUpToDateCopy(source, target)) {
+        tally_.manifest->Wrote(name);
+        continue;
+      }
       progress_.Pump();
       if (CopyWhole(source, target)) {
+        tally_.manifest->Wrote(name);
         ++copied;
       } else {
         tally_.Count(false, target);
@@ -178,7 +185,7 @@ class WebsitePass {
     return copied;
   }
 
-  const WriteTally& tally() const { return tally_; }
+  WriteTally& tally() { return tally_; }
 
  private:
   // Before each step: pending messages, the percentage, and whether to go on.
@@ -206,6 +213,23 @@ class WebsitePass {
 };
 
 }  // namespace
+
+std::string WebsiteSummary(const WebsiteResult& result, const std::string& dir) {
+  auto count = [](long long n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+  };
+  std::string text = count(result.pages_written, "page", "pages") + " written to " + dir;
+  if (result.pictures_copied > 0) {
+    text += ", " + count(result.pictures_copied, "picture", "pictures") + " copied";
+  }
+  if (result.stale_removed > 0) {
+    text += ", " + count(result.stale_removed, "stale file", "stale files") + " removed";
+  }
+  if (result.pages_failed > 0) {
+    text += ", " + std::to_string(result.pages_failed) + " could not be written";
+  }
+  return text;
+}
 
 std::string IndexPageNameOf(std::string_view surname_file) {
   const std::size_t cut = surname_file.find_last_of("/\\:");
@@ -240,12 +264,22 @@ WebsiteResult SaveWebsite(Database& db, TSettings& settings, const TStyle& style
   PageContext ctx(db, settings, style);
   ctx.index_page_name = result.index_page_name;
   progress.ProgressOpen("Saving Webpages", "0", "0", "");
-  WebsitePass pass(db, ctx, dir, progress);
+  SiteManifest manifest(dir);
+  WebsitePass pass(db, ctx, dir, manifest, progress);
   result.cancelled = !pass.Run();
   if (!result.cancelled) result.pictures_copied = pass.CopyPictures(options.picture_dirs);
+  WriteTally& tally = pass.tally();
+  if (result.cancelled) {
+    manifest.Keep();
+  } else {
+    result.stale_removed = manifest.Finish();
+  }
+  if (!manifest.manifest_written()) {
+    tally.manifest = nullptr;
+    tally.Count(false, manifest.path());
+  }
   progress.ProgressClose();
 
-  const WriteTally& tally = pass.tally();
   result.pages_written = tally.written;
   result.pages_failed = tally.failed;
   if (tally.failed > 0) {

@@ -45,6 +45,17 @@ TEST_F(CliExportTest, WebsiteMakesItsFolderAndSumsUp) {
   EXPECT_TRUE(std::filesystem::exists(dir.path() / "out/site/index.htm"));
 }
 
+// A second run into the same folder removes what it no longer writes and says how much.
+TEST_F(CliExportTest, WebsiteRemovesStaleFilesOfTheLastRun) {
+  ASSERT_EQ(Run({"--style", "s.sty", "website", "tree.ged", "site"}).status, 0);
+  dir.Write("ex.txt", CrLf({"John Smith"}));
+  CliRun run = Run({"--style", "s.sty", "--set", "ExcDoExclude=1", "--exclude-list", "ex.txt",
+                    "website", "tree.ged", "site"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "2 pages written to site, 1 stale file removed\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "site/i1nt.htm"));
+}
+
 TEST_F(CliExportTest, SettingsFileIsReadAndItsExclusionProtectsFromTheFirstRun) {
   dir.Write("exclude.txt", CrLf({"John Smith"}));
   dir.Write("project.sxp", CrLf({"[Options]", "IncludeTrees=1", "ExcDoExclude=1", "ReplaceName=1",

@@ -102,9 +102,16 @@ class WebsiteTest : public ::testing::Test {
 TEST_F(WebsiteTest, EveryPageUnderItsName) {
   WebsiteResult result = Save();
   // Family pages, the marriage picture of f3, Di's picture, the note pages of Cy and of Fa
-  // (who has no family), the index; no tree pages.
-  EXPECT_EQ(Files(), (Lines{"f1.htm", "f2.htm", "f3.htm", "f3pk.htm", "i2nt.htm", "i3nt.htm",
-                            "i3pk.htm", "i4nt.htm", "index.htm"}));
+  // (who has no family), the index; no tree pages; and the manifest naming them.
+  const Lines pages = {"f1.htm",   "f2.htm",   "f3.htm",   "f3pk.htm", "i2nt.htm",
+                       "i3nt.htm", "i3pk.htm", "i4nt.htm", "index.htm"};
+  Lines files = pages;
+  files.insert(files.begin(), ".stirpex-manifest");
+  EXPECT_EQ(Files(), files);
+  EXPECT_EQ(
+      testing::FileLines(site_ / ".stirpex-manifest"),
+      (Lines{"# Stirpex web site: the files the last Save Website wrote", "f1.htm", "f2.htm",
+             "f3.htm", "f3pk.htm", "i2nt.htm", "i3pk.htm", "i3nt.htm", "i4nt.htm", "index.htm"}));
   EXPECT_EQ(result.pages_written, 9);
   EXPECT_EQ(result.pages_failed, 0);
   EXPECT_FALSE(result.cancelled);
@@ -269,8 +276,54 @@ TEST_F(WebsiteTest, CancelStopsBetweenPages) {
   progress_.cancel_after = 2;
   const WebsiteResult result = Save();
   EXPECT_TRUE(result.cancelled);
-  EXPECT_EQ(Files(), (Lines{"f1.htm", "f2.htm"}));
+  EXPECT_EQ(Files(), (Lines{".stirpex-manifest", "f1.htm", "f2.htm"}));
   EXPECT_TRUE(progress_.closed);
+}
+
+// A second pass into the folder removes the files the first wrote and it no longer writes (a
+// person excluded since keeps no note or picture page online), and nothing else: not a file
+// of the user's own, not a name a tampered manifest points outside the folder with.
+TEST_F(WebsiteTest, APassRemovesTheStaleFilesOfTheLastOneAndNothingElse) {
+  settings_.SplitSurnames = true;
+  settings_.SplitNumber = 1;
+  style_.Append(ssIndexHead, "split");
+  Save();
+  EXPECT_TRUE(std::filesystem::exists(site_ / "pers0002.htm"));
+  { std::ofstream(site_ / "mine.txt") << "keep"; }
+  { std::ofstream(site_ / ".stirpex-manifest", std::ios::app) << "../outside.txt\r\n"; }
+  { std::ofstream(dir_.path() / "new" / "outside.txt") << "keep"; }
+
+  settings_.ExcDoExclude = true;
+  settings_.SplitNumber = 2;
+  db_.FindPersonById("i3")->Excluded = true;
+  const WebsiteResult result = Save();
+  // Di's note and picture pages and the third split page go.
+  EXPECT_EQ(result.stale_removed, 3);
+  EXPECT_EQ(Files(),
+            (Lines{".stirpex-manifest", "f1.htm", "f2.htm", "f3.htm", "f3pk.htm", "i2nt.htm",
+                   "i4nt.htm", "index.htm", "mine.txt", "pers0000.htm", "pers0001.htm"}));
+  EXPECT_TRUE(std::filesystem::exists(dir_.path() / "new" / "outside.txt"));
+}
+
+// A folder written before sites kept a manifest loses nothing; a cancelled pass removes
+// nothing and forgets no file of the pass before it, which the next whole pass removes.
+TEST_F(WebsiteTest, NothingIsRemovedWithoutAManifestOrByACancelledPass) {
+  std::filesystem::create_directories(site_);
+  { std::ofstream(site_ / "i9nt.htm") << "an older site's page"; }
+  EXPECT_EQ(Save().stale_removed, 0);
+  EXPECT_TRUE(std::filesystem::exists(site_ / "i9nt.htm"));
+
+  settings_.ExcDoExclude = true;
+  db_.FindPersonById("i3")->Excluded = true;
+  progress_.cancel_after = 2;
+  EXPECT_EQ(Save().stale_removed, 0);
+  EXPECT_TRUE(std::filesystem::exists(site_ / "i3nt.htm"));
+  progress_.percents.clear();
+  progress_.cancel_after = static_cast<std::size_t>(-1);
+  EXPECT_EQ(Save().stale_removed, 2);
+  EXPECT_FALSE(std::filesystem::exists(site_ / "i3nt.htm"));
+  EXPECT_FALSE(std::filesystem::exists(site_ / "i3pk.htm"));
+  EXPECT_TRUE(std::filesystem::exists(site_ / "i9nt.htm"));
 }
 
 TEST(WebsiteEmpty, OnlyTheIndexPage) {
