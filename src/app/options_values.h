@@ -46,6 +46,7 @@ struct OptionsControls {
   bool cbBdayGreater = false;   // ExcByBirthDate
   std::string edtBdayGreater;   // ExcMaxAge ("Years ago")
   bool cbDeatDateFull = false;  // ExcByDeathDate
+  bool cbPresumedDead = false;  // ExcPresumedDead ("Presumed &dead")
   bool cbDoExclude = false;     // ExcDoExclude ("&Apply Filter")
   // "&People"
   bool cbIncludeSpouse = false;  // IncludeSpouse
@@ -62,8 +63,9 @@ OptionsControls ControlsFromSettings(const TSettings& settings);
 
 // The copy of FormClose, in its order: StyleFile, GEDCOMFile, StartPerson (cut to 90), HTMLDir,
 // SurnameFile, ExcludeList, Keywords, WelcomePage, ExcMaxAge (cut to 5), ImageDir, SplitNumber
-// (the number box's text, 1 when not a whole number), ImageList, then the flags, with
-// ExcMaskDateOnly the opposite of "Replace Name With", PrivateName and PrivateDate (cut to 30),
+// (the number box's text, 1 when not a whole number), ImageList, then the flags (the auto
+// filter's ExcPresumedDead beside the other criteria), with ExcMaskDateOnly the opposite of
+// "Replace Name With", PrivateName and PrivateDate (cut to 30),
 // ReplaceName, ReplaceDate and the remaining flags.
 void CopyControlsToSettings(const OptionsControls& controls, TSettings& settings);
 

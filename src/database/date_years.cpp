@@ -34,7 +34,9 @@ std::string_view NextToken(std::string_view text, std::size_t& pos) {
 
 }  // namespace
 
-int LatestYear(std::string_view date) {
+namespace {
+
+int DateYear(std::string_view date, bool with_slack) {
   int latest = INT_MIN;
   bool about = false;
   // The number a word gave, held back one word: an era word behind it makes it a year before
@@ -93,9 +95,19 @@ int LatestYear(std::string_view date) {
   }
   commit(false);
   if (latest == INT_MIN) return kNoYear;
-  if (about) latest += kAboutSlack;
+  if (about && with_slack) latest += kAboutSlack;
   // There is no year 0: a date that comes out at it counts as the year before.
   return latest == kNoYear ? -1 : latest;
+}
+
+}  // namespace
+
+int LatestYear(std::string_view date) {
+  return DateYear(date, /*with_slack=*/true);
+}
+
+int NamedYear(std::string_view date) {
+  return DateYear(date, /*with_slack=*/false);
 }
 
 }  // namespace stirpex

@@ -27,6 +27,10 @@ inline constexpr int kNoYear = 0;
 // beyond 3000 belongs to another calendar: the date gives kNoYear.
 int LatestYear(std::string_view date);
 
+// The year the date names, as a person would read it: LatestYear without the slack of an
+// approximate date ("ABT 1850" gives 1850).
+int NamedYear(std::string_view date);
+
 // How many years an approximate date ("ABT", "CAL", "EST") may lie after the year it names.
 inline constexpr int kAboutSlack = 10;
 

@@ -505,9 +505,13 @@ class Reader {
   // The first dated christening and burial of the person give their years.
   void EvidenceDate(std::string_view value) {
     if (evidence_year_ == EvidenceYear::kNone || !person_) return;
-    std::int16_t& year =
-        evidence_year_ == EvidenceYear::kBurial ? person_->BurialYear : person_->ChristeningYear;
-    if (year == 0) year = static_cast<std::int16_t>(LatestYear(value));
+    const bool burial = evidence_year_ == EvidenceYear::kBurial;
+    std::int16_t& year = burial ? person_->BurialYear : person_->ChristeningYear;
+    if (year != 0) return;
+    year = static_cast<std::int16_t>(NamedYear(value));
+    if (year != 0 && LatestYear(value) != year) {
+      person_->Evidence |= burial ? kBurialApprox : kChristeningApprox;
+    }
   }
 
   void Partner(Tag tag, std::string_view text) {

@@ -21,10 +21,12 @@ struct TNoteRec;
 // What a person's record says beyond the fields that are shown, for the privacy rules: flag
 // bits of TPersonRec::Evidence.
 enum PersonEvidence : std::uint8_t {
-  kDeathRecorded = 1,     // a DEAT, BURI or CREM record, with or without a date
-  kResnConfidential = 2,  // "1 RESN confidential" (GEDCOM 5.5.1; CONFIDENTIAL in 7)
-  kResnPrivacy = 4,       // "1 RESN privacy"
-  kResnLocked = 8,        // "1 RESN locked": kept, but it restricts nothing
+  kDeathRecorded = 1,       // a DEAT, BURI or CREM record, with or without a date
+  kResnConfidential = 2,    // "1 RESN confidential" (GEDCOM 5.5.1; CONFIDENTIAL in 7)
+  kResnPrivacy = 4,         // "1 RESN privacy"
+  kResnLocked = 8,          // "1 RESN locked": kept, but it restricts nothing
+  kChristeningApprox = 16,  // ChristeningYear is approximate ("ABT 1850": kAboutSlack later)
+  kBurialApprox = 32,       // BurialYear is approximate
 };
 
 struct TPersonRec {
@@ -45,8 +47,8 @@ struct TPersonRec {
   // record with this id fills it instead of making a second person.
   bool Placeholder = false;
   std::uint8_t Evidence = 0;         // PersonEvidence bits
-  std::int16_t ChristeningYear = 0;  // latest year of the first dated CHR or BAPM (date_years.h)
-  std::int16_t BurialYear = 0;       // latest year of the first dated BURI or CREM; 0: none
+  std::int16_t ChristeningYear = 0;  // year named by the first dated CHR or BAPM (date_years.h)
+  std::int16_t BurialYear = 0;       // year named by the first dated BURI or CREM; 0: none
 };
 
 // A restriction in the file (RESN confidential or privacy) keeps the person private whenever

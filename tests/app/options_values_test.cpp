@@ -77,6 +77,7 @@ TEST(OptionsValues, CloseCopiesEveryControlIntoItsSetting) {
   EXPECT_TRUE(s.ExcByBirthDate);
   EXPECT_EQ(s.ExcMaxAge, "12345");
   EXPECT_TRUE(s.ExcByDeathDate);
+  EXPECT_FALSE(s.ExcPresumedDead);  // on by default, off in the dialog
   EXPECT_TRUE(s.ExcDoExclude);
   EXPECT_FALSE(s.IncludeSpouse);
   EXPECT_EQ(s.LastDir, "/home/u/");  // not a control

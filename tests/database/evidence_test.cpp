@@ -39,6 +39,8 @@ TEST(DateYearsTest, LatestYearADateAllows) {
       {"@#DFRENCH R@ 1 VEND 12", kNoYear},
   };
   for (const auto& c : kCases) EXPECT_EQ(LatestYear(c.date), c.year) << c.date;
+  EXPECT_EQ(NamedYear("ABT 1850"), 1850);
+  EXPECT_EQ(NamedYear("BET 1850 AND 1860"), 1860);
 }
 
 TEST(EvidenceTest, DeathBurialChristeningAndRestrictionsAreKept) {
@@ -76,9 +78,9 @@ TEST(EvidenceTest, DeathBurialChristeningAndRestrictionsAreKept) {
   EXPECT_TRUE(dead->DeathDate.empty());
 
   const TPersonRec* buried = db.FindPersonById("i2");
-  EXPECT_EQ(buried->Evidence, kDeathRecorded | kResnPrivacy);
+  EXPECT_EQ(buried->Evidence, kDeathRecorded | kResnPrivacy | kBurialApprox);
   EXPECT_EQ(buried->ChristeningYear, 1901);
-  EXPECT_EQ(buried->BurialYear, 1970 + kAboutSlack);
+  EXPECT_EQ(buried->BurialYear, 1970);
   EXPECT_TRUE(buried->BirthDate.empty());
   EXPECT_TRUE(buried->DeathPlace.empty());
   EXPECT_TRUE(IsRestricted(*buried));
