@@ -16,42 +16,45 @@ struct Bound {
   int year = kNoBound;
   const char* what = nullptr;  // "born", "christened", "died", "buried", "married"
   int shown = 0;               // the year the event names
+  bool about = false;          // the date is approximate: the bound lies a little later
   const char* relation = nullptr;
 
   bool known() const { return year != kNoBound; }
-  void Take(int bound, const char* event, int named, const char* relative = nullptr) {
+  void Take(int bound, const char* event, int named, bool approximate,
+            const char* relative = nullptr) {
     if (bound >= year) return;
     year = bound;
     what = event;
     shown = named;
+    about = approximate;
     relation = relative;
   }
   // A relative's bound moved by the gap between them.
   void TakeFrom(const Bound& other, int gap, const char* relative) {
-    if (other.known()) Take(other.year + gap, other.what, other.shown, relative);
+    if (other.known()) Take(other.year + gap, other.what, other.shown, other.about, relative);
   }
   std::string Text() const {
     std::string text = relation ? std::string(relation) + " " : std::string();
-    return text + what + " " + std::to_string(shown);
+    return text + what + (about ? " about " : " ") + std::to_string(shown);
   }
 };
 
-// A year of a record's own (0: none), with the slack of an approximate date.
+// A year kept in a record, with the slack of an approximate date.
 int ApproxYear(int year, bool approximate) {
   return approximate ? year + kAboutSlack : year;
 }
 
 void TakeDate(Bound& bound, std::string_view date, const char* event, int gap = 0) {
-  const int latest = LatestYear(date);
-  if (latest != kNoYear) bound.Take(latest + gap, event, NamedYear(date));
+  const DateYears years = YearsOf(date);
+  if (years.latest == kNoYear) return;
+  bound.Take(years.latest + gap, event, years.named, years.latest != years.named);
 }
 
-void TakeDeath(Bound& bound, const TPersonRec& p, int gap, const char* relative = nullptr) {
-  const int latest = LatestYear(p.DeathDate);
-  if (latest != kNoYear) bound.Take(latest + gap, "died", NamedYear(p.DeathDate), relative);
+void TakeDeath(Bound& bound, const TPersonRec& p) {
+  TakeDate(bound, p.DeathDate, "died");
   if (p.BurialYear != 0) {
-    bound.Take(ApproxYear(p.BurialYear, p.Evidence & kBurialApprox) + gap, "buried", p.BurialYear,
-               relative);
+    const bool about = p.Evidence & kBurialApprox;
+    bound.Take(ApproxYear(p.BurialYear, about), "buried", p.BurialYear, about);
   }
 }
 
@@ -60,8 +63,8 @@ Bound BirthDates(const TPersonRec& p) {
   Bound bound;
   TakeDate(bound, p.BirthDate, "born");
   if (p.ChristeningYear != 0) {
-    bound.Take(ApproxYear(p.ChristeningYear, p.Evidence & kChristeningApprox), "christened",
-               p.ChristeningYear);
+    const bool about = p.Evidence & kChristeningApprox;
+    bound.Take(ApproxYear(p.ChristeningYear, about), "christened", p.ChristeningYear, about);
   }
   return bound;
 }
@@ -77,7 +80,7 @@ void TakeMarriages(Bound& bound, const TPersonRec& p) {
 // What a person's own dates say of their birth: every dated event bounds it.
 Bound OwnBound(const TPersonRec& p) {
   Bound bound = BirthDates(p);
-  TakeDeath(bound, p, 0);
+  TakeDeath(bound, p);
   TakeMarriages(bound, p);
   return bound;
 }
@@ -88,12 +91,10 @@ void TakeRelatives(Bound& bound, const TPersonRec& p) {
     if (relative && relative != &p) bound.TakeFrom(OwnBound(*relative), gap, relation);
   };
   if (const TFamilyRec* parents = p.ParentFamily) {
-    for (const TPersonRec* parent : {parents->Husband, parents->Wife}) {
-      if (!parent || parent == &p) continue;
-      take(parent, kMaxParentAge, "parent");
-      // Born by the parent's death, or within a year of a father's.
-      TakeDeath(bound, *parent, 1, "parent");
-    }
+    // A parent's death bounds the child's birth only through the parent's own birth: a
+    // death date entered wrongly must not free a living child.
+    take(parents->Husband, kMaxParentAge, "parent");
+    take(parents->Wife, kMaxParentAge, "parent");
     int siblings = 0;
     for (const TPersonRec* sibling : parents->Children) {
       if (++siblings > kMaxRelativesOfAKind) break;
@@ -127,7 +128,7 @@ void TakeRelatives(Bound& bound, const TPersonRec& p) {
 Presumption PresumeDead(const TPersonRec& person, int current_year, int max_age) {
   if ((person.Evidence & kDeathRecorded) || !person.DeathDate.empty()) {
     Bound death;
-    TakeDeath(death, person, 0);
+    TakeDeath(death, person);
     return {true, death.known() ? death.Text() : "death recorded"};
   }
   // A birth or christening date decides alone; otherwise marriages and relatives bound it.

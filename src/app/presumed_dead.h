@@ -8,11 +8,14 @@
 // living. Every bound is the latest year a birth can be (database/date_years.h), with gaps
 // generous enough that a living person is not freed by them:
 //   their own christening, or a marriage (no one marries before kMinMarriageAge);
-//   a parent's birth + kMaxParentAge, or a parent's death + 1;
+//   a parent's birth + kMaxParentAge;
 //   a child's birth - kMinParentAge, a grandchild's - 2 * kMinParentAge;
 //   a spouse's birth + kSpouseGap, a sibling's + kSiblingGap.
 // A relative's birth is itself taken from their own dates only (birth, christening, death,
-// burial, marriages): evidence never travels further than one relative.
+// burial, marriages): evidence never travels further than one relative. A parent's death says
+// nothing more of a child than the parent's birth does: a death date entered wrongly must not
+// free a living child. An approximate date ("ABT 1850") may lie kAboutSlack years later, and a
+// date open at its end ("AFT 1850") bounds nothing.
 #pragma once
 
 #include <string>

@@ -36,7 +36,7 @@ std::string_view NextToken(std::string_view text, std::size_t& pos) {
 
 namespace {
 
-int DateYear(std::string_view date, bool with_slack) {
+DateYears ReadYears(std::string_view date) {
   int latest = INT_MIN;
   bool about = false;
   // The number a word gave, held back one word: an era word behind it makes it a year before
@@ -59,9 +59,9 @@ int DateYear(std::string_view date, bool with_slack) {
     commit(false);
     if (token.substr(0, 3) == "@#D" || token.substr(0, 3) == "@#d") {
       if (IsWord(token, "@#DGREGORIAN@") || IsWord(token, "@#DJULIAN@")) continue;
-      return kNoYear;
+      return {};
     }
-    if (IsWord(token, "AFT")) return kNoYear;
+    if (IsWord(token, "AFT")) return {};
     if (IsWord(token, "ABT") || IsWord(token, "CAL") || IsWord(token, "EST")) about = true;
     // Every run of digits in the word: three or more digits make a year; one or two right
     // after "/" behind a year make it a dual year ("1712/13"); a word that is a short number
@@ -79,7 +79,7 @@ int DateYear(std::string_view date, bool with_slack) {
         ++i;
       }
       if (i - start >= 3) {
-        if (value > kLatestKnownYear) return kNoYear;
+        if (value > kLatestKnownYear) return {};
         year_in_word = std::max(year_in_word, value);
       } else if (year_in_word >= 0 && token[start - 1] == '/') {
         year_in_word = std::max(year_in_word, year_in_word + 1);
@@ -94,20 +94,24 @@ int DateYear(std::string_view date, bool with_slack) {
     }
   }
   commit(false);
-  if (latest == INT_MIN) return kNoYear;
-  if (about && with_slack) latest += kAboutSlack;
+  if (latest == INT_MIN) return {};
   // There is no year 0: a date that comes out at it counts as the year before.
-  return latest == kNoYear ? -1 : latest;
+  auto not_zero = [](int year) { return year == kNoYear ? -1 : year; };
+  return {not_zero(about ? latest + kAboutSlack : latest), not_zero(latest)};
 }
 
 }  // namespace
 
+DateYears YearsOf(std::string_view date) {
+  return ReadYears(date);
+}
+
 int LatestYear(std::string_view date) {
-  return DateYear(date, /*with_slack=*/true);
+  return ReadYears(date).latest;
 }
 
 int NamedYear(std::string_view date) {
-  return DateYear(date, /*with_slack=*/false);
+  return ReadYears(date).named;
 }
 
 }  // namespace stirpex

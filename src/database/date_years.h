@@ -31,6 +31,13 @@ int LatestYear(std::string_view date);
 // approximate date ("ABT 1850" gives 1850).
 int NamedYear(std::string_view date);
 
+// Both at once, reading the date once.
+struct DateYears {
+  int latest = kNoYear;
+  int named = kNoYear;
+};
+DateYears YearsOf(std::string_view date);
+
 // How many years an approximate date ("ABT", "CAL", "EST") may lie after the year it names.
 inline constexpr int kAboutSlack = 10;
 

@@ -508,8 +508,9 @@ class Reader {
     const bool burial = evidence_year_ == EvidenceYear::kBurial;
     std::int16_t& year = burial ? person_->BurialYear : person_->ChristeningYear;
     if (year != 0) return;
-    year = static_cast<std::int16_t>(NamedYear(value));
-    if (year != 0 && LatestYear(value) != year) {
+    const DateYears years = YearsOf(value);
+    year = static_cast<std::int16_t>(years.named);
+    if (year != 0 && years.latest != year) {
       person_->Evidence |= burial ? kBurialApprox : kChristeningApprox;
     }
   }
