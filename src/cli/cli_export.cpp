@@ -25,7 +25,10 @@ struct ExportArgs {
 
 const char* const kPrivacyNote =
     "The privacy settings apply (ExcDoExclude, ExcMaskDateOnly, ReplaceDate, PrivateDate); "
-    "the people of the ExcludeList setting's file, or of --exclude-list, are excluded.";
+    "the people of the ExcludeList setting's file, or of --exclude-list, are excluded (with "
+    "--auto-exclude also everyone the auto filter excludes), and nothing is written while that "
+    "list cannot be read. A second website run into the same folder removes the files of the "
+    "first that it no longer writes.";
 
 int Website(const GlobalOptions& options, const ExportArgs& args) {
   // The date marker writes the user's short date format.

@@ -45,7 +45,8 @@ struct PageArgs {
 
 const char* const kPathsNote =
     "Paths given here are taken against the current directory; paths stored in settings "
-    "(StyleFile, ImageList) against the program's folder.";
+    "(StyleFile, ImageList) against the folder of the --settings file when they are there, else "
+    "against the program's folder.";
 
 }  // namespace
 
