@@ -40,7 +40,8 @@ enum class Tag {
   kVers,
   kOtherEvent,   // events and attributes that are not stored
   kChristening,  // CHR, BAPM: only the year is kept, for the privacy rules
-  kBurial,       // BURI, CREM: that there is one, and its year
+  kBurial,       // BURI: that there is one, and its year
+  kCremation,    // CREM: the same; its notes stay the person's, as before it was known
   kResn,         // a restriction notice
 };
 
@@ -105,8 +106,9 @@ Tag LookupTag(std::string_view token) {
       case PackWord("BAPM"):
         return Tag::kChristening;
       case PackWord("BURI"):
-      case PackWord("CREM"):
         return Tag::kBurial;
+      case PackWord("CREM"):
+        return Tag::kCremation;
       case PackWord("RESN"):
         return Tag::kResn;
       case PackWord("CENS"):
@@ -349,12 +351,13 @@ class Reader {
         break;
       case Tag::kChristening:
       case Tag::kBurial:
+      case Tag::kCremation:
         if (line.level == 1) {
-          event_ = Event::kOther;
+          if (tag != Tag::kCremation) event_ = Event::kOther;
           if (context_ == Context::kPerson && person_) {
             evidence_year_ =
-                tag == Tag::kBurial ? EvidenceYear::kBurial : EvidenceYear::kChristening;
-            if (tag == Tag::kBurial) person_->Evidence |= kDeathRecorded;
+                tag == Tag::kChristening ? EvidenceYear::kChristening : EvidenceYear::kBurial;
+            if (tag != Tag::kChristening) person_->Evidence |= kDeathRecorded;
           }
         }
         break;

@@ -59,6 +59,7 @@ TEST(EvidenceTest, DeathBurialChristeningAndRestrictionsAreKept) {
               "2 PLAC Nowhere",
               "1 CREM",
               "2 DATE ABT 1970",
+              "2 NOTE Ashes scattered",  // a cremation's note stays the person's, as it was
               "1 RESN privacy",
               "0 @I3@ INDI",  // GEDCOM 7 list; an event's own RESN does not count
               "1 RESN CONFIDENTIAL, LOCKED",
@@ -83,6 +84,8 @@ TEST(EvidenceTest, DeathBurialChristeningAndRestrictionsAreKept) {
   EXPECT_EQ(buried->BurialYear, 1970);
   EXPECT_TRUE(buried->BirthDate.empty());
   EXPECT_TRUE(buried->DeathPlace.empty());
+  ASSERT_EQ(buried->Notes.size(), 1u);
+  EXPECT_EQ(buried->Notes[0]->Lines.front(), "Ashes scattered");
   EXPECT_TRUE(IsRestricted(*buried));
 
   const TPersonRec* confidential = db.FindPersonById("i3");
