@@ -103,6 +103,7 @@ bool LoadExcludeList(Database& db, const std::filesystem::path& chosen, Messages
     return false;
   }
   db.ExcludedNames() = std::move(names);
+  db.SetUnreadableExcludeList({});  // exports refused for want of a list may go on
   db.ApplyExcludedNames();
   return true;
 }

@@ -82,7 +82,8 @@ std::filesystem::path ExcludeListDialogPath(const TSettings& settings,
                                             const std::filesystem::path& program_dir);
 
 // "&Load List" once a file was chosen: when it exists, the excluded names become its lines in
-// order (every line as it stands) and the Excluded flags are recomputed; true. When it does
+// order (every line as it stands), the Excluded flags are recomputed, and a list that could not
+// be read before no longer stops exports (Database::UnreadableExcludeList); true. When it does
 // not, "File: " + path + " does not exist." (help topic 204) and nothing changes; false. The
 // ExcludeList setting is not changed.
 bool LoadExcludeList(Database& db, const std::filesystem::path& chosen, Messages& messages);

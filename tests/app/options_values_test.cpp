@@ -161,8 +161,11 @@ TEST_F(CloseOptionsTest, LoadExcludeListReadsTheLinesOrReportsAMissingFile) {
   EXPECT_EQ(tree.db.ExcludedNames(), (Names{"Bob Lee"}));
   EXPECT_TRUE(bob->Excluded);
 
-  // Lines that name nobody leave everybody included; every line is taken as it stands.
+  // Lines that name nobody leave everybody included; every line is taken as it stands. A list
+  // loaded lets exports refused for want of one go on.
+  tree.db.SetUnreadableExcludeList("/gone/living.txt");
   EXPECT_TRUE(LoadExcludeList(tree.db, dir.Write("x.txt", "ann lee\r\n\r\nNobody\r\n"), messages));
+  EXPECT_EQ(tree.db.UnreadableExcludeList(), "");
   EXPECT_EQ(tree.db.ExcludedNames(), (Names{"ann lee", "", "Nobody"}));
   for (const TPersonRec* p : tree.db.PersonList()) EXPECT_FALSE(p->Excluded);
 
