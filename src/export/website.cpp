@@ -170,6 +170,10 @@ class WebsitePass {
       const std::filesystem::path source = FindPicture(name, picture_dirs);
       if (source.empty()) continue;
       const std::filesystem::path target = dir_ / name;
+      // A picture that lies in the site's folder itself is the user's, not a copy of ours:
+      // the manifest must never name it for removal.
+      std::error_code ec;
+      if (std::filesystem::equivalent(source, target, ec)) continue;
       if (IsUpToDateCopy(source, target)) {
         tally_.manifest->Wrote(name);
         continue;

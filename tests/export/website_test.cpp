@@ -305,6 +305,24 @@ TEST_F(WebsiteTest, APassRemovesTheStaleFilesOfTheLastOneAndNothingElse) {
   EXPECT_TRUE(std::filesystem::exists(dir_.path() / "new" / "outside.txt"));
 }
 
+// Pictures that lie in the site's folder itself are the user's own: a person excluded since
+// does not take them away. The copies the pass made go with the person.
+TEST_F(WebsiteTest, PicturesOfTheUsersOwnInTheSiteFolderStay) {
+  TempDir pictures;
+  std::filesystem::create_directories(site_);
+  { std::ofstream(site_ / "wedding.jpg") << "the only copy"; }
+  pictures.Write("di.jpg", "di bytes");
+  options_.picture_dirs = {site_, pictures.path()};
+  Save();
+  EXPECT_TRUE(std::filesystem::exists(site_ / "di.jpg"));
+  settings_.ExcDoExclude = true;
+  db_.FindPersonById("i3")->Excluded = true;
+  db_.Set(db_.FindFamilyById("f3")->Picture, "");
+  Save();
+  EXPECT_EQ(ReadFileBytes(site_ / "wedding.jpg"), "the only copy");
+  EXPECT_FALSE(std::filesystem::exists(site_ / "di.jpg"));
+}
+
 // A folder written before sites kept a manifest loses nothing; a cancelled pass removes
 // nothing and forgets no file of the pass before it, which the next whole pass removes.
 TEST_F(WebsiteTest, NothingIsRemovedWithoutAManifestOrByACancelledPass) {
