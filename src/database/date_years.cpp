@@ -15,8 +15,13 @@ bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-bool IsWord(std::string_view token, std::string_view word) {
-  return EqualsNoCaseAscii(token, word);
+// Dates are read while a file loads: the words are compared here, inline, length first.
+bool IsWord(std::string_view token, std::string_view upper_word) {
+  if (token.size() != upper_word.size()) return false;
+  for (std::size_t i = 0; i < token.size(); ++i) {
+    if (ToUpperAscii(token[i]) != upper_word[i]) return false;
+  }
+  return true;
 }
 
 bool IsEra(std::string_view token) {
@@ -52,17 +57,21 @@ DateYears ReadYears(std::string_view date) {
   std::size_t pos = 0;
   for (std::string_view token = NextToken(date, pos); !token.empty();
        token = NextToken(date, pos)) {
-    if (IsEra(token)) {
+    // Only a word that does not begin with a digit can be a keyword.
+    const bool word = !IsDigit(token.front());
+    if (word && IsEra(token)) {
       commit(true);
       continue;
     }
     commit(false);
-    if (token.substr(0, 3) == "@#D" || token.substr(0, 3) == "@#d") {
-      if (IsWord(token, "@#DGREGORIAN@") || IsWord(token, "@#DJULIAN@")) continue;
-      return {};
+    if (word) {
+      if (token.substr(0, 3) == "@#D" || token.substr(0, 3) == "@#d") {
+        if (IsWord(token, "@#DGREGORIAN@") || IsWord(token, "@#DJULIAN@")) continue;
+        return {};
+      }
+      if (IsWord(token, "AFT")) return {};
+      if (IsWord(token, "ABT") || IsWord(token, "CAL") || IsWord(token, "EST")) about = true;
     }
-    if (IsWord(token, "AFT")) return {};
-    if (IsWord(token, "ABT") || IsWord(token, "CAL") || IsWord(token, "EST")) about = true;
     // Every run of digits in the word: three or more digits make a year; one or two right
     // after "/" behind a year make it a dual year ("1712/13"); a word that is a short number
     // alone waits for an era word.

@@ -506,9 +506,11 @@ class Reader {
   }
 
   // The first dated christening and burial of the person give their years.
+  // A burial after a death date adds nothing the death date does not say: it is not read.
   void EvidenceDate(std::string_view value) {
     if (evidence_year_ == EvidenceYear::kNone || !person_) return;
     const bool burial = evidence_year_ == EvidenceYear::kBurial;
+    if (burial && !person_->DeathDate.empty()) return;
     std::int16_t& year = burial ? person_->BurialYear : person_->ChristeningYear;
     if (year != 0) return;
     const DateYears years = YearsOf(value);

@@ -48,7 +48,8 @@ struct TPersonRec {
   bool Placeholder = false;
   std::uint8_t Evidence = 0;         // PersonEvidence bits
   std::int16_t ChristeningYear = 0;  // year named by the first dated CHR or BAPM (date_years.h)
-  std::int16_t BurialYear = 0;       // year named by the first dated BURI or CREM; 0: none
+  std::int16_t BurialYear = 0;       // year named by the first dated BURI or CREM read before
+                                     // any death date; 0: none
 };
 
 // A restriction in the file (RESN confidential or privacy) keeps the person private whenever
