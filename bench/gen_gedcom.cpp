@@ -1,9 +1,9 @@
 // stirpex-gen-gedcom: writes a synthetic GEDCOM file of invented people for benchmarks.
 //
-//   stirpex-gen-gedcom --people 1M [--seed 1] [--out FILE]
+//   stirpex-gen-gedcom --people 1M [--seed 1] [--blur] [--out FILE]
 //
-// Without --out the file goes to bench/data/synthetic-<size>-s<seed>.ged. The same size and
-// seed always give the same bytes.
+// Without --out the file goes to bench/data/synthetic-<size>-s<seed>.ged (with --blur,
+// synthetic-blur-<size>-s<seed>.ged). The same size, seed and blur always give the same bytes.
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <string>
@@ -21,6 +21,10 @@ int main(int argc, char** argv) {
   app.add_option("--people", people_text, "Number of people (1000, 10k, 1M ...)")
       ->capture_default_str();
   app.add_option("--seed", seed, "Seed of the random choices")->capture_default_str();
+  bool blur = false;
+  app.add_flag("--blur", blur,
+               "Blur the evidence as real files do: dates dropped from many births and deaths, "
+               "the death and burial records of some of the dead dropped, some RESN privacy");
   app.add_option("--out", out, "File to write (default: bench/data/synthetic-SIZE-sSEED.ged)");
   CLI11_PARSE(app, argc, argv);
 
@@ -32,10 +36,12 @@ int main(int argc, char** argv) {
   GeneratorOptions options;
   options.people = sizes[0];
   options.seed = seed;
+  options.blur = blur;
   const std::filesystem::path path =
-      out.empty() ? BenchDataDir() / ("synthetic-" + SizeLabel(options.people) + "-s" +
-                                      std::to_string(seed) + ".ged")
-                  : std::filesystem::path(out);
+      out.empty()
+          ? BenchDataDir() / (std::string(blur ? "synthetic-blur-" : "synthetic-") +
+                              SizeLabel(options.people) + "-s" + std::to_string(seed) + ".ged")
+          : std::filesystem::path(out);
   GeneratorCounts counts;
   if (!WriteSyntheticGedcomFile(options, path, &counts)) {
     std::fprintf(stderr, "stirpex-gen-gedcom: cannot write %s\n", path.c_str());

@@ -1,13 +1,13 @@
 #include "support/gedcom_generator.h"
 
+#include <unistd.h>
+
 #include <array>
 #include <cstdio>
 #include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <unistd.h>
 
 namespace stirpex::bench {
 
@@ -168,12 +168,17 @@ std::string Date(int year, std::uint8_t style, std::uint64_t salt) {
   }
 }
 
-constexpr int kThisYear = 2024;
+constexpr int kThisYear = kGeneratorYear;
 
 }  // namespace
 
-GeneratorCounts WriteSyntheticGedcom(const GeneratorOptions& options, std::ostream& out) {
+GeneratorCounts WriteSyntheticGedcom(const GeneratorOptions& options, std::ostream& out,
+                                     std::vector<PersonTruth>* truth) {
   Random rng(options.seed * 0x2545F4914F6CDD1Dull + 7);
+  // The blur draws from a generator of its own: the population and every other choice stay
+  // those of the file without blur.
+  Random blur_rng(options.seed * 0x9E3779B97F4A7C15ull + 11);
+  auto blur = [&](int percent) { return options.blur && blur_rng.Chance(percent); };
   const std::uint64_t target = options.people;
   std::vector<Person> people;
   std::vector<Family> families;
@@ -205,15 +210,18 @@ GeneratorCounts WriteSyntheticGedcom(const GeneratorOptions& options, std::ostre
 
   // Founder couples, then every person in the order made may marry once or twice and have
   // children, until the tree holds the number of people asked for.
-  const std::uint64_t founders = target < 200 ? 1 : target / 200;
+  const std::uint64_t per_founder = options.people_per_founder;
+  const std::uint64_t founders = target < per_founder ? 1 : target / per_founder;
   std::uint64_t next = 0;  // next person whose life is decided
   while (people.size() < target) {
     if (next >= people.size()) {
       // Every line has ended (or this is the start): add a founder couple.
       for (std::uint64_t f = 0; f < founders && people.size() + 1 < target; ++f) {
-        new_person('M', rng.Between(1550, 1700), -1);
+        new_person('M', rng.Between(options.founders_born_from, options.founders_born_to), -1);
       }
-      if (next >= people.size()) new_person('M', rng.Between(1550, 1700), -1);
+      if (next >= people.size()) {
+        new_person('M', rng.Between(options.founders_born_from, options.founders_born_to), -1);
+      }
     }
     const std::int32_t self = static_cast<std::int32_t>(next++);
     // Copy the facts needed: new_person may move `people`.
@@ -270,8 +278,17 @@ GeneratorCounts WriteSyntheticGedcom(const GeneratorOptions& options, std::ostre
 
   std::uint64_t note_records = 0;
   std::string id, name, text;
+  if (truth) truth->assign(people.size(), PersonTruth{});
   for (std::size_t i = 0; i < people.size(); ++i) {
     const Person& p = people[i];
+    const bool restricted = blur(kBlurRestricted);
+    const bool death_record_dropped =
+        p.death_year != 0 && blur(kBlurDeathRecordDropped[p.death_year < 1900   ? 0
+                                                          : p.death_year < 1950 ? 1
+                                                                                : 2]);
+    const bool birth_date_dropped = blur(kBlurBirthDateDropped);
+    const bool death_date_dropped = blur(kBlurDeathDateDropped);
+    if (truth) (*truth)[i] = PersonTruth{p.birth_year, p.death_year, restricted};
     const auto& names = p.sex == 'M' ? kMaleNames : kFemaleNames;
     id = "@I" + std::to_string(i + 1) + "@";
     w.Line("0 ", id, " INDI");
@@ -282,9 +299,13 @@ GeneratorCounts WriteSyntheticGedcom(const GeneratorOptions& options, std::ostre
     w.Line("2 GIVN ", name);
     w.Line("2 SURN ", surname);
     w.Line("1 SEX ", std::string(1, p.sex));
+    if (restricted) w.Line("1 RESN privacy");
     const std::uint64_t salt = rng.Next();
-    const std::string birth = Date(p.birth_year, p.date_style, salt);
-    if (!birth.empty() || p.date_style == 7) {
+    std::string birth = Date(p.birth_year, p.date_style, salt);
+    // A birth whose date is dropped keeps its place.
+    const bool birth_event = !birth.empty() || p.date_style == 7;
+    if (birth_date_dropped) birth.clear();
+    if (birth_event) {
       w.Line("1 BIRT");
       if (!birth.empty()) w.Line("2 DATE ", birth);
       w.Line("2 PLAC ", Place(p.birth_place));
@@ -295,9 +316,11 @@ GeneratorCounts WriteSyntheticGedcom(const GeneratorOptions& options, std::ostre
         w.Line("4 DATE ", std::to_string(p.birth_year));
       }
     }
-    if (p.death_year != 0) {
-      const std::string death = Date(p.death_year, p.date_style, salt >> 9);
-      if (!death.empty() || p.date_style == 7) {
+    if (p.death_year != 0 && !death_record_dropped) {
+      std::string death = Date(p.death_year, p.date_style, salt >> 9);
+      const bool death_event = !death.empty() || p.date_style == 7;
+      if (death_date_dropped) death.clear();
+      if (death_event) {
         w.Line("1 DEAT");
         if (salt % 13 == 0) w.Line("2 CAUS Fever");
         if (!death.empty()) w.Line("2 DATE ", death);
@@ -373,8 +396,19 @@ GeneratorCounts WriteSyntheticGedcom(const GeneratorOptions& options, std::ostre
   return counts;
 }
 
+GeneratorOptions PresentDayTree(std::uint64_t people, std::uint64_t seed) {
+  GeneratorOptions options;
+  options.people = people;
+  options.seed = seed;
+  options.blur = true;
+  options.founders_born_from = 1700;
+  options.founders_born_to = 1800;
+  options.people_per_founder = 2000;
+  return options;
+}
+
 bool WriteSyntheticGedcomFile(const GeneratorOptions& options, const std::filesystem::path& path,
-                              GeneratorCounts* counts) {
+                              GeneratorCounts* counts, std::vector<PersonTruth>* truth) {
   std::error_code ec;
   if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
   // Benchmarks run side by side may make the same file at once: each writes its own temporary
@@ -385,7 +419,7 @@ bool WriteSyntheticGedcomFile(const GeneratorOptions& options, const std::filesy
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
     if (!out) return false;
-    written = WriteSyntheticGedcom(options, out);
+    written = WriteSyntheticGedcom(options, out, truth);
     out.flush();
     if (!out) {
       out.close();

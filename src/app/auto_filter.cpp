@@ -3,6 +3,8 @@
 #include <ctime>
 #include <limits>
 
+#include "app/presumed_dead.h"
+
 namespace stirpex {
 
 bool ParseWholeNumber(std::string_view text, int& value) {
@@ -49,7 +51,18 @@ AutoFilterRule::AutoFilterRule(const AutoFilterCriteria& criteria, int current_y
   years_ago_ = static_cast<std::uint16_t>(n);
 }
 
+AutoFilterCriteria CriteriaFromSettings(const TSettings& settings) {
+  AutoFilterCriteria criteria;
+  criteria.birth_date_empty = settings.ExcNoBirthDate;
+  criteria.birth_year = settings.ExcByBirthDate;
+  criteria.years_ago = settings.ExcMaxAge;
+  criteria.death_date_given = settings.ExcByDeathDate;
+  criteria.presumed_dead = settings.ExcPresumedDead;
+  return criteria;
+}
+
 bool AutoFilterRule::Includes(const TPersonRec& person) const {
+  if (IsRestricted(person)) return false;
   if (criteria_.birth_date_empty && person.BirthDate.empty()) return true;
   if (criteria_.birth_year && !person.BirthDate.empty()) {
     // Signed: the current year minus N may be negative.
@@ -57,7 +70,35 @@ bool AutoFilterRule::Includes(const TPersonRec& person) const {
     if (int{BirthYear(person.BirthDate)} < threshold) return true;
   }
   if (criteria_.death_date_given && !person.DeathDate.empty()) return true;
+  if (criteria_.presumed_dead) {
+    return PresumeDead(person, current_year_, years_ago_).dead;
+  }
   return false;
+}
+
+std::string AutoFilterRule::Reason(const TPersonRec& person) const {
+  if (person.Evidence & kResnPrivacy) return "RESN privacy";
+  if (person.Evidence & kResnConfidential) return "RESN confidential";
+  if (criteria_.presumed_dead) return PresumeDead(person, current_year_, years_ago_).reason;
+  auto born = [&] {
+    return person.BirthDate.empty() ? std::string("no birth date")
+                                    : "born " + std::to_string(BirthYear(person.BirthDate));
+  };
+  if (criteria_.birth_date_empty || criteria_.birth_year) return born();
+  if (criteria_.death_date_given) {
+    return person.DeathDate.empty() ? "no death date" : "died " + person.DeathDate.str();
+  }
+  return "no criterion ticked";
+}
+
+long long AutoExclude(Database& db, const AutoFilterRule& rule) {
+  long long excluded = 0;
+  for (TPersonRec* person : db.PersonList()) {
+    if (rule.Includes(*person)) continue;
+    person->Excluded = true;
+    ++excluded;
+  }
+  return excluded;
 }
 
 }  // namespace stirpex

@@ -1,18 +1,22 @@
-// The automatic criteria of the people filter (the options dialog's "&Auto Exclude").
+// The automatic criteria of the people filter (the options dialog's "&Auto Exclude",
+// stirpex-cli --auto-exclude and stirpex-cli living).
 //
 // A person is included (not protected) when at least one ticked criterion says the person
 // is not living: the birth date is empty; the birth year lies more than N years back; the
-// death date is filled in. Everyone else, and everyone when no criterion is ticked, is
-// excluded. The year arithmetic keeps the program's classic form: the birth year, the current
-// year and N are 16-bit unsigned numbers, compared as signed whole numbers, so a negative N
-// ("-5") becomes a huge one and includes nobody by birth year.
+// death date is filled in; the person is presumed dead (presumed_dead.h). Everyone else, and
+// everyone when no criterion is ticked, is excluded; so is, always, a person the file
+// restricts (RESN confidential or privacy). The year arithmetic keeps the program's classic
+// form: the birth year, the current year and N are 16-bit unsigned numbers, compared as signed
+// whole numbers, so a negative N ("-5") becomes a huge one and includes nobody by years.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "database/database.h"
 #include "database/records.h"
+#include "settings/settings.h"
 
 namespace stirpex {
 
@@ -22,7 +26,12 @@ struct AutoFilterCriteria {
   bool birth_year = false;        // "Birth &Year Greater Than" ... "&Years ago"
   std::string years_ago;          // the "Years ago" text, N (100 when not a whole number)
   bool death_date_given = false;  // "&Date of Death field empty"
+  bool presumed_dead = false;     // "Presumed &dead"
 };
+
+// The criteria of the settings: ExcNoBirthDate, ExcByBirthDate, ExcMaxAge, ExcByDeathDate and
+// ExcPresumedDead.
+AutoFilterCriteria CriteriaFromSettings(const TSettings& settings);
 
 class AutoFilterRule {
  public:
@@ -30,6 +39,11 @@ class AutoFilterRule {
   AutoFilterRule(const AutoFilterCriteria& criteria, int current_year);
   // True when the person goes to the include list.
   bool Includes(const TPersonRec& person) const;
+  // What decided, as a person reads it: "RESN privacy" for a restricted person; the
+  // presumed-dead reason when that criterion is ticked ("born 1950", "no dates; child born
+  // 1990", "no evidence", ...); else "no birth date", "born 1950" or "no death date" by the
+  // first ticked criterion; "no criterion ticked" when none is.
+  std::string Reason(const TPersonRec& person) const;
 
  private:
   AutoFilterCriteria criteria_;
@@ -47,5 +61,9 @@ std::uint16_t BirthYear(std::string_view birth_date);
 
 // The year of today's local date.
 int CurrentYear();
+
+// Adds to the exclusion (the Excluded flags) every person the rule does not include; nobody
+// is taken out of it. Returns the number of people the rule excludes.
+long long AutoExclude(Database& db, const AutoFilterRule& rule);
 
 }  // namespace stirpex

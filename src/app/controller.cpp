@@ -13,6 +13,7 @@
 #include "pages/family_page.h"
 #include "pages/page_names.h"
 #include "pages/person_pages.h"
+#include "pages/privacy.h"
 #include "settings/line_files.h"
 #include "settings/settings_file.h"
 
@@ -116,7 +117,7 @@ void ViewerController::FormCreate(const fs::path& program_dir,
   session_.index_page_name = std::string(kViewerIndexPageName);
   session_.program_dir = DataDir(program_dir);
   settings_file_ = ProgramSettingsFile(program_dir);
-  ApplySettingsFile();
+  ApplySettingsFile(/*project=*/false);
   for (const std::string& given : arguments) {
     // Names on the command line are the user's: taken against the current directory.
     std::error_code ec;
@@ -131,7 +132,7 @@ void ViewerController::FormCreate(const fs::path& program_dir,
       fs::path project = argument;
       if (CheckProjectFile(project, messages_)) {
         settings_file_ = project;
-        ApplySettingsFile();
+        ApplySettingsFile(/*project=*/true);
       }
     } else {
       gedcom_file_name_ = argument;
@@ -140,7 +141,10 @@ void ViewerController::FormCreate(const fs::path& program_dir,
   LoadCurrentFiles();
 }
 
-void ViewerController::ApplySettingsFile() {
+void ViewerController::ApplySettingsFile(bool project) {
+  // A project's relative paths are looked for beside it first; the program's own settings
+  // name paths beside the program.
+  session_.settings_dir = project ? settings_file_.parent_path() : fs::path();
   file_history_.Load(settings_file_);
   windows_.SetFileHistory(file_history_.entries());
   TSettings& settings = session_.settings;
@@ -169,7 +173,6 @@ void ViewerController::LoadCurrentFiles() {
   Database& db = session_.db;
   session_.style_file = ResolvePath(style_file_name_);
   session_.gedcom_file = ResolvePath(gedcom_file_name_);
-  session_.exclude_list = ResolvePath(settings.ExcludeList);
   session_.LoadCurrentFiles(progress_, messages_);
   ShowFilePaths();
   if (db.FamilyList().empty()) return;
@@ -236,7 +239,7 @@ void ViewerController::OpenFile(const std::string& given) {
   } else if (kind == ".SXP") {
     if (!CheckProjectFile(full, messages_)) return;
     settings_file_ = full;
-    ApplySettingsFile();
+    ApplySettingsFile(/*project=*/true);
     LoadCurrentFiles();
   } else {
     gedcom_file_name_ = path;
@@ -537,7 +540,15 @@ void ViewerController::mniSaveProjectClick() {
   SaveSettings(session_.settings, settings_file_, messages_);
 }
 
+bool ViewerController::RefuseExport() {
+  const std::string refusal = ShownTree(session_.db, session_.settings).Refusal();
+  if (refusal.empty()) return false;
+  messages_.Error(refusal, kHelpMissingFile);
+  return true;
+}
+
 void ViewerController::mniSaveGedcomClick() {
+  if (RefuseExport()) return;
   std::string path;
   if (!PromptSaveFile(path, "*.GED", "GED files (*.GED)|*.GED")) return;
   WriteFilteredGedcom(session_.db, session_.settings, path, GedcomHeaderDate(ExportToday()),
@@ -545,6 +556,7 @@ void ViewerController::mniSaveGedcomClick() {
 }
 
 void ViewerController::mniSaveGentextClick() {
+  if (RefuseExport()) return;
   SaveLinesAs("*.txt", BuildGendexLines(session_.db, session_.settings), "");
 }
 

@@ -111,6 +111,10 @@ class ViewerController {
   void mniSaveGedcomClick();
   // Save GENDEX: the GENDEX index of the tree, built first, then saved as lines.
   void mniSaveGentextClick();
+  // True, after saying why, while exports must not run: the filter is on and the exclude list
+  // in force could not be read (ShownTree::Refusal). Save Website, Save GEDCOM and Save GENDEX
+  // ask before anything else.
+  bool RefuseExport();
   // Copy: the selection, or the whole page when nothing is selected.
   void mniViewCopyClick() { CopyPageText(view_); }
   void mniSelectAllClick() { view_.SelectAll(); }
@@ -165,7 +169,8 @@ class ViewerController {
     std::string family_id;
   };
 
-  void ApplySettingsFile();
+  // project: the settings file is a project (its folder comes first for relative paths).
+  void ApplySettingsFile(bool project);
   void ShowPlace();
   void ShowFilePaths();
   int FindPlace(std::string_view text) const;

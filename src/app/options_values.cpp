@@ -39,6 +39,7 @@ OptionsControls ControlsFromSettings(const TSettings& s) {
   c.cbBdayGreater = s.ExcByBirthDate;
   c.edtBdayGreater = s.ExcMaxAge;
   c.cbDeatDateFull = s.ExcByDeathDate;
+  c.cbPresumedDead = s.ExcPresumedDead;
   c.cbDoExclude = s.ExcDoExclude;
 
   c.cbIncludeSpouse = s.IncludeSpouse;
@@ -68,6 +69,7 @@ void CopyControlsToSettings(const OptionsControls& c, TSettings& s) {
   s.ExcNoBirthDate = c.cbBDEmpty;
   s.ExcByBirthDate = c.cbBdayGreater;
   s.ExcByDeathDate = c.cbDeatDateFull;
+  s.ExcPresumedDead = c.cbPresumedDead;
   s.SurnameVerbose = c.cbVerbose;
   s.PrivateName = std::string(Cut(c.edtFakeName, kPrivateTextCapacity));
   s.PrivateDate = std::string(Cut(c.edtFakeDate, kPrivateTextCapacity));
@@ -102,6 +104,7 @@ bool LoadExcludeList(Database& db, const std::filesystem::path& chosen, Messages
     return false;
   }
   db.ExcludedNames() = std::move(names);
+  db.SetUnreadableExcludeList({});  // exports refused for want of a list may go on
   db.ApplyExcludedNames();
   return true;
 }

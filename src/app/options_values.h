@@ -46,6 +46,7 @@ struct OptionsControls {
   bool cbBdayGreater = false;   // ExcByBirthDate
   std::string edtBdayGreater;   // ExcMaxAge ("Years ago")
   bool cbDeatDateFull = false;  // ExcByDeathDate
+  bool cbPresumedDead = false;  // ExcPresumedDead ("Presumed &dead")
   bool cbDoExclude = false;     // ExcDoExclude ("&Apply Filter")
   // "&People"
   bool cbIncludeSpouse = false;  // IncludeSpouse
@@ -62,8 +63,9 @@ OptionsControls ControlsFromSettings(const TSettings& settings);
 
 // The copy of FormClose, in its order: StyleFile, GEDCOMFile, StartPerson (cut to 90), HTMLDir,
 // SurnameFile, ExcludeList, Keywords, WelcomePage, ExcMaxAge (cut to 5), ImageDir, SplitNumber
-// (the number box's text, 1 when not a whole number), ImageList, then the flags, with
-// ExcMaskDateOnly the opposite of "Replace Name With", PrivateName and PrivateDate (cut to 30),
+// (the number box's text, 1 when not a whole number), ImageList, then the flags (the auto
+// filter's ExcPresumedDead beside the other criteria), with ExcMaskDateOnly the opposite of
+// "Replace Name With", PrivateName and PrivateDate (cut to 30),
 // ReplaceName, ReplaceDate and the remaining flags.
 void CopyControlsToSettings(const OptionsControls& controls, TSettings& settings);
 
@@ -80,8 +82,9 @@ std::filesystem::path ExcludeListDialogPath(const TSettings& settings,
                                             const std::filesystem::path& program_dir);
 
 // "&Load List" once a file was chosen: when it exists, the excluded names become its lines in
-// order (every line as it stands, read as ReadExcludeList reads it for the tree) and the
-// Excluded flags are recomputed; true. When it does
+// order (every line as it stands, read as ReadExcludeList reads it for the tree), the Excluded
+// flags are recomputed, and a list that could not be read before no longer stops exports
+// (Database::UnreadableExcludeList); true. When it does
 // not, "File: " + path + " does not exist." (help topic 204) and nothing changes; false. The
 // ExcludeList setting is not changed.
 bool LoadExcludeList(Database& db, const std::filesystem::path& chosen, Messages& messages);

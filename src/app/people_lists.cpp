@@ -31,13 +31,17 @@ void PeopleLists::Detach() {
   lists_[1].clear();
 }
 
+bool PeopleLists::Pinned(std::uint32_t rank) const {
+  return IsRestricted(*db_->PersonList()[order_[rank]]);
+}
+
 void PeopleLists::Split(const std::function<bool(const TPersonRec&)>& include) {
   lists_[0].clear();
   lists_[1].clear();
   if (!db_) return;
   const std::vector<TPersonRec*>& persons = db_->PersonList();
   for (std::uint32_t rank = 0; rank < order_.size(); ++rank) {
-    const bool in = include(*persons[order_[rank]]);
+    const bool in = !Pinned(rank) && include(*persons[order_[rank]]);
     List(in ? PeopleSide::kInclude : PeopleSide::kExclude).push_back(rank);
   }
 }
@@ -51,7 +55,8 @@ void PeopleLists::Partition(const CollectedNames& names, PeopleSide to, Progress
   lists_[1].clear();
   for (std::uint32_t rank = 0; rank < order_.size(); ++rank) {
     const bool collected = names.ContainsKey(keys_[order_[rank]]);
-    List(collected ? to : OtherSide(to)).push_back(rank);
+    const PeopleSide side = collected ? to : OtherSide(to);
+    List(Pinned(rank) ? PeopleSide::kExclude : side).push_back(rank);
     if (progress) progress->Pump();
   }
 }
@@ -69,7 +74,7 @@ void PeopleLists::MoveRows(PeopleSide from, std::vector<int> rows) {
   auto next = rows.begin();
   for (std::size_t row = 0; row < source.size(); ++row) {
     while (next != rows.end() && *next < static_cast<int>(row)) ++next;
-    if (next != rows.end() && *next == static_cast<int>(row)) {
+    if (next != rows.end() && *next == static_cast<int>(row) && !Pinned(source[row])) {
       moved.push_back(source[row]);
     } else {
       kept.push_back(source[row]);
@@ -84,15 +89,9 @@ void PeopleLists::MoveRows(PeopleSide from, std::vector<int> rows) {
 }
 
 void PeopleLists::MoveAll(PeopleSide from) {
-  std::vector<std::uint32_t>& source = List(from);
-  std::vector<std::uint32_t>& target = List(OtherSide(from));
-  if (source.empty()) return;
-  std::vector<std::uint32_t> merged;
-  merged.reserve(target.size() + source.size());
-  std::merge(target.begin(), target.end(), source.begin(), source.end(),
-             std::back_inserter(merged));
-  target = std::move(merged);
-  source.clear();
+  std::vector<int> rows(List(from).size());
+  std::iota(rows.begin(), rows.end(), 0);
+  MoveRows(from, std::move(rows));
 }
 
 const TPersonRec& PeopleLists::PersonAt(PeopleSide side, int row) const {

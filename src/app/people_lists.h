@@ -3,7 +3,9 @@
 // DstList).
 //
 // Every person of the tree is an entry of exactly one of the lists; an entry stands for one
-// person, so two people of the same name are two entries. Both lists are sorted by name without
+// person, so two people of the same name are two entries. A person the file restricts (RESN
+// confidential or privacy, records.h) is always an entry of the exclude list: no fill, split,
+// partition or move takes them out of it. Both lists are sorted by name without
 // regard to case (the collation of database/collation.h), people of equal names in the order
 // of PersonList. The order of all persons is worked out once when the lists are attached to a
 // tree; a list is then a sorted run of positions in that order, so that filling, moving and
@@ -36,8 +38,8 @@ class PeopleLists {
   // Forgets the tree: both lists empty.
   void Detach();
 
-  // FillPeopleLists: every person goes to the exclude list when its Excluded flag is set,
-  // else to the include list.
+  // FillPeopleLists: every person goes to the exclude list when its Excluded flag is set (or
+  // the file restricts them), else to the include list.
   void Fill();
   // Puts every person into the include list when include(person) is true, else into the
   // exclude list (the auto filter).
@@ -50,7 +52,8 @@ class PeopleLists {
   // MoveSelected: the entries at the given rows of `from` go to the other list. Rows out of
   // range and repeated rows are ignored.
   void MoveRows(PeopleSide from, std::vector<int> rows);
-  // ">>" and "<<": every entry of `from` goes to the other list; `from` is left empty.
+  // ">>" and "<<": every entry of `from` goes to the other list; `from` is left empty (but
+  // for the restricted people of the exclude list).
   void MoveAll(PeopleSide from);
 
   int Count(PeopleSide side) const { return static_cast<int>(List(side).size()); }
@@ -61,6 +64,8 @@ class PeopleLists {
   std::vector<std::string> Names(PeopleSide side) const;
 
  private:
+  // Whether the entry at rank (a position in order_) must stay in the exclude list.
+  bool Pinned(std::uint32_t rank) const;
   std::vector<std::uint32_t>& List(PeopleSide side) { return lists_[static_cast<int>(side)]; }
   const std::vector<std::uint32_t>& List(PeopleSide side) const {
     return lists_[static_cast<int>(side)];

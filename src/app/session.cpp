@@ -15,6 +15,11 @@ Session::Session(std::filesystem::path program_dir_in) : program_dir(std::move(p
 }
 
 std::filesystem::path Session::ResolveSetting(std::string_view stored) const {
+  if (!settings_dir.empty()) {
+    const std::filesystem::path beside = ResolveStoredPath(stored, settings_dir);
+    std::error_code ec;
+    if (!beside.empty() && std::filesystem::exists(beside, ec)) return beside;
+  }
   return ResolveStoredPath(stored, program_dir);
 }
 
@@ -33,7 +38,24 @@ bool ReadExcludeList(const std::filesystem::path& path, std::vector<std::string>
 
 void Session::ReadSettingsFile(const std::filesystem::path& path) {
   settings = LoadSettings(path);
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+  settings_dir = (ec ? path : absolute).lexically_normal().parent_path();
   UseFilesOfSettings();
+}
+
+std::string UnmatchedNamesWarning(const std::vector<std::string>& unmatched) {
+  if (unmatched.empty()) return {};
+  constexpr std::size_t kShown = 3;
+  std::string text = std::to_string(unmatched.size()) +
+                     (unmatched.size() == 1 ? " name of the exclude list matches nobody: "
+                                            : " names of the exclude list match nobody: ");
+  for (std::size_t i = 0; i < unmatched.size() && i < kShown; ++i) {
+    if (i > 0) text += ", ";
+    text += unmatched[i];
+  }
+  if (unmatched.size() > kShown) text += ", ...";
+  return text;
 }
 
 LoadOutcome Session::LoadCurrentFiles(Progress& progress, Messages& messages) {
@@ -45,24 +67,15 @@ LoadOutcome Session::LoadCurrentFiles(Progress& progress, Messages& messages) {
 
 bool Session::LoadTree(Progress& progress, Messages& messages) {
   const bool loaded = LoadGedcom(db, gedcom_file, progress, messages);
+  // A saved exclusion protects people from the first load on, without the options dialog
+  // being opened; it is read even when this tree failed, so that a tree opened later is
+  // protected too.
+  ReadExcludeListInForce(messages);
+  if (settings.ReplaceName) db.SetPrivateName(settings.PrivateName);
+  if (!loaded) return false;
   // The privacy filter protects people whenever any were read: exports of a tree without
   // families must not publish them.
-  if (!loaded) return false;
-  if (!exclude_list.empty()) {
-    if (!ReadExcludeList(exclude_list, db.ExcludedNames(), db.SourceEncoding())) {
-      messages.Error("File: " + exclude_list.string() + " does not exist.", kHelpMissingFile);
-    }
-  } else if (!settings.ExcludeList.empty()) {
-    // A saved exclusion protects people from the first load on, without the options dialog
-    // being opened: the list named in the settings is read whenever it exists.
-    const std::filesystem::path saved = ResolveSetting(settings.ExcludeList);
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(saved, ec)) {
-      ReadExcludeList(saved, db.ExcludedNames(), db.SourceEncoding());
-    }
-  }
   db.ApplyExcludedNames(&progress);
-  if (settings.ReplaceName) db.SetPrivateName(settings.PrivateName);
   if (!db.FamilyList().empty()) db.ApplyImageList(ResolveSetting(settings.ImageList));
   return true;
 }
@@ -79,6 +92,27 @@ std::filesystem::path FolderOf(const std::filesystem::path& file) {
 }
 
 }  // namespace
+
+void Session::ReadExcludeListInForce(Messages& messages) {
+  const bool given = !exclude_list.empty();
+  const std::filesystem::path path = given ? exclude_list : ResolveSetting(settings.ExcludeList);
+  if (path.empty()) {
+    db.SetUnreadableExcludeList({});
+    return;
+  }
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(path, ec) &&
+      ReadExcludeList(path, db.ExcludedNames(), db.SourceEncoding())) {
+    db.SetUnreadableExcludeList({});
+    return;
+  }
+  db.SetUnreadableExcludeList(path.string());
+  // With the filter off nothing is protected, so a saved list that is missing is no error
+  // then; the exports refuse once the filter is turned on.
+  if (given || settings.ExcDoExclude) {
+    messages.Error("Exclude list cannot be read: " + path.string(), kHelpMissingFile);
+  }
+}
 
 std::vector<std::filesystem::path> Session::PictureFolders() const {
   std::vector<std::filesystem::path> folders;

@@ -2,8 +2,11 @@
 //
 // A session holds the database, the settings, the style in force, the paths of the style and
 // GEDCOM files in use and the target of the surname link. Loading follows the viewer's
-// start-up: the style, then the GEDCOM file, then, when a family was read, the exclude list,
-// the excluded flags, the private person's name and the pictures of the image list.
+// start-up: the style, then the GEDCOM file, the exclude list, the excluded flags, the private
+// person's name and, when a family was read, the pictures of the image list.
+//
+// Relative paths read from a settings or project file are taken against that file's folder
+// when the file they name is there, else against the program's folder (paths.h).
 #pragma once
 
 #include <filesystem>
@@ -31,14 +34,16 @@ class Session {
   // default the folder of the program's bundled files, see DataDir).
   explicit Session(std::filesystem::path program_dir = DataDir(ProgramDir()));
 
-  // A path stored in settings, resolved against the program's folder (see paths.h).
+  // A path stored in settings: a relative one is taken against settings_dir when the file or
+  // folder it names is there, else against the program's folder (see paths.h).
   std::filesystem::path ResolveSetting(std::string_view stored) const;
 
   // Takes the StyleFile and GEDCOMFile settings as the files in use.
   void UseFilesOfSettings();
 
   // Reads a settings or project file into settings (missing keys, or a missing file, give the
-  // defaults) and takes its StyleFile and GEDCOMFile as the files in use.
+  // defaults), makes its folder settings_dir, and takes its StyleFile and GEDCOMFile as the
+  // files in use.
   void ReadSettingsFile(const std::filesystem::path& path);
 
   // Loads the style file in use, then the tree (LoadTree). Failures are reported through
@@ -46,14 +51,20 @@ class Session {
   // at start-up.
   LoadOutcome LoadCurrentFiles(Progress& progress, Messages& messages);
 
-  // Loads the GEDCOM file in use; when a tree was read: reads the exclude list
-  // into the excluded names (the exclude_list file when one is given, reporting "File: " +
-  // path + " does not exist." with help topic 204 when it cannot be read; else the file of the
-  // ExcludeList setting when it exists), marks the excluded people, names the private person
-  // PrivateName when ReplaceName is on, and (when a family was read) applies the image list
-  // of the ImageList setting.
+  // Loads the GEDCOM file in use, then reads the exclude list in force (ReadExcludeListInForce)
+  // and names the private person PrivateName when ReplaceName is on, whether or not the tree
+  // loaded (a tree opened later gets both). When a tree was read: marks the excluded people
+  // and (when a family was read) applies the image list of the ImageList setting.
   // True when the GEDCOM reader read a tree.
   bool LoadTree(Progress& progress, Messages& messages);
+
+  // Reads the exclude list in force into the excluded names: the exclude_list file when one is
+  // given, else the file of the ExcludeList setting (none when the setting is empty). A list
+  // that cannot be read leaves the names as they were and is recorded in the database
+  // (Database::UnreadableExcludeList, so that exports refuse while the filter is on); it is
+  // reported as "Exclude list cannot be read: " + path (help topic 204) when it was given, or
+  // while the filter is on. A list that was read clears that record.
+  void ReadExcludeListInForce(Messages& messages);
 
   // Where the pictures a page names are looked for: the folder a GEDCOM archive was unpacked
   // into (its media), the GEDCOM file's folder, the style file's folder (the footer graphic
@@ -68,6 +79,9 @@ class Session {
   TSettings settings;
   TStyle style;
   std::filesystem::path program_dir;
+  // The folder of the settings or project file the settings came from; empty: none (the
+  // program's own settings, or defaults).
+  std::filesystem::path settings_dir;
   std::filesystem::path style_file;   // the style file in use
   std::filesystem::path gedcom_file;  // the GEDCOM file in use
   // Exclude list read at each load in place of the ExcludeList setting's; empty: none.
@@ -81,5 +95,9 @@ class Session {
 // (tree_encoding, see ReadTextLines), so a list saved before still names the same people.
 bool ReadExcludeList(const std::filesystem::path& path, std::vector<std::string>& names,
                      TextEncoding tree_encoding = TextEncoding::kBytes);
+
+// The warning about exclude-list entries that name nobody (Database::UnmatchedExcludedNames):
+// how many, and the first three; empty when there are none.
+std::string UnmatchedNamesWarning(const std::vector<std::string>& unmatched);
 
 }  // namespace stirpex

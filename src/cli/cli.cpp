@@ -87,11 +87,16 @@ int Run(int argc, char** argv) {
       ->allow_extra_args(false);
   app.add_option("--exclude-list", options.exclude_list, "List of names to exclude, one a line")
       ->type_name("FILE");
+  app.add_flag("--auto-exclude", options.auto_exclude,
+               "Turn the privacy filter on and exclude, besides the exclude list, everyone the "
+               "auto filter excludes (the criteria of the settings: ExcPresumedDead, "
+               "ExcNoBirthDate, ExcByBirthDate, ExcByDeathDate, ExcMaxAge)");
 
   int status = 0;
   AddInfoCommand(app, options, status);
   AddPageCommands(app, options, status);
   AddExportCommands(app, options, status);
+  AddLivingCommand(app, options, status);
 
   try {
     app.parse(argc, argv);

@@ -19,6 +19,7 @@ struct GlobalOptions {
   std::string style_file;             // --style FILE
   std::vector<std::string> settings;  // --set KEY=VALUE, in the order given
   std::string exclude_list;           // --exclude-list FILE
+  bool auto_exclude = false;          // --auto-exclude
 };
 
 // Messages on standard error; remembers that an error was reported.
@@ -57,6 +58,7 @@ class CliProgress : public Progress {
 void AddInfoCommand(CLI::App& app, const GlobalOptions& options, int& status);
 void AddPageCommands(CLI::App& app, const GlobalOptions& options, int& status);
 void AddExportCommands(CLI::App& app, const GlobalOptions& options, int& status);
+void AddLivingCommand(CLI::App& app, const GlobalOptions& options, int& status);
 
 int Run(int argc, char** argv);
 

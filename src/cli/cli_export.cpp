@@ -25,19 +25,21 @@ struct ExportArgs {
 
 const char* const kPrivacyNote =
     "The privacy settings apply (ExcDoExclude, ExcMaskDateOnly, ReplaceDate, PrivateDate); "
-    "the people of the ExcludeList setting's file, or of --exclude-list, are excluded.";
+    "the people of the ExcludeList setting's file, or of --exclude-list, are excluded (with "
+    "--auto-exclude also everyone the auto filter excludes), and nothing is written while that "
+    "list cannot be read. A second website run into the same folder removes the files of the "
+    "first that it no longer writes.";
 
 int Website(const GlobalOptions& options, const ExportArgs& args) {
-  Session session;
-  if (const int status = PrepareSession(options, args.gedcom, session); status != 0) {
-    return status;
-  }
   // The date marker writes the user's short date format.
   std::setlocale(LC_TIME, "");
+  Session session;
+  if (const int status = LoadSession(options, args.gedcom, session, LoadWhat::kStyleAndTree);
+      status != 0) {
+    return status;
+  }
   CliProgress progress;
   CliMessages messages;
-  const LoadOutcome outcome = session.LoadCurrentFiles(progress, messages);
-  if (!outcome.gedcom_loaded || messages.failed()) return 1;
 
   WebsiteOptions website;
   website.program_dir = session.program_dir;
@@ -45,26 +47,14 @@ int Website(const GlobalOptions& options, const ExportArgs& args) {
   website.picture_dirs = session.PictureFolders();
   const WebsiteResult result = SaveWebsite(session.db, session.settings, session.style, args.target,
                                            website, progress, messages);
-  if (result.folder_failed) return 1;
-  std::printf("%lld %s written to %s", result.pages_written,
-              result.pages_written == 1 ? "page" : "pages", args.target.c_str());
-  if (result.pictures_copied > 0) {
-    std::printf(", %lld %s copied", result.pictures_copied,
-                result.pictures_copied == 1 ? "picture" : "pictures");
-  }
-  if (result.pages_failed > 0) std::printf(", %lld could not be written", result.pages_failed);
-  std::printf("\n");
+  if (result.folder_failed || result.refused) return 1;
+  std::printf("%s\n", WebsiteSummary(result, args.target).c_str());
   return result.pages_failed > 0 ? 1 : 0;
 }
 
 // The tree alone: the filtered GEDCOM and GENDEX files need no style.
 int LoadTree(const GlobalOptions& options, const ExportArgs& args, Session& session) {
-  if (const int status = PrepareSession(options, args.gedcom, session); status != 0) {
-    return status;
-  }
-  CliProgress progress;
-  CliMessages messages;
-  return session.LoadTree(progress, messages) && !messages.failed() ? 0 : 1;
+  return LoadSession(options, args.gedcom, session, LoadWhat::kTree);
 }
 
 int Gedcom(const GlobalOptions& options, const ExportArgs& args) {
@@ -76,9 +66,7 @@ int Gedcom(const GlobalOptions& options, const ExportArgs& args) {
     return 1;
   }
   long long people = 0;
-  for (const TPersonRec* person : session.db.PersonList()) {
-    if (!IsReplacedPerson(session.settings, person)) ++people;
-  }
+  ShownTree(session.db, session.settings).ForEachListedPerson([&](const TPersonRec&) { ++people; });
   std::printf("%lld people and %zu families written to %s\n", people,
               session.db.FamilyList().size(), args.target.c_str());
   return 0;
@@ -87,12 +75,10 @@ int Gedcom(const GlobalOptions& options, const ExportArgs& args) {
 int Gendex(const GlobalOptions& options, const ExportArgs& args) {
   Session session;
   if (const int status = LoadTree(options, args, session); status != 0) return status;
-  const std::vector<std::string> lines = BuildGendexLines(session.db, session.settings);
-  if (!WriteLines(lines, args.target)) {
-    CliMessages().Error(UnableToWriteMessage(args.target), kHelpMissingFile);
-    return 1;
-  }
-  std::printf("%zu lines written to %s\n", lines.size(), args.target.c_str());
+  CliMessages messages;
+  if (!WriteGendex(session.db, session.settings, args.target, messages)) return 1;
+  const std::size_t lines = BuildGendexLines(session.db, session.settings).size();
+  std::printf("%zu lines written to %s\n", lines, args.target.c_str());
   return 0;
 }
 

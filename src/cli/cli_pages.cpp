@@ -18,14 +18,9 @@ namespace {
 // Loads the session as the viewer's start-up does, with the global options applied. Returns
 // the exit status: 0 when loaded, 2 for a bad --set, 1 when a file could not be read.
 int LoadSession(const GlobalOptions& options, const std::string& gedcom, Session& session) {
-  if (const int status = PrepareSession(options, gedcom, session); status != 0) return status;
   // The date marker writes the user's short date format.
   std::setlocale(LC_TIME, "");
-
-  CliProgress progress;
-  CliMessages messages;
-  const LoadOutcome outcome = session.LoadCurrentFiles(progress, messages);
-  return outcome.gedcom_loaded && !messages.failed() ? 0 : 1;
+  return cli::LoadSession(options, gedcom, session, LoadWhat::kStyleAndTree);
 }
 
 // The page as built, each line followed by CR LF, bytes unchanged.
@@ -50,7 +45,8 @@ struct PageArgs {
 
 const char* const kPathsNote =
     "Paths given here are taken against the current directory; paths stored in settings "
-    "(StyleFile, ImageList) against the program's folder.";
+    "(StyleFile, ImageList) against the folder of the --settings file when they are there, else "
+    "against the program's folder.";
 
 }  // namespace
 

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <system_error>
 
+#include "app/auto_filter.h"
+#include "export/gedcom_writer.h"
 #include "settings/settings_keys.h"
 
 namespace stirpex::cli {
@@ -24,10 +26,37 @@ int PrepareSession(const GlobalOptions& options, const std::string& gedcom, Sess
       return 2;
     }
   }
+  if (options.auto_exclude) session.settings.ExcDoExclude = true;
   session.UseFilesOfSettings();
   if (!options.style_file.empty()) session.style_file = options.style_file;
   session.gedcom_file = gedcom;
   if (!options.exclude_list.empty()) session.exclude_list = options.exclude_list;
+  return 0;
+}
+
+int AutoFilterYear() {
+  return ExportToday().tm_year + 1900;
+}
+
+int LoadSession(const GlobalOptions& options, const std::string& gedcom, Session& session,
+                LoadWhat what) {
+  if (const int status = PrepareSession(options, gedcom, session); status != 0) return status;
+  CliProgress progress;
+  CliMessages messages;
+  const bool loaded = what == LoadWhat::kStyleAndTree
+                          ? session.LoadCurrentFiles(progress, messages).gedcom_loaded
+                          : session.LoadTree(progress, messages);
+  if (!loaded || messages.failed()) return 1;
+  if (options.auto_exclude) {
+    const AutoFilterRule rule(CriteriaFromSettings(session.settings), AutoFilterYear());
+    const long long excluded = AutoExclude(session.db, rule);
+    messages.Warning("the auto filter excludes " + std::to_string(excluded) + " of " +
+                     std::to_string(session.db.PersonList().size()) + " people");
+  }
+  if (session.settings.ExcDoExclude) {
+    const std::string unmatched = UnmatchedNamesWarning(session.db.UnmatchedExcludedNames());
+    if (!unmatched.empty()) messages.Warning(unmatched);
+  }
   return 0;
 }
 

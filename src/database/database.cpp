@@ -326,11 +326,19 @@ void Database::RebuildPersonIndexes() {
 }
 
 void Database::ApplyExcludedNames(Progress* progress) {
-  for (TPersonRec* person : persons_) person->Excluded = false;
+  for (TPersonRec* person : persons_) person->Excluded = IsRestricted(*person);
   for (const std::string& name : excluded_names_) {
     if (TPersonRec* person = FindPersonByName(name)) person->Excluded = true;
     if (progress) progress->Pump();
   }
+}
+
+std::vector<std::string> Database::UnmatchedExcludedNames() const {
+  std::vector<std::string> unmatched;
+  for (const std::string& name : excluded_names_) {
+    if (!name.empty() && !FindPersonByName(name)) unmatched.push_back(name);
+  }
+  return unmatched;
 }
 
 namespace {

@@ -42,6 +42,13 @@ class Database {
   // Full names of excluded people, in the order given. Survives ClearDatabase.
   std::vector<std::string>& ExcludedNames() { return excluded_names_; }
   const std::vector<std::string>& ExcludedNames() const { return excluded_names_; }
+  // The exclude list file that should have given ExcludedNames but could not be read (as
+  // shown to the user), or empty. While it is set and the filter is on, nothing is exported
+  // (pages/privacy.h). Survives ClearDatabase; reading a list sets or clears it.
+  const std::string& UnreadableExcludeList() const { return unreadable_exclude_list_; }
+  void SetUnreadableExcludeList(std::string path) { unreadable_exclude_list_ = std::move(path); }
+  // The entries of ExcludedNames that are not empty and name no person of the tree, in order.
+  std::vector<std::string> UnmatchedExcludedNames() const;
 
   TFamilyRec* CurrentFamily() const { return current_family_; }
   void SetCurrentFamily(TFamilyRec* family) { current_family_ = family; }
@@ -138,7 +145,8 @@ class Database {
   void ReorderPersons(std::vector<TPersonRec*> order);
 
   // Recomputes every Excluded flag from ExcludedNames: the first person with each exact name
-  // is marked. Pending messages run after each entry when a progress report is given.
+  // is marked, and so is everyone the file restricts (IsRestricted). Pending messages run
+  // after each entry when a progress report is given.
   void ApplyExcludedNames(Progress* progress = nullptr);
 
   // Reads an image list file (lines "kind|full name|picture"): kind P sets the person's
@@ -169,6 +177,7 @@ class Database {
   mutable std::vector<std::string> surnames_;  // built from surname_set_ when asked for
   mutable bool surnames_dirty_ = false;
   std::vector<std::string> excluded_names_;
+  std::string unreadable_exclude_list_;
   TFamilyRec* current_family_ = nullptr;
   std::string ged_source_name_, ged_corp_, ged_version_, ged_date_, ged_charset_;
   bool text_is_utf8_ = true;

@@ -10,6 +10,7 @@
 
 #include "database/collation.h"
 #include "database/gedcom_archive.h"
+#include "database/date_years.h"
 #include "database/text_lines.h"
 
 namespace stirpex {
@@ -40,7 +41,11 @@ enum class Tag {
   kCorp,
   kGedc,
   kVers,
-  kOtherEvent,  // events and attributes that are not stored
+  kOtherEvent,   // events and attributes that are not stored
+  kChristening,  // CHR, BAPM: only the year is kept, for the privacy rules
+  kBurial,       // BURI: that there is one, and its year
+  kCremation,    // CREM: the same; its notes stay the person's, as before it was known
+  kResn,         // a restriction notice
 };
 
 // A word of up to four bytes as one number, its length above the bytes: equal numbers mean
@@ -100,6 +105,15 @@ Tag LookupTag(std::string_view token) {
         return Tag::kGedc;
       case PackWord("VERS"):
         return Tag::kVers;
+      case PackWord("CHR"):
+      case PackWord("BAPM"):
+        return Tag::kChristening;
+      case PackWord("BURI"):
+        return Tag::kBurial;
+      case PackWord("CREM"):
+        return Tag::kCremation;
+      case PackWord("RESN"):
+        return Tag::kResn;
       case PackWord("CENS"):
       case PackWord("OCCU"):
       case PackWord("EVEN"):
@@ -108,10 +122,8 @@ Tag LookupTag(std::string_view token) {
       case PackWord("RESI"):
       case PackWord("SSN"):
       case PackWord("RELI"):
-      case PackWord("BURI"):
       case PackWord("EDUC"):
       case PackWord("MILT"):
-      case PackWord("BAPM"):
       case PackWord("GRAD"):
       case PackWord("_DEG"):
       case PackWord("WILL"):
@@ -129,7 +141,6 @@ Tag LookupTag(std::string_view token) {
       case PackWord("CHRA"):
       case PackWord("NATU"):
       case PackWord("ASSO"):
-      case PackWord("CHR"):
         return Tag::kOtherEvent;
       default:
         break;
@@ -143,6 +154,26 @@ Tag LookupTag(std::string_view token) {
 
 enum class Context { kNone, kPerson, kFamily, kHeader };
 enum class Event { kNone, kBirth, kDeath, kMarriage, kOther };
+// Which year of the person a DATE line of the event being read gives (the event itself is
+// kOther: its place and notes are not kept).
+enum class EvidenceYear { kNone, kChristening, kBurial };
+
+// The restrictions of a RESN value: "confidential", "privacy" and "locked" (GEDCOM 5.5.1), or
+// a list of them in capitals ("CONFIDENTIAL, LOCKED", GEDCOM 7).
+std::uint8_t RestrictionBits(std::string_view value) {
+  std::uint8_t bits = 0;
+  std::size_t start = 0;
+  while (start < value.size()) {
+    std::size_t end = start;
+    while (end < value.size() && value[end] != ',' && value[end] != ' ') ++end;
+    const std::string_view word = value.substr(start, end - start);
+    if (EqualsNoCaseAscii(word, "confidential")) bits |= kResnConfidential;
+    if (EqualsNoCaseAscii(word, "privacy")) bits |= kResnPrivacy;
+    if (EqualsNoCaseAscii(word, "locked")) bits |= kResnLocked;
+    start = end + 1;
+  }
+  return bits;
+}
 
 // One GEDCOM line taken apart: level, optional cross-reference id, tag token and value.
 struct ParsedLine {
@@ -335,7 +366,10 @@ class Reader {
     // A note stays open for CONC and CONT until a line at its level or above.
     if (note_ && line.level <= note_level_) note_ = nullptr;
     // The event state belongs to the level-1 line that opened it.
-    if (line.level <= 1) event_ = Event::kNone;
+    if (line.level <= 1) {
+      event_ = Event::kNone;
+      evidence_year_ = EvidenceYear::kNone;
+    }
 
     const Tag tag = LookupTag(line.token);
 
@@ -396,6 +430,7 @@ class Reader {
           db_.SetGedDate(line.value);
         } else if (line.level == 2) {
           Date(line.value);
+          EvidenceDate(line.value);
         }
         break;
       case Tag::kBirt:
@@ -404,9 +439,28 @@ class Reader {
         if (line.level == 1) {
           if (context_ == Context::kPerson && person_) {
             event_ = tag == Tag::kBirt ? Event::kBirth : Event::kDeath;
+            // A death is recorded even when nothing else about it is known.
+            if (tag == Tag::kDeat) person_->Evidence |= kDeathRecorded;
           } else {
             event_ = Event::kOther;
           }
+        }
+        break;
+      case Tag::kChristening:
+      case Tag::kBurial:
+      case Tag::kCremation:
+        if (line.level == 1) {
+          if (tag != Tag::kCremation) event_ = Event::kOther;
+          if (context_ == Context::kPerson && person_) {
+            evidence_year_ =
+                tag == Tag::kChristening ? EvidenceYear::kChristening : EvidenceYear::kBurial;
+            if (tag != Tag::kChristening) person_->Evidence |= kDeathRecorded;
+          }
+        }
+        break;
+      case Tag::kResn:
+        if (line.level == 1 && context_ == Context::kPerson && person_) {
+          person_->Evidence |= RestrictionBits(line.value);
         }
         break;
       case Tag::kMarr:
@@ -557,6 +611,21 @@ class Reader {
     }
   }
 
+  // The first dated christening and burial of the person give their years.
+  // A burial after a death date adds nothing the death date does not say: it is not read.
+  void EvidenceDate(std::string_view value) {
+    if (evidence_year_ == EvidenceYear::kNone || !person_) return;
+    const bool burial = evidence_year_ == EvidenceYear::kBurial;
+    if (burial && !person_->DeathDate.empty()) return;
+    std::int16_t& year = burial ? person_->BurialYear : person_->ChristeningYear;
+    if (year != 0) return;
+    const DateYears years = YearsOf(value);
+    year = static_cast<std::int16_t>(years.named);
+    if (year != 0 && years.latest != year) {
+      person_->Evidence |= burial ? kBurialApprox : kChristeningApprox;
+    }
+  }
+
   void Partner(Tag tag, std::string_view text) {
     TFamilyRec* family = db_.CurrentFamily();
     // Only a pointer names a partner: "2 HUSB" under a family event holds an age.
@@ -610,6 +679,7 @@ class Reader {
   Progress& progress_;
   Context context_ = Context::kNone;
   Event event_ = Event::kNone;
+  EvidenceYear evidence_year_ = EvidenceYear::kNone;
   TPersonRec* person_ = nullptr;
   TNoteRec* note_ = nullptr;
   int note_level_ = 0;

@@ -7,6 +7,7 @@
 // given by their type (see text.h); person and family Ids are stored in lower case.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,17 @@ namespace stirpex {
 
 struct TFamilyRec;
 struct TNoteRec;
+
+// What a person's record says beyond the fields that are shown, for the privacy rules: flag
+// bits of TPersonRec::Evidence.
+enum PersonEvidence : std::uint8_t {
+  kDeathRecorded = 1,       // a DEAT, BURI or CREM record, with or without a date
+  kResnConfidential = 2,    // "1 RESN confidential" (GEDCOM 5.5.1; CONFIDENTIAL in 7)
+  kResnPrivacy = 4,         // "1 RESN privacy"
+  kResnLocked = 8,          // "1 RESN locked": kept, but it restricts nothing
+  kChristeningApprox = 16,  // ChristeningYear is approximate ("ABT 1850": kAboutSlack later)
+  kBurialApprox = 32,       // BurialYear is approximate
+};
 
 struct TPersonRec {
   Text<22> Id;          // cross-reference id without "@", lower case
@@ -34,7 +46,17 @@ struct TPersonRec {
   // Made by a HUSB, WIFE or CHIL reference before any INDI line named it; the first INDI
   // record with this id fills it instead of making a second person.
   bool Placeholder = false;
+  std::uint8_t Evidence = 0;         // PersonEvidence bits
+  std::int16_t ChristeningYear = 0;  // year named by the first dated CHR or BAPM (date_years.h)
+  std::int16_t BurialYear = 0;       // year named by the first dated BURI or CREM read before
+                                     // any death date; 0: none
 };
+
+// A restriction in the file (RESN confidential or privacy) keeps the person private whenever
+// the privacy filter is on, whatever the lists say.
+inline bool IsRestricted(const TPersonRec& person) {
+  return (person.Evidence & (kResnConfidential | kResnPrivacy)) != 0;
+}
 
 struct TFamilyRec {
   Text<22> Id;  // lower case

@@ -89,28 +89,13 @@ void WriteEvent(GedcomLineWriter& w, std::string_view tag, std::string_view date
   if (!place.empty()) w.Line("2 PLAC ", place);
 }
 
-// A date of an excluded person written with masked dates: the last four characters (the
-// year of a full date) are taken away.
-std::string_view WithoutYear(std::string_view date) {
-  return date.size() > 4 ? date.substr(0, date.size() - 4) : std::string_view();
-}
-
 //   0 @<id>@ INDI
 //   1 NAME <given> /<surname>/
 //   1 SEX M|F|U
 //   [BIRT] [DEAT]
 //   1 FAMS @<family>@ ...   1 FAMC @<family>@   1 NOTE ...
-void WritePerson(GedcomLineWriter& w, const TSettings& settings, const TPersonRec& person) {
-  std::string_view birth = person.BirthDate;
-  std::string_view death = person.DeathDate;
-  if (HasMaskedDates(settings, &person)) {
-    if (settings.ReplaceDate) {
-      birth = settings.PrivateDate;
-    } else {
-      birth = WithoutYear(birth);
-      death = WithoutYear(death);
-    }
-  }
+void WritePerson(GedcomLineWriter& w, const ShownTree& privacy, const TPersonRec& person) {
+  const ShownDates dates = privacy.GedcomDates(person);
   w.Pointer("0 ", person.Id, " INDI");
   if (std::optional<std::string> name = GedcomNameValue(person.Name, person.Surname)) {
     w.Line("1 NAME ", *name);
@@ -118,8 +103,8 @@ void WritePerson(GedcomLineWriter& w, const TSettings& settings, const TPersonRe
   // A sex that is not a letter (none was read) is written as undetermined.
   const char sex = IsAsciiLetter(person.Sex) ? person.Sex : 'U';
   w.Line("1 SEX ", std::string_view(&sex, 1));
-  WriteEvent(w, "1 BIRT", birth, person.BirthPlace);
-  WriteEvent(w, "1 DEAT", death, person.DeathPlace);
+  WriteEvent(w, "1 BIRT", dates.birth, person.BirthPlace);
+  WriteEvent(w, "1 DEAT", dates.death, person.DeathPlace);
   for (const TFamilyRec* family : person.SpouseFamilies) w.Pointer("1 FAMS ", family->Id);
   if (person.ParentFamily) w.Pointer("1 FAMC ", person.ParentFamily->Id);
   for (const TNoteRec* note : person.Notes) WriteNoteReference(w, *note);
@@ -134,9 +119,9 @@ void WriteNoteRecord(GedcomLineWriter& w, const TNoteRec& note) {
 //   0 @<id>@ FAM
 //   1 HUSB @<id>@   1 WIFE @<id>@   1 CHIL @<id>@ ...
 //   [MARR]   1 NOTE ...
-void WriteFamily(GedcomLineWriter& w, const TSettings& settings, const TFamilyRec& family) {
+void WriteFamily(GedcomLineWriter& w, const ShownTree& privacy, const TFamilyRec& family) {
   // Persons the filter leaves out are not named: the file holds no record for them.
-  auto written = [&](const TPersonRec* p) { return p && !IsReplacedPerson(settings, p); };
+  auto written = [&](const TPersonRec* p) { return p && !privacy.IsReplaced(p); };
   w.Pointer("0 ", family.Id, " FAM");
   if (written(family.Husband)) w.Pointer("1 HUSB ", family.Husband->Id);
   if (written(family.Wife)) w.Pointer("1 WIFE ", family.Wife->Id);
@@ -223,6 +208,11 @@ std::tm ExportToday() {
 bool WriteFilteredGedcom(const Database& db, const TSettings& settings,
                          const std::filesystem::path& path, std::string_view header_date,
                          Messages& messages) {
+  const ShownTree privacy(db, settings);
+  if (const std::string refusal = privacy.Refusal(); !refusal.empty()) {
+    messages.Error(refusal, kHelpMissingFile);
+    return false;
+  }
   AtomicFileWriter out;
   if (!out.Open(path)) {
     messages.Error(UnableToWriteMessage(path), kHelpMissingFile);
@@ -245,22 +235,20 @@ bool WriteFilteredGedcom(const Database& db, const TSettings& settings,
   // Note records that only left-out persons refer to would publish their notes.
   std::unordered_set<const TNoteRec*> shown_notes, hidden_notes;
   for (const TPersonRec* person : db.PersonList()) {
-    auto& notes = IsReplacedPerson(settings, person) ? hidden_notes : shown_notes;
+    auto& notes = privacy.ShowsNotes(person) ? shown_notes : hidden_notes;
     for (const TNoteRec* note : person->Notes) notes.insert(note);
   }
   for (const TFamilyRec* family : db.FamilyList()) {
     for (const TNoteRec* note : family->Notes) shown_notes.insert(note);
   }
 
-  for (const TPersonRec* person : db.PersonList()) {
-    if (!IsReplacedPerson(settings, person)) WritePerson(w, settings, *person);
-  }
+  privacy.ForEachListedPerson([&](const TPersonRec& person) { WritePerson(w, privacy, person); });
   for (const TNoteRec* note : db.NoteList()) {
     if (note->Id == kInlineNoteId) continue;
     if (hidden_notes.count(note) && !shown_notes.count(note)) continue;
     WriteNoteRecord(w, *note);
   }
-  for (const TFamilyRec* family : db.FamilyList()) WriteFamily(w, settings, *family);
+  for (const TFamilyRec* family : db.FamilyList()) WriteFamily(w, privacy, *family);
   w.Line("0 TRLR");
 
   if (!out.Commit()) {

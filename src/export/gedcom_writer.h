@@ -39,7 +39,8 @@ std::tm ExportToday();
 
 // Writes the file (atomically: an older file of that name stays whole if writing fails).
 // `header_date` is the text of the header's "1 DATE " line. Returns false after reporting
-// "Unable to write to " + path (help topic 204) when the file cannot be written.
+// "Unable to write to " + path (help topic 204) when the file cannot be written, or the
+// privacy layer's refusal (nothing written) while the exclude list cannot be read.
 bool WriteFilteredGedcom(const Database& db, const TSettings& settings,
                          const std::filesystem::path& path, std::string_view header_date,
                          Messages& messages);

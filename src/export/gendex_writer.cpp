@@ -27,43 +27,37 @@ std::string GendexName(std::string_view name, std::string_view surname) {
 
 std::vector<std::string> BuildGendexLines(const Database& db, const TSettings& settings) {
   std::vector<std::string> lines;
-  for (const TPersonRec* person : db.PersonList()) {
-    const TFamilyRec* family = Database::DisplayFamily(person);
-    if (!family) continue;
-    // Persons the filter replaces are left out of the index.
-    if (IsReplacedPerson(settings, person)) continue;
-    std::string birth(person->BirthDate.view());
-    std::string death(person->DeathDate.view());
-    if (HasMaskedDates(settings, person)) {
-      if (settings.ReplaceDate) {
-        birth = settings.PrivateDate;
-      } else {
-        if (!birth.empty()) birth = MaskYear(birth);
-        if (!death.empty()) death = MaskYear(death);
-      }
-    }
+  const ShownTree privacy(db, settings);
+  privacy.ForEachListedPerson([&](const TPersonRec& person) {
+    const TFamilyRec* family = Database::DisplayFamily(&person);
+    if (!family) return;
+    const ShownDates dates = privacy.ListingDates(person, nullptr);
     std::string line = PageName(family->Id, PageKind::kFamily);
     line += "|";
-    line += person->Surname;
+    line += person.Surname;
     line += "|";
-    line += GendexName(person->Name, person->Surname);
+    line += GendexName(person.Name, person.Surname);
     line += "|";
-    line += Cut(birth, kDateField);
+    line += Cut(dates.birth, kDateField);
     line += "|";
-    line += person->BirthPlace;
+    line += person.BirthPlace;
     line += "|";
-    line += Cut(death, kDateField);
+    line += Cut(dates.death, kDateField);
     line += "|";
-    line += person->DeathPlace;
+    line += person.DeathPlace;
     line += "|";
     if (line.size() > kLineLength) line.resize(kLineLength);
     lines.push_back(std::move(line));
-  }
+  });
   return lines;
 }
 
 bool WriteGendex(const Database& db, const TSettings& settings, const std::filesystem::path& path,
                  Messages& messages) {
+  if (const std::string refusal = ShownTree(db, settings).Refusal(); !refusal.empty()) {
+    messages.Error(refusal, kHelpMissingFile);
+    return false;
+  }
   if (!WriteLines(BuildGendexLines(db, settings), path)) {
     messages.Error(UnableToWriteMessage(path), kHelpMissingFile);
     return false;

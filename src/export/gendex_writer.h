@@ -22,7 +22,8 @@ namespace stirpex {
 std::vector<std::string> BuildGendexLines(const Database& db, const TSettings& settings);
 
 // Builds the lines and writes them (each followed by CR LF, atomically). Returns false after
-// reporting "Unable to write to " + path (help topic 204) when the file cannot be written.
+// reporting "Unable to write to " + path (help topic 204) when the file cannot be written, or
+// the privacy layer's refusal (nothing written) while the exclude list cannot be read.
 bool WriteGendex(const Database& db, const TSettings& settings, const std::filesystem::path& path,
                  Messages& messages);
 

@@ -8,6 +8,7 @@
 
 #include "database/collation.h"
 #include "export/index_order.h"
+#include "export/site_manifest.h"
 #include "pages/html_escape.h"
 #include "pages/markers.h"
 #include "pages/page_names.h"
@@ -144,22 +145,13 @@ void AppendContents(const PageContext& ctx, const std::vector<std::string>& surn
 // One person line, or nothing when the person is left out or has no family page.
 void AppendPersonLine(const PageContext& ctx, const TPersonRec& person, LineSink& out) {
   const TSettings& settings = ctx.settings;
-  if (IsReplacedPerson(settings, &person)) return;
+  if (ctx.privacy.IsReplaced(&person)) return;
   const TFamilyRec* family = Database::DisplayFamily(&person);
   if (!family) return;
-
-  std::string birth(person.BirthDate.view());
-  std::string death(person.DeathDate.view());
-  std::string marriage(family->MarrDate.view());
-  if (HasMaskedDates(settings, &person)) {
-    if (settings.ReplaceDate) {
-      birth = settings.PrivateDate;
-    } else {
-      if (!birth.empty()) birth = MaskYear(birth);
-      if (!death.empty()) death = MaskYear(death);
-      if (!marriage.empty()) marriage = MaskYear(marriage);
-    }
-  }
+  const ShownDates dates = ctx.privacy.ListingDates(person, family);
+  const std::string& birth = dates.birth;
+  const std::string& death = dates.death;
+  const std::string& marriage = dates.marriage;
 
   std::string line = "<A HREF=\"";
   AppendPageName(line, family->Id, PageKind::kFamily);
@@ -172,7 +164,7 @@ void AppendPersonLine(const PageContext& ctx, const TPersonRec& person, LineSink
     if (!person.SpouseFamilies.empty()) {
       const TFamilyRec* own = person.SpouseFamilies.front();
       const TPersonRec* spouse = person.Sex == 'M' ? own->Wife : own->Husband;
-      const TPersonRec* shown = PrivacyView(ctx.db, settings, spouse).record;
+      const TPersonRec* shown = ctx.privacy.Show(spouse).record;
       if (shown && !shown->Name.empty()) {
         married = " married " + marriage + ", " + own->MarrPlace.str() + " to " + shown->Name.str();
         married.resize(std::min(married.size(), kMarriagePart));
@@ -213,6 +205,7 @@ void AppendSurnameBlock(const PageContext& ctx, SurnameBlocks& blocks, std::stri
 }  // namespace
 
 void WriteTally::Count(bool ok, const std::filesystem::path& path) {
+  if (manifest) manifest->Wrote(path.filename().string());
   if (ok) {
     ++written;
     return;

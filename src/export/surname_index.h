@@ -19,11 +19,15 @@
 
 namespace stirpex {
 
-// Pages written and pages that could not be written, with the first path that failed.
+class SiteManifest;
+
+// Pages written and pages that could not be written, with the first path that failed; each
+// file is also named to the site's manifest when there is one.
 struct WriteTally {
   long long written = 0;
   long long failed = 0;
   std::string first_failed;
+  SiteManifest* manifest = nullptr;
 
   void Count(bool ok, const std::filesystem::path& path);
 };

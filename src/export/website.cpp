@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "database/gedcom_archive.h"
+#include "export/site_manifest.h"
 #include "export/surname_index.h"
 #include "pages/family_page.h"
 #include "pages/page_context.h"
@@ -102,8 +103,10 @@ bool CopyWhole(const std::filesystem::path& source, const std::filesystem::path&
 class WebsitePass {
  public:
   WebsitePass(Database& db, const PageContext& ctx, const std::filesystem::path& dir,
-              Progress& progress)
-      : db_(db), ctx_(ctx), dir_(dir), progress_(progress) {}
+              SiteManifest& manifest, Progress& progress)
+      : db_(db), ctx_(ctx), dir_(dir), progress_(progress) {
+    tally_.manifest = &manifest;
+  }
 
   // False when the pass was cancelled.
   bool Run() {
@@ -131,8 +134,7 @@ class WebsitePass {
     for (const TPersonRec* person : db_.PersonList()) {
       if (!Step()) return false;
       progress_.ProgressPeople(++person_count);
-      // A person shown as the private person has no pages of his or her own.
-      if (IsReplacedPerson(settings, person)) continue;
+      if (!ctx_.privacy.HasOwnPages(person)) continue;
       const TFamilyRec* family = Database::DisplayFamily(person);
       if (!person->Picture.empty()) {
         lines_.clear();
@@ -177,7 +179,7 @@ class WebsitePass {
     if (settings.IncludeGraphic) names.insert("stirpex.gif");
     for (const TFamilyRec* family : db_.FamilyList()) names.insert(family->Picture.str());
     for (const TPersonRec* person : db_.PersonList()) {
-      if (!IsReplacedPerson(settings, person)) names.insert(person->Picture.str());
+      if (ctx_.privacy.ShowsPicture(person)) names.insert(person->Picture.str());
     }
     long long copied = 0;
     for (const std::string& name : names) {
@@ -189,11 +191,18 @@ class WebsitePass {
       }
       if (source.empty()) continue;
       const std::filesystem::path target = dir_ / name;
-      if (IsUpToDateCopy(source, target)) continue;
-      progress_.Pump();
+      // A picture that lies in the site's folder itself is the user's, not a copy of ours:
+      // the manifest must never name it for removal.
       std::error_code ec;
+      if (std::filesystem::equivalent(source, target, ec)) continue;
+      if (IsUpToDateCopy(source, target)) {
+        tally_.manifest->Wrote(name);
+        continue;
+      }
+      progress_.Pump();
       std::filesystem::create_directories(target.parent_path(), ec);
       if (CopyWhole(source, target)) {
+        tally_.manifest->Wrote(name);
         ++copied;
       } else {
         tally_.Count(false, target);
@@ -202,7 +211,7 @@ class WebsitePass {
     return copied;
   }
 
-  const WriteTally& tally() const { return tally_; }
+  WriteTally& tally() { return tally_; }
 
  private:
   // Before each step: pending messages, the percentage, and whether to go on.
@@ -231,6 +240,23 @@ class WebsitePass {
 
 }  // namespace
 
+std::string WebsiteSummary(const WebsiteResult& result, const std::string& dir) {
+  auto count = [](long long n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+  };
+  std::string text = count(result.pages_written, "page", "pages") + " written to " + dir;
+  if (result.pictures_copied > 0) {
+    text += ", " + count(result.pictures_copied, "picture", "pictures") + " copied";
+  }
+  if (result.stale_removed > 0) {
+    text += ", " + count(result.stale_removed, "stale file", "stale files") + " removed";
+  }
+  if (result.pages_failed > 0) {
+    text += ", " + std::to_string(result.pages_failed) + " could not be written";
+  }
+  return text;
+}
+
 std::string IndexPageNameOf(std::string_view surname_file) {
   const std::size_t cut = surname_file.find_last_of("/\\:");
   return std::string(cut == std::string_view::npos ? surname_file : surname_file.substr(cut + 1));
@@ -241,6 +267,11 @@ WebsiteResult SaveWebsite(Database& db, TSettings& settings, const TStyle& style
                           Progress& progress, Messages& messages) {
   WebsiteResult result;
   result.index_page_name = IndexPageNameOf(settings.SurnameFile);
+  if (const std::string refusal = ShownTree(db, settings).Refusal(); !refusal.empty()) {
+    messages.Error(refusal, kHelpMissingFile);
+    result.refused = true;
+    return result;
+  }
 
   std::string last_dir = settings.LastDir;
   if (last_dir.empty()) {
@@ -259,12 +290,22 @@ WebsiteResult SaveWebsite(Database& db, TSettings& settings, const TStyle& style
   PageContext ctx(db, settings, style);
   ctx.index_page_name = result.index_page_name;
   progress.ProgressOpen("Saving Webpages", "0", "0", "");
-  WebsitePass pass(db, ctx, dir, progress);
+  SiteManifest manifest(dir);
+  WebsitePass pass(db, ctx, dir, manifest, progress);
   result.cancelled = !pass.Run();
   if (!result.cancelled) result.pictures_copied = pass.CopyPictures(options.picture_dirs);
+  WriteTally& tally = pass.tally();
+  if (result.cancelled) {
+    manifest.Keep();
+  } else {
+    result.stale_removed = manifest.Finish();
+  }
+  if (!manifest.manifest_written()) {
+    tally.manifest = nullptr;
+    tally.Count(false, manifest.path());
+  }
   progress.ProgressClose();
 
-  const WriteTally& tally = pass.tally();
   result.pages_written = tally.written;
   result.pages_failed = tally.failed;
   if (tally.failed > 0) {

@@ -35,10 +35,17 @@ struct WebsiteResult {
   long long pages_written = 0;
   long long pages_failed = 0;  // pages and pictures that could not be written
   long long pictures_copied = 0;
+  long long stale_removed = 0;  // files of an earlier site no longer written (site_manifest.h)
   bool folder_failed = false;   // the folder could not be made: nothing was written
+  bool refused = false;         // the privacy layer refused (ShownTree::Refusal): nothing written
   bool cancelled = false;       // Progress::Cancelled() stopped the pass between pages
   std::string index_page_name;  // IndexPageName for the pages shown afterwards
 };
+
+// The summary of a pass into dir, as stirpex-cli prints it and the viewer shows it: "12 pages
+// written to DIR", then ", 3 pictures copied", ", 2 stale files removed" and ", 1 could not
+// be written" when there are any (one page, picture, file in the singular).
+std::string WebsiteSummary(const WebsiteResult& result, const std::string& dir);
 
 // The file-name part of the SurnameFile setting: the text after the last "/", "\" or ":".
 std::string IndexPageNameOf(std::string_view surname_file);
@@ -59,6 +66,14 @@ std::string IndexPageNameOf(std::string_view surname_file);
 // another file. The one exception is a tree read from a GEDCOM archive: a picture named with a
 // safe path inside it (IsSafeRelativePath, "media/photo.jpg") is copied from the unpacked
 // archive (Database::ArchiveFolder) to the same path in dir.
+//
+// While the privacy layer refuses every export (the exclude list in force could not be read
+// and the filter is on), nothing is written: its refusal goes to messages (help topic 204).
+//
+// The folder's manifest (export/site_manifest.h) names every file the pass wrote; after a
+// complete pass the files an earlier pass wrote and this one did not are removed (counted in
+// stale_removed); a cancelled pass removes nothing. A manifest that cannot be written counts
+// as a file that could not be written.
 //
 // Write failures do not stop the pass: they are counted and reported once at the end through
 // messages ("Unable to write to " + the first path that failed, with the count when more

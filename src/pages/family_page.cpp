@@ -63,7 +63,7 @@ bool ContainsUpperCased(std::string_view line, std::string_view needle) {
 }
 
 void AppendNoteText(const PageContext& ctx, const TPersonRec* person, PageLines& out) {
-  if (!person || IsReplacedPerson(ctx.settings, person)) return;
+  if (!ctx.privacy.ShowsNotes(person)) return;
   for (const TNoteRec* note : person->Notes) {
     const bool picture_note =
         !note->Lines.empty() && note->Lines.front().find("Image") != std::string::npos;

@@ -264,7 +264,7 @@ class Expander {
   void Run(std::string& line);
 
  private:
-  ShownPerson Shown(const TPersonRec* x) const { return PrivacyView(ctx_.db, ctx_.settings, x); }
+  ShownPerson Shown(const TPersonRec* x) const { return ctx_.privacy.Show(x); }
   bool IsPrivate(const TPersonRec& x) const { return &x == ctx_.db.PrivatePerson(); }
 
   // Replaces the first exact occurrence of marker m (from the pass position on, before which
@@ -288,7 +288,7 @@ class Expander {
   // Date(t) of a shown person.
   void ReplaceDate(M m, std::string_view date, bool mask) {
     if (mask && !date.empty()) {
-      ReplaceEscaped(m, MaskDate(ctx_.settings, date, true));
+      ReplaceEscaped(m, ctx_.privacy.PageDate(date, true));
     } else {
       ReplaceEscaped(m, date);
     }

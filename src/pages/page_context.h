@@ -1,5 +1,5 @@
 // What every page builder reads besides its arguments: the database, the settings, the style
-// in force, the name of the surname index page and today's date.
+// in force, the privacy layer over them, the name of the surname index page and today's date.
 //
 // The viewer's controller, the web-site writer, the surname index and stirpex-cli each make one
 // and pass it to the builders; nothing is global. The context only refers to the database,
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "database/database.h"
+#include "pages/privacy.h"
 #include "pages/style.h"
 #include "settings/settings.h"
 
@@ -24,7 +25,11 @@ inline constexpr std::string_view kViewerIndexPageName = "surname.htm";
 
 struct PageContext {
   PageContext(const Database& database, const TSettings& settings_in, const TStyle& style_in)
-      : db(database), settings(settings_in), style(style_in), today(TodayText()) {}
+      : db(database),
+        settings(settings_in),
+        style(style_in),
+        privacy(database, settings_in),
+        today(TodayText()) {}
 
   // Today's date as "<!--^Date^-->" writes it: the C library's short date ("%x" in the
   // current LC_TIME locale). The day is SOURCE_DATE_EPOCH (seconds since 1970, taken as UTC)
@@ -36,6 +41,7 @@ struct PageContext {
   const Database& db;
   const TSettings& settings;
   const TStyle& style;
+  ShownTree privacy;                                  // how each person and date may be shown
   std::string index_page_name{kViewerIndexPageName};  // target of "<!--^Surnameshtm^-->"
   std::string today;                                  // text of "<!--^Date^-->"
 };

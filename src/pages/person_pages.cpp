@@ -9,7 +9,7 @@ namespace stirpex {
 bool BuildPicturePage(const PageContext& ctx, const TFamilyRec* family, const TPersonRec* person,
                       PageLines& out, std::string_view picture) {
   out.clear();
-  if (IsReplacedPerson(ctx.settings, person)) return false;
+  if (person && !ctx.privacy.ShowsPicture(person)) return false;
   const std::string image = PicturePath(ctx.settings, picture);
   const MarkerArgs args{family, 0, image, person};
   for (const std::string& line : ctx.style.Section(ssImages)) {

@@ -1,23 +1,111 @@
 #include "pages/privacy.h"
 
+#include <algorithm>
+
 namespace stirpex {
 
-bool IsReplacedPerson(const TSettings& settings, const TPersonRec* person) {
-  return person && settings.ExcDoExclude && person->Excluded && !settings.ExcMaskDateOnly;
+namespace {
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
 }
 
-bool HasMaskedDates(const TSettings& settings, const TPersonRec* person) {
-  return person && settings.ExcDoExclude && person->Excluded && settings.ExcMaskDateOnly;
+// A date of a protected person in a written GEDCOM file: the last four characters (the year
+// of a full date) are taken away, and any other year in what is left is masked.
+std::string WithoutYear(std::string_view date) {
+  return MaskYears(date.size() > 4 ? date.substr(0, date.size() - 4) : std::string_view());
+}
+
+}  // namespace
+
+std::string ShownTree::Refusal() const {
+  if (!settings_.ExcDoExclude || db_.UnreadableExcludeList().empty()) return {};
+  return "Exclude list cannot be read: " + db_.UnreadableExcludeList();
+}
+
+bool ShownTree::IsProtected(const TPersonRec* person) const {
+  return person && settings_.ExcDoExclude && (person->Excluded || IsRestricted(*person));
+}
+
+bool ShownTree::IsReplaced(const TPersonRec* person) const {
+  return IsProtected(person) && !settings_.ExcMaskDateOnly;
+}
+
+bool ShownTree::HasMaskedDates(const TPersonRec* person) const {
+  return IsProtected(person) && settings_.ExcMaskDateOnly;
+}
+
+ShownPerson ShownTree::Show(const TPersonRec* person) const {
+  if (!IsProtected(person)) return {person, false};
+  if (!settings_.ExcMaskDateOnly) return {db_.PrivatePerson(), false};
+  return {person, true};
+}
+
+std::string ShownTree::PageDate(std::string_view date, bool masked) const {
+  return MaskDate(settings_, date, masked);
+}
+
+ShownDates ShownTree::PageDates(const TPersonRec& person) const {
+  const ShownPerson shown = Show(&person);
+  return {PageDate(shown.record->BirthDate, shown.MaskDates),
+          PageDate(shown.record->DeathDate, shown.MaskDates),
+          {}};
+}
+
+ShownDates ShownTree::ListingDates(const TPersonRec& person, const TFamilyRec* family) const {
+  const bool masked = HasMaskedDates(&person);
+  ShownDates dates{PageDate(person.BirthDate, masked), PageDate(person.DeathDate, masked),
+                   family ? PageDate(family->MarrDate, masked) : std::string()};
+  if (masked && settings_.ReplaceDate) dates.birth = settings_.PrivateDate;
+  return dates;
+}
+
+ShownDates ShownTree::GedcomDates(const TPersonRec& person) const {
+  ShownDates dates{person.BirthDate.str(), person.DeathDate.str(), {}};
+  if (!HasMaskedDates(&person)) return dates;
+  if (settings_.ReplaceDate) {
+    dates.birth = settings_.PrivateDate;
+    if (!dates.death.empty()) dates.death = settings_.PrivateDate;
+  } else {
+    dates.birth = WithoutYear(dates.birth);
+    dates.death = WithoutYear(dates.death);
+  }
+  return dates;
 }
 
 ShownPerson PrivacyView(const Database& db, const TSettings& settings, const TPersonRec* x) {
-  if (!x || !settings.ExcDoExclude || !x->Excluded) return {x, false};
-  if (!settings.ExcMaskDateOnly) return {db.PrivatePerson(), false};
-  return {x, true};
+  return ShownTree(db, settings).Show(x);
+}
+
+std::string MaskYears(std::string_view date) {
+  std::string masked(date);
+  bool after_year = false;  // the last run of digits was a year
+  for (std::size_t i = 0; i < masked.size();) {
+    if (!IsDigit(masked[i])) {
+      if (masked[i] != '/') after_year = false;
+      ++i;
+      continue;
+    }
+    const std::size_t start = i;
+    while (i < masked.size() && IsDigit(masked[i])) ++i;
+    const std::size_t digits = i - start;
+    if (digits >= 3) {
+      const std::size_t keep = std::min<std::size_t>(2, digits - 2);
+      std::fill(masked.begin() + static_cast<std::ptrdiff_t>(start + keep),
+                masked.begin() + static_cast<std::ptrdiff_t>(i), 'x');
+      after_year = true;
+    } else if (after_year && start > 0 && masked[start - 1] == '/') {
+      std::fill(masked.begin() + static_cast<std::ptrdiff_t>(start),
+                masked.begin() + static_cast<std::ptrdiff_t>(i), 'x');
+    } else {
+      after_year = false;
+    }
+  }
+  return masked;
 }
 
 std::string MaskYear(std::string_view date) {
-  std::string masked(date.substr(0, date.size() >= 2 ? date.size() - 2 : 0));
+  std::string masked = MaskYears(date.substr(0, date.size() >= 2 ? date.size() - 2 : 0));
   masked += "xx";
   return masked;
 }

@@ -1,10 +1,15 @@
-// The privacy layer: how a person and a date are shown on pages.
+// The privacy layer: the tree as it may be shown. Every output asks here and nowhere else:
+// the page builders, the web-site pass (pages of their own, pictures copied), the surname
+// index, the GEDCOM and GENDEX writers.
 //
-// The people filter marks excluded (living) people with `Excluded`. While the filter is on
-// (`ExcDoExclude`), an excluded person is either replaced by the one shared `PrivatePerson`
-// (a fixed name, nothing else) or, with `ExcMaskDateOnly`, shown with masked dates: the year
-// cut to its century ("12 MAR 19xx") or, with `ReplaceDate`, the `PrivateDate` text. Every page
-// builder asks here for every person it writes; the exports ask the same questions.
+// The people filter marks excluded (living) people with `Excluded`; a restriction in the file
+// (RESN confidential or privacy) protects a person whatever the lists say. While the filter is
+// on (`ExcDoExclude`) a protected person is either replaced by the one shared `PrivatePerson`
+// (a fixed name and nothing else: no dates, places, notes, pictures or pages of their own, and
+// no entry in any listing), or, with `ExcMaskDateOnly`, shown under their own record with every
+// year of their dates masked ("12 MAR 19xx") or, with `ReplaceDate`, each date replaced by the
+// `PrivateDate` text. While the exclude list in force could not be read, nothing may be
+// exported at all (Refusal).
 #pragma once
 
 #include <string>
@@ -23,10 +28,76 @@ struct ShownPerson {
   bool MaskDates = false;
 };
 
+// A person's dates as one output writes them.
+struct ShownDates {
+  std::string birth;
+  std::string death;
+  std::string marriage;  // of the family the caller named; empty without one
+};
+
+class ShownTree {
+ public:
+  // Both must outlive the view; it reads their state at each question.
+  ShownTree(const Database& db, const TSettings& settings) : db_(db), settings_(settings) {}
+
+  // "Exclude list cannot be read: " + path while the filter is on and the exclude list in
+  // force could not be read (Database::UnreadableExcludeList); empty otherwise. Exports write
+  // nothing while it is not empty.
+  std::string Refusal() const;
+
+  // --- People (each question takes null and answers as for nobody) ---
+  // Filter on, and the person excluded or restricted by the file.
+  bool IsProtected(const TPersonRec* person) const;
+  // Protected and shown as the private person (ExcMaskDateOnly off).
+  bool IsReplaced(const TPersonRec* person) const;
+  // Protected and shown under their own record with masked dates (ExcMaskDateOnly on).
+  bool HasMaskedDates(const TPersonRec* person) const;
+  // The record a page writes for the person, and whether its dates are masked.
+  ShownPerson Show(const TPersonRec* person) const;
+  // What of the person may appear beyond name and dates: notes, pictures (on pages and as
+  // files copied into a site), and note and picture pages of their own. Everyone's but a
+  // replaced person's. (A site's tree page is written for everyone: a replaced person's shows
+  // the private person, and no page links to it.)
+  bool ShowsNotes(const TPersonRec* person) const { return person && !IsReplaced(person); }
+  bool ShowsPicture(const TPersonRec* person) const { return person && !IsReplaced(person); }
+  bool HasOwnPages(const TPersonRec* person) const { return person && !IsReplaced(person); }
+
+  // --- Dates ---
+  // A date of a shown person on a page: the date itself, or masked (MaskDate).
+  std::string PageDate(std::string_view date, bool masked) const;
+  // The birth and death dates as pages show the person (the record's own, masked or not).
+  ShownDates PageDates(const TPersonRec& person) const;
+  // The dates of a listed person's line in the surname index and the GENDEX file, with the
+  // marriage of `family` (may be null): as on pages, except that with ReplaceDate the birth
+  // date reads PrivateDate even when it is empty.
+  ShownDates ListingDates(const TPersonRec& person, const TFamilyRec* family) const;
+  // The birth and death dates of a person's record in a written GEDCOM file: masked dates
+  // lose their year (WithoutYear); with ReplaceDate the birth date reads PrivateDate even when
+  // it is empty, a death date that is there reads PrivateDate.
+  ShownDates GedcomDates(const TPersonRec& person) const;
+
+  // --- The people as shown ---
+  // Calls visit(person) for every person who appears under their own record (all but the
+  // replaced), in PersonList order: the people a listing of the whole tree may name.
+  template <typename Visit>
+  void ForEachListedPerson(Visit&& visit) const {
+    for (const TPersonRec* person : db_.PersonList()) {
+      if (!IsReplaced(person)) visit(*person);
+    }
+  }
+
+  const Database& db() const { return db_; }
+  const TSettings& settings() const { return settings_; }
+
+ private:
+  const Database& db_;
+  const TSettings& settings_;
+};
+
 // The record to show for person x (which may be null, giving null):
-//   filter off, or x not excluded        -> x, dates unmasked;
-//   excluded, ExcMaskDateOnly off        -> db's PrivatePerson, dates unmasked;
-//   excluded, ExcMaskDateOnly on         -> x, dates masked.
+//   filter off, or x neither excluded nor restricted -> x, dates unmasked;
+//   protected, ExcMaskDateOnly off                   -> db's PrivatePerson, dates unmasked;
+//   protected, ExcMaskDateOnly on                    -> x, dates masked.
 ShownPerson PrivacyView(const Database& db, const TSettings& settings, const TPersonRec* x);
 
 // The text to write for a date of a shown person: the date itself unless mask_dates is set and
@@ -34,15 +105,14 @@ ShownPerson PrivacyView(const Database& db, const TSettings& settings, const TPe
 std::string MaskDate(const TSettings& settings, std::string_view date, bool mask_dates);
 
 // The date without its last two characters, followed by "xx" ("12 MAR 1923" gives
-// "12 MAR 19xx", "1" gives "xx"). The form of the date is not examined.
+// "12 MAR 19xx", "1" gives "xx"), and every other year in it masked too (MaskYears), so that
+// "BET 1950 AND 1960" gives "BET 19xx AND 19xx".
 std::string MaskYear(std::string_view date);
 
-// True when the filter replaces the person by the private person (filter on, person excluded,
-// ExcMaskDateOnly off). Such a person's notes and pictures appear nowhere: no note text, no
-// picture tag, no picture or note page.
-bool IsReplacedPerson(const TSettings& settings, const TPersonRec* person);
-
-// True when the person is shown with masked dates (filter on, excluded, ExcMaskDateOnly on).
-bool HasMaskedDates(const TSettings& settings, const TPersonRec* person);
+// The date with the last two digits of every year hidden: in each run of three or more digits
+// only the first (of three) or the first two stay, the rest become "x"; one or two digits
+// after "/" behind such a run (the second half of a dual year, "1712/13") become "x" too.
+// Days and months stay.
+std::string MaskYears(std::string_view date);
 
 }  // namespace stirpex

@@ -25,6 +25,7 @@ struct TSettings {
   bool ExcNoBirthDate = false;                   // ExcNoBirthDate: auto filter, birth date empty
   bool ExcByBirthDate = false;                   // ExcByBirthDate: auto filter, birth year
   bool ExcByDeathDate = false;                   // ExcByDeathDate: auto filter, death date
+  bool ExcPresumedDead = true;                   // ExcPresumedDead: auto filter, presumed dead
   bool SplitSurnames = false;                    // SplitSurnames: index over several pages
   int SplitNumber = 5;                           // SplitNumber: surnames per split page
   bool IncludeGraphic = true;                    // IncludeGraphic: footer graphic on pages

@@ -82,6 +82,7 @@ const std::vector<SettingKey>& SettingKeys() {
       FlagKey("ExcNoBirthDate", &TSettings::ExcNoBirthDate),
       FlagKey("ExcByBirthDate", &TSettings::ExcByBirthDate),
       FlagKey("ExcByDeathDate", &TSettings::ExcByDeathDate),
+      FlagKey("ExcPresumedDead", &TSettings::ExcPresumedDead),
       FlagKey("SurnameVerbose", &TSettings::SurnameVerbose),
       FlagKey("SplitSurnames", &TSettings::SplitSurnames),
       IntKey("SplitNumber", &TSettings::SplitNumber),

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QTreeView>
 
 #include "app/controller.h"
@@ -123,6 +124,7 @@ bool OptionsCommands::eventFilter(QObject* watched, QEvent* event) {
 
 void OptionsCommands::mniSaveAllClick() {
   ViewerController& c = form_.Controller();
+  if (c.RefuseExport()) return;
   // A relative HTMLDir is taken against the program's folder, as every stored path is.
   const std::string start = ResolveStoredPath(c.settings().HTMLDir, c.ProgramDir()).string();
   std::string folder;
@@ -141,6 +143,11 @@ WebsiteResult OptionsCommands::SaveWebsiteTo(const std::string& folder, Progress
                                      form_.WindowMessages());
   // Pages shown from now on link to the index under the name the site gave it.
   c.SetIndexPageName(result.index_page_name);
+  if (!result.folder_failed && !result.refused) {
+    const std::string summary = WebsiteSummary(result, folder);
+    form_.StatusPanel(0)->setText(
+        QString::fromStdString(result.cancelled ? summary + " (cancelled)" : summary));
+  }
   return result;
 }
 

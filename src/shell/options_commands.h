@@ -41,7 +41,8 @@ class OptionsCommands : public QObject {
   void tvDescOutineClick();
 
   // Save Website: the folder chooser at HTMLDir (a new folder is made after a question), then
-  // the whole site with the progress window, which can stop the pass between pages.
+  // the whole site with the progress window, which can stop the pass between pages; the
+  // status bar then sums it up (pages written, pictures copied, stale files removed).
   void mniSaveAllClick();
   // The same pass into a folder already chosen, with a given progress report (tests).
   WebsiteResult SaveWebsiteTo(const std::string& folder, Progress& progress);

@@ -83,8 +83,9 @@ std::string FolderOf(const std::filesystem::path& path) {
 
 // --- PeopleListModel -------------------------------------------------------------------------
 
-PeopleListModel::PeopleListModel(const PeopleLists& lists, PeopleSide side, QObject* parent)
-    : QAbstractListModel(parent), lists_(lists), side_(side) {}
+PeopleListModel::PeopleListModel(const PeopleLists& lists, PeopleSide side,
+                                 std::function<std::string(const TPersonRec&)> tip, QObject* parent)
+    : QAbstractListModel(parent), lists_(lists), side_(side), tip_(std::move(tip)) {}
 
 int PeopleListModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : lists_.Count(side_);
@@ -92,8 +93,12 @@ int PeopleListModel::rowCount(const QModelIndex& parent) const {
 
 QVariant PeopleListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= lists_.Count(side_)) return {};
-  if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
-    return DecodePageText(lists_.NameAt(side_, index.row()));
+  const TPersonRec& person = lists_.PersonAt(side_, index.row());
+  if (role == Qt::DisplayRole) return DecodePageText(person.Name);
+  if (role == Qt::ToolTipRole) {
+    QString tip = DecodePageText(person.Name);
+    if (tip_) tip += QStringLiteral("\n") + QString::fromStdString(tip_(person));
+    return tip;
   }
   return {};
 }
@@ -281,6 +286,10 @@ QWidget* TnbkOptions::MakeFiltersTab() {
   edtBdayGreater->setMinimumWidth(50);
   edtBdayGreater->setMaximumWidth(60);
   cbDeatDateFull = MakeCheck("cbDeatDateFull", "&Date of Death field empty");
+  cbPresumedDead = MakeCheck("cbPresumedDead", "Presumed &dead");
+  cbPresumedDead->setToolTip(QStringLiteral(
+      "Include people the file shows to be dead: a death, burial or cremation recorded, or "
+      "their birth (or their relatives' dates) more than the years ago"));
   auto* criteria_grid = new QGridLayout(criteria);
   criteria_grid->addWidget(cbBDEmpty, 0, 0, 1, 3);
   criteria_grid->addWidget(new QLabel(QStringLiteral("OR")), 1, 0);
@@ -289,6 +298,8 @@ QWidget* TnbkOptions::MakeFiltersTab() {
   criteria_grid->addWidget(Caption("&Years ago", edtBdayGreater), 2, 2);
   criteria_grid->addWidget(new QLabel(QStringLiteral("OR")), 3, 0);
   criteria_grid->addWidget(cbDeatDateFull, 4, 0, 1, 3);
+  criteria_grid->addWidget(new QLabel(QStringLiteral("OR")), 5, 0);
+  criteria_grid->addWidget(cbPresumedDead, 6, 0, 1, 3);
   criteria_grid->setColumnStretch(3, 1);
   layout->addWidget(criteria);
 
@@ -307,8 +318,9 @@ QWidget* TnbkOptions::MakePeopleTab() {
   auto* page = new QWidget;
   SrcList = MakePeopleList("SrcList");
   DstList = MakePeopleList("DstList");
-  src_model_ = new PeopleListModel(lists_, PeopleSide::kExclude, this);
-  dst_model_ = new PeopleListModel(lists_, PeopleSide::kInclude, this);
+  auto tip = [this](const TPersonRec& person) { return AutoFilterTip(person); };
+  src_model_ = new PeopleListModel(lists_, PeopleSide::kExclude, tip, this);
+  dst_model_ = new PeopleListModel(lists_, PeopleSide::kInclude, tip, this);
   SrcList->setModel(src_model_);
   DstList->setModel(dst_model_);
   SrcList->installEventFilter(this);
@@ -317,6 +329,8 @@ QWidget* TnbkOptions::MakePeopleTab() {
   lblSrcCount->setObjectName(QStringLiteral("lblSrcCount"));
   lblDstCount = new QLabel(QStringLiteral("0"));
   lblDstCount->setObjectName(QStringLiteral("lblDstCount"));
+  lblUnmatched = new QLabel;
+  lblUnmatched->setObjectName(QStringLiteral("lblUnmatched"));
 
   IncludeBtn = MakeButton("IncludeBtn", ">");
   IncAllBtn = MakeButton("IncAllBtn", ">>");
@@ -360,6 +374,7 @@ QWidget* TnbkOptions::MakePeopleTab() {
 
   auto* layout = new QVBoxLayout(page);
   layout->addLayout(grid, 1);
+  layout->addWidget(lblUnmatched);
   layout->addLayout(commands);
 
   connect(IncludeBtn, &QPushButton::clicked, this, &TnbkOptions::IncludeBtnClick);
@@ -465,6 +480,7 @@ OptionsControls TnbkOptions::ReadControls() const {
   c.cbBdayGreater = cbBdayGreater->isChecked();
   c.edtBdayGreater = Field(edtBdayGreater);
   c.cbDeatDateFull = cbDeatDateFull->isChecked();
+  c.cbPresumedDead = cbPresumedDead->isChecked();
   c.cbDoExclude = cbDoExclude->isChecked();
   c.cbIncludeSpouse = cbIncludeSpouse->isChecked();
   return c;
@@ -499,6 +515,7 @@ void TnbkOptions::WriteControls(const OptionsControls& c) {
   cbBdayGreater->setChecked(c.cbBdayGreater);
   SetField(edtBdayGreater, c.edtBdayGreater, FieldKind::kText);
   cbDeatDateFull->setChecked(c.cbDeatDateFull);
+  cbPresumedDead->setChecked(c.cbPresumedDead);
   cbDoExclude->setChecked(c.cbDoExclude);
   cbIncludeSpouse->setChecked(c.cbIncludeSpouse);
 }
@@ -522,6 +539,13 @@ void TnbkOptions::FillPeopleLists() {
   lists_.Fill();
   ReloadLists();
   SetButtons();
+  // Names of a list saved before people were renamed leave those people public: say so.
+  const std::size_t unmatched = db_ ? db_->UnmatchedExcludedNames().size() : 0;
+  lblUnmatched->setText(
+      unmatched == 0 ? QString()
+      : unmatched == 1
+          ? QStringLiteral("1 name of the exclude list matches nobody")
+          : QStringLiteral("%1 names of the exclude list match nobody").arg(unmatched));
 }
 
 void TnbkOptions::SetButtons() {
@@ -588,13 +612,25 @@ void TnbkOptions::ExcAllBtnClick() {
   SetItem(DstList, 0);
 }
 
-void TnbkOptions::btnAutoExcludeClick() {
+AutoFilterRule TnbkOptions::CurrentRule() const {
   AutoFilterCriteria criteria;
   criteria.birth_date_empty = cbBDEmpty->isChecked();
   criteria.birth_year = cbBdayGreater->isChecked();
   criteria.years_ago = Field(edtBdayGreater);
   criteria.death_date_given = cbDeatDateFull->isChecked();
-  const AutoFilterRule rule(criteria, CurrentYearClock());
+  criteria.presumed_dead = cbPresumedDead->isChecked();
+  return AutoFilterRule(criteria, CurrentYearClock());
+}
+
+std::string TnbkOptions::AutoFilterTip(const TPersonRec& person) const {
+  const AutoFilterRule rule = CurrentRule();
+  if (IsRestricted(person)) return rule.Reason(person) + ": always excluded";
+  return "Auto filter: " + rule.Reason(person) +
+         (rule.Includes(person) ? " (include)" : " (exclude)");
+}
+
+void TnbkOptions::btnAutoExcludeClick() {
+  const AutoFilterRule rule = CurrentRule();
   lists_.Split([&rule](const TPersonRec& person) { return rule.Includes(person); });
   ReloadLists();
   SetButtons();

@@ -6,7 +6,9 @@
 // controls from the settings and the lists from the Excluded flags; closing it, by OK or by
 // Cancel alike, copies every control back into the settings and makes the exclude list the
 // excluded names (app/options_values.h holds those rules). The lists are model/view lists over
-// app/people_lists.h, so a tree of a hundred thousand people fills and moves at once.
+// app/people_lists.h, so a tree of a hundred thousand people fills and moves at once. Each
+// entry's tool tip says what the auto filter, with the criteria as the boxes stand, makes of
+// the person and why; people the file restricts stay in the exclude list.
 #pragma once
 
 #include <QAbstractListModel>
@@ -58,12 +60,14 @@ class OptionsHost {
   virtual Messages& DialogMessages() = 0;
 };
 
-// One of the two people lists as a Qt list model: one row per entry, the person's name.
+// One of the two people lists as a Qt list model: one row per entry, the person's name, with
+// the text `tip` gives for the person as tool tip.
 class PeopleListModel : public QAbstractListModel {
   Q_OBJECT
 
  public:
-  PeopleListModel(const PeopleLists& lists, PeopleSide side, QObject* parent);
+  PeopleListModel(const PeopleLists& lists, PeopleSide side,
+                  std::function<std::string(const TPersonRec&)> tip, QObject* parent);
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   // Tells the views that the list changed as a whole.
@@ -72,6 +76,7 @@ class PeopleListModel : public QAbstractListModel {
  private:
   const PeopleLists& lists_;
   PeopleSide side_;
+  std::function<std::string(const TPersonRec&)> tip_;
 };
 
 class TnbkOptions : public QDialog {
@@ -110,6 +115,11 @@ class TnbkOptions : public QDialog {
   void btnLoadListClick();
   void btnSaveListClick();
   void cbIncludeSpouseClick();
+
+  // The auto filter with the criteria as the boxes stand, and what it says of a person: its
+  // reason, and whether it keeps the person in the include list.
+  AutoFilterRule CurrentRule() const;
+  std::string AutoFilterTip(const TPersonRec& person) const;
 
   // The state of the controls as plain values, and the other way round.
   OptionsControls ReadControls() const;
@@ -155,12 +165,14 @@ class TnbkOptions : public QDialog {
   QCheckBox* cbBdayGreater;
   QLineEdit* edtBdayGreater;
   QCheckBox* cbDeatDateFull;
+  QCheckBox* cbPresumedDead;
   QCheckBox* cbDoExclude;
   // "&People"
   QListView* SrcList;
   QListView* DstList;
   QLabel* lblSrcCount;
   QLabel* lblDstCount;
+  QLabel* lblUnmatched;     // how many names of the exclude list match nobody
   QPushButton* IncludeBtn;  // ">"
   QPushButton* IncAllBtn;   // ">>"
   QPushButton* ExcludeBtn;  // "<"

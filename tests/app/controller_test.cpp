@@ -704,6 +704,54 @@ TEST_F(ControllerTest, SaveGedcomAndGendexGoThroughTheSaveDialog) {
   EXPECT_NE(ReadFileBytes(dir.path() / "out.txt").find("f1.htm|Smith|"), std::string::npos);
 }
 
+// --- The exclude list ------------------------------------------------------------------------
+
+// A saved list that is missing is no error while the filter is off; with the filter on it is
+// reported once at start-up, and Save GEDCOM and Save GENDEX refuse until a list is loaded or
+// the filter is turned off.
+TEST_F(ControllerTest, AnUnreadableExcludeListStopsExportsWhileTheFilterIsOn) {
+  WriteSettings({"ExcludeList=living.txt"});
+  Start();
+  EXPECT_TRUE(messages.entries.empty());
+
+  WriteSettings({"ExcludeList=living.txt", "ExcDoExclude=1"});
+  FakeWindows w;
+  RecordingMessages m;
+  ViewerController c(view, w, m, progress);
+  c.FormCreate(dir.path(), {});
+  const std::string refusal = "Exclude list cannot be read: " + Path("living.txt");
+  ASSERT_EQ(m.entries.size(), 1u);
+  EXPECT_EQ(m.entries[0].text, refusal);
+  w.save_answer = Path("out.ged");
+  c.mniSaveGedcomClick();
+  c.mniSaveGentextClick();
+  EXPECT_TRUE(w.save_requests.empty());
+  ASSERT_EQ(m.entries.size(), 3u);
+  EXPECT_EQ(m.entries[2].text, refusal);
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "out.ged"));
+
+  c.settings().ExcDoExclude = false;
+  c.mniSaveGedcomClick();
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "out.ged"));
+}
+
+// A project's exclude list beside the project is found wherever the program lies, and a tree
+// opened after a failed start-up load is protected by it.
+TEST_F(ControllerTest, AProjectsListBesideItProtectsEvenATreeOpenedAfterAFailedStart) {
+  WriteSettings();
+  TempDir work;
+  work.Write("living.txt", CrLf({"Tom Smith"}));
+  work.Write("p.sxp", CrLf({"[Options]", "StyleFile=styles\\mini.sty", "GEDCOMFile=gone.ged",
+                            "ExcDoExclude=1", "ExcludeList=living.txt", "[Stirpex]", "SXProj=1"}));
+  Start({(work.path() / "p.sxp").string()});
+  ASSERT_EQ(messages.entries.size(), 1u);  // the GEDCOM file, not the list
+  EXPECT_EQ(messages.entries[0].help_context, kHelpGedcomFile);
+  controller.OpenFile(Path("ged/tree.ged"));
+  EXPECT_TRUE(controller.db().FindPersonByName("Tom Smith")->Excluded);
+  controller.ShowFamilyById("f2");
+  EXPECT_EQ(view.shown.find("Tom Smith"), std::string::npos);
+}
+
 // --- Copy and helpers ------------------------------------------------------------------------
 
 TEST_F(ControllerTest, CopyWithNothingSelectedCopiesTheWholePageAndDeselects) {

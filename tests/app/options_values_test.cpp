@@ -77,6 +77,7 @@ TEST(OptionsValues, CloseCopiesEveryControlIntoItsSetting) {
   EXPECT_TRUE(s.ExcByBirthDate);
   EXPECT_EQ(s.ExcMaxAge, "12345");
   EXPECT_TRUE(s.ExcByDeathDate);
+  EXPECT_FALSE(s.ExcPresumedDead);  // on by default, off in the dialog
   EXPECT_TRUE(s.ExcDoExclude);
   EXPECT_FALSE(s.IncludeSpouse);
   EXPECT_EQ(s.LastDir, "/home/u/");  // not a control
@@ -160,8 +161,11 @@ TEST_F(CloseOptionsTest, LoadExcludeListReadsTheLinesOrReportsAMissingFile) {
   EXPECT_EQ(tree.db.ExcludedNames(), (Names{"Bob Lee"}));
   EXPECT_TRUE(bob->Excluded);
 
-  // Lines that name nobody leave everybody included; every line is taken as it stands.
+  // Lines that name nobody leave everybody included; every line is taken as it stands. A list
+  // loaded lets exports refused for want of one go on.
+  tree.db.SetUnreadableExcludeList("/gone/living.txt");
   EXPECT_TRUE(LoadExcludeList(tree.db, dir.Write("x.txt", "ann lee\r\n\r\nNobody\r\n"), messages));
+  EXPECT_EQ(tree.db.UnreadableExcludeList(), "");
   EXPECT_EQ(tree.db.ExcludedNames(), (Names{"ann lee", "", "Nobody"}));
   for (const TPersonRec* p : tree.db.PersonList()) EXPECT_FALSE(p->Excluded);
 

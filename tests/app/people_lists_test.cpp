@@ -85,6 +85,25 @@ TEST_F(PeopleListsTest, PartitionMovesEveryoneWhoseNameIsCollectedInAnyCase) {
   EXPECT_EQ(lists.Names(PeopleSide::kExclude), (Names{"Ann Lee", "Ann Lee", "ANN LEE"}));
 }
 
+// A person the file restricts stays in the exclude list whatever is done to the lists.
+TEST_F(PeopleListsTest, RestrictedPeopleNeverLeaveTheExcludeList) {
+  ann2->Evidence = kResnConfidential;
+  lists.Fill();
+  EXPECT_EQ(lists.Names(PeopleSide::kExclude), (Names{"Ann Lee", "Ann Lee", "bob Lee"}));
+  lists.MoveRows(PeopleSide::kExclude, {0, 1, 2});
+  EXPECT_EQ(lists.Names(PeopleSide::kExclude), (Names{"Ann Lee"}));
+  EXPECT_EQ(&lists.PersonAt(PeopleSide::kExclude, 0), ann2);
+  lists.MoveAll(PeopleSide::kInclude);
+  lists.MoveAll(PeopleSide::kExclude);
+  EXPECT_EQ(lists.Names(PeopleSide::kExclude), (Names{"Ann Lee"}));
+  lists.Split([](const TPersonRec&) { return true; });
+  EXPECT_EQ(lists.Count(PeopleSide::kExclude), 1);
+  CollectedNames names;
+  names.Add("ann lee");
+  lists.Partition(names, PeopleSide::kInclude, nullptr);
+  EXPECT_EQ(lists.Names(PeopleSide::kInclude), (Names{"Ann Lee", "ANN LEE"}));
+}
+
 TEST(PeopleListsLarge, AHundredThousandPeopleFillAndMoveQuickly) {
   testing::SmallTree tree;
   for (int i = 0; i < 100000; ++i) {

@@ -45,16 +45,54 @@ TEST_F(SessionSettingsTest, AProjectNamesTheFilesAndItsExclusionAppliesAtTheFirs
   EXPECT_TRUE(session.db.FindPersonById("i2")->Excluded);
 }
 
-TEST_F(SessionSettingsTest, AMissingSavedListIsNoErrorAndAGivenListTakesItsPlace) {
+// With the filter off a missing saved list is no error; with it on, it is reported once,
+// naming it as the exclude list, and every export refuses until a list is read.
+TEST_F(SessionSettingsTest, AMissingSavedListIsAnErrorOnlyWhileTheFilterIsOn) {
   session.ReadSettingsFile(dir.path() / "project.sxp");
   session.settings.ExcludeList = "lists\\gone.txt";
   EXPECT_TRUE(session.LoadTree(progress, messages));
   EXPECT_TRUE(messages.entries.empty());
   EXPECT_FALSE(session.db.FindPersonById("i1")->Excluded);
+  const std::string gone = (dir.path() / "lists" / "gone.txt").string();
+  EXPECT_EQ(session.db.UnreadableExcludeList(), gone);
+
+  session.settings.ExcDoExclude = true;
+  EXPECT_TRUE(session.LoadTree(progress, messages));
+  ASSERT_EQ(messages.entries.size(), 1u);
+  EXPECT_EQ(messages.entries[0].text, "Exclude list cannot be read: " + gone);
 
   session.exclude_list = dir.Write("other.txt", CrLf({"Bob Lee"}));
   EXPECT_TRUE(session.LoadTree(progress, messages));
   EXPECT_TRUE(session.db.FindPersonById("i2")->Excluded);
+  EXPECT_EQ(session.db.UnreadableExcludeList(), "");
+}
+
+// Relative paths of a project are found beside the project before the program's folder.
+TEST_F(SessionSettingsTest, RelativePathsOfAProjectAreTakenBesideIt) {
+  testing::TempDir program;
+  Session elsewhere{program.path()};
+  elsewhere.ReadSettingsFile(dir.path() / "project.sxp");
+  EXPECT_EQ(elsewhere.gedcom_file, dir.path() / "trees" / "t.ged");
+  EXPECT_TRUE(elsewhere.LoadTree(progress, messages));
+  EXPECT_TRUE(elsewhere.db.FindPersonById("i1")->Excluded);
+  // A file that is not beside the project is still looked for beside the program.
+  EXPECT_EQ(elsewhere.style_file, program.path() / "styles" / "none.sty");
+}
+
+// A tree that fails to load leaves the exclude list read: the next tree opened is protected.
+TEST_F(SessionSettingsTest, TheListIsReadEvenWhenTheTreeFails) {
+  session.ReadSettingsFile(dir.path() / "project.sxp");
+  session.gedcom_file = dir.path() / "missing.ged";
+  EXPECT_FALSE(session.LoadTree(progress, messages));
+  EXPECT_EQ(session.db.ExcludedNames(), std::vector<std::string>{"Ann Lee"});
+  EXPECT_EQ(session.db.PrivatePerson()->Name.view(), "Hidden");
+}
+
+TEST(UnmatchedNames, CountAndTheFirstThree) {
+  EXPECT_EQ(UnmatchedNamesWarning({}), "");
+  EXPECT_EQ(UnmatchedNamesWarning({"Ann"}), "1 name of the exclude list matches nobody: Ann");
+  EXPECT_EQ(UnmatchedNamesWarning({"A", "B", "C", "D"}),
+            "4 names of the exclude list match nobody: A, B, C, ...");
 }
 
 TEST_F(SessionSettingsTest, WithoutReplaceNameThePrivatePersonKeepsItsName) {

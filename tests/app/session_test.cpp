@@ -84,8 +84,9 @@ TEST_F(SessionLoadTest, AMissingExcludeListIsReported) {
   session.LoadCurrentFiles(progress, messages);
   ASSERT_EQ(messages.entries.size(), 1u);
   EXPECT_EQ(messages.entries[0].text,
-            "File: " + (dir.path() / "none.txt").string() + " does not exist.");
+            "Exclude list cannot be read: " + (dir.path() / "none.txt").string());
   EXPECT_EQ(messages.entries[0].help_context, 204);
+  EXPECT_EQ(session.db.UnreadableExcludeList(), (dir.path() / "none.txt").string());
 }
 
 // A tree of people without families shows no page, but its exports must still protect the

@@ -45,6 +45,17 @@ TEST_F(CliExportTest, WebsiteMakesItsFolderAndSumsUp) {
   EXPECT_TRUE(std::filesystem::exists(dir.path() / "out/site/index.htm"));
 }
 
+// A second run into the same folder removes what it no longer writes and says how much.
+TEST_F(CliExportTest, WebsiteRemovesStaleFilesOfTheLastRun) {
+  ASSERT_EQ(Run({"--style", "s.sty", "website", "tree.ged", "site"}).status, 0);
+  dir.Write("ex.txt", CrLf({"John Smith"}));
+  CliRun run = Run({"--style", "s.sty", "--set", "ExcDoExclude=1", "--exclude-list", "ex.txt",
+                    "website", "tree.ged", "site"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "2 pages written to site, 1 stale file removed\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "site/i1nt.htm"));
+}
+
 TEST_F(CliExportTest, SettingsFileIsReadAndItsExclusionProtectsFromTheFirstRun) {
   dir.Write("exclude.txt", CrLf({"John Smith"}));
   dir.Write("project.sxp", CrLf({"[Options]", "IncludeTrees=1", "ExcDoExclude=1", "ReplaceName=1",
@@ -87,6 +98,47 @@ TEST_F(CliExportTest, GedcomAndGendexNeedNoStyle) {
   EXPECT_EQ(run.out, "2 lines written to g.txt\n");
   EXPECT_EQ(ReadFileBytes(dir.path() / "g.txt"),
             CrLf({"f1.htm|Smith|John /Smith/|12 MAR 19xx||||", "f1.htm|Jones|Mary /Jones/|||||"}));
+}
+
+// The exclude list of a project lies beside the project: it is found there, wherever the
+// program is, and its names that match nobody are counted on standard error.
+TEST_F(CliExportTest, AProjectsRelativeExcludeListIsFoundBesideIt) {
+  dir.Write("proj/private.txt", CrLf({"John Smith", "Renamed Since", ""}));
+  dir.Write("proj/tree.sxp", CrLf({"[Options]", "ExcDoExclude=1", "ExcludeList=private.txt",
+                                   "[Stirpex]", "SXProj=1"}));
+  CliRun run = Run({"--settings", "proj/tree.sxp", "gedcom", "tree.ged", "out.ged"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "1 people and 1 families written to out.ged\n");
+  EXPECT_EQ(run.err, "stirpex-cli: 1 name of the exclude list matches nobody: Renamed Since\n");
+  EXPECT_EQ(ReadFileBytes(dir.path() / "out.ged").find("John"), std::string::npos);
+}
+
+// With the filter on, an exclude list that cannot be read stops every export and every page
+// before anything is written; with the filter off it does not matter.
+TEST_F(CliExportTest, AnUnreadableExcludeListWithTheFilterOnWritesNothing) {
+  const std::vector<std::string> options = {"--style",        "s.sty", "--set",
+                                            "ExcDoExclude=1", "--set", "ExcludeList=gone.txt"};
+  const std::string message = "stirpex-cli: Exclude list cannot be read: ";
+  for (const std::vector<std::string>& command :
+       {std::vector<std::string>{"website", "tree.ged", "site"},
+        std::vector<std::string>{"gedcom", "tree.ged", "out.ged"},
+        std::vector<std::string>{"gendex", "tree.ged", "out.txt"},
+        std::vector<std::string>{"page", "tree.ged", "f1"}}) {
+    std::vector<std::string> args = options;
+    args.insert(args.end(), command.begin(), command.end());
+    CliRun run = Run(args);
+    EXPECT_EQ(run.status, 1) << command[0];
+    EXPECT_EQ(run.err.substr(0, message.size()), message) << run.err;
+    EXPECT_NE(run.err.find("gone.txt"), std::string::npos);
+    EXPECT_EQ(run.out, "") << command[0];
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "site"));
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "out.ged"));
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "out.txt"));
+
+  CliRun run = Run({"--set", "ExcludeList=gone.txt", "gedcom", "tree.ged", "out.ged"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
 }
 
 TEST_F(CliExportTest, WriteFailuresGiveStatusOneAndNameThePath) {

@@ -61,7 +61,7 @@ TEST_F(GendexTest, PrivacyLeavesOutOrMasksAsTheSurnameIndexDoes) {
 
   settings_.ReplaceDate = true;
   EXPECT_EQ(BuildGendexLines(db_, settings_)[0],
-            "f1.htm|Smith|John /Smith/|Living - Private|Leeds|3 APR 1999|York|");
+            "f1.htm|Smith|John /Smith/|Living - Private|Leeds|Living - Private|York|");
 }
 
 TEST(GendexCuts, NameOf42AndLineOf255) {

@@ -194,7 +194,7 @@ TEST_F(SurnameIndexPage, PrivacyMasksLeavesOutAndReplacesTheSpouse) {
   out = Build();
   EXPECT_EQ(out[7],
             "<A HREF=\"f1.htm\">John Smith</A> (b.Living - Private, Leeds married , Hull to Mary "
-            "Jones. d. 3 APR 1999, )<BR>");
+            "Jones. d. Living - Private, )<BR>");
 }
 
 TEST_F(SurnameIndexPage, ListBoxContents) {

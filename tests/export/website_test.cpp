@@ -103,9 +103,16 @@ class WebsiteTest : public ::testing::Test {
 TEST_F(WebsiteTest, EveryPageUnderItsName) {
   WebsiteResult result = Save();
   // Family pages, the marriage picture of f3, Di's picture, the note pages of Cy and of Fa
-  // (who has no family), the index; no tree pages.
-  EXPECT_EQ(Files(), (Lines{"f1.htm", "f2.htm", "f3.htm", "f3pk.htm", "i2nt.htm", "i3nt.htm",
-                            "i3pk.htm", "i4nt.htm", "index.htm"}));
+  // (who has no family), the index; no tree pages; and the manifest naming them.
+  const Lines pages = {"f1.htm",   "f2.htm",   "f3.htm",   "f3pk.htm", "i2nt.htm",
+                       "i3nt.htm", "i3pk.htm", "i4nt.htm", "index.htm"};
+  Lines files = pages;
+  files.insert(files.begin(), ".stirpex-manifest");
+  EXPECT_EQ(Files(), files);
+  EXPECT_EQ(
+      testing::FileLines(site_ / ".stirpex-manifest"),
+      (Lines{"# Stirpex web site: the files the last Save Website wrote", "f1.htm", "f2.htm",
+             "f3.htm", "f3pk.htm", "i2nt.htm", "i3pk.htm", "i3nt.htm", "i4nt.htm", "index.htm"}));
   EXPECT_EQ(result.pages_written, 9);
   EXPECT_EQ(result.pages_failed, 0);
   EXPECT_FALSE(result.cancelled);
@@ -269,6 +276,14 @@ TEST_F(WebsiteTest, FailedPagesAreCountedReportedOnceAndThePassGoesOn) {
   EXPECT_TRUE(std::filesystem::exists(site_ / "index.htm"));
 }
 
+TEST_F(WebsiteTest, AnUnreadableExcludeListWithTheFilterOnWritesNothing) {
+  db_.SetUnreadableExcludeList("/x/living.txt");
+  settings_.ExcDoExclude = true;
+  EXPECT_TRUE(Save().refused);
+  EXPECT_FALSE(std::filesystem::exists(site_));
+  EXPECT_EQ(testing::MessageTexts(messages_), Lines{"Exclude list cannot be read: /x/living.txt"});
+}
+
 TEST_F(WebsiteTest, FolderThatCannotBeMadeIsReportedAndNothingIsWritten) {
   std::filesystem::create_directories(dir_.path() / "new");
   { std::ofstream(dir_.path() / "new" / "site") << "a file"; }
@@ -290,8 +305,72 @@ TEST_F(WebsiteTest, CancelStopsBetweenPages) {
   progress_.cancel_after = 2;
   const WebsiteResult result = Save();
   EXPECT_TRUE(result.cancelled);
-  EXPECT_EQ(Files(), (Lines{"f1.htm", "f2.htm"}));
+  EXPECT_EQ(Files(), (Lines{".stirpex-manifest", "f1.htm", "f2.htm"}));
   EXPECT_TRUE(progress_.closed);
+}
+
+// A second pass into the folder removes the files the first wrote and it no longer writes (a
+// person excluded since keeps no note or picture page online), and nothing else: not a file
+// of the user's own, not a name a tampered manifest points outside the folder with.
+TEST_F(WebsiteTest, APassRemovesTheStaleFilesOfTheLastOneAndNothingElse) {
+  settings_.SplitSurnames = true;
+  settings_.SplitNumber = 1;
+  style_.Append(ssIndexHead, "split");
+  Save();
+  EXPECT_TRUE(std::filesystem::exists(site_ / "pers0002.htm"));
+  { std::ofstream(site_ / "mine.txt") << "keep"; }
+  { std::ofstream(site_ / ".stirpex-manifest", std::ios::app) << "../outside.txt\r\n"; }
+  { std::ofstream(dir_.path() / "new" / "outside.txt") << "keep"; }
+
+  settings_.ExcDoExclude = true;
+  settings_.SplitNumber = 2;
+  db_.FindPersonById("i3")->Excluded = true;
+  const WebsiteResult result = Save();
+  // Di's note and picture pages and the third split page go.
+  EXPECT_EQ(result.stale_removed, 3);
+  EXPECT_EQ(Files(),
+            (Lines{".stirpex-manifest", "f1.htm", "f2.htm", "f3.htm", "f3pk.htm", "i2nt.htm",
+                   "i4nt.htm", "index.htm", "mine.txt", "pers0000.htm", "pers0001.htm"}));
+  EXPECT_TRUE(std::filesystem::exists(dir_.path() / "new" / "outside.txt"));
+}
+
+// Pictures that lie in the site's folder itself are the user's own: a person excluded since
+// does not take them away. The copies the pass made go with the person.
+TEST_F(WebsiteTest, PicturesOfTheUsersOwnInTheSiteFolderStay) {
+  TempDir pictures;
+  std::filesystem::create_directories(site_);
+  { std::ofstream(site_ / "wedding.jpg") << "the only copy"; }
+  pictures.Write("di.jpg", "di bytes");
+  options_.picture_dirs = {site_, pictures.path()};
+  Save();
+  EXPECT_TRUE(std::filesystem::exists(site_ / "di.jpg"));
+  settings_.ExcDoExclude = true;
+  db_.FindPersonById("i3")->Excluded = true;
+  db_.Set(db_.FindFamilyById("f3")->Picture, "");
+  Save();
+  EXPECT_EQ(ReadFileBytes(site_ / "wedding.jpg"), "the only copy");
+  EXPECT_FALSE(std::filesystem::exists(site_ / "di.jpg"));
+}
+
+// A folder written before sites kept a manifest loses nothing; a cancelled pass removes
+// nothing and forgets no file of the pass before it, which the next whole pass removes.
+TEST_F(WebsiteTest, NothingIsRemovedWithoutAManifestOrByACancelledPass) {
+  std::filesystem::create_directories(site_);
+  { std::ofstream(site_ / "i9nt.htm") << "an older site's page"; }
+  EXPECT_EQ(Save().stale_removed, 0);
+  EXPECT_TRUE(std::filesystem::exists(site_ / "i9nt.htm"));
+
+  settings_.ExcDoExclude = true;
+  db_.FindPersonById("i3")->Excluded = true;
+  progress_.cancel_after = 2;
+  EXPECT_EQ(Save().stale_removed, 0);
+  EXPECT_TRUE(std::filesystem::exists(site_ / "i3nt.htm"));
+  progress_.percents.clear();
+  progress_.cancel_after = static_cast<std::size_t>(-1);
+  EXPECT_EQ(Save().stale_removed, 2);
+  EXPECT_FALSE(std::filesystem::exists(site_ / "i3nt.htm"));
+  EXPECT_FALSE(std::filesystem::exists(site_ / "i3pk.htm"));
+  EXPECT_TRUE(std::filesystem::exists(site_ / "i9nt.htm"));
 }
 
 TEST(WebsiteEmpty, OnlyTheIndexPage) {

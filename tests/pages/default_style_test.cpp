@@ -1,5 +1,6 @@
 // The default style over real files: every page built from it has all markers consumed, links
-// only to pages the web site has, and balanced tables; and nothing of a replaced person leaks.
+// only to pages the web site has, and balanced tables, with people replaced or not. (That
+// nothing of a protected person leaks from any output is tests/export/privacy_leak_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,10 +8,10 @@
 
 #include "database/gedcom_reader.h"
 #include "pages/family_page.h"
-#include "pages/html_escape.h"
 #include "pages/page_names.h"
 #include "pages/person_pages.h"
 #include "support/recorders.h"
+#include "support/sanitized.h"
 #include "support/test_paths.h"
 
 namespace stirpex {
@@ -27,28 +28,8 @@ TStyle LoadDefaultStyle() {
 
 // Sanitized builds run without optimisation and many times slower: there the largest files,
 // which add no new kind of page, are left to the plain build.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
-constexpr std::uintmax_t kSanitizedMaxBytes = 200 * 1000;
-
-// The sample and every GEDCOM file of the test data.
 std::vector<std::filesystem::path> GedcomFiles() {
-  std::vector<std::filesystem::path> files = {testing::SourceDir() / "ged" / "sample.ged"};
-  for (const auto& file : testing::TestdataGedcomFiles()) {
-    if (kSanitized && std::filesystem::file_size(file) > kSanitizedMaxBytes) continue;
-    files.push_back(file);
-  }
-  std::sort(files.begin(), files.end());
-  return files;
+  return testing::SampleAndTestdataGedcoms(testing::kSanitizedBuild ? 200 * 1000 : UINTMAX_MAX);
 }
 
 std::size_t CountNoCase(std::string_view text, std::string_view needle) {
@@ -203,7 +184,7 @@ TEST(DefaultStyle, PagesOfEveryFileAreWellFormed) {
   }
 }
 
-TEST(DefaultStyle, NothingOfAReplacedPersonLeaks) {
+TEST(DefaultStyle, PagesWithReplacedPeopleAreWellFormed) {
   const TStyle style = LoadDefaultStyle();
   for (const std::filesystem::path& file : GedcomFiles()) {
     SCOPED_TRACE(file.string());
@@ -212,29 +193,15 @@ TEST(DefaultStyle, NothingOfAReplacedPersonLeaks) {
     NullMessages messages;
     LoadGedcom(db, file, progress, messages);
     db.ApplyImageList(testing::SourceDir() / "ged" / "images.txt");
-    // Every other person is excluded; names shared with a shown person cannot be told apart.
-    std::set<std::string> hidden, shown;
     for (std::size_t i = 0; i < db.PersonList().size(); ++i) {
-      TPersonRec* p = db.PersonList()[i];
-      p->Excluded = i % 2 == 0;
-      (p->Excluded ? hidden : shown).insert(HtmlEscape(p->Name));
+      db.PersonList()[i]->Excluded = i % 2 == 0;
     }
     TSettings settings;
     settings.ExcDoExclude = true;
     settings.IncludeTrees = true;
-    db.SetPrivateName("Hidden Person");
     SiteChecker checker(db, settings, style);
     checker.ForEachPage([&](const std::string& where, const std::string& page) {
       checker.ExpectWellFormed(where, page);
-      // Names stand between tags wherever the style writes them.
-      for (std::size_t open = page.find('>'); open != std::string::npos;
-           open = page.find('>', open + 1)) {
-        const std::size_t close = page.find('<', open + 1);
-        if (close == std::string::npos) break;
-        const std::string text = page.substr(open + 1, close - open - 1);
-        EXPECT_FALSE(hidden.count(text) && !shown.count(text) && !text.empty())
-            << where << ": " << text;
-      }
     });
   }
 }

@@ -50,6 +50,7 @@ TEST(SettingsFileTest, FreshFileHoldsOptionsThenMarkerInWriteOrder) {
                                        "ExcNoBirthDate=0",
                                        "ExcByBirthDate=0",
                                        "ExcByDeathDate=0",
+                                       "ExcPresumedDead=1",
                                        "SurnameVerbose=0",
                                        "SplitSurnames=0",
                                        "SplitNumber=5",

@@ -149,6 +149,9 @@ TEST_F(OptionsCommandsTest, SaveWebsiteAsksForAFolderAndWritesTheSite) {
   EXPECT_TRUE(std::filesystem::is_regular_file(site / "all.htm"));
   EXPECT_TRUE(std::filesystem::is_regular_file(site / "f1.htm"));
   EXPECT_EQ(c.IndexPageName(), "all.htm");
+  // The status bar sums the pass up.
+  EXPECT_TRUE(window->StatusPanel(0)->text().contains(
+      QString::fromStdString(" pages written to " + site.string())));
   EXPECT_EQ(c.settings().HTMLDir, "./HTML");  // not the folder chosen
   // LastDir was empty: it becomes the program's folder.
   EXPECT_EQ(c.settings().LastDir, c.ProgramDir().string() + "/");

@@ -240,6 +240,8 @@ TEST_F(OptionsDialogTest, AutoExcludeUsesTheBoxesAndTheYear) {
   tree.Person("i4", "Gone", 'M', "1990", "", "2000");
   dialog.CurrentYearClock = [] { return 2024; };
   Run([](TnbkOptions* d) {
+    EXPECT_TRUE(d->cbPresumedDead->isChecked());  // on by default
+    d->cbPresumedDead->setChecked(false);
     d->cbBdayGreater->setChecked(true);
     d->edtBdayGreater->setText("100");
     d->btnAutoExclude->click();
@@ -256,6 +258,35 @@ TEST_F(OptionsDialogTest, AutoExcludeUsesTheBoxesAndTheYear) {
   EXPECT_EQ(tree.settings.ExcMaxAge, "-5");
   EXPECT_TRUE(tree.settings.ExcByDeathDate);
   EXPECT_EQ(tree.db.ExcludedNames(), (std::vector<std::string>{"Old", "Young"}));
+}
+
+// "Presumed &dead" joins the other criteria; each entry's tool tip gives the auto filter's
+// reason; a person the file restricts cannot leave the exclude list; names of the exclude
+// list that match nobody are counted.
+TEST_F(OptionsDialogTest, PresumedDeadReasonsRestrictionsAndUnmatchedNames) {
+  tree.Person("i1", "Old", 'M', "3 JAN 1800");
+  tree.Person("i2", "Young", 'M', "1950");
+  tree.Person("i3", "Secret", 'M', "1700")->Evidence = kResnPrivacy;
+  tree.db.ExcludedNames() = {"Renamed", "Young"};
+  tree.db.ApplyExcludedNames();
+  dialog.CurrentYearClock = [] { return 2024; };
+  Run([](TnbkOptions* d) {
+    EXPECT_EQ(Entries(d->SrcList), (QStringList{"Secret", "Young"}));
+    EXPECT_EQ(d->lblUnmatched->text(), "1 name of the exclude list matches nobody");
+    EXPECT_EQ(d->SrcList->model()->index(1, 0).data(Qt::ToolTipRole).toString(),
+              "Young\nAuto filter: born 1950 (exclude)");
+    EXPECT_EQ(d->SrcList->model()->index(0, 0).data(Qt::ToolTipRole).toString(),
+              "Secret\nRESN privacy: always excluded");
+    d->IncAllBtnClick();
+    EXPECT_EQ(Entries(d->SrcList), (QStringList{"Secret"}));
+    d->ExcAllBtnClick();
+    d->btnAutoExclude->click();
+    EXPECT_EQ(Entries(d->DstList), (QStringList{"Old"}));
+    EXPECT_EQ(Entries(d->SrcList), (QStringList{"Secret", "Young"}));
+    d->cbPresumedDead->setChecked(false);
+    d->btnOK->click();
+  });
+  EXPECT_FALSE(tree.settings.ExcPresumedDead);
 }
 
 TEST_F(OptionsDialogTest, LoadAndSaveList) {

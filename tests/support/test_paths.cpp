@@ -41,6 +41,16 @@ std::vector<std::filesystem::path> TestdataGedcomFiles() {
   return files;
 }
 
+std::vector<std::filesystem::path> SampleAndTestdataGedcoms(std::uintmax_t max_bytes) {
+  std::vector<std::filesystem::path> files = {SourceDir() / "ged" / "sample.ged"};
+  for (const std::filesystem::path& file : TestdataGedcomFiles()) {
+    std::error_code ec;
+    if (std::filesystem::file_size(file, ec) <= max_bytes) files.push_back(file);
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
 std::filesystem::path SourceDir() {
   return STIRPEX_SOURCE_DIR;
 }
@@ -48,11 +58,28 @@ std::filesystem::path BinDir() {
   return STIRPEX_BIN_DIR;
 }
 
-TempDir::TempDir() {
+namespace {
+
+std::filesystem::path FreshFolder(const std::filesystem::path& base) {
   static std::atomic<int> counter{0};
   std::ostringstream name;
   name << "stirpex-test-" << ::getpid() << "-" << counter++;
-  path_ = std::filesystem::temp_directory_path() / name.str();
+  return base / name.str();
+}
+
+}  // namespace
+
+TempDir::TempDir(InMemory) {
+  std::error_code ec;
+  const std::filesystem::path shm = "/dev/shm";
+  const bool usable = std::filesystem::is_directory(shm, ec) && ::access(shm.c_str(), W_OK) == 0;
+  path_ = FreshFolder(usable ? shm : std::filesystem::temp_directory_path());
+  std::filesystem::remove_all(path_);
+  std::filesystem::create_directories(path_);
+}
+
+TempDir::TempDir() {
+  path_ = FreshFolder(std::filesystem::temp_directory_path());
   std::filesystem::remove_all(path_);
   std::filesystem::create_directories(path_);
 }

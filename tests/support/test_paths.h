@@ -17,6 +17,11 @@ std::filesystem::path TestdataGedcom7Dir();
 // sorted; empty when the folders are absent.
 std::vector<std::filesystem::path> TestdataGedcomFiles();
 
+// The bundled sample (ged/sample.ged) and every .ged file of the test data, sorted; files
+// larger than max_bytes are left out (sanitized builds skip the largest files, which add no
+// new kind of record).
+std::vector<std::filesystem::path> SampleAndTestdataGedcoms(std::uintmax_t max_bytes);
+
 // The source tree (styles/, ged/) and the folder the programs are built into.
 std::filesystem::path SourceDir();
 std::filesystem::path BinDir();
@@ -25,6 +30,9 @@ std::filesystem::path BinDir();
 class TempDir {
  public:
   TempDir();
+  // In memory (/dev/shm) when the system has such a folder: for tests that write many files.
+  struct InMemory {};
+  explicit TempDir(InMemory);
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;

@@ -1,0 +1,208 @@
+// Nothing of a protected person leaks from any output: over the sample and every GEDCOM file
+// of the test data, in each privacy mode, every file of the web site (family, picture, note and
+// tree pages, the surname index and its split pages, the pictures copied), the viewer's pages,
+// the GEDCOM and the GENDEX file.
+//
+// Every other person of a file is excluded, and each of them carries marked texts that nothing
+// else holds: a word "QzN<k>Q" in the name, "QzB<k>Q " and "QzD<k>Q " before the birth and
+// death dates (the file's own dates, or a year when there were none), a line "QzT<k>Q" in
+// notes only excluded people have, and, for some, a picture "QzP<k>Q.png" that lies in a
+// picture folder. The rules by mode:
+//   filter off                  every mark may appear (and the marks do appear: a check that
+//                               the scan sees them at all);
+//   replaced by a private person no mark appears anywhere, in no file and no file name;
+//   dates masked                the name, notes and pictures appear; a date mark is followed
+//                               by no year with its last two digits shown;
+//   dates replaced by a text    the name, notes and pictures appear; no date mark appears.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "database/gedcom_reader.h"
+#include "export/gedcom_writer.h"
+#include "export/gendex_writer.h"
+#include "export/website.h"
+#include "pages/family_page.h"
+#include "support/recorders.h"
+#include "support/sanitized.h"
+#include "support/test_paths.h"
+
+namespace stirpex {
+namespace {
+
+enum class Mode { kOff, kReplace, kMaskYears, kReplaceDates };
+constexpr Mode kModes[] = {Mode::kOff, Mode::kReplace, Mode::kMaskYears, Mode::kReplaceDates};
+constexpr std::size_t kPictures = 20;  // excluded people given a picture, per file
+
+const char* ModeName(Mode mode) {
+  switch (mode) {
+    case Mode::kOff:
+      return "filter off";
+    case Mode::kReplace:
+      return "replaced";
+    case Mode::kMaskYears:
+      return "years masked";
+    case Mode::kReplaceDates:
+      return "dates replaced";
+  }
+  return "";
+}
+
+TSettings SettingsFor(Mode mode) {
+  TSettings s;
+  s.ExcDoExclude = mode != Mode::kOff;
+  s.ExcMaskDateOnly = mode == Mode::kMaskYears || mode == Mode::kReplaceDates;
+  s.ReplaceDate = mode == Mode::kReplaceDates;
+  s.IncludeTrees = true;
+  s.SurnameVerbose = true;
+  s.SplitSurnames = true;
+  s.SplitNumber = 7;
+  return s;
+}
+
+std::string Mark(char kind, std::size_t k) {
+  return "Qz" + std::string(1, kind) + std::to_string(k) + "Q";
+}
+
+// Loads a file and marks every other person as excluded, with the marks described above.
+// Returns the number of people excluded.
+std::size_t LoadMarked(Database& db, const std::filesystem::path& file,
+                       const testing::TempDir& pictures) {
+  NullProgress progress;
+  NullMessages messages;
+  if (!LoadGedcom(db, file, progress, messages)) return 0;
+  db.ApplyImageList(testing::SourceDir() / "ged" / "images.txt");
+  // Notes that a shown person or a family refers to are theirs to show.
+  std::set<const TNoteRec*> shown_notes;
+  for (const TFamilyRec* family : db.FamilyList()) {
+    shown_notes.insert(family->Notes.begin(), family->Notes.end());
+  }
+  for (std::size_t i = 1; i < db.PersonList().size(); i += 2) {
+    const auto& notes = db.PersonList()[i]->Notes;
+    shown_notes.insert(notes.begin(), notes.end());
+  }
+  std::size_t excluded = 0;
+  for (std::size_t i = 0; i < db.PersonList().size(); i += 2, ++excluded) {
+    TPersonRec* p = db.PersonList()[i];
+    p->Excluded = true;
+    const std::size_t k = excluded;
+    db.SetPersonName(p, Mark('N', k) + " " + p->Name.str());
+    db.Set(p->BirthDate, Mark('B', k) + " " + (p->BirthDate.empty() ? "1950" : p->BirthDate.str()));
+    db.Set(p->DeathDate, Mark('D', k) + " " + (p->DeathDate.empty() ? "2001" : p->DeathDate.str()));
+    for (TNoteRec* note : p->Notes) {
+      if (!shown_notes.count(note)) note->Lines.push_back("<br>" + Mark('T', k));
+    }
+    if (k < kPictures) {
+      const std::string picture = Mark('P', k) + ".png";
+      db.Set(p->Picture, picture);
+      pictures.Write(picture, "png");
+    }
+  }
+  return excluded;
+}
+
+// Every mark in text: calls found(kind, what follows the mark up to the end of its field).
+template <typename Found>
+void ForEachMark(std::string_view text, Found&& found) {
+  for (std::size_t at = text.find("Qz"); at != std::string_view::npos;
+       at = text.find("Qz", at + 2)) {
+    std::size_t i = at + 3;
+    if (i > text.size()) break;
+    const char kind = text[at + 2];
+    const std::size_t digits = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    if (i == digits || i >= text.size() || text[i] != 'Q') continue;
+    const std::size_t end = text.find_first_of("<|\r\n\",)", i);
+    found(kind, text.substr(i + 1, end == std::string_view::npos ? end : end - i - 1));
+  }
+}
+
+bool ShowsAYear(std::string_view text) {
+  std::size_t run = 0;
+  for (char c : text) {
+    run = (c >= '0' && c <= '9') ? run + 1 : 0;
+    if (run >= 3) return true;
+  }
+  return false;
+}
+
+// Checks one output (a file's name and bytes, or a page) against the rules of the mode.
+// Returns the number of marks seen.
+std::size_t CheckOutput(Mode mode, const std::string& where, std::string_view text) {
+  std::size_t seen = 0;
+  ForEachMark(text, [&](char kind, std::string_view rest) {
+    ++seen;
+    const bool date = kind == 'B' || kind == 'D';
+    switch (mode) {
+      case Mode::kOff:
+        break;
+      case Mode::kReplace:
+        ADD_FAILURE() << where << ": mark " << kind << " of a replaced person";
+        break;
+      case Mode::kMaskYears:
+        EXPECT_FALSE(date && ShowsAYear(rest)) << where << ": unmasked date " << rest;
+        break;
+      case Mode::kReplaceDates:
+        EXPECT_FALSE(date) << where << ": date of a protected person " << rest;
+        break;
+    }
+  });
+  return seen;
+}
+
+TEST(PrivacyLeak, NothingOfAProtectedPersonLeaksFromAnyOutput) {
+  TStyle style;
+  testing::RecordingMessages style_messages;
+  ASSERT_TRUE(LoadStyleFile(style, testing::SourceDir() / "styles" / "stirp1.sty", style_messages));
+  const auto files =
+      testing::SampleAndTestdataGedcoms(testing::kSanitizedBuild ? 100 * 1000 : UINTMAX_MAX);
+  std::size_t marks_seen_unfiltered = 0;
+  for (const std::filesystem::path& file : files) {
+    SCOPED_TRACE(file.string());
+    testing::TempDir pictures;
+    Database db;
+    if (LoadMarked(db, file, pictures) == 0) continue;
+    for (Mode mode : kModes) {
+      SCOPED_TRACE(ModeName(mode));
+      TSettings settings = SettingsFor(mode);
+      testing::TempDir out{testing::TempDir::InMemory{}};
+      const std::filesystem::path site = out.path() / "site";
+      NullProgress progress;
+      testing::RecordingMessages messages;
+      WebsiteOptions options;
+      options.change_working_directory = false;
+      options.picture_dirs = {pictures.path()};
+      SaveWebsite(db, settings, style, site, options, progress, messages);
+      ASSERT_TRUE(
+          WriteFilteredGedcom(db, settings, out.path() / "tree.ged", "1 Jan 2024", messages));
+      ASSERT_TRUE(WriteGendex(db, settings, out.path() / "gendex.txt", messages));
+      EXPECT_TRUE(messages.entries.empty());
+
+      std::size_t seen = 0;
+      for (const auto& entry : std::filesystem::recursive_directory_iterator(out.path())) {
+        const std::string name = entry.path().filename().string();
+        seen += CheckOutput(mode, "file name " + name, name);
+        if (entry.is_regular_file()) {
+          seen += CheckOutput(mode, name, testing::ReadFileBytes(entry.path()));
+        }
+      }
+      // The viewer's pages: each family's page for its husband (or wife), with notes.
+      const PageContext ctx(db, settings, style);
+      PageLines lines;
+      for (const TFamilyRec* family : db.FamilyList()) {
+        const TPersonRec* person = family->Husband ? family->Husband : family->Wife;
+        lines.clear();
+        BuildFamilyPage(ctx, *family, person, lines);
+        std::string page;
+        for (const std::string& line : lines) page += line + "\n";
+        seen += CheckOutput(mode, "viewer page " + family->Id.str(), page);
+      }
+      if (mode == Mode::kOff) marks_seen_unfiltered += seen;
+    }
+  }
+  EXPECT_GT(marks_seen_unfiltered, 1000u);
+}
+
+}  // namespace
+}  // namespace stirpex
