@@ -4,7 +4,7 @@
 #include <charconv>
 #include <system_error>
 
-#include "app/page_reference.h"
+#include "platform/stored_paths.h"
 #include "database/gedcom_reader.h"
 #include "database/text.h"
 #include "database/text_lines.h"

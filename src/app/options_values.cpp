@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "app/auto_filter.h"
-#include "app/paths.h"
+#include "platform/stored_paths.h"
 #include "app/session.h"
 #include "database/text.h"
 

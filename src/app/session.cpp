@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <system_error>
 
-#include "app/paths.h"
 #include "database/gedcom_reader.h"
 #include "database/text_lines.h"
 #include "settings/settings_file.h"

@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/paths.h"
+#include "platform/stored_paths.h"
 #include "database/database.h"
 #include "database/progress.h"
 #include "pages/page_context.h"

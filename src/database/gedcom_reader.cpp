@@ -12,6 +12,7 @@
 #include "database/gedcom_archive.h"
 #include "database/date_years.h"
 #include "database/text_lines.h"
+#include "platform/file_bytes.h"
 
 namespace stirpex {
 
@@ -328,11 +329,8 @@ std::string_view HeaderCharset(std::string_view head, bool whole_file) {
 // inlined.
 [[gnu::noinline]] TextEncoding EightBitEncodingOf(const std::filesystem::path& path) {
   constexpr std::size_t kHead = 64 * 1024;
-  std::string head(kHead, '\0');
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return TextEncoding::kBytes;
-  head.resize(std::fread(head.data(), 1, kHead, file));
-  std::fclose(file);
+  std::string head;
+  ReadFileBytes(path, head, kHead);  // what could be read decides
   if (DetectUtf16(head) != TextEncoding::kBytes) return TextEncoding::kBytes;
   const bool whole_file = head.size() < kHead;
   if (const std::size_t z = head.find('\x1A'); z != std::string::npos) head.resize(z);

@@ -13,6 +13,7 @@
 #include "pages/page_names.h"
 #include "pages/person_pages.h"
 #include "pages/privacy.h"
+#include "platform/stored_paths.h"
 #include "settings/line_files.h"
 
 namespace stirpex {
@@ -55,27 +56,6 @@ std::filesystem::path FindArchivePicture(std::string_view name,
   return std::filesystem::symlink_status(source, ec).type() == std::filesystem::file_type::regular
              ? source
              : std::filesystem::path();
-}
-
-// The file called name in the first folder that holds it, matched exactly first and then
-// without regard to ASCII case (trees made on other systems differ in case from the disk).
-std::filesystem::path FindPicture(std::string_view name,
-                                  const std::vector<std::filesystem::path>& dirs) {
-  std::error_code ec;
-  for (const auto& dir : dirs) {
-    const std::filesystem::path exact = dir / std::string(name);
-    if (std::filesystem::is_regular_file(exact, ec)) return exact;
-  }
-  for (const auto& dir : dirs) {
-    for (auto it = std::filesystem::directory_iterator(dir, ec);
-         !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
-      if (EqualsNoCaseAscii(it->path().filename().string(), name) && it->is_regular_file(ec)) {
-        return it->path();
-      }
-    }
-    ec.clear();
-  }
-  return {};
 }
 
 // True when target is the source itself, or a copy of the same size at least as new.
@@ -185,7 +165,7 @@ class WebsitePass {
     for (const std::string& name : names) {
       std::filesystem::path source;
       if (IsPlainPictureName(name)) {
-        source = FindPicture(name, picture_dirs);
+        source = FindFileIn(name, picture_dirs);
       } else {
         source = FindArchivePicture(name, db_.ArchiveFolder());
       }

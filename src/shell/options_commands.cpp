@@ -6,7 +6,7 @@
 #include <QTreeView>
 
 #include "app/controller.h"
-#include "app/paths.h"
+#include "platform/stored_paths.h"
 #include "shell/folder_chooser.h"
 #include "shell/main_window.h"
 #include "shell/outline_model.h"

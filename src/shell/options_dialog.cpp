@@ -17,7 +17,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/paths.h"
+#include "platform/stored_paths.h"
 #include "database/relationship_walks.h"
 #include "database/text.h"
 #include "htmlview/page_text.h"

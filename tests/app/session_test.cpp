@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/paths.h"
+#include "platform/stored_paths.h"
 #include "support/recorders.h"
 #include "support/test_paths.h"
 #include "support/zip_files.h"
@@ -13,14 +13,6 @@ namespace {
 using testing::CrLf;
 using testing::RecordingMessages;
 using testing::RecordingProgress;
-
-TEST(StoredPaths, BackslashesAreSlashesAndRelativePathsTakeTheProgramFolder) {
-  const std::filesystem::path base = "/opt/stirpex";
-  EXPECT_EQ(ResolveStoredPath("styles\\stirp1.sty", base), "/opt/stirpex/styles/stirp1.sty");
-  EXPECT_EQ(ResolveStoredPath(".\\HTML", base), "/opt/stirpex/HTML");
-  EXPECT_EQ(ResolveStoredPath("/home/u/x.ged", base), "/home/u/x.ged");
-  EXPECT_EQ(ResolveStoredPath("", base), "");
-}
 
 TEST(StoredPaths, TheDefaultStyleAndSampleAreFoundBesideThePrograms) {
   Session session(testing::BinDir());

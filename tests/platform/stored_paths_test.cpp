@@ -1,4 +1,4 @@
-#include "app/page_reference.h"
+#include "platform/stored_paths.h"
 
 #include <gtest/gtest.h>
 
@@ -44,6 +44,26 @@ TEST_F(PageReferenceTest, FindsFilesAsWrittenOnOtherSystems) {
   }
 }
 
+// The site pass copies pictures named in the tree: taken literally, first exactly in every
+// folder, then without regard to case; a folder never stands in for a file of its name.
+TEST_F(PageReferenceTest, FindFileInTakesNamesLiterally) {
+  std::filesystem::create_directories(dir.path() / "ged" / "Photo.png");
+  dir.Write("ged/PHOTO.PNG", "x");
+  dir.Write("pages/50%41.png", "x");
+  struct Case {
+    const char* name;
+    std::filesystem::path expected;
+  } cases[] = {
+      {"wedding.png", dir.path() / "ged" / "wedding.png"},
+      {"WEDDING.PNG", dir.path() / "ged" / "wedding.png"},
+      {"photo.png", dir.path() / "ged" / "PHOTO.PNG"},
+      {"50%41.png", dir.path() / "pages" / "50%41.png"},  // no URL decoding
+      {"50A.png", ""},
+      {"Photos\\Anna Smith.JPG", ""},  // nor "\\" as a separator
+  };
+  for (const Case& c : cases) EXPECT_EQ(FindFileIn(c.name, Dirs()), c.expected) << c.name;
+}
+
 TEST_F(PageReferenceTest, AbsoluteReferencesAndFileUrls) {
   const std::string absolute = (dir.path() / "ged" / "wedding.png").string();
   EXPECT_EQ(ResolvePageReference(absolute, {}), absolute);
@@ -57,6 +77,14 @@ TEST_F(PageReferenceTest, NothingForMissingFilesFoldersAndWebLinks) {
                                 "mailto:a@example.org", "#top", "Photos/Anna Smith.JPG/x"}) {
     EXPECT_TRUE(ResolvePageReference(reference, Dirs()).empty()) << reference;
   }
+}
+
+TEST(StoredPaths, BackslashesAreSlashesAndRelativePathsTakeTheBase) {
+  const std::filesystem::path base = "/opt/stirpex";
+  EXPECT_EQ(ResolveStoredPath("styles\\stirp1.sty", base), "/opt/stirpex/styles/stirp1.sty");
+  EXPECT_EQ(ResolveStoredPath(".\\HTML", base), "/opt/stirpex/HTML");
+  EXPECT_EQ(ResolveStoredPath("/home/u/x.ged", base), "/home/u/x.ged");
+  EXPECT_EQ(ResolveStoredPath("", base), "");
 }
 
 TEST(PageReferenceKinds, ExternalReferencesAndFragments) {
