@@ -98,12 +98,7 @@ fs::path ViewerController::ResolvePath(std::string_view stored) const {
 }
 
 std::vector<fs::path> ViewerController::PageSearchDirs() const {
-  std::vector<fs::path> dirs{ProgramDir()};
-  // Then where the pictures lie: the GEDCOM file's folder and the style's (footer graphic).
-  for (const fs::path& folder : session_.PictureFolders()) {
-    if (std::find(dirs.begin(), dirs.end(), folder) == dirs.end()) dirs.push_back(folder);
-  }
-  return dirs;
+  return session_.PageSearchDirs();
 }
 
 PageContext ViewerController::MakePageContext() const {

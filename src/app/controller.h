@@ -151,8 +151,7 @@ class ViewerController {
   int PlaceIndex() const { return place_index_; }
   const PageLines& CurrentPageLines() const { return page_lines_; }
   const FileHistory& file_history() const { return file_history_; }
-  // The folders a page's pictures and links are looked for in: the program's folder, then the
-  // GEDCOM file's folder.
+  // The folders a page's pictures and links are looked for in (Session::PageSearchDirs).
   std::vector<std::filesystem::path> PageSearchDirs() const;
   // A path as stored in settings or given in a link, as a full path: "\" is taken as "/" and
   // a relative path is taken against ProgramDir().

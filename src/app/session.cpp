@@ -125,6 +125,14 @@ std::vector<std::filesystem::path> Session::PictureFolders() const {
   return folders;
 }
 
+std::vector<std::filesystem::path> Session::PageSearchDirs() const {
+  std::vector<std::filesystem::path> dirs{program_dir};
+  for (const std::filesystem::path& folder : PictureFolders()) {
+    if (std::find(dirs.begin(), dirs.end(), folder) == dirs.end()) dirs.push_back(folder);
+  }
+  return dirs;
+}
+
 PageContext Session::Context() const {
   PageContext ctx(db, settings, style);
   ctx.index_page_name = index_page_name;

@@ -71,6 +71,9 @@ class Session {
   // lies beside the default style) and the program's folder, each once. A relative file is
   // taken against the current directory ("tree.ged" lies in it).
   std::vector<std::filesystem::path> PictureFolders() const;
+  // Where the viewer looks for what a page on show names (pictures, style sheets, linked
+  // pages): the program's folder first, then the picture folders.
+  std::vector<std::filesystem::path> PageSearchDirs() const;
 
   // A page context over this session's database, settings and style.
   PageContext Context() const;
