@@ -114,7 +114,8 @@ double WriteSite(Database& db, TSettings& settings, const TStyle& style,
   WebsiteOptions options;
   options.change_working_directory = false;
   const auto start = std::chrono::steady_clock::now();
-  const WebsiteResult result = SaveWebsite(db, settings, style, site, options, progress, messages);
+  const WebsiteResult result =
+      SaveWebsite(db, settings, style, SystemClock(), site, options, progress, messages);
   const double seconds = Seconds(start);
   progress.Sample();
   if (result.pages_failed > 0 || result.folder_failed) {

@@ -136,8 +136,8 @@ int Run(const Options& options) {
     website.change_working_directory = false;
     QElapsedTimer clock;
     clock.start();
-    SaveWebsite(controller.db(), settings, controller.style(), work / ("bare" + n), website, quiet,
-                messages);
+    SaveWebsite(controller.db(), settings, controller.style(), testing::TestClock(),
+                work / ("bare" + n), website, quiet, messages);
     bare_ms = std::min(bare_ms, clock.nsecsElapsed() / 1e6);
     std::filesystem::remove_all(work / ("bare" + n));
   };

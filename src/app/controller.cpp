@@ -4,7 +4,6 @@
 #include <charconv>
 #include <system_error>
 
-#include "platform/stored_paths.h"
 #include "database/gedcom_reader.h"
 #include "database/text.h"
 #include "database/text_lines.h"
@@ -14,6 +13,7 @@
 #include "pages/page_names.h"
 #include "pages/person_pages.h"
 #include "pages/privacy.h"
+#include "platform/stored_paths.h"
 #include "settings/line_files.h"
 #include "settings/settings_file.h"
 
@@ -79,8 +79,8 @@ std::string ExtractField(std::string_view text, int n, char c) {
 }
 
 ViewerController::ViewerController(HtmlView& view, ViewerWindows& windows, Messages& messages,
-                                   Progress& progress)
-    : view_(view), windows_(windows), messages_(messages), progress_(progress) {
+                                   Progress& progress, const Clock& clock)
+    : view_(view), windows_(windows), messages_(messages), progress_(progress), session_(clock) {
   view_.SetHotSpotHandler(
       [this](const std::string& target) { return HTMLViewerHotSpotClick(target); });
   view_.SetHistoryHandler([this] { HTMLViewerHistoryChange(); });
@@ -546,8 +546,8 @@ void ViewerController::mniSaveGedcomClick() {
   if (RefuseExport()) return;
   std::string path;
   if (!PromptSaveFile(path, "*.GED", "GED files (*.GED)|*.GED")) return;
-  WriteFilteredGedcom(session_.db, session_.settings, path, GedcomHeaderDate(ExportToday()),
-                      messages_);
+  WriteFilteredGedcom(session_.db, session_.settings, path,
+                      GedcomHeaderDate(session_.clock.Today()), messages_);
 }
 
 void ViewerController::mniSaveGentextClick() {

@@ -40,9 +40,10 @@ class ViewerController {
       "All Files (*.*)|*.*|GEDCOM (*.GED;*.GDZ)|*.GED;*.GDZ|Styles (*.STY)|*.STY|"
       "HTML Files (*.HTM)|*.HTM|Project (*.SXP)|*.SXP";
 
-  // The interfaces must outlive the controller, which takes the display's link and history
-  // events for as long as it lives.
-  ViewerController(HtmlView& view, ViewerWindows& windows, Messages& messages, Progress& progress);
+  // The interfaces and the clock must outlive the controller, which takes the display's link
+  // and history events for as long as it lives.
+  ViewerController(HtmlView& view, ViewerWindows& windows, Messages& messages, Progress& progress,
+                   const Clock& clock);
   ~ViewerController();
   ViewerController(const ViewerController&) = delete;
   ViewerController& operator=(const ViewerController&) = delete;
@@ -137,6 +138,7 @@ class ViewerController {
   TSettings& settings() { return session_.settings; }
   const TSettings& settings() const { return session_.settings; }
   const TStyle& style() const { return session_.style; }
+  const Clock& clock() const { return session_.clock; }
   // The folder relative paths of settings and links are taken against: the program's folder,
   // or the folder of the bundled files when the program is installed apart from them.
   const std::filesystem::path& ProgramDir() const { return session_.program_dir; }

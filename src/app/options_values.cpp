@@ -4,9 +4,9 @@
 #include <system_error>
 
 #include "app/auto_filter.h"
-#include "platform/stored_paths.h"
 #include "app/session.h"
 #include "database/text.h"
+#include "platform/stored_paths.h"
 
 namespace stirpex {
 

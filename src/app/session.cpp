@@ -9,7 +9,8 @@
 
 namespace stirpex {
 
-Session::Session(std::filesystem::path program_dir_in) : program_dir(std::move(program_dir_in)) {
+Session::Session(const Clock& clock_in, std::filesystem::path program_dir_in)
+    : clock(clock_in), program_dir(std::move(program_dir_in)) {
   UseFilesOfSettings();
 }
 
@@ -134,7 +135,7 @@ std::vector<std::filesystem::path> Session::PageSearchDirs() const {
 }
 
 PageContext Session::Context() const {
-  PageContext ctx(db, settings, style);
+  PageContext ctx(db, settings, style, clock);
   ctx.index_page_name = index_page_name;
   return ctx;
 }

@@ -14,11 +14,12 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/stored_paths.h"
 #include "database/database.h"
 #include "database/progress.h"
 #include "pages/page_context.h"
 #include "pages/style.h"
+#include "platform/clock.h"
+#include "platform/stored_paths.h"
 #include "settings/settings.h"
 
 namespace stirpex {
@@ -31,8 +32,9 @@ struct LoadOutcome {
 class Session {
  public:
   // A session with default settings whose stored paths resolve against program_dir (by
-  // default the folder of the program's bundled files, see DataDir).
-  explicit Session(std::filesystem::path program_dir = DataDir(ProgramDir()));
+  // default the folder of the program's bundled files, see DataDir). Its pages are dated by
+  // `clock`, which must outlive it.
+  explicit Session(const Clock& clock, std::filesystem::path program_dir = DataDir(ProgramDir()));
 
   // A path stored in settings: a relative one is taken against settings_dir when the file or
   // folder it names is there, else against the program's folder (see paths.h).
@@ -75,9 +77,10 @@ class Session {
   // pages): the program's folder first, then the picture folders.
   std::vector<std::filesystem::path> PageSearchDirs() const;
 
-  // A page context over this session's database, settings and style.
+  // A page context over this session's database, settings, style and clock.
   PageContext Context() const;
 
+  const Clock& clock;
   Database db;
   TSettings settings;
   TStyle style;

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <clocale>
 #include <cstdio>
 #include <iostream>
 
@@ -92,11 +93,16 @@ int Run(int argc, char** argv) {
                "auto filter excludes (the criteria of the settings: ExcPresumedDead, "
                "ExcNoBirthDate, ExcByBirthDate, ExcByDeathDate, ExcMaxAge)");
 
+  // The front end decides what the core takes from the process: the date marker writes the
+  // user's short date format, and every command dates by the one clock.
+  std::setlocale(LC_TIME, "");
+  const SystemClock clock;
+
   int status = 0;
   AddInfoCommand(app, options, status);
-  AddPageCommands(app, options, status);
-  AddExportCommands(app, options, status);
-  AddLivingCommand(app, options, status);
+  AddPageCommands(app, options, clock, status);
+  AddExportCommands(app, options, clock, status);
+  AddLivingCommand(app, options, clock, status);
 
   try {
     app.parse(argc, argv);

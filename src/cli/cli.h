@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "database/progress.h"
+#include "platform/clock.h"
 
 namespace stirpex::cli {
 
@@ -54,11 +55,13 @@ class CliProgress : public Progress {
   int percent_ = 0;
 };
 
-// Registration of the command groups. `status` receives the exit status of the command run.
+// Registration of the command groups. `status` receives the exit status of the command run;
+// `clock` is the run's one clock (pages, GEDCOM header, auto filter).
 void AddInfoCommand(CLI::App& app, const GlobalOptions& options, int& status);
-void AddPageCommands(CLI::App& app, const GlobalOptions& options, int& status);
-void AddExportCommands(CLI::App& app, const GlobalOptions& options, int& status);
-void AddLivingCommand(CLI::App& app, const GlobalOptions& options, int& status);
+void AddPageCommands(CLI::App& app, const GlobalOptions& options, const Clock& clock, int& status);
+void AddExportCommands(CLI::App& app, const GlobalOptions& options, const Clock& clock,
+                       int& status);
+void AddLivingCommand(CLI::App& app, const GlobalOptions& options, const Clock& clock, int& status);
 
 int Run(int argc, char** argv);
 

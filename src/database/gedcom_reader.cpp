@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "database/collation.h"
-#include "database/gedcom_archive.h"
 #include "database/date_years.h"
+#include "database/gedcom_archive.h"
 #include "database/text_lines.h"
 #include "platform/file_bytes.h"
 

@@ -1,7 +1,5 @@
 #include "export/gedcom_writer.h"
 
-#include <charconv>
-#include <cstdlib>
 #include <optional>
 #include <unordered_set>
 
@@ -187,22 +185,6 @@ std::string GedcomHeaderDate(const std::tm& date) {
   const int month = date.tm_mon >= 0 && date.tm_mon < 12 ? date.tm_mon : 0;
   return std::to_string(date.tm_mday) + " " + kMonths[month] + " " +
          std::to_string(date.tm_year + 1900);
-}
-
-std::tm ExportToday() {
-  std::tm result{};
-  if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch && *epoch) {
-    long long seconds = 0;
-    const char* end = epoch + std::char_traits<char>::length(epoch);
-    auto [stop, error] = std::from_chars(epoch, end, seconds);
-    if (error == std::errc() && stop == end) {
-      const std::time_t t = static_cast<std::time_t>(seconds);
-      if (gmtime_r(&t, &result)) return result;
-    }
-  }
-  const std::time_t now = std::time(nullptr);
-  localtime_r(&now, &result);
-  return result;
 }
 
 bool WriteFilteredGedcom(const Database& db, const TSettings& settings,

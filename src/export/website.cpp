@@ -243,8 +243,8 @@ std::string IndexPageNameOf(std::string_view surname_file) {
 }
 
 WebsiteResult SaveWebsite(Database& db, TSettings& settings, const TStyle& style,
-                          const std::filesystem::path& dir, const WebsiteOptions& options,
-                          Progress& progress, Messages& messages) {
+                          const Clock& clock, const std::filesystem::path& dir,
+                          const WebsiteOptions& options, Progress& progress, Messages& messages) {
   WebsiteResult result;
   result.index_page_name = IndexPageNameOf(settings.SurnameFile);
   if (const std::string refusal = ShownTree(db, settings).Refusal(); !refusal.empty()) {
@@ -267,7 +267,7 @@ WebsiteResult SaveWebsite(Database& db, TSettings& settings, const TStyle& style
     return result;
   }
 
-  PageContext ctx(db, settings, style);
+  PageContext ctx(db, settings, style, clock);
   ctx.index_page_name = result.index_page_name;
   progress.ProgressOpen("Saving Webpages", "0", "0", "");
   SiteManifest manifest(dir);

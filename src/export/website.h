@@ -17,6 +17,7 @@
 #include "database/database.h"
 #include "database/progress.h"
 #include "pages/style.h"
+#include "platform/clock.h"
 #include "settings/settings.h"
 
 namespace stirpex {
@@ -81,7 +82,7 @@ std::string IndexPageNameOf(std::string_view surname_file);
 // when it was empty, and the working directory is LastDir (options). PersonList is left
 // sorted by name (the surname index sorts it).
 WebsiteResult SaveWebsite(Database& db, TSettings& settings, const TStyle& style,
-                          const std::filesystem::path& dir, const WebsiteOptions& options,
-                          Progress& progress, Messages& messages);
+                          const Clock& clock, const std::filesystem::path& dir,
+                          const WebsiteOptions& options, Progress& progress, Messages& messages);
 
 }  // namespace stirpex

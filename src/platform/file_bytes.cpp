@@ -43,7 +43,8 @@ bool ReadFileBytes(const std::filesystem::path& path, std::string& bytes, std::s
   InputFile file;
   if (!file.Open(path)) return false;
   // One read of the whole file when its size is known; then blocks until the end.
-  std::size_t block = file.Size() > 0 && file.Size() < limit ? file.Size() + 1 : std::size_t{1} << 16;
+  std::size_t block =
+      file.Size() > 0 && file.Size() < limit ? file.Size() + 1 : std::size_t{1} << 16;
   while (bytes.size() < limit) {
     const std::size_t want = std::min(block, limit - bytes.size());
     const std::size_t old = bytes.size();

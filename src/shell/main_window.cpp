@@ -126,7 +126,8 @@ TSDIAppForm::TSDIAppForm(QWidget* parent) : QMainWindow(parent) {
 
   messages_ = std::make_unique<ShellMessages>(this, [this](int topic) { ShowHelp(topic); });
   progress_ = std::make_unique<ProgressReport>(this);
-  controller_ = std::make_unique<ViewerController>(*HTMLViewer, *this, *messages_, *progress_);
+  controller_ =
+      std::make_unique<ViewerController>(*HTMLViewer, *this, *messages_, *progress_, clock_);
 
   MakeActions();
   MakeMenus();

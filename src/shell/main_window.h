@@ -159,6 +159,7 @@ class TSDIAppForm : public QMainWindow, public ViewerWindows {
   void MakeStatusBar();
   void FormDestroy();
 
+  SystemClock clock_;
   std::unique_ptr<ShellMessages> messages_;
   std::unique_ptr<ProgressReport> progress_;
   std::unique_ptr<ViewerController> controller_;

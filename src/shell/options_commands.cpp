@@ -44,6 +44,7 @@ class OptionsCommands::Host : public OptionsHost {
   }
   void ShowHelp(int topic) override { form_.ShowHelp(topic); }
   Messages& DialogMessages() override { return form_.WindowMessages(); }
+  const Clock& DialogClock() const override { return form_.Controller().clock(); }
 
  private:
   TSDIAppForm& form_;
@@ -139,8 +140,8 @@ WebsiteResult OptionsCommands::SaveWebsiteTo(const std::string& folder, Progress
   options.program_dir = c.ProgramDir();
   options.change_working_directory = true;
   options.picture_dirs = c.session().PictureFolders();
-  WebsiteResult result = SaveWebsite(c.db(), c.settings(), c.style(), folder, options, progress,
-                                     form_.WindowMessages());
+  WebsiteResult result = SaveWebsite(c.db(), c.settings(), c.style(), c.clock(), folder, options,
+                                     progress, form_.WindowMessages());
   // Pages shown from now on link to the index under the name the site gave it.
   c.SetIndexPageName(result.index_page_name);
   if (!result.folder_failed && !result.refused) {

@@ -17,10 +17,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "platform/stored_paths.h"
 #include "database/relationship_walks.h"
 #include "database/text.h"
 #include "htmlview/page_text.h"
+#include "platform/stored_paths.h"
 #include "shell/paint_pump.h"
 
 namespace stirpex {
@@ -619,7 +619,7 @@ AutoFilterRule TnbkOptions::CurrentRule() const {
   criteria.years_ago = Field(edtBdayGreater);
   criteria.death_date_given = cbDeatDateFull->isChecked();
   criteria.presumed_dead = cbPresumedDead->isChecked();
-  return AutoFilterRule(criteria, CurrentYearClock());
+  return AutoFilterRule(criteria, host_.DialogClock().Year());
 }
 
 std::string TnbkOptions::AutoFilterTip(const TPersonRec& person) const {

@@ -113,7 +113,7 @@ class ControllerTest : public ::testing::Test {
   FakeWindows windows;
   RecordingMessages messages;
   RecordingProgress progress;
-  ViewerController controller{view, windows, messages, progress};
+  ViewerController controller{view, windows, messages, progress, testing::TestClock()};
 };
 
 // --- Start-up --------------------------------------------------------------------------------
@@ -147,7 +147,7 @@ TEST_F(ControllerTest, ArgumentsNameStyleAndGedcomInEitherOrderAndAnyCase) {
     FakeView v;
     FakeWindows w;
     RecordingMessages m;
-    ViewerController c(v, w, m, progress);
+    ViewerController c(v, w, m, progress, testing::TestClock());
     c.FormCreate(dir.path(), arguments);
     EXPECT_EQ(c.StyleFileName(), Path("OTHER.STY"));
     EXPECT_EQ(c.GedcomFileName(), Path("other.GED"));
@@ -717,7 +717,7 @@ TEST_F(ControllerTest, AnUnreadableExcludeListStopsExportsWhileTheFilterIsOn) {
   WriteSettings({"ExcludeList=living.txt", "ExcDoExclude=1"});
   FakeWindows w;
   RecordingMessages m;
-  ViewerController c(view, w, m, progress);
+  ViewerController c(view, w, m, progress, testing::TestClock());
   c.FormCreate(dir.path(), {});
   const std::string refusal = "Exclude list cannot be read: " + Path("living.txt");
   ASSERT_EQ(m.entries.size(), 1u);

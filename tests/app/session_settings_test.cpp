@@ -22,7 +22,7 @@ class SessionSettingsTest : public ::testing::Test {
                     "[Stirpex]", "SXProj=1"}));
   }
   testing::TempDir dir;
-  Session session{dir.path()};
+  Session session{testing::TestClock(), dir.path()};
   testing::RecordingProgress progress;
   testing::RecordingMessages messages;
 };
@@ -70,7 +70,7 @@ TEST_F(SessionSettingsTest, AMissingSavedListIsAnErrorOnlyWhileTheFilterIsOn) {
 // Relative paths of a project are found beside the project before the program's folder.
 TEST_F(SessionSettingsTest, RelativePathsOfAProjectAreTakenBesideIt) {
   testing::TempDir program;
-  Session elsewhere{program.path()};
+  Session elsewhere{testing::TestClock(), program.path()};
   elsewhere.ReadSettingsFile(dir.path() / "project.sxp");
   EXPECT_EQ(elsewhere.gedcom_file, dir.path() / "trees" / "t.ged");
   EXPECT_TRUE(elsewhere.LoadTree(progress, messages));

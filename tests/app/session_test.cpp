@@ -15,14 +15,14 @@ using testing::RecordingMessages;
 using testing::RecordingProgress;
 
 TEST(StoredPaths, TheDefaultStyleAndSampleAreFoundBesideThePrograms) {
-  Session session(testing::BinDir());
+  Session session(testing::TestClock(), testing::BinDir());
   EXPECT_TRUE(std::filesystem::is_regular_file(session.style_file)) << session.style_file;
   EXPECT_TRUE(std::filesystem::is_regular_file(session.gedcom_file)) << session.gedcom_file;
   EXPECT_FALSE(ProgramDir().empty());
 }
 
 TEST(PictureFolders, BareFileNamesLieInTheCurrentFolder) {
-  Session session("/opt/stirpex");
+  Session session(testing::TestClock(), "/opt/stirpex");
   session.gedcom_file = "tree.ged";
   session.style_file = "./styles/x.sty";
   const std::filesystem::path here = std::filesystem::current_path();
@@ -43,7 +43,7 @@ class SessionLoadTest : public ::testing::Test {
     session.settings.ImageList = "images.txt";
   }
   testing::TempDir dir;
-  Session session{dir.path()};
+  Session session{testing::TestClock(), dir.path()};
   RecordingProgress progress;
   RecordingMessages messages;
 };

@@ -90,7 +90,7 @@ TEST(SurnameIndexTest, PersonsComeInTheOrderOfSortingBeforeEveryHeading) {
     TSettings settings;
     TStyle style;
     style.Append(ssSurnameHead, "<!--^SNPeople^-->");
-    PageContext ctx(db, settings, style);
+    PageContext ctx(db, settings, style, testing::TestClock());
     PageLines out;
     WriteTally tally;
     BuildSurnameIndex(db, ctx, "", out, tally);
@@ -137,7 +137,7 @@ class SurnameIndexPage : public ::testing::Test {
     style_ = IndexStyle();
   }
   Lines Build() {
-    PageContext ctx(db_, settings_, style_);
+    PageContext ctx(db_, settings_, style_, testing::TestClock());
     PageLines out;
     BuildSurnameIndex(db_, ctx, dir_.path(), out, tally_);
     return out;
@@ -228,7 +228,7 @@ TEST(SurnameIndexSplit, PagesOfSplitNumberSurnames) {
     TSettings settings;
     settings.SplitSurnames = true;
     TStyle style = IndexStyle();
-    PageContext ctx(db, settings, style);
+    PageContext ctx(db, settings, style, testing::TestClock());
     TempDir dir;
     PageLines out;
     WriteTally tally;
@@ -257,7 +257,7 @@ TEST(SurnameIndexSplit, SplitNumberBelowOneCountsAsOne) {
   settings.SplitSurnames = true;
   settings.SplitNumber = 0;
   TStyle style = IndexStyle();
-  PageContext ctx(db, settings, style);
+  PageContext ctx(db, settings, style, testing::TestClock());
   TempDir dir;
   PageLines out;
   WriteTally tally;
@@ -272,7 +272,7 @@ TEST(SurnameIndexEmpty, NoSurnamesGiveNoEntriesAndNoSplitPage) {
   settings.SurnameListBox = true;
   settings.SplitSurnames = true;
   TStyle style = IndexStyle();
-  PageContext ctx(db, settings, style);
+  PageContext ctx(db, settings, style, testing::TestClock());
   TempDir dir;
   PageLines out;
   WriteTally tally;

@@ -79,7 +79,8 @@ class WebsiteTest : public ::testing::Test {
     options_.change_working_directory = false;
   }
   WebsiteResult Save() {
-    return SaveWebsite(db_, settings_, style_, site_, options_, progress_, messages_);
+    return SaveWebsite(db_, settings_, style_, testing::TestClock(), site_, options_, progress_,
+                       messages_);
   }
   std::vector<std::string> Files() const {
     std::vector<std::string> names;
@@ -382,8 +383,8 @@ TEST(WebsiteEmpty, OnlyTheIndexPage) {
   RecordingMessages messages;
   WebsiteOptions options;
   options.change_working_directory = false;
-  const WebsiteResult result =
-      SaveWebsite(db, settings, style, dir.path(), options, progress, messages);
+  const WebsiteResult result = SaveWebsite(db, settings, style, testing::TestClock(), dir.path(),
+                                           options, progress, messages);
   EXPECT_EQ(result.pages_written, 1);
   EXPECT_TRUE(std::filesystem::exists(dir.path() / "index.htm"));
 }

@@ -63,7 +63,7 @@ std::string Join(const PageLines& lines) {
 class SiteChecker {
  public:
   SiteChecker(const Database& db, const TSettings& settings, const TStyle& style)
-      : db_(db), ctx_(db, settings, style) {
+      : db_(db), ctx_(db, settings, style, testing::TestClock()) {
     pages_.insert(std::string(kViewerIndexPageName));
     for (const TFamilyRec* f : db.FamilyList()) {
       pages_.insert(PageName(f->Id, PageKind::kFamily));

@@ -52,11 +52,13 @@ class FakeHost : public OptionsHost {
   }
   void ShowHelp(int topic) override { help_topic = topic; }
   Messages& DialogMessages() override { return messages; }
+  const Clock& DialogClock() const override { return clock; }
 
   std::string open_answer, open_start, save_answer, folder_answer, folder_start;
   std::vector<std::string> save_requests;
   std::vector<std::string> saved, saved_lines;
   int help_topic = -1;
+  FixedClock clock{1704067200};  // the auto filter counts from 2024
   testing::RecordingMessages messages;
 };
 
@@ -238,7 +240,6 @@ TEST_F(OptionsDialogTest, AutoExcludeUsesTheBoxesAndTheYear) {
   tree.Person("i2", "Young", 'M', "1950");
   tree.Person("i3", "Unknown", 'M', "");
   tree.Person("i4", "Gone", 'M', "1990", "", "2000");
-  dialog.CurrentYearClock = [] { return 2024; };
   Run([](TnbkOptions* d) {
     EXPECT_TRUE(d->cbPresumedDead->isChecked());  // on by default
     d->cbPresumedDead->setChecked(false);
@@ -269,7 +270,6 @@ TEST_F(OptionsDialogTest, PresumedDeadReasonsRestrictionsAndUnmatchedNames) {
   tree.Person("i3", "Secret", 'M', "1700")->Evidence = kResnPrivacy;
   tree.db.ExcludedNames() = {"Renamed", "Young"};
   tree.db.ApplyExcludedNames();
-  dialog.CurrentYearClock = [] { return 2024; };
   Run([](TnbkOptions* d) {
     EXPECT_EQ(Entries(d->SrcList), (QStringList{"Secret", "Young"}));
     EXPECT_EQ(d->lblUnmatched->text(), "1 name of the exclude list matches nobody");
