@@ -112,7 +112,6 @@ double WriteSite(Database& db, TSettings& settings, const TStyle& style,
   SamplingProgress progress;
   const long long before = ResidentBytes();
   WebsiteOptions options;
-  options.change_working_directory = false;
   const auto start = std::chrono::steady_clock::now();
   const WebsiteResult result =
       SaveWebsite(db, settings, style, SystemClock(), site, options, progress, messages);

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The layers of docs/architecture.md: each folder of src/ includes only the folders below it.
 # One exception: htmlview/ implements the display port the controller owns (app/html_view.h).
+# The core (all but cli/, shell/ and htmlview/) never changes the working directory or the
+# locale: the front ends decide those.
 #   layers_test.sh SOURCE_DIR
 set -euo pipefail
 cd "$1/src"
@@ -25,5 +27,11 @@ for folder in "${!allowed[@]}"; do
       status=1
     fi
   done < <(grep -oE '^#include "[a-z_]+/[^"]+"' -r "$folder" | sed -E 's/#include "(.*)"/\1/')
+done
+for folder in platform database settings pages export app; do
+  if grep -rnP '\b(chdir|setlocale|locale::global)\b|current_path\((?!\)|ec\))' "$folder"; then
+    echo "$folder/ changes process-wide state: only cli/ and shell/ may"
+    status=1
+  fi
 done
 exit $status

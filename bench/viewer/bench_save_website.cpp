@@ -133,7 +133,6 @@ int Run(const Options& options) {
     NullProgress quiet;
     NullMessages messages;
     WebsiteOptions website;
-    website.change_working_directory = false;
     QElapsedTimer clock;
     clock.start();
     SaveWebsite(controller.db(), settings, controller.style(), testing::TestClock(),

@@ -109,9 +109,4 @@ bool LoadExcludeList(Database& db, const std::filesystem::path& chosen, Messages
   return true;
 }
 
-void RestoreWorkingDirectory(const std::filesystem::path& program_dir) {
-  std::error_code ec;
-  if (!program_dir.empty()) std::filesystem::current_path(program_dir, ec);
-}
-
 }  // namespace stirpex

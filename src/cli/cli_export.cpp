@@ -39,8 +39,6 @@ int Website(const GlobalOptions& options, const ExportArgs& args, const Clock& c
   CliMessages messages;
 
   WebsiteOptions website;
-  website.program_dir = session.program_dir;
-  website.change_working_directory = false;
   website.picture_dirs = session.PictureFolders();
   const WebsiteResult result = SaveWebsite(session.db, session.settings, session.style,
                                            session.clock, args.target, website, progress, messages);

@@ -1,7 +1,5 @@
 #include "export/website.h"
 
-#include <unistd.h>
-
 #include <set>
 #include <system_error>
 
@@ -19,14 +17,6 @@
 namespace stirpex {
 
 namespace {
-
-// A stored folder with its trailing separator; "\" in it is taken as "/".
-std::string FolderText(std::string folder) {
-  for (char& c : folder) {
-    if (c == '\\') c = '/';
-  }
-  return folder;
-}
 
 bool HasPictureExtension(std::string_view name) {
   const std::size_t dot = name.rfind('.');
@@ -242,7 +232,7 @@ std::string IndexPageNameOf(std::string_view surname_file) {
   return std::string(cut == std::string_view::npos ? surname_file : surname_file.substr(cut + 1));
 }
 
-WebsiteResult SaveWebsite(Database& db, TSettings& settings, const TStyle& style,
+WebsiteResult SaveWebsite(Database& db, const TSettings& settings, const TStyle& style,
                           const Clock& clock, const std::filesystem::path& dir,
                           const WebsiteOptions& options, Progress& progress, Messages& messages) {
   WebsiteResult result;
@@ -251,12 +241,6 @@ WebsiteResult SaveWebsite(Database& db, TSettings& settings, const TStyle& style
     messages.Error(refusal, kHelpMissingFile);
     result.refused = true;
     return result;
-  }
-
-  std::string last_dir = settings.LastDir;
-  if (last_dir.empty()) {
-    last_dir = options.program_dir.string();
-    if (last_dir.empty() || last_dir.back() != '/') last_dir += '/';
   }
 
   std::error_code ec;
@@ -294,16 +278,6 @@ WebsiteResult SaveWebsite(Database& db, TSettings& settings, const TStyle& style
       text += " (" + std::to_string(tally.failed) + " pages could not be written)";
     }
     messages.Error(text, kHelpMissingFile);
-  }
-
-  settings.LastDir = last_dir;
-  if (options.change_working_directory) {
-    std::string folder = FolderText(last_dir);
-    folder.pop_back();  // the trailing separator
-    if (folder.empty()) folder = "/";
-    if (::chdir(folder.c_str()) != 0) {
-      messages.Error("Unable to change the working directory to " + folder, kHelpMissingFile);
-    }
   }
   return result;
 }

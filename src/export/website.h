@@ -23,10 +23,6 @@
 namespace stirpex {
 
 struct WebsiteOptions {
-  // The program's folder (ProgramDir): LastDir takes it when LastDir was empty.
-  std::filesystem::path program_dir;
-  // Whether the pass leaves the process's working directory at LastDir, as the viewer does.
-  bool change_working_directory = true;
   // Where the pictures the tree names lie (the GEDCOM file's folder, the style's folder, ...),
   // searched in this order; see SaveWebsite.
   std::vector<std::filesystem::path> picture_dirs;
@@ -78,10 +74,9 @@ std::string IndexPageNameOf(std::string_view surname_file);
 //
 // Write failures do not stop the pass: they are counted and reported once at the end through
 // messages ("Unable to write to " + the first path that failed, with the count when more
-// failed; help topic 204). Afterwards LastDir holds its old value, or the program's folder
-// when it was empty, and the working directory is LastDir (options). PersonList is left
-// sorted by name (the surname index sorts it).
-WebsiteResult SaveWebsite(Database& db, TSettings& settings, const TStyle& style,
+// failed; help topic 204). PersonList is left sorted by name (the surname index sorts it).
+// The pass changes no setting and leaves the process's working directory alone.
+WebsiteResult SaveWebsite(Database& db, const TSettings& settings, const TStyle& style,
                           const Clock& clock, const std::filesystem::path& dir,
                           const WebsiteOptions& options, Progress& progress, Messages& messages);
 

@@ -12,6 +12,7 @@
 #include "shell/outline_model.h"
 #include "shell/paint_pump.h"
 #include "shell/progress_window.h"
+#include "shell/working_directory.h"
 
 namespace stirpex {
 
@@ -137,14 +138,24 @@ void OptionsCommands::mniSaveAllClick() {
 WebsiteResult OptionsCommands::SaveWebsiteTo(const std::string& folder, Progress& progress) {
   ViewerController& c = form_.Controller();
   WebsiteOptions options;
-  options.program_dir = c.ProgramDir();
-  options.change_working_directory = true;
   options.picture_dirs = c.session().PictureFolders();
   WebsiteResult result = SaveWebsite(c.db(), c.settings(), c.style(), c.clock(), folder, options,
                                      progress, form_.WindowMessages());
   // Pages shown from now on link to the index under the name the site gave it.
   c.SetIndexPageName(result.index_page_name);
   if (!result.folder_failed && !result.refused) {
+    // LastDir stays, or becomes the program's folder when it was empty; the working directory
+    // is left there, as after a file dialog.
+    std::string& last_dir = c.settings().LastDir;
+    if (last_dir.empty()) {
+      last_dir = c.ProgramDir().string();
+      if (last_dir.empty() || last_dir.back() != '/') last_dir += '/';
+    }
+    std::string entered;
+    if (!EnterStoredFolder(last_dir, entered)) {
+      form_.WindowMessages().Error("Unable to change the working directory to " + entered,
+                                   kHelpMissingFile);
+    }
     const std::string summary = WebsiteSummary(result, folder);
     form_.StatusPanel(0)->setText(
         QString::fromStdString(result.cancelled ? summary + " (cancelled)" : summary));

@@ -22,6 +22,7 @@
 #include "htmlview/page_text.h"
 #include "platform/stored_paths.h"
 #include "shell/paint_pump.h"
+#include "shell/working_directory.h"
 
 namespace stirpex {
 

@@ -171,7 +171,6 @@ TEST(PrivacyLeak, NothingOfAProtectedPersonLeaksFromAnyOutput) {
       NullProgress progress;
       testing::RecordingMessages messages;
       WebsiteOptions options;
-      options.change_working_directory = false;
       options.picture_dirs = {pictures.path()};
       SaveWebsite(db, settings, style, testing::TestClock(), site, options, progress, messages);
       ASSERT_TRUE(

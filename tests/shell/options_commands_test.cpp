@@ -153,8 +153,16 @@ TEST_F(OptionsCommandsTest, SaveWebsiteAsksForAFolderAndWritesTheSite) {
   EXPECT_TRUE(window->StatusPanel(0)->text().contains(
       QString::fromStdString(" pages written to " + site.string())));
   EXPECT_EQ(c.settings().HTMLDir, "./HTML");  // not the folder chosen
-  // LastDir was empty: it becomes the program's folder.
+  // LastDir was empty: it becomes the program's folder, and the working directory.
   EXPECT_EQ(c.settings().LastDir, c.ProgramDir().string() + "/");
+  EXPECT_EQ(std::filesystem::current_path(), std::filesystem::canonical(c.ProgramDir()));
+  // A stored LastDir stays, "\" taken as "/".
+  const std::string stored = site.string() + "\\";
+  c.settings().LastDir = stored;
+  NullProgress quiet;
+  Commands().SaveWebsiteTo(site.string(), quiet);
+  EXPECT_EQ(c.settings().LastDir, stored);
+  EXPECT_EQ(std::filesystem::current_path(), std::filesystem::canonical(site));
   // The viewer goes on working.
   window->tbtnHome->trigger();
   EXPECT_TRUE(Page().contains("Lionel Ambervale"));
