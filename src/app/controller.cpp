@@ -35,14 +35,6 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-// The text without the first occurrence of part.
-std::string WithoutFirst(std::string_view text, std::string_view part) {
-  std::string out(text);
-  std::size_t at = out.find(part);
-  if (at != std::string::npos) out.erase(at, part.size());
-  return out;
-}
-
 bool FileExists(const fs::path& path) {
   std::error_code ec;
   return fs::is_regular_file(path, ec);
@@ -52,6 +44,20 @@ bool FileExists(const fs::path& path) {
 std::string FolderWithSeparator(const std::string& path) {
   std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+TPersonRec* FindPersonByPageId(const Database& db, std::string_view id) {
+  for (const std::string& candidate : CandidateIds(id)) {
+    if (TPersonRec* person = db.FindPersonById(candidate)) return person;
+  }
+  return nullptr;
+}
+
+TFamilyRec* FindFamilyByPageId(const Database& db, std::string_view id) {
+  for (const std::string& candidate : CandidateIds(id)) {
+    if (TFamilyRec* family = db.FindFamilyById(candidate)) return family;
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -278,29 +284,14 @@ void ViewerController::ShowPersonFamily(std::string_view name) {
 }
 
 void ViewerController::ShowFamilyById(std::string_view id) {
-  TFamilyRec* family = session_.db.FindFamilyByIdNoCase(id);
-  // Page names escape unusual bytes of Ids: try the Id the name stands for second.
-  if (!family) family = session_.db.FindFamilyByIdNoCase(UnescapePageId(id));
+  // Page names escape unusual bytes of Ids: the Id the name stands for is tried second.
+  TFamilyRec* family = FindFamilyByPageId(session_.db, id);
   if (!family) return;
   ShowFamily(family, family->Husband ? family->Husband : family->Wife);
 }
 
-namespace {
-
-TPersonRec* FindPersonByPageId(const Database& db, std::string_view id) {
-  TPersonRec* person = db.FindPersonById(id);
-  return person ? person : db.FindPersonById(UnescapePageId(id));
-}
-
-TFamilyRec* FindFamilyByPageId(const Database& db, std::string_view id) {
-  TFamilyRec* family = db.FindFamilyById(id);
-  return family ? family : db.FindFamilyById(UnescapePageId(id));
-}
-
-}  // namespace
-
-void ViewerController::ShowPicturePage(std::string_view target) {
-  const std::string key = WithoutFirst(target, "pk.htm");
+void ViewerController::ShowPicturePage(std::string_view id) {
+  const std::string key(id);
   const TFamilyRec* family = nullptr;
   const TPersonRec* person = FindPersonByPageId(session_.db, key);
   std::string picture;
@@ -315,9 +306,8 @@ void ViewerController::ShowPicturePage(std::string_view target) {
   windows_.ShowPicture(picture_lines_, PageSearchDirs());
 }
 
-void ViewerController::ShowNotePage(std::string_view target) {
-  const std::string key = WithoutFirst(target, "nt.htm");
-  const TPersonRec* person = FindPersonByPageId(session_.db, key);
+void ViewerController::ShowNotePage(std::string_view id) {
+  const TPersonRec* person = FindPersonByPageId(session_.db, id);
   if (!person) return;
   PageLines lines;
   BuildNotePage(MakePageContext(), Database::DisplayFamily(person), person, lines);
@@ -351,56 +341,47 @@ void ViewerController::btnHomeClick() {
 // --- Links ---------------------------------------------------------------------------------
 
 bool ViewerController::HTMLViewerHotSpotClick(const std::string& target) {
-  // A web or mail address names no page of the tree ("http://example.org/index.htm" is no
-  // family page): it goes to the display, which hands it to the desktop's browser.
-  if (IsExternalReference(target) && !Contains(target, "#Load") && !Contains(target, "#Help")) {
-    return false;
-  }
-  bool handled = false;
-  if (Contains(target, "#Load")) {
-    handled = true;
-    OpenFile(ExtractField(target, 1, '|'));
-  }
-  if (Contains(target, "#Help")) {
-    handled = true;
-    const std::string field = ExtractField(target, 1, '|');
-    int topic = 0;
-    auto [end, ec] = std::from_chars(field.data(), field.data() + field.size(), topic);
-    if (ec == std::errc() && end == field.data() + field.size() && !field.empty()) {
-      windows_.ShowHelp(topic);
-    }
-  }
   // The surname index goes by the name in force (Save Website gives it the SurnameFile's
   // name); the viewer's own name still counts for the page shown before the site was saved.
-  if (target == session_.index_page_name || target == kViewerIndexPageName) {
-    handled = true;
-    mniSurnameListClick();
-  } else if (Contains(target, "nt.htm")) {
-    handled = true;
-    ShowNotePage(target);
-  } else if (Contains(target, "tr.htm")) {
-    handled = true;
-    std::string id = ToLowerAscii(Cut(std::string_view(target).substr(0, target.size() - 6), 22));
-    if (const TPersonRec* person = FindPersonByPageId(session_.db, id)) {
-      AddPlace(session_.db.CurrentFamily());
-      ShowTreePage(Database::DisplayFamily(person), person);
-      AddPlace(session_.db.CurrentFamily());
+  const PageLink link = ParsePageLink(target, session_.index_page_name);
+  switch (link.kind) {
+    case LinkKind::kOther:
+      return false;
+    case LinkKind::kLoad:
+      OpenFile(link.id);
+      break;
+    case LinkKind::kHelp: {
+      int topic = 0;
+      const std::string& field = link.id;
+      auto [end, ec] = std::from_chars(field.data(), field.data() + field.size(), topic);
+      if (ec == std::errc() && end == field.data() + field.size() && !field.empty()) {
+        windows_.ShowHelp(topic);
+      }
+      break;
     }
-  } else if (Contains(target, ".htm")) {
-    handled = true;
-    AddPlace(session_.db.CurrentFamily());
-    ShowFamilyById(target.substr(0, target.size() - 4));
-    AddPlace(session_.db.CurrentFamily());
+    case LinkKind::kIndex:
+      mniSurnameListClick();
+      break;
+    case LinkKind::kNote:
+      ShowNotePage(link.id);
+      break;
+    case LinkKind::kTree:
+      if (const TPersonRec* person = FindPersonByPageId(session_.db, link.id)) {
+        AddPlace(session_.db.CurrentFamily());
+        ShowTreePage(Database::DisplayFamily(person), person);
+        AddPlace(session_.db.CurrentFamily());
+      }
+      break;
+    case LinkKind::kFamily:
+      AddPlace(session_.db.CurrentFamily());
+      ShowFamilyById(link.id);
+      AddPlace(session_.db.CurrentFamily());
+      break;
+    case LinkKind::kPicture:
+      ShowPicturePage(link.id);
+      break;
   }
-  if (Contains(target, "pk.htm")) {
-    handled = true;
-    ShowPicturePage(target);
-  }
-  if (Contains(target, ".gif")) {
-    handled = true;
-    ShowPicturePage(target);
-  }
-  return handled;
+  return true;
 }
 
 void ViewerController::HTMLViewerHistoryChange() {

@@ -81,17 +81,19 @@ class ViewerController {
   void ShowPersonFamily(std::string_view name);
   // Shows the family of that Id (any letter case) with its husband, else its wife, as person.
   void ShowFamilyById(std::string_view id);
-  // The picture page of a "pk.htm" target (person or family Id) in the image window.
-  void ShowPicturePage(std::string_view target);
-  // The note page of an "nt.htm" target (person Id) in the notes window.
-  void ShowNotePage(std::string_view target);
+  // The picture page of the person, else the family, of a page link's id (CandidateIds) in
+  // the image window; nothing when there is none or it has no picture.
+  void ShowPicturePage(std::string_view id);
+  // The note page of the person of a page link's id in the notes window.
+  void ShowNotePage(std::string_view id);
   // The tree page of person in the main display (the family page when the style has none).
   void ShowTreePage(TFamilyRec* family, const TPersonRec* person);
   // The home page: the welcome page when it is on, else the start person's family.
   void btnHomeClick();
 
   // --- Links and history ---
-  // Decodes a clicked link; true when the link was one of the program's own (handled).
+  // Does what a clicked link asks (ParsePageLink); true when the link was one of the
+  // program's own (handled), false for a link the display is to follow.
   bool HTMLViewerHotSpotClick(const std::string& target);
   // The display's history changed (only heeded while an HTML file is on show).
   void HTMLViewerHistoryChange();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "database/database.h"
+#include "pages/page_names.h"
 #include "pages/privacy.h"
 #include "pages/style.h"
 #include "platform/clock.h"
@@ -21,9 +22,6 @@ namespace stirpex {
 
 // A page as built: one entry per line, without line ends (writers add CR LF).
 using PageLines = std::vector<std::string>;
-
-// The target of the surname link in the viewer (a written web site uses SurnameFile's name).
-inline constexpr std::string_view kViewerIndexPageName = "surname.htm";
 
 struct PageContext {
   PageContext(const Database& database, const TSettings& settings_in, const TStyle& style_in,
