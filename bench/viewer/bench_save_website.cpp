@@ -170,7 +170,7 @@ int Run(const Options& options) {
   window.Viewer()->viewport()->repaint();
   QApplication::processEvents();
   const double link_ms = clock.nsecsElapsed() / 1e6;
-  if (controller.db().CurrentFamily() != family) Fail("the viewer did not follow a link after");
+  if (controller.CurrentFamily() != family) Fail("the viewer did not follow a link after");
 
   const double cli_pass_ms = cli_ms - load_ms;
   std::printf("Save Website on a generated tree of %s people (%zu families, %lld pages)\n",

@@ -124,7 +124,7 @@ int Run(const Options& options) {
     controller.HTMLViewerHotSpotClick(target);
     Paint(window);
     link_ms.push_back(clock.nsecsElapsed() / 1e6);
-    if (db.CurrentFamily() != family) Fail("a family link did not show its family");
+    if (controller.CurrentFamily() != family) Fail("a family link did not show its family");
 
     const TPersonRec* person = family->Husband ? family->Husband : family->Wife;
     if (person && i % 4 == 0) {
@@ -146,7 +146,7 @@ int Run(const Options& options) {
   TfrmSurnames* surnames = window.SurnamesWindow();
   for (int i = 0; i < 5; ++i) {
     clock.restart();
-    surnames->Activate(db, db.CurrentFamily());
+    surnames->Activate(db, controller.CurrentFamily());
     surnames->show();
     surnames->lbSurnames->viewport()->repaint();
     surnames->lbPeople->viewport()->repaint();

@@ -178,9 +178,9 @@ void ViewerController::LoadCurrentFiles() {
   ShowFilePaths();
   if (db.FamilyList().empty()) return;
   if (TPersonRec* start = db.FindPersonByName(settings.StartPerson)) {
-    if (TFamilyRec* family = Database::DisplayFamily(start)) db.SetCurrentFamily(family);
+    if (const TFamilyRec* family = Database::DisplayFamily(start)) SetCurrentFamily(family);
   }
-  AddPlace(db.CurrentFamily());
+  AddPlace(CurrentFamily());
   place_index_ = 1;
   UpdatePlaceControls();
   btnHomeClick();
@@ -263,9 +263,9 @@ void ViewerController::OpenFile(const std::string& given) {
 
 // --- Pages ---------------------------------------------------------------------------------
 
-void ViewerController::ShowFamily(TFamilyRec* family, const TPersonRec* person) {
+void ViewerController::ShowFamily(const TFamilyRec* family, const TPersonRec* person) {
   if (family) {
-    session_.db.SetCurrentFamily(family);
+    SetCurrentFamily(family);
     page_lines_.clear();
     BuildFamilyPage(MakePageContext(), *family, person, page_lines_);
     view_.Clear();
@@ -314,7 +314,7 @@ void ViewerController::ShowNotePage(std::string_view id) {
   windows_.ShowNotes(lines, PageSearchDirs());
 }
 
-void ViewerController::ShowTreePage(TFamilyRec* family, const TPersonRec* person) {
+void ViewerController::ShowTreePage(const TFamilyRec* family, const TPersonRec* person) {
   if (session_.style.LineCount(ssTreeHead) == 0) {
     ShowFamily(family, person);
     return;
@@ -323,7 +323,7 @@ void ViewerController::ShowTreePage(TFamilyRec* family, const TPersonRec* person
   BuildTreePage(MakePageContext(), family, person, lines);
   view_.Clear();
   view_.LoadLines(lines, PageSearchDirs());
-  session_.db.SetCurrentFamily(family);
+  SetCurrentFamily(family);
   viewing_file_ = false;
 }
 
@@ -367,15 +367,15 @@ bool ViewerController::HTMLViewerHotSpotClick(const std::string& target) {
       break;
     case LinkKind::kTree:
       if (const TPersonRec* person = FindPersonByPageId(session_.db, link.id)) {
-        AddPlace(session_.db.CurrentFamily());
+        AddPlace(CurrentFamily());
         ShowTreePage(Database::DisplayFamily(person), person);
-        AddPlace(session_.db.CurrentFamily());
+        AddPlace(CurrentFamily());
       }
       break;
     case LinkKind::kFamily:
-      AddPlace(session_.db.CurrentFamily());
+      AddPlace(CurrentFamily());
       ShowFamilyById(link.id);
-      AddPlace(session_.db.CurrentFamily());
+      AddPlace(CurrentFamily());
       break;
     case LinkKind::kPicture:
       ShowPicturePage(link.id);
@@ -397,6 +397,20 @@ void ViewerController::HTMLViewerHistoryChange() {
   controls.checked = index;
   windows_.SetPlaceControls(controls);
   windows_.SetCaption(view_.DocumentTitle());
+}
+
+// --- The family on show ---------------------------------------------------------------------
+
+const TFamilyRec* ViewerController::CurrentFamily() const {
+  // A load released the family shown last: the reader's last family stands in, as it did when
+  // the reader and the viewer shared one field.
+  if (current_generation_ != session_.db.Generation()) return session_.db.LastFamilyRead();
+  return current_family_;
+}
+
+void ViewerController::SetCurrentFamily(const TFamilyRec* family) {
+  current_family_ = family;
+  current_generation_ = session_.db.Generation();
 }
 
 // --- Place history -------------------------------------------------------------------------
@@ -492,7 +506,7 @@ void ViewerController::HistoryClick(int position) {
 // --- Commands ------------------------------------------------------------------------------
 
 void ViewerController::mniSurnameListClick() {
-  SurnameListResult result = windows_.RunSurnameList(session_.db, session_.db.CurrentFamily());
+  SurnameListResult result = windows_.RunSurnameList(session_.db, CurrentFamily());
   if (!result.accepted) return;
   if (result.people_empty) {
     messages_.Warning("No people found");

@@ -13,6 +13,7 @@
 // opens a window.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -75,7 +76,7 @@ class ViewerController {
   // --- Pages ---
   // Builds and shows the family page of family (nothing when null) with person as the page's
   // person.
-  void ShowFamily(TFamilyRec* family, const TPersonRec* person);
+  void ShowFamily(const TFamilyRec* family, const TPersonRec* person);
   // Shows the display family of the person of that name (the first family of the tree when
   // nobody has it) and records it in the place history.
   void ShowPersonFamily(std::string_view name);
@@ -87,7 +88,7 @@ class ViewerController {
   // The note page of the person of a page link's id in the notes window.
   void ShowNotePage(std::string_view id);
   // The tree page of person in the main display (the family page when the style has none).
-  void ShowTreePage(TFamilyRec* family, const TPersonRec* person);
+  void ShowTreePage(const TFamilyRec* family, const TPersonRec* person);
   // The home page: the welcome page when it is on, else the start person's family.
   void btnHomeClick();
 
@@ -151,6 +152,9 @@ class ViewerController {
   // The target of the surname link from now on (Save Website names it after its index page).
   void SetIndexPageName(std::string name) { session_.index_page_name = std::move(name); }
   bool ViewingFile() const { return viewing_file_; }
+  // The family on show: the one whose family or tree page was shown last, else (after a load)
+  // the family of the last FAM record read (Database::LastFamilyRead); none for an empty tree.
+  const TFamilyRec* CurrentFamily() const;
   std::vector<std::string> PlaceHistory() const;
   int PlaceIndex() const { return place_index_; }
   const PageLines& CurrentPageLines() const { return page_lines_; }
@@ -174,6 +178,7 @@ class ViewerController {
 
   // project: the settings file is a project (its folder comes first for relative paths).
   void ApplySettingsFile(bool project);
+  void SetCurrentFamily(const TFamilyRec* family);
   void ShowPlace();
   void ShowFilePaths();
   int FindPlace(std::string_view text) const;
@@ -189,6 +194,8 @@ class ViewerController {
   std::string style_file_name_;  // as the settings or the user named it
   std::string gedcom_file_name_;
   bool viewing_file_ = false;
+  const TFamilyRec* current_family_ = nullptr;  // valid while the database is of generation
+  std::uint64_t current_generation_ = 0;        // current_generation_
   std::vector<Place> places_;
   int place_index_ = 0;
   PageLines page_lines_;     // the family page last built by ShowFamily (Save HTML)

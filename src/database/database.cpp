@@ -152,7 +152,8 @@ void Database::ClearDatabase() {
   family_by_id_->Clear();
   note_by_id_->Clear();
   arena_.Clear();
-  current_family_ = nullptr;
+  last_family_read_ = nullptr;
+  ++generation_;
   ged_source_name_.clear();
   ged_corp_.clear();
   ged_version_.clear();

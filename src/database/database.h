@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <memory>
@@ -50,8 +51,13 @@ class Database {
   // The entries of ExcludedNames that are not empty and name no person of the tree, in order.
   std::vector<std::string> UnmatchedExcludedNames() const;
 
-  TFamilyRec* CurrentFamily() const { return current_family_; }
-  void SetCurrentFamily(TFamilyRec* family) { current_family_ = family; }
+  // The family of the last FAM record the GEDCOM reader read, or none (the viewer starts on
+  // it when the start person has no family). Set by the reader; none after ClearDatabase.
+  TFamilyRec* LastFamilyRead() const { return last_family_read_; }
+  void SetLastFamilyRead(TFamilyRec* family) { last_family_read_ = family; }
+  // Counts the ClearDatabase calls: whoever keeps a record pointer between commands compares
+  // it to know whether the record still exists.
+  std::uint64_t Generation() const { return generation_; }
 
   // --- Header facts (cut to 60, 60, 10 and 20 characters) ---
   const std::string& GedSourceName() const { return ged_source_name_; }
@@ -105,9 +111,9 @@ class Database {
   void SetPersonName(TPersonRec* person, std::string_view name);
 
   // --- Operations ---
-  // Empties the person, family and note lists and the surnames, releases every record, sets
-  // CurrentFamily to none, empties the four header facts and the character-set facts and
-  // removes the folder of an unpacked archive. ExcludedNames stays.
+  // Empties the person, family and note lists and the surnames, releases every record
+  // (Generation changes), sets LastFamilyRead to none, empties the four header facts and the
+  // character-set facts and removes the folder of an unpacked archive. ExcludedNames stays.
   void ClearDatabase();
 
   // First person whose Id equals id exactly (callers pass lower-case ids); nullptr if none.
@@ -178,7 +184,8 @@ class Database {
   mutable bool surnames_dirty_ = false;
   std::vector<std::string> excluded_names_;
   std::string unreadable_exclude_list_;
-  TFamilyRec* current_family_ = nullptr;
+  TFamilyRec* last_family_read_ = nullptr;
+  std::uint64_t generation_ = 0;
   std::string ged_source_name_, ged_corp_, ged_version_, ged_date_, ged_charset_;
   bool text_is_utf8_ = true;
   TextEncoding source_encoding_ = TextEncoding::kBytes;

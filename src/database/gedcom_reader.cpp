@@ -357,6 +357,8 @@ class Reader {
  public:
   Reader(Database& db, Progress& progress) : db_(db), progress_(progress) {}
 
+  TFamilyRec* LastFamily() const { return family_; }
+
   void Line(std::string_view raw) {
     const std::string_view text = TrimSpaces(raw);
     const ParsedLine line = Parse(text);
@@ -465,8 +467,7 @@ class Reader {
         // The marriage of the family record being read; a MARR elsewhere must not write into
         // the last family read.
         if (line.level == 1) {
-          event_ = context_ == Context::kFamily && db_.CurrentFamily() ? Event::kMarriage
-                                                                       : Event::kOther;
+          event_ = context_ == Context::kFamily && family_ ? Event::kMarriage : Event::kOther;
         }
         break;
       case Tag::kOtherEvent:
@@ -515,7 +516,7 @@ class Reader {
   }
 
   void OpenFamily(const ParsedLine& line) {
-    db_.SetCurrentFamily(db_.FindOrAddFamily(PointerId(line.xref)));
+    family_ = db_.FindOrAddFamily(PointerId(line.xref));
     context_ = Context::kFamily;
     person_ = nullptr;
     progress_.ProgressFamilies(++fam_count_);
@@ -569,8 +570,8 @@ class Reader {
     if (attach) {
       if (context_ == Context::kPerson && person_) {
         person_->Notes.push_back(note);
-      } else if (context_ == Context::kFamily && db_.CurrentFamily()) {
-        db_.CurrentFamily()->Notes.push_back(note);
+      } else if (context_ == Context::kFamily && family_) {
+        family_->Notes.push_back(note);
       }
     }
     note_ = note;
@@ -586,7 +587,7 @@ class Reader {
         if (person_) db_.Set(person_->DeathPlace, value);
         break;
       case Event::kMarriage:
-        if (db_.CurrentFamily()) db_.Set(db_.CurrentFamily()->MarrPlace, value);
+        if (family_) db_.Set(family_->MarrPlace, value);
         break;
       default:
         break;
@@ -602,7 +603,7 @@ class Reader {
         if (person_) db_.Set(person_->DeathDate, value);
         break;
       case Event::kMarriage:
-        if (db_.CurrentFamily()) db_.Set(db_.CurrentFamily()->MarrDate, value);
+        if (family_) db_.Set(family_->MarrDate, value);
         break;
       default:
         break;
@@ -625,7 +626,7 @@ class Reader {
   }
 
   void Partner(Tag tag, std::string_view text) {
-    TFamilyRec* family = db_.CurrentFamily();
+    TFamilyRec* family = family_;
     // Only a pointer names a partner: "2 HUSB" under a family event holds an age.
     if (!family || !HasPointer(text)) return;
     const std::string_view id = PointerId(text);
@@ -679,6 +680,9 @@ class Reader {
   Event event_ = Event::kNone;
   EvidenceYear evidence_year_ = EvidenceYear::kNone;
   TPersonRec* person_ = nullptr;
+  // The family of the last FAM record read; it stays set when the record ends (the database's
+  // LastFamilyRead after the load).
+  TFamilyRec* family_ = nullptr;
   TNoteRec* note_ = nullptr;
   int note_level_ = 0;
   long long indi_count_ = 0;
@@ -755,6 +759,7 @@ bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progr
     if (all_utf8 && !IsAscii(line)) all_utf8 = IsValidUtf8(line);
     state.Line(line);
   }
+  db.SetLastFamilyRead(state.LastFamily());
   db.SetTextIsUtf8(all_utf8);
   db.SetSourceEncoding(reader.Encoding());
   // A Ctrl-Z ends the file before its last byte: the reading is done all the same.

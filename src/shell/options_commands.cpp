@@ -97,7 +97,7 @@ void OptionsCommands::mniViewOutlineClick() {
 void OptionsCommands::BuildDescendantOutline() {
   DescendantOutline outline;
   PaintPump pump;
-  if (!outline.Build(form_.Controller().db().CurrentFamily(), &pump)) return;
+  if (!outline.Build(form_.Controller().CurrentFamily(), &pump)) return;
   outline_->SetOutline(std::move(outline));
   form_.tvDescOutine->expand(outline_->index(0, 0));
 }

@@ -109,7 +109,7 @@ TEST_F(OptionsCommandsTest, AFamilyWithoutHusbandLeavesTheOutlineAsItWas) {
   ViewerController& c = window->Controller();
   TFamilyRec* wife_only = c.db().FindOrAddFamily("fx");
   wife_only->Wife = c.db().PersonList().front();
-  c.db().SetCurrentFamily(wife_only);
+  c.ShowFamily(wife_only, wife_only->Wife);
   window->mniRefreshTV->trigger();
   EXPECT_EQ(TopAndChildren(), before);
 }
