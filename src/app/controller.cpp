@@ -46,16 +46,16 @@ std::string FolderWithSeparator(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-TPersonRec* FindPersonByPageId(const Database& db, std::string_view id) {
+const TPersonRec* FindPersonByPageId(const Database& db, std::string_view id) {
   for (const std::string& candidate : CandidateIds(id)) {
-    if (TPersonRec* person = db.FindPersonById(candidate)) return person;
+    if (const TPersonRec* person = db.FindPersonById(candidate)) return person;
   }
   return nullptr;
 }
 
-TFamilyRec* FindFamilyByPageId(const Database& db, std::string_view id) {
+const TFamilyRec* FindFamilyByPageId(const Database& db, std::string_view id) {
   for (const std::string& candidate : CandidateIds(id)) {
-    if (TFamilyRec* family = db.FindFamilyById(candidate)) return family;
+    if (const TFamilyRec* family = db.FindFamilyById(candidate)) return family;
   }
   return nullptr;
 }
@@ -285,7 +285,7 @@ void ViewerController::ShowPersonFamily(std::string_view name) {
 
 void ViewerController::ShowFamilyById(std::string_view id) {
   // Page names escape unusual bytes of Ids: the Id the name stands for is tried second.
-  TFamilyRec* family = FindFamilyByPageId(session_.db, id);
+  const TFamilyRec* family = FindFamilyByPageId(session_.db, id);
   if (!family) return;
   ShowFamily(family, family->Husband ? family->Husband : family->Wife);
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -735,6 +736,8 @@ bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progr
   db.ClearDatabase();
   db.AdoptArchive(std::move(archive));
   progress.ProgressOpen("Loading GEDCOM", "0", "0", shown);
+  // The look-ups by person and the surname list are made once, when the records are in.
+  std::optional<Database::Batch> batch(std::in_place, db);
 
   // Progress is the share of the file's bytes read so far: it needs no pass over the file
   // before the real one, and it advances evenly whatever the lengths of the lines.
@@ -775,6 +778,7 @@ bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progr
   } else {
     TakePicturesFromNotes(db);
   }
+  batch.reset();
   progress.ProgressClose();
   return ok;
 }
