@@ -5,6 +5,7 @@
 
 #include "app/auto_filter.h"
 #include "app/session.h"
+#include "database/records.h"
 #include "database/text.h"
 #include "platform/stored_paths.h"
 
@@ -49,7 +50,7 @@ OptionsControls ControlsFromSettings(const TSettings& s) {
 void CopyControlsToSettings(const OptionsControls& c, TSettings& s) {
   s.StyleFile = c.edtStyleFile;
   s.GEDCOMFile = c.edtGEDCOMfile;
-  s.StartPerson = std::string(Cut(c.edtPersonName, 90));
+  s.StartPerson = std::string(Cut(c.edtPersonName, kNameCapacity));
   s.HTMLDir = c.edtHTMLdir;
   s.SurnameFile = c.edtSurnamesFile;
   s.ExcludeList = c.edtExcludeFile;

@@ -83,9 +83,9 @@ std::string_view NoteIdOf(const void* r) {
   return static_cast<const TNoteRec*>(r)->Id;
 }
 
-// A record id as stored: cut to 22 characters and lower-cased, in the caller's buffer.
-std::string_view LowerId(std::string_view id, char (&buffer)[22]) {
-  const std::size_t n = std::min<std::size_t>(id.size(), 22);
+// A record id as stored: cut to its capacity and lower-cased, in the caller's buffer.
+std::string_view LowerId(std::string_view id, char (&buffer)[kIdCapacity]) {
+  const std::size_t n = std::min(id.size(), kIdCapacity);
   for (std::size_t i = 0; i < n; ++i) buffer[i] = ToLowerAscii(id[i]);
   return std::string_view(buffer, n);
 }
@@ -266,7 +266,7 @@ TFamilyRec* Database::DisplayFamily(const TPersonRec* person) {
 }
 
 TPersonRec* Database::AddPerson(std::string_view id) {
-  char buffer[22];
+  char buffer[kIdCapacity];
   TPersonRec& person = person_store_.emplace_back();
   person.Id.Assign(arena_, LowerId(id, buffer));
   persons_.push_back(&person);
@@ -276,7 +276,7 @@ TPersonRec* Database::AddPerson(std::string_view id) {
 }
 
 TPersonRec* Database::FindOrAddPerson(std::string_view id) {
-  char buffer[22];
+  char buffer[kIdCapacity];
   const std::string_view key = LowerId(id, buffer);
   if (TPersonRec* found = FindPersonById(key)) return found;
   TPersonRec* person = AddPerson(key);
@@ -285,7 +285,7 @@ TPersonRec* Database::FindOrAddPerson(std::string_view id) {
 }
 
 TFamilyRec* Database::FindOrAddFamily(std::string_view id) {
-  char buffer[22];
+  char buffer[kIdCapacity];
   const std::string_view key = LowerId(id, buffer);
   if (TFamilyRec* found = FindFamilyById(key)) return found;
   TFamilyRec& family = family_store_.emplace_back();
@@ -297,14 +297,14 @@ TFamilyRec* Database::FindOrAddFamily(std::string_view id) {
 
 TNoteRec* Database::AddNote(std::string_view id) {
   TNoteRec& note = note_store_.emplace_back();
-  note.Id.Assign(arena_, Cut(id, 22));
+  note.Id.Assign(arena_, Cut(id, kIdCapacity));
   notes_.push_back(&note);
   note_by_id_->AddIfAbsent(&note);
   return &note;
 }
 
 void Database::AddSurname(std::string_view surname) {
-  if (!surname_set_->Add(Cut(surname, 60))) return;
+  if (!surname_set_->Add(Cut(surname, kSurnameListCapacity))) return;
   surnames_dirty_ = true;
   if (!InBatch()) UpdateIndexes();
 }

@@ -61,13 +61,13 @@ class Database {
   // it to know whether the record still exists.
   std::uint64_t Generation() const { return generation_; }
 
-  // --- Header facts (cut to 60, 60, 10 and 20 characters) ---
+  // --- Header facts (cut to kHeaderTextCapacity, kHeaderTextCapacity, 10 and 20 characters) ---
   const std::string& GedSourceName() const { return ged_source_name_; }
   const std::string& GedCorp() const { return ged_corp_; }
   const std::string& GedVersion() const { return ged_version_; }
   const std::string& GedDate() const { return ged_date_; }
-  void SetGedSourceName(std::string_view v) { ged_source_name_ = Cut(v, 60); }
-  void SetGedCorp(std::string_view v) { ged_corp_ = Cut(v, 60); }
+  void SetGedSourceName(std::string_view v) { ged_source_name_ = Cut(v, kHeaderTextCapacity); }
+  void SetGedCorp(std::string_view v) { ged_corp_ = Cut(v, kHeaderTextCapacity); }
   void SetGedVersion(std::string_view v) { ged_version_ = Cut(v, 10); }
   void SetGedDate(std::string_view v) { ged_date_ = Cut(v, 20); }
 

@@ -503,7 +503,7 @@ class Reader {
     // A person that a family named before its own record fills the placeholder made then.
     // (Most files name nobody before his record: then there is nothing to look for.)
     TPersonRec* placeholder =
-        open_placeholders_ > 0 ? db_.FindPersonById(ToLowerAscii(Cut(id, 22))) : nullptr;
+        open_placeholders_ > 0 ? db_.FindPersonById(ToLowerAscii(Cut(id, kIdCapacity))) : nullptr;
     if (placeholder && placeholder->Placeholder) {
       placeholder->Placeholder = false;
       --open_placeholders_;
@@ -541,7 +541,7 @@ class Reader {
     bool attach = false;
     if (!line.xref.empty()) {
       // A note record (0 @N1@ NOTE text): collects the lines that follow, attached to nobody.
-      std::string_view id = Cut(PointerId(line.xref), 22);
+      std::string_view id = Cut(PointerId(line.xref), kIdCapacity);
       if (id.empty()) {
         note = db_.AddNote("NOTE");
         note->Lines.emplace_back(value);
@@ -552,7 +552,7 @@ class Reader {
       }
     } else if (!line.value.empty() && line.value[0] == '@' && !IsEscaped(line)) {
       // A pointer to a note record (1 NOTE @N1@).
-      std::string_view id = Cut(PointerId(line.value), 22);
+      std::string_view id = Cut(PointerId(line.value), kIdCapacity);
       if (IsVoid(id)) return;
       if (id.empty()) {
         note = db_.AddNote("NOTE");
@@ -650,7 +650,7 @@ class Reader {
       return;
     }
     if (context_ != Context::kPerson || !person_ || !person_->Name.empty()) return;
-    const std::string_view cut = Cut(value, 90);
+    const std::string_view cut = Cut(value, kNameCapacity);
     // name_ keeps its storage from person to person: no allocation per name.
     std::string& name = name_;
     name.assign(cut);
@@ -658,7 +658,7 @@ class Reader {
     std::size_t first = name.find('/');
     if (first != std::string::npos) {
       std::size_t second = name.find('/', first + 1);
-      if (second != std::string::npos && second - first <= 60) {
+      if (second != std::string::npos && second - first <= kSurnameListCapacity) {
         surname = cut.substr(first + 1, second - first - 1);
         if (first > 0 && name[first - 1] == ' ') {
           name.erase(first, 1);
@@ -670,7 +670,7 @@ class Reader {
         if (next != std::string::npos) name.erase(next, 1);
       }
     }
-    db_.AddSurname(Cut(surname, 60));
+    db_.AddSurname(Cut(surname, kSurnameListCapacity));
     db_.SetPersonName(person_, name);
     db_.Set(person_->Surname, surname);
   }

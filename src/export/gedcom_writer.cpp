@@ -18,11 +18,11 @@ bool IsAsciiLetter(char c) {
 }
 
 // Whether the reader takes a surname from between two slashes of this NAME value: a second
-// "/" within the 60 characters behind the first.
+// "/" within kSurnameListCapacity characters behind the first.
 bool HasSlashPair(std::string_view value) {
   const std::size_t first = value.find('/');
   if (first == std::string_view::npos) return false;
-  return value.substr(first + 1, 60).find('/') != std::string_view::npos;
+  return value.substr(first + 1, kSurnameListCapacity).find('/') != std::string_view::npos;
 }
 
 // One GEDCOM line at a time into the file: "level tag value" + CR LF.
@@ -163,7 +163,7 @@ std::optional<std::string> GedcomNameValue(std::string_view name, std::string_vi
   }
   // A name read without a slash pair has itself (its first 40 characters) as surname: written
   // without slashes it reads back so.
-  if (surname == Cut(name, 40) && !HasSlashPair(name)) {
+  if (surname == Cut(name, kSurnameCapacity) && !HasSlashPair(name)) {
     return std::string(name);
   }
   // The reader drops a slash that stands after a space; one that does not becomes a space.

@@ -7,11 +7,13 @@
 // they go onto numbered pages (pers0000.htm ...) of SplitNumber surnames each, written into
 // the web site's folder, each framed by the INDEX HEAD and FOOTER sections. A person is listed
 // under the heading its Surname equals without regard to case, in the order that sorting the
-// person list by name once per heading gives; the list stays sorted by name afterwards.
+// person list by name once per heading gives. The database is not changed: the person list as
+// those sorts leave it is handed back, for a caller that keeps its list sorted by name.
 #pragma once
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "database/database.h"
 #include "pages/page_context.h"
@@ -51,12 +53,15 @@ class FileLineSink : public LineSink {
 };
 
 // Gives the index page's lines to out and, when SplitSurnames is on, writes the split pages
-// into dir as they fill (counted in tally). db must be the database of ctx: its PersonList is
-// left sorted by name as the sorts per heading leave it.
-void BuildSurnameIndex(Database& db, const PageContext& ctx, const std::filesystem::path& dir,
-                       LineSink& out, WriteTally& tally);
+// into dir as they fill (counted in tally). db must be the database of ctx. Returns PersonList
+// in the order the sorts per heading leave it (Database::ReorderPersons applies it), or an
+// empty list when there was no heading and so no sort.
+std::vector<TPersonRec*> BuildSurnameIndex(const Database& db, const PageContext& ctx,
+                                           const std::filesystem::path& dir, LineSink& out,
+                                           WriteTally& tally);
 // The same, appending the index page's lines to a list.
-void BuildSurnameIndex(Database& db, const PageContext& ctx, const std::filesystem::path& dir,
-                       PageLines& out, WriteTally& tally);
+std::vector<TPersonRec*> BuildSurnameIndex(const Database& db, const PageContext& ctx,
+                                           const std::filesystem::path& dir, PageLines& out,
+                                           WriteTally& tally);
 
 }  // namespace stirpex

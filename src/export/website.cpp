@@ -2,6 +2,7 @@
 
 #include <set>
 #include <system_error>
+#include <utility>
 
 #include "database/gedcom_archive.h"
 #include "export/site_manifest.h"
@@ -72,7 +73,7 @@ bool CopyWhole(const std::filesystem::path& source, const std::filesystem::path&
 
 class WebsitePass {
  public:
-  WebsitePass(Database& db, const PageContext& ctx, const std::filesystem::path& dir,
+  WebsitePass(const Database& db, const PageContext& ctx, const std::filesystem::path& dir,
               SiteManifest& manifest, Progress& progress)
       : db_(db), ctx_(ctx), dir_(dir), progress_(progress) {
     tally_.manifest = &manifest;
@@ -125,12 +126,13 @@ class WebsitePass {
     AtomicFileWriter index_file;
     index_file.Open(index_path, NewFile::kInPlace);
     FileLineSink index(index_file);
-    BuildSurnameIndex(db_, ctx_, dir_, index, tally_);
+    name_order_ = BuildSurnameIndex(db_, ctx_, dir_, index, tally_);
     tally_.Count(index_file.Commit(), index_path);
 
     if (settings.IncludeTrees) {
       long long tree_count = 0;
-      for (const TPersonRec* person : db_.PersonList()) {
+      const std::vector<TPersonRec*>& people = name_order_.empty() ? db_.PersonList() : name_order_;
+      for (const TPersonRec* person : people) {
         if (!Step()) return false;
         progress_.ProgressTrees(++tree_count);
         lines_.clear();
@@ -182,6 +184,7 @@ class WebsitePass {
   }
 
   WriteTally& tally() { return tally_; }
+  std::vector<TPersonRec*>& name_order() { return name_order_; }
 
  private:
   // Before each step: pending messages, the percentage, and whether to go on.
@@ -198,12 +201,13 @@ class WebsitePass {
     tally_.Count(WriteLines(lines_, path, NewFile::kInPlace), path);
   }
 
-  Database& db_;
+  const Database& db_;
   const PageContext& ctx_;
   const std::filesystem::path& dir_;
   Progress& progress_;
   PageLines lines_;  // the one page being built
   WriteTally tally_;
+  std::vector<TPersonRec*> name_order_;  // from the surname index
   long long step_ = 0;
   long long total_ = 0;
 };
@@ -232,7 +236,7 @@ std::string IndexPageNameOf(std::string_view surname_file) {
   return std::string(cut == std::string_view::npos ? surname_file : surname_file.substr(cut + 1));
 }
 
-WebsiteResult SaveWebsite(Database& db, const TSettings& settings, const TStyle& style,
+WebsiteResult SaveWebsite(const Database& db, const TSettings& settings, const TStyle& style,
                           const Clock& clock, const std::filesystem::path& dir,
                           const WebsiteOptions& options, Progress& progress, Messages& messages) {
   WebsiteResult result;
@@ -257,6 +261,7 @@ WebsiteResult SaveWebsite(Database& db, const TSettings& settings, const TStyle&
   SiteManifest manifest(dir);
   WebsitePass pass(db, ctx, dir, manifest, progress);
   result.cancelled = !pass.Run();
+  result.name_order = std::move(pass.name_order());
   if (!result.cancelled) result.pictures_copied = pass.CopyPictures(options.picture_dirs);
   WriteTally& tally = pass.tally();
   if (result.cancelled) {

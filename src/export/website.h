@@ -37,6 +37,9 @@ struct WebsiteResult {
   bool refused = false;         // the privacy layer refused (ShownTree::Refusal): nothing written
   bool cancelled = false;       // Progress::Cancelled() stopped the pass between pages
   std::string index_page_name;  // IndexPageName for the pages shown afterwards
+  // PersonList sorted by name as the surname index leaves it (surname_index.h), for the
+  // viewer to apply; empty when the pass did not sort (no surname, or it stopped before).
+  std::vector<TPersonRec*> name_order;
 };
 
 // The summary of a pass into dir, as stirpex-cli prints it and the viewer shows it: "12 pages
@@ -74,9 +77,10 @@ std::string IndexPageNameOf(std::string_view surname_file);
 //
 // Write failures do not stop the pass: they are counted and reported once at the end through
 // messages ("Unable to write to " + the first path that failed, with the count when more
-// failed; help topic 204). PersonList is left sorted by name (the surname index sorts it).
-// The pass changes no setting and leaves the process's working directory alone.
-WebsiteResult SaveWebsite(Database& db, const TSettings& settings, const TStyle& style,
+// failed; help topic 204). The tree pass visits the people in the name order the surname
+// index hands back (WebsiteResult::name_order). The pass changes neither the database nor a
+// setting, and leaves the process's working directory alone.
+WebsiteResult SaveWebsite(const Database& db, const TSettings& settings, const TStyle& style,
                           const Clock& clock, const std::filesystem::path& dir,
                           const WebsiteOptions& options, Progress& progress, Messages& messages);
 

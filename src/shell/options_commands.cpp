@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QTreeView>
+#include <utility>
 
 #include "app/controller.h"
 #include "platform/stored_paths.h"
@@ -141,6 +142,8 @@ WebsiteResult OptionsCommands::SaveWebsiteTo(const std::string& folder, Progress
   options.picture_dirs = c.session().PictureFolders();
   WebsiteResult result = SaveWebsite(c.db(), c.settings(), c.style(), c.clock(), folder, options,
                                      progress, form_.WindowMessages());
+  // The viewer's person list stays sorted by name as the surname index left it.
+  if (!result.name_order.empty()) c.db().ReorderPersons(std::move(result.name_order));
   // Pages shown from now on link to the index under the name the site gave it.
   c.SetIndexPageName(result.index_page_name);
   if (!result.folder_failed && !result.refused) {
