@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -206,46 +205,6 @@ TEST_F(OptionsCommandsTest, CancelStopsTheWebsitePass) {
   EXPECT_TRUE(std::filesystem::is_regular_file(out.path() / "f1.htm"));
   EXPECT_FALSE(std::filesystem::exists(out.path() / "index.htm"));
   EXPECT_EQ(progress.Window(), nullptr);  // closed
-}
-
-TEST(OutlineModelLarge, AHundredThousandDescendantsBuildQuickly) {
-  testing::SmallTree t;
-  // Ten children a person over five generations: 111,111 people.
-  std::vector<TPersonRec*> generation{t.Person("i0", "Person 0")};
-  int next = 1;
-  for (int g = 0; g < 5; ++g) {
-    std::vector<TPersonRec*> children_of_all;
-    for (TPersonRec* parent : generation) {
-      std::vector<TPersonRec*> kids;
-      for (int k = 0; k < 10; ++k) {
-        kids.push_back(t.Person("i" + std::to_string(next), "Person " + std::to_string(next)));
-        ++next;
-      }
-      TFamilyRec* f = t.Family("f" + std::to_string(next), parent, nullptr, {});
-      for (TPersonRec* kid : kids) {
-        f->Children.push_back(kid);
-        kid->ParentFamily = f;
-      }
-      children_of_all.insert(children_of_all.end(), kids.begin(), kids.end());
-    }
-    generation = std::move(children_of_all);
-  }
-  QTreeView view;
-  OutlineModel model;
-  view.setModel(&model);
-  view.show();
-  QElapsedTimer clock;
-  clock.start();
-  DescendantOutline outline;
-  ASSERT_TRUE(outline.Build(t.db.FamilyList().front(), nullptr));
-  model.SetOutline(std::move(outline));
-  view.expand(model.index(0, 0));
-  QCoreApplication::processEvents();
-  const qint64 ms = clock.elapsed();
-  std::printf("outline of %zu people built and shown in %lld ms\n", model.Outline().size(),
-              static_cast<long long>(ms));
-  EXPECT_EQ(model.Outline().size(), 111111u);
-  EXPECT_LT(ms, 1000);
 }
 
 }  // namespace
