@@ -1,4 +1,4 @@
-#include "shell/e2e_driver.h"
+#include "e2e_driver.h"
 
 #include <QAction>
 #include <QApplication>
