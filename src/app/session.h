@@ -24,9 +24,17 @@
 
 namespace stirpex {
 
+// What a load did. Each step that fails reports itself through Messages as it fails (the
+// viewer shows it at once) and is told here as well, so that a caller decides by this value
+// rather than by asking its message sink afterwards.
 struct LoadOutcome {
-  bool style_loaded = false;
+  bool style_loaded = false;         // LoadCurrentFiles only
   bool gedcom_loaded = false;
+  bool exclude_list_failed = false;  // the exclude list in force was reported unreadable
+  // Nothing was reported: the tree (and, when asked for, the style) loaded, the list was read.
+  bool ok(bool with_style) const {
+    return gedcom_loaded && !exclude_list_failed && (style_loaded || !with_style);
+  }
 };
 
 class Session {
@@ -57,16 +65,17 @@ class Session {
   // and names the private person PrivateName when ReplaceName is on, whether or not the tree
   // loaded (a tree opened later gets both). When a tree was read: marks the excluded people
   // and (when a family was read) applies the image list of the ImageList setting.
-  // True when the GEDCOM reader read a tree.
-  bool LoadTree(Progress& progress, Messages& messages);
+  // gedcom_loaded: the GEDCOM reader read a tree.
+  LoadOutcome LoadTree(Progress& progress, Messages& messages);
 
   // Reads the exclude list in force into the excluded names: the exclude_list file when one is
   // given, else the file of the ExcludeList setting (none when the setting is empty). A list
   // that cannot be read leaves the names as they were and is recorded in the database
   // (Database::UnreadableExcludeList, so that exports refuse while the filter is on); it is
   // reported as "Exclude list cannot be read: " + path (help topic 204) when it was given, or
-  // while the filter is on. A list that was read clears that record.
-  void ReadExcludeListInForce(Messages& messages);
+  // while the filter is on. A list that was read clears that record. False when it was
+  // reported.
+  bool ReadExcludeListInForce(Messages& messages);
 
   // Where the pictures a page names are looked for: the folder a GEDCOM archive was unpacked
   // into (its media), the GEDCOM file's folder, the style file's folder (the footer graphic

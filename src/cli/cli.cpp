@@ -11,7 +11,6 @@ namespace stirpex::cli {
 void CliMessages::Error(std::string_view text, int help_context) {
   (void)help_context;
   std::cerr << "stirpex-cli: " << text << '\n';
-  failed_ = true;
 }
 
 void CliMessages::Warning(std::string_view text) {

@@ -23,15 +23,11 @@ struct GlobalOptions {
   bool auto_exclude = false;          // --auto-exclude
 };
 
-// Messages on standard error; remembers that an error was reported.
+// Messages on standard error. Whether a step failed is told by its returned value.
 class CliMessages : public Messages {
  public:
   void Error(std::string_view text, int help_context) override;
   void Warning(std::string_view text) override;
-  bool failed() const { return failed_; }
-
- private:
-  bool failed_ = false;
 };
 
 // Progress as one rewritten line on standard error, shown only when it is a terminal.

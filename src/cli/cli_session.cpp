@@ -38,10 +38,10 @@ int LoadSession(const GlobalOptions& options, const std::string& gedcom, Session
   if (const int status = PrepareSession(options, gedcom, session); status != 0) return status;
   CliProgress progress;
   CliMessages messages;
-  const bool loaded = what == LoadWhat::kStyleAndTree
-                          ? session.LoadCurrentFiles(progress, messages).gedcom_loaded
-                          : session.LoadTree(progress, messages);
-  if (!loaded || messages.failed()) return 1;
+  const bool with_style = what == LoadWhat::kStyleAndTree;
+  const LoadOutcome outcome = with_style ? session.LoadCurrentFiles(progress, messages)
+                                         : session.LoadTree(progress, messages);
+  if (!outcome.ok(with_style)) return 1;
   if (options.auto_exclude) {
     const AutoFilterRule rule(CriteriaFromSettings(session.settings), session.clock.Year());
     const long long excluded = AutoExclude(session.db, rule);
