@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <system_error>
+#include <utility>
 
 #include "database/gedcom_reader.h"
 #include "database/text.h"
@@ -528,6 +529,26 @@ void ViewerController::mniSaveProjectClick() {
   windows_.WindowGeometry(session_.settings.left, session_.settings.top, session_.settings.width,
                           session_.settings.height);
   SaveSettings(session_.settings, settings_file_, messages_);
+}
+
+WebsiteResult ViewerController::SaveWebsiteTo(const std::string& folder, Progress& progress) {
+  WebsiteOptions options;
+  options.picture_dirs = session_.PictureFolders();
+  WebsiteResult result = SaveWebsite(session_.db, session_.settings, session_.style,
+                                     session_.clock, folder, options, progress, messages_);
+  // The viewer's person list stays sorted by name as the surname index left it.
+  if (!result.name_order.empty()) session_.db.ReorderPersons(std::move(result.name_order));
+  // Pages shown from now on link to the index under the name the site gave it.
+  SetIndexPageName(result.index_page_name);
+  if (!result.folder_failed && !result.refused) {
+    // LastDir stays, or becomes the program's folder when it was empty.
+    std::string& last_dir = session_.settings.LastDir;
+    if (last_dir.empty()) {
+      last_dir = ProgramDir().string();
+      if (last_dir.empty() || last_dir.back() != '/') last_dir += '/';
+    }
+  }
+  return result;
 }
 
 bool ViewerController::RefuseExport() {

@@ -24,6 +24,7 @@
 #include "app/viewer_windows.h"
 #include "database/database.h"
 #include "database/progress.h"
+#include "export/website.h"
 #include "pages/page_context.h"
 #include "pages/style.h"
 #include "settings/file_history.h"
@@ -119,6 +120,13 @@ class ViewerController {
   // in force could not be read (ShownTree::Refusal). Save Website, Save GEDCOM and Save GENDEX
   // ask before anything else.
   bool RefuseExport();
+  // Save Website into a folder already chosen: the whole site of the session (SaveWebsite,
+  // export/website.h) with the session's picture folders; failures are reported through the
+  // messages. Afterwards the person list is sorted by name as the surname index left it, and
+  // pages shown link to the index under the name the site gave it; unless the folder failed
+  // or the privacy layer refused, an empty LastDir becomes the program's folder (with a
+  // trailing "/"). Entering LastDir as the working directory is the shell's to do.
+  WebsiteResult SaveWebsiteTo(const std::string& folder, Progress& progress);
   // Copy: the selection, or the whole page when nothing is selected.
   void mniViewCopyClick() { CopyPageText(view_); }
   void mniSelectAllClick() { view_.SelectAll(); }

@@ -4,7 +4,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QTreeView>
-#include <utility>
 
 #include "app/controller.h"
 #include "platform/stored_paths.h"
@@ -138,24 +137,11 @@ void OptionsCommands::mniSaveAllClick() {
 
 WebsiteResult OptionsCommands::SaveWebsiteTo(const std::string& folder, Progress& progress) {
   ViewerController& c = form_.Controller();
-  WebsiteOptions options;
-  options.picture_dirs = c.session().PictureFolders();
-  WebsiteResult result = SaveWebsite(c.db(), c.settings(), c.style(), c.clock(), folder, options,
-                                     progress, form_.WindowMessages());
-  // The viewer's person list stays sorted by name as the surname index left it.
-  if (!result.name_order.empty()) c.db().ReorderPersons(std::move(result.name_order));
-  // Pages shown from now on link to the index under the name the site gave it.
-  c.SetIndexPageName(result.index_page_name);
+  WebsiteResult result = c.SaveWebsiteTo(folder, progress);
   if (!result.folder_failed && !result.refused) {
-    // LastDir stays, or becomes the program's folder when it was empty; the working directory
-    // is left there, as after a file dialog.
-    std::string& last_dir = c.settings().LastDir;
-    if (last_dir.empty()) {
-      last_dir = c.ProgramDir().string();
-      if (last_dir.empty() || last_dir.back() != '/') last_dir += '/';
-    }
+    // The working directory is left in LastDir, as after a file dialog.
     std::string entered;
-    if (!EnterStoredFolder(last_dir, entered)) {
+    if (!EnterStoredFolder(c.settings().LastDir, entered)) {
       form_.WindowMessages().Error("Unable to change the working directory to " + entered,
                                    kHelpMissingFile);
     }
