@@ -609,6 +609,21 @@ TEST_F(ControllerTest, SaveHtmlWritesTheFamilyPageWithCrLf) {
   EXPECT_TRUE(windows.replace_questions.empty());
 }
 
+// Save Website into a chosen folder: pages shown afterwards link to the site's index, and an
+// empty LastDir becomes the program's folder while a stored one stays.
+TEST_F(ControllerTest, SaveWebsiteNamesTheIndexAndSettlesLastDir) {
+  WriteSettings({"SurnameFile=names\\all.htm"});
+  Start();
+  RecordingProgress progress;
+  controller.SaveWebsiteTo(Path("site"), progress);
+  EXPECT_TRUE(std::filesystem::is_regular_file(dir.path() / "site" / "all.htm"));
+  EXPECT_EQ(controller.IndexPageName(), "all.htm");
+  EXPECT_EQ(controller.settings().LastDir, dir.path().string() + "/");
+  controller.settings().LastDir = "elsewhere\\";
+  controller.SaveWebsiteTo(Path("site"), progress);
+  EXPECT_EQ(controller.settings().LastDir, "elsewhere\\");
+}
+
 TEST_F(ControllerTest, SaveWithoutLastDirProposesThePattern) {
   WriteSettings();
   Start();
