@@ -14,8 +14,8 @@
 #include "pages/page_names.h"
 #include "pages/person_pages.h"
 #include "pages/privacy.h"
+#include "platform/line_files.h"
 #include "platform/stored_paths.h"
-#include "settings/line_files.h"
 #include "settings/settings_file.h"
 
 namespace fs = std::filesystem;
@@ -534,8 +534,8 @@ void ViewerController::mniSaveProjectClick() {
 WebsiteResult ViewerController::SaveWebsiteTo(const std::string& folder, Progress& progress) {
   WebsiteOptions options;
   options.picture_dirs = session_.PictureFolders();
-  WebsiteResult result = SaveWebsite(session_.db, session_.settings, session_.style,
-                                     session_.clock, folder, options, progress, messages_);
+  WebsiteResult result = SaveWebsite(session_.db, session_.settings, session_.style, session_.clock,
+                                     folder, options, progress, messages_);
   // The viewer's person list stays sorted by name as the surname index left it.
   if (!result.name_order.empty()) session_.db.ReorderPersons(std::move(result.name_order));
   // Pages shown from now on link to the index under the name the site gave it.

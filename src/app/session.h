@@ -28,7 +28,7 @@ namespace stirpex {
 // viewer shows it at once) and is told here as well, so that a caller decides by this value
 // rather than by asking its message sink afterwards.
 struct LoadOutcome {
-  bool style_loaded = false;         // LoadCurrentFiles only
+  bool style_loaded = false;  // LoadCurrentFiles only
   bool gedcom_loaded = false;
   bool exclude_list_failed = false;  // the exclude list in force was reported unreadable
   // Nothing was reported: the tree (and, when asked for, the style) loaded, the list was read.

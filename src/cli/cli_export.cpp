@@ -11,7 +11,7 @@
 #include "export/gendex_writer.h"
 #include "export/website.h"
 #include "pages/privacy.h"
-#include "settings/line_files.h"
+#include "platform/line_files.h"
 
 namespace stirpex::cli {
 

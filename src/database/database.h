@@ -226,9 +226,9 @@ class Database {
   std::unique_ptr<UnpackedArchive> archive_;
   TPersonRec private_person_;
 
-  std::unique_ptr<IdIndex> person_by_id_;      // records may wait in it (RecordIndex::AddLater)
-  std::unique_ptr<IdIndex> person_by_name_;    // people with a Name
-  bool name_index_dirty_ = false;              // person_by_name_ is to be refilled
+  std::unique_ptr<IdIndex> person_by_id_;    // records may wait in it (RecordIndex::AddLater)
+  std::unique_ptr<IdIndex> person_by_name_;  // people with a Name
+  bool name_index_dirty_ = false;            // person_by_name_ is to be refilled
   int batches_ = 0;
   std::unique_ptr<IdIndex> family_by_id_;
   std::unique_ptr<IdIndex> note_by_id_;

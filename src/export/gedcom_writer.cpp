@@ -4,7 +4,7 @@
 #include <unordered_set>
 
 #include "pages/privacy.h"
-#include "settings/line_files.h"
+#include "platform/line_files.h"
 
 namespace stirpex {
 

@@ -13,7 +13,7 @@
 #include "pages/markers.h"
 #include "pages/page_names.h"
 #include "pages/privacy.h"
-#include "settings/line_files.h"
+#include "platform/line_files.h"
 
 namespace stirpex {
 

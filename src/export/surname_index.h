@@ -17,7 +17,7 @@
 
 #include "database/database.h"
 #include "pages/page_context.h"
-#include "settings/line_files.h"
+#include "platform/line_files.h"
 
 namespace stirpex {
 

@@ -12,8 +12,8 @@
 #include "pages/page_names.h"
 #include "pages/person_pages.h"
 #include "pages/privacy.h"
+#include "platform/line_files.h"
 #include "platform/stored_paths.h"
-#include "settings/line_files.h"
 
 namespace stirpex {
 

@@ -2,7 +2,7 @@
 
 #include "database/text.h"
 #include "platform/file_bytes.h"
-#include "settings/line_files.h"
+#include "platform/line_files.h"
 
 namespace stirpex {
 

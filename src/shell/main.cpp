@@ -2,4 +2,6 @@
 // GEDCOM file, in any order; --help and --version answer without opening a window.
 #include "shell/viewer_main.h"
 
-int main(int argc, char** argv) { return stirpex::RunViewer(argc, argv, {}); }
+int main(int argc, char** argv) {
+  return stirpex::RunViewer(argc, argv, {});
+}

@@ -12,7 +12,9 @@
 #include "shell/main_window.h"
 
 // Outside any namespace: the resource initialiser it names is a global function.
-static void InitShellResources() { Q_INIT_RESOURCE(shell); }
+static void InitShellResources() {
+  Q_INIT_RESOURCE(shell);
+}
 
 namespace stirpex {
 

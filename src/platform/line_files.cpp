@@ -1,4 +1,4 @@
-#include "settings/line_files.h"
+#include "platform/line_files.h"
 
 #include <fcntl.h>
 #include <unistd.h>
