@@ -26,6 +26,7 @@
 #include "shell/help_window.h"
 #include "shell/icons.h"
 #include "shell/options_commands.h"
+#include "shell/outline_commands.h"
 #include "shell/progress_window.h"
 #include "shell/small_windows.h"
 #include "shell/surnames_dialog.h"
@@ -155,6 +156,7 @@ TSDIAppForm::TSDIAppForm(QWidget* parent) : QMainWindow(parent) {
   };
   frmNotes = new TfrmNotes(this, std::move(note_actions));
   options_commands_ = new OptionsCommands(*this);
+  outline_commands_ = new OutlineCommands(*this);
   printer_.setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
 
   resize(640, 480);

@@ -1,16 +1,12 @@
 #include "shell/options_commands.h"
 
 #include <QAction>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QTreeView>
 
 #include "app/controller.h"
 #include "platform/stored_paths.h"
 #include "shell/folder_chooser.h"
 #include "shell/main_window.h"
-#include "shell/outline_model.h"
-#include "shell/paint_pump.h"
 #include "shell/progress_window.h"
 #include "shell/working_directory.h"
 
@@ -56,27 +52,11 @@ OptionsCommands::OptionsCommands(TSDIAppForm& form)
     : QObject(&form), form_(form), host_(std::make_unique<Host>(form)) {
   options_ = new TnbkOptions(*host_, &form);
   host_->SetDialog(options_);
-  outline_ = new OutlineModel(this);
-  tree_ = form.tvDescOutine;
-  form.tvDescOutine->setModel(outline_);
-  form.tvDescOutine->installEventFilter(this);
 
   connect(form.mniOptions, &QAction::triggered, this, &OptionsCommands::mniOptionsClick);
   connect(form.tbtnProperties, &QAction::triggered, this, &OptionsCommands::mniOptionsClick);
   connect(form.mniSaveAll, &QAction::triggered, this, &OptionsCommands::mniSaveAllClick);
-  // The menu item is a check item: Qt flips it before `triggered`; the tool button flips it
-  // through the menu item.
-  connect(form.mniViewOutline, &QAction::triggered, this, [this](bool checked) {
-    form_.tvDescOutine->setVisible(checked);
-    if (checked) BuildDescendantOutline();
-  });
-  connect(form.tbToggleTV, &QAction::triggered, this, &OptionsCommands::mniViewOutlineClick);
-  connect(form.mniRefreshTV, &QAction::triggered, this, &OptionsCommands::mniRefreshTVClick);
-  connect(form.tbTreeRefresh, &QAction::triggered, this, &OptionsCommands::tbTreeRefreshClick);
-  connect(form.tvDescOutine, &QTreeView::clicked, this, &OptionsCommands::tvDescOutineClick);
-  for (QAction* action :
-       {form.mniSaveAll, form.mniOptions, form.tbtnProperties, form.mniViewOutline,
-        form.mniRefreshTV, form.tbToggleTV, form.tbTreeRefresh}) {
+  for (QAction* action : {form.mniSaveAll, form.mniOptions, form.tbtnProperties}) {
     action->setEnabled(true);
   }
 }
@@ -86,40 +66,6 @@ OptionsCommands::~OptionsCommands() = default;
 void OptionsCommands::mniOptionsClick() {
   ViewerController& c = form_.Controller();
   options_->Execute(c.db(), c.settings(), c.ProgramDir());
-}
-
-// --- The outline ---------------------------------------------------------------------------
-
-void OptionsCommands::mniViewOutlineClick() {
-  form_.mniViewOutline->trigger();
-}
-
-void OptionsCommands::BuildDescendantOutline() {
-  DescendantOutline outline;
-  PaintPump pump;
-  if (!outline.Build(form_.Controller().CurrentFamily(), &pump)) return;
-  outline_->SetOutline(std::move(outline));
-  form_.tvDescOutine->expand(outline_->index(0, 0));
-}
-
-void OptionsCommands::tvDescOutineClick() {
-  const QModelIndex current = form_.tvDescOutine->currentIndex();
-  if (!current.isValid() || !form_.tvDescOutine->selectionModel()->isSelected(current)) return;
-  form_.Controller().ShowPersonFamily(outline_->NameAt(current));
-}
-
-bool OptionsCommands::eventFilter(QObject* watched, QEvent* event) {
-  // tvDescOutineKeyDown: Enter acts as a click; other keys keep their meaning in the tree.
-  // The event type first: while the main window is being destroyed its children still send
-  // events here, and the window must not be touched then.
-  if (event->type() == QEvent::KeyPress && watched == tree_) {
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      tvDescOutineClick();
-      return true;
-    }
-  }
-  return QObject::eventFilter(watched, event);
 }
 
 // --- Save Website --------------------------------------------------------------------------

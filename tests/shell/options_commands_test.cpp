@@ -1,6 +1,7 @@
 // The main window's Options, descendant outline and Save Website commands on the bundled
 // sample, in a program folder of its own.
 #include "shell/options_commands.h"
+#include "shell/outline_commands.h"
 
 #include <gtest/gtest.h>
 
@@ -43,7 +44,7 @@ class OptionsCommandsTest : public ::testing::Test {
   }
   QString Page() const { return window->Viewer()->toPlainText(); }
   OptionsCommands& Commands() { return window->Commands(); }
-  OutlineModel* Model() { return Commands().Outline(); }
+  OutlineModel* Model() { return window->Outline().Model(); }
   QStringList TopAndChildren() {
     QStringList names;
     const QModelIndex top = Model()->index(0, 0);
@@ -82,7 +83,7 @@ TEST_F(OptionsCommandsTest, TheOutlineShowsBuildsHidesAndLeadsToFamilies) {
 
   // A click on a node shows its person's family; the outline stays as it was built.
   tree->setCurrentIndex(peter);
-  Commands().tvDescOutineClick();
+  window->Outline().tvDescOutineClick();
   EXPECT_TRUE(Page().contains("Family of Peter Ambervale")) << Page().toStdString();
   EXPECT_EQ(TopAndChildren().front(), "Lionel Ambervale");
   // Enter does the same as a click.
