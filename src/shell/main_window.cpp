@@ -155,8 +155,9 @@ TSDIAppForm::TSDIAppForm(QWidget* parent) : QMainWindow(parent) {
     return controller_->HTMLViewerHotSpotClick(target);
   };
   frmNotes = new TfrmNotes(this, std::move(note_actions));
-  options_commands_ = new OptionsCommands(*this);
-  outline_commands_ = new OutlineCommands(*this);
+  options_commands_ = new OptionsCommands(*this, {mniOptions, tbtnProperties, mniSaveAll});
+  outline_commands_ = new OutlineCommands(
+      *this, {mniViewOutline, tbToggleTV, mniRefreshTV, tbTreeRefresh, tvDescOutine});
   printer_.setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
 
   resize(640, 480);

@@ -109,7 +109,20 @@ class TSDIAppForm : public QMainWindow, public ViewerWindows {
   }
   const std::array<QAction*, 5>& FileHistoryItems() const { return file_items_; }
 
-  // Controls by their names.
+ protected:
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void MakeActions();
+  void MakeMenus();
+  void MakeToolBar();
+  void MakeStatusBar();
+  void FormDestroy();
+
+  // Controls by their names (each the objectName of its widget, by which tests find it).
   QToolBar* ToolBar1;
   QAction* tbtnOpen;
   QAction* tbtnSave;
@@ -148,19 +161,6 @@ class TSDIAppForm : public QMainWindow, public ViewerWindows {
   QTreeView* tvDescOutine;
   QSplitter* Splitter;
   HtmlViewer* HTMLViewer;
-
- protected:
-  bool event(QEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
-
- private:
-  void MakeActions();
-  void MakeMenus();
-  void MakeToolBar();
-  void MakeStatusBar();
-  void FormDestroy();
 
   SystemClock clock_;
   std::unique_ptr<ShellMessages> messages_;

@@ -48,15 +48,15 @@ class OptionsCommands::Host : public OptionsHost {
   QWidget* dialog_ = nullptr;
 };
 
-OptionsCommands::OptionsCommands(TSDIAppForm& form)
+OptionsCommands::OptionsCommands(TSDIAppForm& form, const OptionsCommandControls& controls)
     : QObject(&form), form_(form), host_(std::make_unique<Host>(form)) {
   options_ = new TnbkOptions(*host_, &form);
   host_->SetDialog(options_);
 
-  connect(form.mniOptions, &QAction::triggered, this, &OptionsCommands::mniOptionsClick);
-  connect(form.tbtnProperties, &QAction::triggered, this, &OptionsCommands::mniOptionsClick);
-  connect(form.mniSaveAll, &QAction::triggered, this, &OptionsCommands::mniSaveAllClick);
-  for (QAction* action : {form.mniSaveAll, form.mniOptions, form.tbtnProperties}) {
+  connect(controls.options, &QAction::triggered, this, &OptionsCommands::mniOptionsClick);
+  connect(controls.properties, &QAction::triggered, this, &OptionsCommands::mniOptionsClick);
+  connect(controls.save_all, &QAction::triggered, this, &OptionsCommands::mniSaveAllClick);
+  for (QAction* action : {controls.save_all, controls.options, controls.properties}) {
     action->setEnabled(true);
   }
 }

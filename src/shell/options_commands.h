@@ -14,15 +14,24 @@
 #include "export/website.h"
 #include "shell/options_dialog.h"
 
+class QAction;
+
 namespace stirpex {
 
 class TSDIAppForm;
+
+// The controls of the main window the commands answer.
+struct OptionsCommandControls {
+  QAction* options;     // mniOptions
+  QAction* properties;  // tbtnProperties
+  QAction* save_all;    // mniSaveAll
+};
 
 class OptionsCommands : public QObject {
   Q_OBJECT
 
  public:
-  explicit OptionsCommands(TSDIAppForm& form);
+  OptionsCommands(TSDIAppForm& form, const OptionsCommandControls& controls);
   ~OptionsCommands() override;
 
   // Options: the options dialog, modal; the page on show is not rebuilt.

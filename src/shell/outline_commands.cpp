@@ -12,29 +12,29 @@
 
 namespace stirpex {
 
-OutlineCommands::OutlineCommands(TSDIAppForm& form) : QObject(&form), form_(form) {
+OutlineCommands::OutlineCommands(TSDIAppForm& form, const OutlineControls& controls)
+    : QObject(&form), form_(form), controls_(controls) {
   outline_ = new OutlineModel(this);
-  tree_ = form.tvDescOutine;
-  form.tvDescOutine->setModel(outline_);
-  form.tvDescOutine->installEventFilter(this);
+  controls.tree->setModel(outline_);
+  controls.tree->installEventFilter(this);
   // The menu item is a check item: Qt flips it before `triggered`; the tool button flips it
   // through the menu item.
-  connect(form.mniViewOutline, &QAction::triggered, this, [this](bool checked) {
-    form_.tvDescOutine->setVisible(checked);
+  connect(controls.view, &QAction::triggered, this, [this](bool checked) {
+    controls_.tree->setVisible(checked);
     if (checked) BuildDescendantOutline();
   });
-  connect(form.tbToggleTV, &QAction::triggered, this, &OutlineCommands::mniViewOutlineClick);
-  connect(form.mniRefreshTV, &QAction::triggered, this, &OutlineCommands::mniRefreshTVClick);
-  connect(form.tbTreeRefresh, &QAction::triggered, this, &OutlineCommands::tbTreeRefreshClick);
-  connect(form.tvDescOutine, &QTreeView::clicked, this, &OutlineCommands::tvDescOutineClick);
+  connect(controls.toggle, &QAction::triggered, this, &OutlineCommands::mniViewOutlineClick);
+  connect(controls.refresh, &QAction::triggered, this, &OutlineCommands::mniRefreshTVClick);
+  connect(controls.tree_refresh, &QAction::triggered, this, &OutlineCommands::tbTreeRefreshClick);
+  connect(controls.tree, &QTreeView::clicked, this, &OutlineCommands::tvDescOutineClick);
   for (QAction* action :
-       {form.mniViewOutline, form.mniRefreshTV, form.tbToggleTV, form.tbTreeRefresh}) {
+       {controls.view, controls.refresh, controls.toggle, controls.tree_refresh}) {
     action->setEnabled(true);
   }
 }
 
 void OutlineCommands::mniViewOutlineClick() {
-  form_.mniViewOutline->trigger();
+  controls_.view->trigger();
 }
 
 void OutlineCommands::BuildDescendantOutline() {
@@ -42,12 +42,12 @@ void OutlineCommands::BuildDescendantOutline() {
   PaintPump pump;
   if (!outline.Build(form_.Controller().CurrentFamily(), &pump)) return;
   outline_->SetOutline(std::move(outline));
-  form_.tvDescOutine->expand(outline_->index(0, 0));
+  controls_.tree->expand(outline_->index(0, 0));
 }
 
 void OutlineCommands::tvDescOutineClick() {
-  const QModelIndex current = form_.tvDescOutine->currentIndex();
-  if (!current.isValid() || !form_.tvDescOutine->selectionModel()->isSelected(current)) return;
+  const QModelIndex current = controls_.tree->currentIndex();
+  if (!current.isValid() || !controls_.tree->selectionModel()->isSelected(current)) return;
   form_.Controller().ShowPersonFamily(outline_->NameAt(current));
 }
 
@@ -55,7 +55,7 @@ bool OutlineCommands::eventFilter(QObject* watched, QEvent* event) {
   // tvDescOutineKeyDown: Enter acts as a click; other keys keep their meaning in the tree.
   // The event type first: while the main window is being destroyed its children still send
   // events here, and the window must not be touched then.
-  if (event->type() == QEvent::KeyPress && watched == tree_) {
+  if (event->type() == QEvent::KeyPress && watched == controls_.tree) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
       tvDescOutineClick();

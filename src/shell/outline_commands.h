@@ -7,16 +7,28 @@
 
 #include <QObject>
 
+class QAction;
+class QTreeView;
+
 namespace stirpex {
 
 class OutlineModel;
 class TSDIAppForm;
 
+// The controls of the main window the outline answers, and its tree view.
+struct OutlineControls {
+  QAction* view;          // mniViewOutline, a check item
+  QAction* toggle;        // tbToggleTV
+  QAction* refresh;       // mniRefreshTV
+  QAction* tree_refresh;  // tbTreeRefresh
+  QTreeView* tree;        // tvDescOutine
+};
+
 class OutlineCommands : public QObject {
   Q_OBJECT
 
  public:
-  explicit OutlineCommands(TSDIAppForm& form);
+  OutlineCommands(TSDIAppForm& form, const OutlineControls& controls);
 
   // mniViewOutlineClick flips the check of "&Decendant Outline", shows the outline exactly
   // when it is checked and builds it when it has just been checked (hiding keeps the nodes).
@@ -36,8 +48,8 @@ class OutlineCommands : public QObject {
 
  private:
   TSDIAppForm& form_;
+  OutlineControls controls_;
   OutlineModel* outline_;
-  QObject* tree_;  // the main window's tvDescOutine
 };
 
 }  // namespace stirpex

@@ -36,6 +36,11 @@ class Driver : public QObject {
   }
 
  private:
+  // A control of the main window by its objectName (the window keeps its controls private).
+  QAction* Action(const char* name) const {
+    return window_.findChild<QAction*>(QString::fromLatin1(name));
+  }
+
   void Fail(const QString& why) {
     std::fprintf(stderr, "e2e: step %d (%s): %s\n", index_, qPrintable(current_), qPrintable(why));
     std::fflush(stderr);
@@ -128,28 +133,28 @@ class Driver : public QObject {
     if (command == QLatin1String("click-link")) {
       ClickLink(arg);
     } else if (command == QLatin1String("back")) {
-      if (!window_.tbtnBack->isEnabled()) return Fail(QStringLiteral("back is off"));
-      window_.tbtnBack->trigger();
+      if (!Action("tbtnBack")->isEnabled()) return Fail(QStringLiteral("back is off"));
+      Action("tbtnBack")->trigger();
     } else if (command == QLatin1String("forward")) {
-      if (!window_.tbtnRight->isEnabled()) return Fail(QStringLiteral("forward is off"));
-      window_.tbtnRight->trigger();
+      if (!Action("tbtnRight")->isEnabled()) return Fail(QStringLiteral("forward is off"));
+      Action("tbtnRight")->trigger();
     } else if (command == QLatin1String("home")) {
-      window_.tbtnHome->trigger();
+      Action("tbtnHome")->trigger();
     } else if (command == QLatin1String("surnames")) {
-      Later([this] { window_.tbtnSurnames->trigger(); });
+      Later([this] { Action("tbtnSurnames")->trigger(); });
     } else if (command == QLatin1String("gedinfo")) {
-      Later([this] { window_.mniGEDCOMInfo->trigger(); });
+      Later([this] { Action("mniGEDCOMInfo")->trigger(); });
     } else if (command == QLatin1String("about")) {
-      Later([this] { window_.About1->trigger(); });
+      Later([this] { Action("About1")->trigger(); });
     } else if (command == QLatin1String("copy")) {
-      window_.mniViewCopy->trigger();
+      Action("mniViewCopy")->trigger();
     } else if (command == QLatin1String("open")) {
       const std::string path = QStringToPath(arg);
       Later([this, path] { window_.Controller().OpenFile(path); });
     } else if (command == QLatin1String("save")) {
       // Save of the window in front: the notes window's, else Save HTML of the main window.
       auto* notes = qobject_cast<TfrmNotes*>(QApplication::activeModalWidget());
-      QAction* save = notes ? notes->tbSave : window_.SaveItem;
+      QAction* save = notes ? notes->tbSave : Action("SaveItem");
       const QString file = QDir(out_dir_).filePath(arg);
       QFile::remove(file);
       AnswerSaveDialog(file);

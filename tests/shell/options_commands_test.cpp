@@ -1,7 +1,6 @@
 // The main window's Options, descendant outline and Save Website commands on the bundled
 // sample, in a program folder of its own.
 #include "shell/options_commands.h"
-#include "shell/outline_commands.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +16,7 @@
 #include "pages/small_tree.h"
 #include "shell/folder_chooser.h"
 #include "shell/main_window.h"
+#include "shell/outline_commands.h"
 #include "shell/outline_model.h"
 #include "shell/progress_window.h"
 #include "shell_fixture.h"
@@ -24,6 +24,8 @@
 
 namespace stirpex {
 namespace {
+
+using testing::Control;
 
 using testing::AnswerModal;
 using testing::ProgramFolder;
@@ -62,14 +64,14 @@ class OptionsCommandsTest : public ::testing::Test {
 };
 
 TEST_F(OptionsCommandsTest, TheOutlineShowsBuildsHidesAndLeadsToFamilies) {
-  QTreeView* tree = window->tvDescOutine;
+  QTreeView* tree = Control<QTreeView>(*window, "tvDescOutine");
   EXPECT_FALSE(tree->isVisible());
-  EXPECT_FALSE(window->mniViewOutline->isChecked());
+  EXPECT_FALSE(Control(*window, "mniViewOutline")->isChecked());
   EXPECT_EQ(Model()->rowCount(), 0);
-  EXPECT_TRUE(window->tbToggleTV->isEnabled());
+  EXPECT_TRUE(Control(*window, "tbToggleTV")->isEnabled());
 
-  window->tbToggleTV->trigger();
-  EXPECT_TRUE(window->mniViewOutline->isChecked());
+  Control(*window, "tbToggleTV")->trigger();
+  EXPECT_TRUE(Control(*window, "mniViewOutline")->isChecked());
   EXPECT_TRUE(tree->isVisible());
   // The home family: Lionel Ambervale and Mabel Ravelstone with their two children.
   EXPECT_EQ(TopAndChildren(),
@@ -87,7 +89,7 @@ TEST_F(OptionsCommandsTest, TheOutlineShowsBuildsHidesAndLeadsToFamilies) {
   EXPECT_TRUE(Page().contains("Family of Peter Ambervale")) << Page().toStdString();
   EXPECT_EQ(TopAndChildren().front(), "Lionel Ambervale");
   // Enter does the same as a click.
-  window->tbtnHome->trigger();
+  Control(*window, "tbtnHome")->trigger();
   EXPECT_FALSE(Page().contains("Family of Peter Ambervale"));
   tree->setFocus();
   tree->setCurrentIndex(peter);
@@ -95,28 +97,28 @@ TEST_F(OptionsCommandsTest, TheOutlineShowsBuildsHidesAndLeadsToFamilies) {
   EXPECT_TRUE(Page().contains("Family of Peter Ambervale"));
 
   // Refresh builds from the family on show; hiding keeps the nodes.
-  window->tbTreeRefresh->trigger();
+  Control(*window, "tbTreeRefresh")->trigger();
   EXPECT_EQ(TopAndChildren().front(), "Peter Ambervale");
-  window->mniViewOutline->trigger();
+  Control(*window, "mniViewOutline")->trigger();
   EXPECT_FALSE(tree->isVisible());
   EXPECT_GT(Model()->rowCount(), 0);
 }
 
 TEST_F(OptionsCommandsTest, AFamilyWithoutHusbandLeavesTheOutlineAsItWas) {
-  window->mniRefreshTV->trigger();  // also while hidden
+  Control(*window, "mniRefreshTV")->trigger();  // also while hidden
   const QStringList before = TopAndChildren();
   ASSERT_FALSE(before.isEmpty());
   ViewerController& c = window->Controller();
   TFamilyRec* wife_only = c.db().FindOrAddFamily("fx");
   wife_only->Wife = c.db().PersonList().front();
   c.ShowFamily(wife_only, wife_only->Wife);
-  window->mniRefreshTV->trigger();
+  Control(*window, "mniRefreshTV")->trigger();
   EXPECT_EQ(TopAndChildren(), before);
 }
 
 TEST_F(OptionsCommandsTest, TheOptionsDialogOpensFromMenuAndToolButton) {
   int opened = 0;
-  for (QAction* action : {window->mniOptions, window->tbtnProperties}) {
+  for (QAction* action : {Control(*window, "mniOptions"), Control(*window, "tbtnProperties")}) {
     AnswerModal<TnbkOptions>([&] { action->trigger(); },
                              [&](TnbkOptions* dialog) {
                                ++opened;
@@ -134,7 +136,7 @@ TEST_F(OptionsCommandsTest, SaveWebsiteAsksForAFolderAndWritesTheSite) {
   c.settings().SurnameFile = "names\\all.htm";
   const std::filesystem::path site = folder->path() / "out" / "site";
   AnswerModal<FolderChooser>(
-      [&] { window->mniSaveAll->trigger(); },
+      [&] { Control(*window, "mniSaveAll")->trigger(); },
       [&](FolderChooser* chooser) {
         // Opens at HTMLDir, taken against the program's folder.
         EXPECT_EQ(chooser->directory().absolutePath().toStdString(), folder->path().string());
@@ -160,12 +162,12 @@ TEST_F(OptionsCommandsTest, SaveWebsiteAsksForAFolderAndWritesTheSite) {
   Commands().SaveWebsiteTo(site.string(), quiet);
   EXPECT_EQ(std::filesystem::current_path(), std::filesystem::canonical(site));
   // The viewer goes on working.
-  window->tbtnHome->trigger();
+  Control(*window, "tbtnHome")->trigger();
   EXPECT_TRUE(Page().contains("Lionel Ambervale"));
 
   // Cancel in the chooser writes nothing.
   std::filesystem::remove_all(site);
-  AnswerModal<FolderChooser>([&] { window->mniSaveAll->trigger(); },
+  AnswerModal<FolderChooser>([&] { Control(*window, "mniSaveAll")->trigger(); },
                              [&](FolderChooser* chooser) { chooser->reject(); });
   EXPECT_FALSE(std::filesystem::exists(site));
 }
