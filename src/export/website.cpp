@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "database/gedcom_archive.h"
+#include "export/family_pages.h"
 #include "export/site_manifest.h"
 #include "export/surname_index.h"
 #include "pages/family_page.h"
@@ -87,11 +88,11 @@ class WebsitePass {
     total_ = families + persons + (settings.IncludeTrees ? persons : 0);
 
     long long family_count = 0;
-    for (const TFamilyRec* family : db_.FamilyList()) {
+    const FamilyPages family_pages(ctx_);
+    for (const TFamilyRec* family : family_pages.Families()) {
       if (!Step()) return false;
       progress_.ProgressFamilies(++family_count);
-      lines_.clear();
-      BuildFamilyPage(ctx_, *family, nullptr, lines_);
+      family_pages.Build(*family, lines_);
       Write(PageName(family->Id, PageKind::kFamily));
       if (!family->Picture.empty()) {
         lines_.clear();

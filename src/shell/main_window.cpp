@@ -20,9 +20,9 @@
 #include <QTreeView>
 
 #include "app/gedcom_info.h"
+#include "export/family_pages.h"
 #include "htmlview/html_viewer.h"
 #include "htmlview/page_text.h"
-#include "pages/family_page.h"
 #include "shell/help_window.h"
 #include "shell/icons.h"
 #include "shell/options_commands.h"
@@ -546,16 +546,16 @@ int TSDIAppForm::PrintAllFamilies(QPrinter* printer, Progress& progress) {
   if (total > 0 && painter.begin(printer)) {
     const PageContext ctx = controller_->MakePageContext();
     const std::vector<std::filesystem::path> dirs = controller_->PageSearchDirs();
+    const FamilyPages pages(ctx);
     PageLines lines;
     std::string bytes;
-    for (const TFamilyRec* family : families) {
+    for (const TFamilyRec* family : pages.Families()) {
       if (progress.Cancelled()) {
         cancelled = true;
         break;
       }
-      lines.clear();
-      // The pages of a printed set belong to no person, as the pages of a web site.
-      BuildFamilyPage(ctx, *family, nullptr, lines);
+      // The pages of a printed set are the family pages of the web site.
+      pages.Build(*family, lines);
       bytes.clear();
       for (const std::string& line : lines) (bytes += line) += '\n';
       PageDocument document(bytes, dirs);
