@@ -641,7 +641,7 @@ void TnbkOptions::SelectRelatives(QListView* first, QListView* second, Relatives
   if (!db_ || !settings_) return;
   const int row = GetFirstSelection(first);
   if (row < 0) return;
-  const std::string name(Cut(lists_.NameAt(SideOf(first), row), 90));
+  const std::string name(Cut(lists_.NameAt(SideOf(first), row), kNameCapacity));
   const TPersonRec* person = db_->FindPersonByName(name);
   if (!person) return;
   PaintPump pump;
