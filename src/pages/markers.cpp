@@ -22,6 +22,8 @@ enum class M : std::uint8_t {
   kSurnameshtm,
   kImageName,
   kCharset,
+  kSearchBox,
+  kSearchScript,
   // The page's person.
   kName,
   kBDate,
@@ -117,6 +119,8 @@ constexpr MarkerText kMarkerTexts[] = {
     {M::kSurnameshtm, "<!--^Surnameshtm^-->"},
     {M::kImageName, "<!--^ImageName^-->"},
     {M::kCharset, "<!--^Charset^-->"},
+    {M::kSearchBox, "<!--^SearchBox^-->"},
+    {M::kSearchScript, "<!--^SearchScript^-->"},
     {M::kName, "<!--^Name^-->"},
     {M::kBDate, "<!--^BDate^-->"},
     {M::kBPlace, "<!--^BPlace^-->"},
@@ -343,6 +347,7 @@ class Expander {
     });
   }
   void LinkTemplate(M m, TStyleSection section, std::string_view picture, const TPersonRec* person);
+  void SearchBox(M m);
   void OtherFamilies(M m, const TPersonRec* spouse, const TPersonRec* current_partner,
                      bool husband_marker);
 
@@ -380,7 +385,7 @@ void Expander::Run(std::string& line) {
     }
     replaced_at_p_ = false;
     const M m = kKeys.Identify(line, p_);
-    if (In(m, M::kDate, M::kCharset)) ApplyPageWide(m);
+    if (In(m, M::kDate, M::kSearchScript)) ApplyPageWide(m);
     if (args_.person && In(m, M::kName, M::kSelfHtm)) ApplyPerson(m);
     if (args_.person) ApplyAncestors();
     if (args_.family) {
@@ -418,6 +423,18 @@ void Expander::ApplyPageWide(M m) {
       break;
     case M::kCharset:
       ReplaceText(m, ctx_.db.PageCharset());
+      break;
+    case M::kSearchBox:
+      // Only a written site has a search page to lead to; elsewhere the marker leaves nothing.
+      // Inside the box itself it stays a comment: the box cannot hold itself.
+      if (!ctx_.site_search) {
+        ReplaceText(m, "");
+      } else if (!in_template_) {
+        SearchBox(m);
+      }
+      break;
+    case M::kSearchScript:
+      ReplaceText(m, ctx_.site_search ? "<script src=\"search.js\"></script>" : "");
       break;
     default:
       break;
@@ -687,6 +704,21 @@ void Expander::LinkTemplate(M m, TStyleSection section, std::string_view picture
   line_->erase(pos, text.size());
   if (pos == p_) replaced_at_p_ = true;
   InsertLinkTemplate(ctx_, *line_, pos, section, args_.family, picture, person);
+}
+
+// The lines of the SEARCHBOX section, expanded and joined in their order, in place of the marker.
+void Expander::SearchBox(M m) {
+  const std::string_view text = kText[m];
+  const std::size_t pos = FindMarkerText(*line_, text, p_);
+  if (pos == std::string::npos) return;
+  std::string box;
+  for (const std::string& template_line : ctx_.style.Section(ssSearchBox)) {
+    std::string expanded(template_line);
+    Expander(ctx_, args_, true).Run(expanded);
+    box += expanded;
+  }
+  line_->replace(pos, text.size(), box);
+  if (pos == p_) replaced_at_p_ = true;
 }
 
 void Expander::OtherFamilies(M m, const TPersonRec* spouse, const TPersonRec* current_partner,
