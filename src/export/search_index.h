@@ -33,7 +33,7 @@ inline constexpr std::string_view kSearchDirectoryName = "search-data.js";
 
 // The largest data file the index is cut to aim for, in bytes (a file holds at least one
 // entry, and an entry is a name of at most a few hundred bytes).
-inline constexpr std::size_t kSearchFileBudget = 200 * 1000;
+inline constexpr std::size_t kSearchFileBudget = 80 * 1000;
 // The most people a query shows, and the most a ".top" file holds.
 inline constexpr std::size_t kSearchResultLimit = 300;
 // Words are filed by at most this many of their first characters.
