@@ -21,6 +21,7 @@ namespace {
 struct ExportArgs {
   std::string gedcom;
   std::string target;
+  int jobs = 0;  // website: threads building pages, 0 for one per core
 };
 
 const char* const kPrivacyNote =
@@ -45,6 +46,7 @@ int Website(const GlobalOptions& options, const ExportArgs& args) {
   website.program_dir = session.program_dir;
   website.change_working_directory = false;
   website.picture_dirs = session.PictureFolders();
+  website.jobs = args.jobs;
   const WebsiteResult result = SaveWebsite(session.db, session.settings, session.style, args.target,
                                            website, progress, messages);
   if (result.folder_failed || result.refused) return 1;
@@ -93,6 +95,12 @@ void AddExportCommands(CLI::App& app, const GlobalOptions& options, int& status)
                      kPrivacyNote);
   website->add_option("GEDCOM", args->gedcom, "GEDCOM file")->required();
   website->add_option("DIR", args->target, "Folder of the web site")->required();
+  website
+      ->add_option("--jobs", args->jobs,
+                   "Threads that build pages (default: one per processor core); the site is "
+                   "the same whatever the number")
+      ->type_name("N")
+      ->check(CLI::Range(1, 1024));
   website->callback([args, &options, &status] { status = Website(options, *args); });
 
   CLI::App* gedcom = app.add_subcommand(

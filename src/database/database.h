@@ -143,6 +143,8 @@ class Database {
   // Replaces PersonList by a reordering of itself (the same records, each once); rebuilds
   // the indexes. Lets the surname index apply a sort's permutation without sorting again.
   void ReorderPersons(std::vector<TPersonRec*> order);
+  // The persons in the order the file gave them: PersonList as it was before any reordering.
+  std::vector<TPersonRec*> PersonsInReadOrder() const;
 
   // Recomputes every Excluded flag from ExcludedNames: the first person with each exact name
   // is marked, and so is everyone the file restricts (IsRestricted). Pending messages run
