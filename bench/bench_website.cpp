@@ -3,15 +3,21 @@
 // sizes in a fresh folder with plain open, write and close, and nothing else.
 //
 //   bench_website [--sizes=10k,100k,1M] [--seed=1] [--trees] [--dir=FOLDER] [--keep]
+//                 [--jobs=N] [--one-thread] [--rounds=2]
 //   bench_website --smoke    writes the site of a small tree once and checks it, then exits
 //
-// Per size the table gives the pages and megabytes written, the seconds of the pass (building
-// every page, the surname index, the atomic writes) and of the floor, their ratio, pages per
-// second, and by how much the resident memory grew during the pass over the loaded tree
-// (sampled as the pass reports its progress). Each size runs two rounds of site and floor and
-// keeps the best time of each. Sites are written under bench/data/website/ (or FOLDER, such
-// as /dev/shm to leave the disk out) and removed afterwards unless --keep is given. Everything is
-// synced to disk before each timing (not in the smoke run, which makes one round of a small tree).
+// Per size the table gives the files and megabytes written, the seconds of the pass (building
+// every page, the surname index, the search files, the atomic writes) on --jobs threads (one
+// per core by default) and, with --one-thread, on one thread, the seconds of the floor and the
+// ratio of the pass to it, pages per second, and by how much the resident memory grew during
+// the pass over the loaded tree (sampled as the pass reports its progress). Each size runs
+// --rounds rounds of site and floor and keeps the best time of each (the range of the rounds
+// goes to standard error). Then the site of the last round is written again, unchanged, and
+// once more after one person's name changed: the seconds of each and the files they wrote.
+// The last columns give the largest search data file and all of them together. Sites are
+// written under bench/data/website/ (or FOLDER, such as /dev/shm to leave the disk out) and
+// removed afterwards unless --keep is given. Everything is synced to disk before each timing
+// (not in the smoke run, which makes one round of a small tree).
 #include <fcntl.h>
 #include <malloc.h>
 #include <unistd.h>
@@ -24,6 +30,7 @@
 
 #include "database/database.h"
 #include "database/gedcom_reader.h"
+#include "export/search_index.h"
 #include "export/website.h"
 #include "pages/style.h"
 #include "settings/settings.h"
@@ -99,43 +106,96 @@ struct Row {
   long long pages = 0;
   double megabytes = 0;
   double site_seconds = 0;
+  double one_thread_seconds = 0;  // 0: not measured
   double floor_seconds = 0;
   long long memory_growth = 0;
+  double unchanged_seconds = 0;  // the site written again over itself
+  long long unchanged_written = 0;
+  double renamed_seconds = 0;  // and after one person's name changed
+  long long renamed_written = 0;
+  std::uintmax_t largest_search_file = 0;
+  double search_megabytes = 0;
 };
 
-// Writes the site into a fresh folder; the pages, bytes and sizes go to row and sizes.
-double WriteSite(Database& db, TSettings& settings, const TStyle& style,
-                 const std::filesystem::path& site, Row& row, std::vector<std::uintmax_t>& sizes) {
+struct Config {
+  std::uint64_t seed = 1;
+  bool trees = false;
+  bool keep = false;
+  bool one_thread = false;
+  int jobs = 0;
+  int rounds = 2;
+};
+
+// Writes the site into site on jobs threads; the seconds it took, or -1 on a failure.
+double TimeSite(Database& db, TSettings& settings, const TStyle& style,
+                const std::filesystem::path& site, int jobs, Row& row, WebsiteResult& result) {
   NullMessages messages;
   std::filesystem::create_directories(site);
   ::malloc_trim(0);
   SamplingProgress progress;
   const long long before = ResidentBytes();
   WebsiteOptions options;
+  options.jobs = jobs;
   const auto start = std::chrono::steady_clock::now();
-  const WebsiteResult result =
-      SaveWebsite(db, settings, style, SystemClock(), site, options, progress, messages);
+  result = SaveWebsite(db, settings, style, SystemClock(), site, options, progress, messages);
   const double seconds = Seconds(start);
   progress.Sample();
   if (result.pages_failed > 0 || result.folder_failed) {
     std::fprintf(stderr, "bench_website: %lld pages could not be written\n", result.pages_failed);
     return -1;
   }
-  row.pages = result.pages_written;
   row.memory_growth = std::max(row.memory_growth, progress.peak() - before);
+  return seconds;
+}
+
+// Writes the site into a fresh folder; the pages, bytes and sizes go to row and sizes.
+double WriteSite(Database& db, TSettings& settings, const TStyle& style,
+                 const std::filesystem::path& site, int jobs, Row& row,
+                 std::vector<std::uintmax_t>& sizes) {
+  WebsiteResult result;
+  const double seconds = TimeSite(db, settings, style, site, jobs, row, result);
+  if (seconds < 0) return -1;
+  row.pages = result.pages_written;
   sizes = FileSizes(site);
   std::uintmax_t total = 0;
   for (std::uintmax_t size : sizes) total += size;
   row.megabytes = static_cast<double>(total) / 1e6;
+  row.largest_search_file = 0;
+  std::uintmax_t search_total = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(site)) {
+    if (entry.path().filename().string().rfind("search-data", 0) != 0) continue;
+    row.largest_search_file = std::max(row.largest_search_file, entry.file_size());
+    search_total += entry.file_size();
+  }
+  row.search_megabytes = static_cast<double>(search_total) / 1e6;
   return seconds;
 }
 
-// Two rounds of site and floor, each into a folder of its own, and the best time of each:
-// the file system's state (folders removed just before, writeback of earlier data) weighs on
-// whichever runs first.
-bool RunSize(const std::filesystem::path& root, std::uint64_t people, std::uint64_t seed,
-             bool trees, bool keep, int rounds, Row& row) {
-  const std::filesystem::path gedcom = SyntheticGedcom(people, seed);
+// Writes the site of the last round again over itself, then again after the name of one
+// person with a family changed.
+bool Republish(Database& db, TSettings& settings, const TStyle& style,
+               const std::filesystem::path& site, int jobs, bool sync, Row& row) {
+  WebsiteResult result;
+  if (sync) ::sync();
+  row.unchanged_seconds = TimeSite(db, settings, style, site, jobs, row, result);
+  row.unchanged_written = result.pages_written;
+  for (TPersonRec* person : db.PersonList()) {
+    if (person->SpouseFamilies.empty()) continue;
+    db.SetPersonName(person, person->Name.str() + " Renamed");
+    break;
+  }
+  if (sync) ::sync();
+  row.renamed_seconds = TimeSite(db, settings, style, site, jobs, row, result);
+  row.renamed_written = result.pages_written;
+  return row.unchanged_seconds >= 0 && row.renamed_seconds >= 0;
+}
+
+// Rounds of site and floor, each into a folder of its own, and the best time of each: the file
+// system's state (folders removed just before, writeback of earlier data) weighs on whichever
+// runs first.
+bool RunSize(const std::filesystem::path& root, std::uint64_t people, const Config& config,
+             Row& row) {
+  const std::filesystem::path gedcom = SyntheticGedcom(people, config.seed);
   if (gedcom.empty()) return false;
   Database db;
   TStyle style;
@@ -146,38 +206,70 @@ bool RunSize(const std::filesystem::path& root, std::uint64_t people, std::uint6
     return false;
   }
   TSettings settings;
-  settings.IncludeTrees = trees;
+  settings.IncludeTrees = config.trees;
   row.people = people;
 
   const std::filesystem::path work = root / SizeLabel(people);
   std::filesystem::remove_all(work);
   row.site_seconds = row.floor_seconds = 1e30;
-  const bool measured = rounds > 1;  // the smoke run only checks
-  for (int round = 0; round < rounds; ++round) {
+  double worst_site = 0, worst_floor = 0, worst_one = 0;
+  const bool measured = config.rounds > 1;  // the smoke run only checks
+  std::filesystem::path last_site;
+  for (int round = 0; round < config.rounds; ++round) {
     std::vector<std::uintmax_t> sizes;
     const std::string n = std::to_string(round);
     if (measured) ::sync();
-    const double site = WriteSite(db, settings, style, work / ("site" + n), row, sizes);
+    last_site = work / ("site" + n);
+    const double site = WriteSite(db, settings, style, last_site, config.jobs, row, sizes);
     if (site < 0) return false;
+    if (config.one_thread) {
+      if (measured) ::sync();
+      std::vector<std::uintmax_t> one_sizes;
+      const double one = WriteSite(db, settings, style, work / ("one" + n), 1, row, one_sizes);
+      if (one < 0) return false;
+      row.one_thread_seconds = round == 0 ? one : std::min(row.one_thread_seconds, one);
+      worst_one = std::max(worst_one, one);
+      if (!config.keep) std::filesystem::remove_all(work / ("one" + n));
+    }
     if (measured) ::sync();
     const double floor = WriteFloor(work / ("floor" + n), sizes);
     if (floor < 0) return false;
+    if (!config.keep) std::filesystem::remove_all(work / ("floor" + n));
     row.site_seconds = std::min(row.site_seconds, site);
     row.floor_seconds = std::min(row.floor_seconds, floor);
+    worst_site = std::max(worst_site, site);
+    worst_floor = std::max(worst_floor, floor);
+    if (round + 1 < config.rounds && !config.keep) std::filesystem::remove_all(last_site);
   }
-  if (!keep) std::filesystem::remove_all(work);
+  if (measured) {
+    std::fprintf(stderr, "%s: site %.2f-%.2f s, floor %.2f-%.2f s", SizeLabel(people).c_str(),
+                 row.site_seconds, worst_site, row.floor_seconds, worst_floor);
+    if (config.one_thread) {
+      std::fprintf(stderr, ", one thread %.2f-%.2f s", row.one_thread_seconds, worst_one);
+    }
+    std::fprintf(stderr, "\n");
+  }
+  if (!Republish(db, settings, style, last_site, config.jobs, measured, row)) return false;
+  if (!config.keep) std::filesystem::remove_all(work);
   return true;
 }
 
 int Smoke() {
   Row row;
-  if (!RunSize(BenchDataDir() / "website", 1000, 1, /*trees=*/true, /*keep=*/false, /*rounds=*/1,
-               row) ||
-      row.pages < 1000) {
+  Config config;
+  config.trees = true;
+  config.rounds = 1;
+  config.jobs = 2;
+  // Written again unchanged, only the site's own manifest is new; after a name changed, some
+  // pages and search files are written and most are not.
+  if (!RunSize(BenchDataDir() / "website", 1000, config, row) || row.pages < 1000 ||
+      row.unchanged_written != 0 || row.renamed_written == 0 ||
+      row.renamed_written > row.pages / 10 || row.largest_search_file == 0) {
     std::fprintf(stderr, "bench_website: smoke run failed\n");
     return 1;
   }
-  std::printf("smoke: %lld pages of 1k people written\n", row.pages);
+  std::printf("smoke: %lld files of 1k people written; again: %lld, after a name changed: %lld\n",
+              row.pages, row.unchanged_written, row.renamed_written);
   return 0;
 }
 
@@ -187,8 +279,7 @@ int Smoke() {
 int main(int argc, char** argv) {
   using namespace stirpex::bench;
   std::string sizes_text = "10k,100k,1M";
-  std::uint64_t seed = 1;
-  bool trees = false, keep = false;
+  Config config;
   std::filesystem::path root = BenchDataDir() / "website";
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -196,17 +287,23 @@ int main(int argc, char** argv) {
     if (arg.rfind("--sizes=", 0) == 0) {
       sizes_text = arg.substr(8);
     } else if (arg.rfind("--seed=", 0) == 0) {
-      seed = std::stoull(arg.substr(7));
+      config.seed = std::stoull(arg.substr(7));
     } else if (arg == "--trees") {
-      trees = true;
+      config.trees = true;
     } else if (arg.rfind("--dir=", 0) == 0) {
       root = std::filesystem::path(arg.substr(6)) / "stirpex-bench-website";
     } else if (arg == "--keep") {
-      keep = true;
+      config.keep = true;
+    } else if (arg.rfind("--jobs=", 0) == 0) {
+      config.jobs = std::stoi(arg.substr(7));
+    } else if (arg == "--one-thread") {
+      config.one_thread = true;
+    } else if (arg.rfind("--rounds=", 0) == 0) {
+      config.rounds = std::max(2, std::stoi(arg.substr(9)));
     } else {
       std::fprintf(stderr,
                    "usage: bench_website [--sizes=10k,100k,1M] [--seed=1] [--trees] "
-                   "[--dir=FOLDER] [--keep] | --smoke\n");
+                   "[--dir=FOLDER] [--keep] [--jobs=N] [--one-thread] [--rounds=2] | --smoke\n");
       return 2;
     }
   }
@@ -216,18 +313,23 @@ int main(int argc, char** argv) {
   std::vector<Row> rows;
   for (std::uint64_t people : sizes) {
     Row row;
-    if (!RunSize(root, people, seed, trees, keep, /*rounds=*/2, row)) return 1;
+    if (!RunSize(root, people, config, row)) return 1;
     rows.push_back(row);
   }
-  std::printf("\nWeb site of generated trees (%s tree pages), default style\n",
-              trees ? "with" : "without");
-  std::printf("%8s %9s %9s %9s %9s %7s %10s %12s\n", "people", "pages", "MB", "site s", "floor s",
-              "ratio", "pages/s", "memory +MB");
+  std::printf("\nWeb site of generated trees (%s tree pages), default style, %u threads\n",
+              config.trees ? "with" : "without", stirpex::PageThreads(config.jobs));
+  std::printf("%6s %8s %7s %7s %7s %7s %6s %8s %7s %7s %6s %7s %6s %8s %7s\n", "people", "files",
+              "MB", "site s", "1thr s", "floor s", "ratio", "pages/s", "mem +MB", "again s",
+              "wrote", "rename s", "wrote", "srch max", "srch MB");
   for (const Row& r : rows) {
-    std::printf("%8s %9lld %9.1f %9.2f %9.2f %7.2f %10.0f %12.1f\n", SizeLabel(r.people).c_str(),
-                r.pages, r.megabytes, r.site_seconds, r.floor_seconds,
-                r.site_seconds / r.floor_seconds, r.pages / r.site_seconds,
-                static_cast<double>(r.memory_growth) / 1e6);
+    std::printf(
+        "%6s %8lld %7.1f %7.2f %7.2f %7.2f %6.2f %8.0f %7.1f %7.2f %6lld %7.2f %6lld %7.0fk "
+        "%7.1f\n",
+        SizeLabel(r.people).c_str(), r.pages, r.megabytes, r.site_seconds, r.one_thread_seconds,
+        r.floor_seconds, r.site_seconds / r.floor_seconds, r.pages / r.site_seconds,
+        static_cast<double>(r.memory_growth) / 1e6, r.unchanged_seconds, r.unchanged_written,
+        r.renamed_seconds, r.renamed_written, static_cast<double>(r.largest_search_file) / 1e3,
+        r.search_megabytes);
   }
   return 0;
 }

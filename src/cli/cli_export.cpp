@@ -20,6 +20,7 @@ namespace {
 struct ExportArgs {
   std::string gedcom;
   std::string target;
+  int jobs = 0;  // website: threads building pages, 0 for one per core
 };
 
 const char* const kPrivacyNote =
@@ -40,6 +41,7 @@ int Website(const GlobalOptions& options, const ExportArgs& args, const Clock& c
 
   WebsiteOptions website;
   website.picture_dirs = session.PictureFolders();
+  website.jobs = args.jobs;
   const WebsiteResult result = SaveWebsite(session.db, session.settings, session.style,
                                            session.clock, args.target, website, progress, messages);
   if (result.folder_failed || result.refused) return 1;
@@ -89,6 +91,12 @@ void AddExportCommands(CLI::App& app, const GlobalOptions& options, const Clock&
                      kPrivacyNote);
   website->add_option("GEDCOM", args->gedcom, "GEDCOM file")->required();
   website->add_option("DIR", args->target, "Folder of the web site")->required();
+  website
+      ->add_option("--jobs", args->jobs,
+                   "Threads that build pages (default: one per processor core); the site is "
+                   "the same whatever the number")
+      ->type_name("N")
+      ->check(CLI::Range(1, 1024));
   website->callback([args, &options, &clock, &status] { status = Website(options, *args, clock); });
 
   CLI::App* gedcom = app.add_subcommand(

@@ -350,6 +350,13 @@ void Database::ReorderPersons(std::vector<TPersonRec*> order) {
   RebuildPersonIndexes();
 }
 
+std::vector<TPersonRec*> Database::PersonsInReadOrder() const {
+  std::vector<TPersonRec*> order;
+  order.reserve(person_store_.size());
+  for (const TPersonRec& person : person_store_) order.push_back(const_cast<TPersonRec*>(&person));
+  return order;
+}
+
 void Database::RebuildPersonIndexes() {
   person_by_id_->Clear();
   for (TPersonRec* person : persons_) person_by_id_->AddLater(person);

@@ -179,6 +179,8 @@ class Database {
   // Replaces PersonList by a reordering of itself (the same records, each once); rebuilds
   // the look-ups by person. Lets a caller apply the surname index's order without sorting.
   void ReorderPersons(std::vector<TPersonRec*> order);
+  // The persons in the order the file gave them: PersonList as it was before any reordering.
+  std::vector<TPersonRec*> PersonsInReadOrder() const;
 
   // Recomputes every Excluded flag from ExcludedNames: the first person with each exact name
   // is marked, and so is everyone the file restricts (IsRestricted). Pending messages run

@@ -11,9 +11,9 @@
 
 namespace stirpex {
 
-class FamilyPages {
+class FamilyPageSource {
  public:
-  explicit FamilyPages(const PageContext& ctx) : ctx_(ctx) {}
+  explicit FamilyPageSource(const PageContext& ctx) : ctx_(ctx) {}
 
   const std::vector<TFamilyRec*>& Families() const { return ctx_.db.FamilyList(); }
   // The page of one family into lines, in place of what they held.

@@ -8,7 +8,7 @@
 
 #include "database/collation.h"
 #include "export/index_order.h"
-#include "export/site_manifest.h"
+#include "export/sitemap.h"
 #include "pages/html_escape.h"
 #include "pages/markers.h"
 #include "pages/page_names.h"
@@ -27,9 +27,13 @@ constexpr std::uint32_t kNoGroup = std::numeric_limits<std::uint32_t>::max();
 // The persons of each surname block, in the order that sorting the whole list by name before
 // each block gives (see index_order.h). Persons are grouped by surname once: a block visits
 // only the cycles of the sort's permutation that hold persons of its surname.
+//
+// The sorts start from the order the file gave the persons, not from the list as an earlier
+// index left it: a site written again from the same tree lists everyone in the same order, so
+// its index pages stay byte for byte the same (and unwritten).
 class SurnameBlocks {
  public:
-  explicit SurnameBlocks(const Database& db) : sort_(db.PersonList()) {}
+  explicit SurnameBlocks(const Database& db) : sort_(db.PersonsInReadOrder()) {}
 
   // Sorts once more and calls visit(person) for each person of the heading's surname.
   template <typename Visit>
@@ -204,15 +208,6 @@ void AppendSurnameBlock(const PageContext& ctx, SurnameBlocks& blocks, std::stri
 
 }  // namespace
 
-void WriteTally::Count(bool ok, const std::filesystem::path& path) {
-  if (manifest) manifest->Wrote(path.filename().string());
-  if (ok) {
-    ++written;
-    return;
-  }
-  if (failed++ == 0) first_failed = path.string();
-}
-
 std::vector<TPersonRec*> BuildSurnameIndex(const Database& db, const PageContext& ctx,
                                            const std::filesystem::path& dir, LineSink& out,
                                            WriteTally& tally) {
@@ -222,8 +217,8 @@ std::vector<TPersonRec*> BuildSurnameIndex(const Database& db, const PageContext
   const int per_page = std::max(1, settings.SplitNumber);
   SurnameBlocks blocks(db);
   // The split page being filled, written as it fills.
-  AtomicFileWriter split_file;
-  FileLineSink split(split_file);
+  SiteFileWriter split_file;
+  SiteLineSink split(split_file);
   auto close_split_page = [&](int page) {
     AppendExpandedSection(ctx, ssFooter, split);
     tally.Count(split_file.Commit(), dir / SplitIndexPageName(page));
@@ -242,7 +237,8 @@ std::vector<TPersonRec*> BuildSurnameIndex(const Database& db, const PageContext
         const int page = static_cast<int>(i / per_page);
         if (i % per_page == 0) {
           if (page > 0) close_split_page(page - 1);
-          split_file.Open(dir / SplitIndexPageName(page), NewFile::kInPlace);
+          split_file.Open(dir / SplitIndexPageName(page));
+          split.Restart(CanonicalLink(ctx.site_url, SplitIndexPageName(page)));
           AppendExpandedSection(ctx, ssIndexHead, split);
         }
         AppendSurnameBlock(ctx, blocks, surnames[i], split);

@@ -7,8 +7,10 @@
 // they go onto numbered pages (pers0000.htm ...) of SplitNumber surnames each, written into
 // the web site's folder, each framed by the INDEX HEAD and FOOTER sections. A person is listed
 // under the heading its Surname equals without regard to case, in the order that sorting the
-// person list by name once per heading gives. The database is not changed: the person list as
-// those sorts leave it is handed back, for a caller that keeps its list sorted by name.
+// person list by name once per heading gives, the first sort starting from the order the file
+// gave the persons (so every index of one tree is the same). The database is not changed: the
+// person list as those sorts leave it is handed back, for a caller that keeps its list sorted
+// by name.
 #pragma once
 
 #include <filesystem>
@@ -16,46 +18,17 @@
 #include <vector>
 
 #include "database/database.h"
+#include "export/site_files.h"
 #include "pages/page_context.h"
-#include "platform/line_files.h"
 
 namespace stirpex {
 
-class SiteManifest;
-
-// Pages written and pages that could not be written, with the first path that failed; each
-// file is also named to the site's manifest when there is one.
-struct WriteTally {
-  long long written = 0;
-  long long failed = 0;
-  std::string first_failed;
-  SiteManifest* manifest = nullptr;
-
-  void Count(bool ok, const std::filesystem::path& path);
-};
-
-// Where the lines of a page go, one at a time: a line list in memory, or a file being written
-// (the index of a large tree is long; streamed, it never stands in memory whole).
-class LineSink {
- public:
-  virtual ~LineSink() = default;
-  virtual void Add(std::string line) = 0;
-};
-
-// Lines written to a file as they come (each followed by CR LF).
-class FileLineSink : public LineSink {
- public:
-  explicit FileLineSink(AtomicFileWriter& writer) : writer_(writer) {}
-  void Add(std::string line) override { writer_.WriteLine(line); }
-
- private:
-  AtomicFileWriter& writer_;
-};
-
 // Gives the index page's lines to out and, when SplitSurnames is on, writes the split pages
-// into dir as they fill (counted in tally). db must be the database of ctx. Returns PersonList
-// in the order the sorts per heading leave it (Database::ReorderPersons applies it), or an
-// empty list when there was no heading and so no sort.
+// into dir as they fill (counted in tally; a split page whose bytes are there already is left
+// as it is, and with ctx.site_url set each carries its canonical link). db must be the
+// database of ctx. Returns PersonList in the order the sorts per heading leave it
+// (Database::ReorderPersons applies it), or an empty list when there was no heading and so no
+// sort.
 std::vector<TPersonRec*> BuildSurnameIndex(const Database& db, const PageContext& ctx,
                                            const std::filesystem::path& dir, LineSink& out,
                                            WriteTally& tally);

@@ -1,12 +1,17 @@
 #include "export/website.h"
 
+#include <algorithm>
+#include <fstream>
 #include <set>
 #include <system_error>
 #include <utility>
 
 #include "database/gedcom_archive.h"
 #include "export/family_pages.h"
+#include "export/page_pipeline.h"
+#include "export/search_index.h"
 #include "export/site_manifest.h"
+#include "export/sitemap.h"
 #include "export/surname_index.h"
 #include "pages/family_page.h"
 #include "pages/page_context.h"
@@ -50,15 +55,32 @@ std::filesystem::path FindArchivePicture(std::string_view name,
              : std::filesystem::path();
 }
 
-// True when target is the source itself, or a copy of the same size at least as new.
+// Whether the bytes of two files of the same size are equal.
+bool SameBytes(const std::filesystem::path& a, const std::filesystem::path& b) {
+  std::ifstream in_a(a, std::ios::binary), in_b(b, std::ios::binary);
+  std::string block_a(1 << 16, '\0'), block_b(1 << 16, '\0');
+  while (in_a && in_b) {
+    in_a.read(block_a.data(), static_cast<std::streamsize>(block_a.size()));
+    in_b.read(block_b.data(), static_cast<std::streamsize>(block_b.size()));
+    if (in_a.gcount() != in_b.gcount() ||
+        block_a.compare(0, static_cast<std::size_t>(in_a.gcount()), block_b, 0,
+                        static_cast<std::size_t>(in_b.gcount())) != 0) {
+      return false;
+    }
+  }
+  return in_a.eof() && in_b.eof();
+}
+
+// True when target is the source itself, or a copy of the same size that is at least as new
+// or holds the same bytes: such a copy is not written again (its time stays).
 bool IsUpToDateCopy(const std::filesystem::path& source, const std::filesystem::path& target) {
   std::error_code ec;
   if (std::filesystem::equivalent(source, target, ec)) return true;
   const auto size = std::filesystem::file_size(source, ec);
   if (ec || std::filesystem::file_size(target, ec) != size || ec) return false;
   const auto source_time = std::filesystem::last_write_time(source, ec);
-  if (ec) return false;
-  return std::filesystem::last_write_time(target, ec) >= source_time && !ec;
+  if (!ec && std::filesystem::last_write_time(target, ec) >= source_time && !ec) return true;
+  return SameBytes(source, target);
 }
 
 // Copies source over target through a temporary file beside it; false on failure.
@@ -75,8 +97,8 @@ bool CopyWhole(const std::filesystem::path& source, const std::filesystem::path&
 class WebsitePass {
  public:
   WebsitePass(const Database& db, const PageContext& ctx, const std::filesystem::path& dir,
-              SiteManifest& manifest, Progress& progress)
-      : db_(db), ctx_(ctx), dir_(dir), progress_(progress) {
+              SiteManifest& manifest, Progress& progress, unsigned threads)
+      : db_(db), ctx_(ctx), dir_(dir), progress_(progress), threads_(threads) {
     tally_.manifest = &manifest;
   }
 
@@ -86,60 +108,49 @@ class WebsitePass {
     const long long families = static_cast<long long>(db_.FamilyList().size());
     const long long persons = static_cast<long long>(db_.PersonList().size());
     total_ = families + persons + (settings.IncludeTrees ? persons : 0);
+    // Steps only read the tree; the index runs between them, and the tree pass follows the
+    // name order it hands back.
+    PagePipeline pipeline(threads_, dir_, tally_);
 
     long long family_count = 0;
-    const FamilyPages family_pages(ctx_);
-    for (const TFamilyRec* family : family_pages.Families()) {
-      if (!Step()) return false;
+    for (const TFamilyRec* family : db_.FamilyList()) {
+      if (!Step()) return Stop(pipeline);
       progress_.ProgressFamilies(++family_count);
-      family_pages.Build(*family, lines_);
-      Write(PageName(family->Id, PageKind::kFamily));
-      if (!family->Picture.empty()) {
-        lines_.clear();
-        if (BuildPicturePage(ctx_, family, nullptr, lines_, family->Picture)) {
-          Write(PageName(family->Id, PageKind::kPicture));
-        }
-      }
+      pipeline.Submit([this, family](PageWork& work) { FamilyPages(*family, work); });
     }
 
     long long person_count = 0;
     for (const TPersonRec* person : db_.PersonList()) {
-      if (!Step()) return false;
+      if (!Step()) return Stop(pipeline);
       progress_.ProgressPeople(++person_count);
       if (!ctx_.privacy.HasOwnPages(person)) continue;
-      const TFamilyRec* family = Database::DisplayFamily(person);
-      if (!person->Picture.empty()) {
-        lines_.clear();
-        if (BuildPicturePage(ctx_, family, person, lines_, person->Picture)) {
-          Write(PageName(person->Id, PageKind::kPicture));
-        }
-      }
-      if (!person->Notes.empty()) {
-        lines_.clear();
-        BuildNotePage(ctx_, family, person, lines_);
-        Write(PageName(person->Id, PageKind::kNote));
-      }
+      pipeline.Submit([this, person](PageWork& work) { PersonPages(*person, work); });
     }
+    pipeline.Drain();
 
     if (progress_.Cancelled()) return false;
-    // The index of a large tree is long: it goes to its file line by line.
-    const std::filesystem::path index_path = dir_ / ctx_.index_page_name;
-    AtomicFileWriter index_file;
-    index_file.Open(index_path, NewFile::kInPlace);
-    FileLineSink index(index_file);
-    name_order_ = BuildSurnameIndex(db_, ctx_, dir_, index, tally_);
-    tally_.Count(index_file.Commit(), index_path);
+    WriteIndex();
 
     if (settings.IncludeTrees) {
       long long tree_count = 0;
+      // In the name order the index left, as the viewer's list then stands.
       const std::vector<TPersonRec*>& people = name_order_.empty() ? db_.PersonList() : name_order_;
       for (const TPersonRec* person : people) {
-        if (!Step()) return false;
+        if (!Step()) return Stop(pipeline);
         progress_.ProgressTrees(++tree_count);
-        lines_.clear();
-        BuildTreePage(ctx_, Database::DisplayFamily(person), person, lines_);
-        Write(PageName(person->Id, PageKind::kTree));
+        pipeline.Submit([this, person](PageWork& work) {
+          work.lines.clear();
+          BuildTreePage(ctx_, Database::DisplayFamily(person), person, work.lines);
+          WritePage(PageName(person->Id, PageKind::kTree), work);
+        });
       }
+    }
+    pipeline.Drain();
+
+    if (progress_.Cancelled()) return false;
+    WriteSearch(ctx_, dir_, pipeline);
+    if (!ctx_.site_url.empty()) {
+      WriteSitemaps(dir_, ctx_.site_url, index_pages_, db_.FamilyList(), tally_);
     }
     return true;
   }
@@ -197,18 +208,68 @@ class WebsitePass {
     return true;
   }
 
-  void Write(const std::string& name) {
-    const std::filesystem::path path = dir_ / name;
-    tally_.Count(WriteLines(lines_, path, NewFile::kInPlace), path);
+  // A cancelled pass: the pages under way are finished and counted.
+  bool Stop(PagePipeline& pipeline) {
+    pipeline.Drain();
+    return false;
+  }
+
+  // The family page, then the family's picture page.
+  void FamilyPages(const TFamilyRec& family, PageWork& work) {
+    FamilyPageSource(ctx_).Build(family, work.lines);
+    WritePage(PageName(family.Id, PageKind::kFamily), work);
+    if (!family.Picture.empty()) {
+      work.lines.clear();
+      if (BuildPicturePage(ctx_, &family, nullptr, work.lines, family.Picture)) {
+        WritePage(PageName(family.Id, PageKind::kPicture), work);
+      }
+    }
+  }
+
+  // The person's picture page, then the note page.
+  void PersonPages(const TPersonRec& person, PageWork& work) {
+    const TFamilyRec* family = Database::DisplayFamily(&person);
+    if (!person.Picture.empty()) {
+      work.lines.clear();
+      if (BuildPicturePage(ctx_, family, &person, work.lines, person.Picture)) {
+        WritePage(PageName(person.Id, PageKind::kPicture), work);
+      }
+    }
+    if (!person.Notes.empty()) {
+      work.lines.clear();
+      BuildNotePage(ctx_, family, &person, work.lines);
+      WritePage(PageName(person.Id, PageKind::kNote), work);
+    }
+  }
+
+  void WritePage(const std::string& name, PageWork& work) const {
+    work.WritePage(dir_, name, CanonicalLink(ctx_.site_url, name));
+  }
+
+  // The index page with its split pages, on the calling thread between the passes: the tree
+  // pass follows the name order it hands back.
+  // The index of a large tree is long: it goes to its file line by line.
+  void WriteIndex() {
+    tally_.names = &index_pages_;
+    const std::filesystem::path index_path = dir_ / ctx_.index_page_name;
+    SiteFileWriter index_file;
+    index_file.Open(index_path);
+    SiteLineSink index(index_file, CanonicalLink(ctx_.site_url, ctx_.index_page_name));
+    name_order_ = BuildSurnameIndex(db_, ctx_, dir_, index, tally_);
+    tally_.Count(index_file.Commit(), index_path);
+    tally_.names = nullptr;
+    // The index page first, then its split pages.
+    std::rotate(index_pages_.begin(), index_pages_.end() - 1, index_pages_.end());
   }
 
   const Database& db_;
   const PageContext& ctx_;
   const std::filesystem::path& dir_;
   Progress& progress_;
-  PageLines lines_;  // the one page being built
+  const unsigned threads_;
   WriteTally tally_;
-  std::vector<TPersonRec*> name_order_;  // from the surname index
+  std::vector<TPersonRec*> name_order_;   // from the surname index
+  std::vector<std::string> index_pages_;  // for the sitemap
   long long step_ = 0;
   long long total_ = 0;
 };
@@ -220,6 +281,8 @@ std::string WebsiteSummary(const WebsiteResult& result, const std::string& dir) 
     return std::to_string(n) + " " + (n == 1 ? one : many);
   };
   std::string text = count(result.pages_written, "page", "pages") + " written to " + dir;
+  if (result.pages_unchanged > 0)
+    text += ", " + std::to_string(result.pages_unchanged) + " unchanged";
   if (result.pictures_copied > 0) {
     text += ", " + count(result.pictures_copied, "picture", "pictures") + " copied";
   }
@@ -258,9 +321,11 @@ WebsiteResult SaveWebsite(const Database& db, const TSettings& settings, const T
 
   PageContext ctx(db, settings, style, clock);
   ctx.index_page_name = result.index_page_name;
+  ctx.site_search = !style.Section(ssSearchPage).empty();
+  ctx.site_url = SiteAddress(settings.SiteURL);
   progress.ProgressOpen("Saving Webpages", "0", "0", "");
   SiteManifest manifest(dir);
-  WebsitePass pass(db, ctx, dir, manifest, progress);
+  WebsitePass pass(db, ctx, dir, manifest, progress, PageThreads(options.jobs));
   result.cancelled = !pass.Run();
   result.name_order = std::move(pass.name_order());
   if (!result.cancelled) result.pictures_copied = pass.CopyPictures(options.picture_dirs);
@@ -277,6 +342,7 @@ WebsiteResult SaveWebsite(const Database& db, const TSettings& settings, const T
   progress.ProgressClose();
 
   result.pages_written = tally.written;
+  result.pages_unchanged = tally.unchanged;
   result.pages_failed = tally.failed;
   if (tally.failed > 0) {
     std::string text = UnableToWriteMessage(tally.first_failed);

@@ -3,10 +3,14 @@
 // One page per family, a picture page per family and person with a picture, a note page per
 // person with notes, the surname index (maybe with split pages) and, with IncludeTrees, a tree
 // page per person, all built by the page builders from the style in force and written under
-// the page names of pages/page_names.h. Pages are built one at a time into one reused line
-// list and written at once, so memory does not grow with the number of pages. When no
+// the page names of pages/page_names.h. Pages are built on several threads (page_pipeline.h)
+// and written as soon as built, a few pages per thread at a time, so memory does not grow with
+// the number of pages; the site is the same, byte for byte, whatever the number of threads.
+// A file whose bytes the folder holds already is not written again (site_files.h). When no
 // picture folder is set (ImageDir empty) pages name their pictures beside themselves, so the
-// pictures they name are copied into the site from where they lie.
+// pictures they name are copied into the site from where they lie. A style with a SEARCH PAGE
+// section gives the site a search page (search_index.h); with SiteURL set the site gets a
+// sitemap and its pages canonical links (sitemap.h).
 #pragma once
 
 #include <filesystem>
@@ -26,11 +30,14 @@ struct WebsiteOptions {
   // Where the pictures the tree names lie (the GEDCOM file's folder, the style's folder, ...),
   // searched in this order; see SaveWebsite.
   std::vector<std::filesystem::path> picture_dirs;
+  // Threads that build pages; 0: one per processor core (PageThreads).
+  int jobs = 0;
 };
 
 struct WebsiteResult {
   long long pages_written = 0;
-  long long pages_failed = 0;  // pages and pictures that could not be written
+  long long pages_unchanged = 0;  // files the folder held already, byte for byte: not written
+  long long pages_failed = 0;     // pages and pictures that could not be written
   long long pictures_copied = 0;
   long long stale_removed = 0;  // files of an earlier site no longer written (site_manifest.h)
   bool folder_failed = false;   // the folder could not be made: nothing was written
@@ -43,8 +50,8 @@ struct WebsiteResult {
 };
 
 // The summary of a pass into dir, as stirpex-cli prints it and the viewer shows it: "12 pages
-// written to DIR", then ", 3 pictures copied", ", 2 stale files removed" and ", 1 could not
-// be written" when there are any (one page, picture, file in the singular).
+// written to DIR", then ", 40 unchanged", ", 3 pictures copied", ", 2 stale files removed" and
+// ", 1 could not be written" when there are any (one page, picture, file in the singular).
 std::string WebsiteSummary(const WebsiteResult& result, const std::string& dir);
 
 // The file-name part of the SurnameFile setting: the text after the last "/", "\" or ":".
@@ -52,7 +59,9 @@ std::string IndexPageNameOf(std::string_view surname_file);
 
 // Writes the web site into dir (made with its parents when missing). In order: the family
 // pass (family page, then its picture page), the person pass (picture page, then note page),
-// the index page (named IndexPageNameOf(SurnameFile)) with its split pages, and the tree pass.
+// the index page (named IndexPageNameOf(SurnameFile)) with its split pages, the tree pass,
+// the search files and the sitemap; counts, the first failure and the manifest follow this
+// order whatever the threads (options.jobs) did.
 // Persons the privacy filter replaces get no picture or note page. Progress: the title
 // "Saving Webpages", the family and people counts, the tree count in the tree pass, and the
 // percentage step * 100 / steps before each step (one step per family, per person and per

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 #include "database/text.h"
 #include "pages/html_escape.h"
@@ -21,6 +22,8 @@ enum class M : std::uint8_t {
   kSurnameshtm,
   kImageName,
   kCharset,
+  kSearchBox,
+  kSearchScript,
   // The page's person.
   kName,
   kBDate,
@@ -116,6 +119,8 @@ constexpr MarkerText kMarkerTexts[] = {
     {M::kSurnameshtm, "<!--^Surnameshtm^-->"},
     {M::kImageName, "<!--^ImageName^-->"},
     {M::kCharset, "<!--^Charset^-->"},
+    {M::kSearchBox, "<!--^SearchBox^-->"},
+    {M::kSearchScript, "<!--^SearchScript^-->"},
     {M::kName, "<!--^Name^-->"},
     {M::kBDate, "<!--^BDate^-->"},
     {M::kBPlace, "<!--^BPlace^-->"},
@@ -195,6 +200,31 @@ constexpr std::string_view kRulelessKeys[] = {
 constexpr std::string_view kMarkerStart = "<!--^";
 constexpr std::size_t kKeyLength = 13;
 
+// The first "<!--^" at or after from. Pages are long lines full of "<" and nearly free of "^":
+// the search goes by the "^".
+std::size_t FindMarkerStart(std::string_view line, std::size_t from) {
+  constexpr std::size_t kCaret = 4;  // where "^" stands in "<!--^"
+  if (from >= line.size()) return std::string::npos;
+  for (std::size_t q = from + kCaret; q < line.size();) {
+    const void* hit = std::memchr(line.data() + q, '^', line.size() - q);
+    if (!hit) break;
+    q = static_cast<std::size_t>(static_cast<const char*>(hit) - line.data());
+    const char* start = line.data() + q - kCaret;
+    if (start[0] == '<' && start[1] == '!' && start[2] == '-' && start[3] == '-') return q - kCaret;
+    ++q;
+  }
+  return std::string::npos;
+}
+
+// The first exact occurrence of a marker's text at or after from (usually right at from).
+std::size_t FindMarkerText(std::string_view line, std::string_view text, std::size_t from) {
+  for (std::size_t q = FindMarkerStart(line, from); q != std::string::npos;
+       q = FindMarkerStart(line, q + 1)) {
+    if (line.compare(q, text.size(), text) == 0) return q;
+  }
+  return std::string::npos;
+}
+
 // The full text of each marker, by id.
 class MarkerTextTable {
  public:
@@ -272,7 +302,7 @@ class Expander {
   template <typename Make>
   void ReplaceWith(M m, Make&& make) {
     const std::string_view text = kText[m];
-    const std::size_t pos = line_->find(text, p_);
+    const std::size_t pos = FindMarkerText(*line_, text, p_);
     if (pos == std::string::npos) return;
     value_.clear();
     make(value_);
@@ -317,12 +347,14 @@ class Expander {
     });
   }
   void LinkTemplate(M m, TStyleSection section, std::string_view picture, const TPersonRec* person);
+  void SearchBox(M m);
   void OtherFamilies(M m, const TPersonRec* spouse, const TPersonRec* current_partner,
                      bool husband_marker);
 
   void ApplyPageWide(M m);
   void ApplyPerson(M m);
   void ApplyAncestors();
+  const TPersonRec* Ancestor(std::size_t k);
   void ApplyFamily(M m);
   void ApplySpouse(M m, bool husband);
   void ApplyChild(M m);
@@ -345,7 +377,7 @@ void Expander::Run(std::string& line) {
   person_ = Shown(args_.person);
   p_ = 0;
   for (std::size_t passes = 0;; ++passes) {
-    p_ = line.find(kMarkerStart, p_);
+    p_ = FindMarkerStart(line, p_);
     if (p_ == std::string::npos) return;
     if (passes == kMaxPasses) {
       line.erase(p_ + 4, 1);
@@ -353,7 +385,7 @@ void Expander::Run(std::string& line) {
     }
     replaced_at_p_ = false;
     const M m = kKeys.Identify(line, p_);
-    if (In(m, M::kDate, M::kCharset)) ApplyPageWide(m);
+    if (In(m, M::kDate, M::kSearchScript)) ApplyPageWide(m);
     if (args_.person && In(m, M::kName, M::kSelfHtm)) ApplyPerson(m);
     if (args_.person) ApplyAncestors();
     if (args_.family) {
@@ -391,6 +423,18 @@ void Expander::ApplyPageWide(M m) {
       break;
     case M::kCharset:
       ReplaceText(m, ctx_.db.PageCharset());
+      break;
+    case M::kSearchBox:
+      // Only a written site has a search page to lead to; elsewhere the marker leaves nothing.
+      // Inside the box itself it stays a comment: the box cannot hold itself.
+      if (!ctx_.site_search) {
+        ReplaceText(m, "");
+      } else if (!in_template_) {
+        SearchBox(m);
+      }
+      break;
+    case M::kSearchScript:
+      ReplaceText(m, ctx_.site_search ? "<script src=\"search.js\"></script>" : "");
       break;
     default:
       break;
@@ -445,39 +489,72 @@ void Expander::ApplyPerson(M m) {
   }
 }
 
+// Every pass applies the ancestor rules: each replaces the first exact occurrence of its marker
+// at or after the pass position. The markers differ and values hold none, so one walk over the
+// markers from there, replacing the first of each kind, gives the same line (a tree page's
+// lines are long and full of them).
 void Expander::ApplyAncestors() {
   const TFamilyRec* parents = person_.record->ParentFamily;
   if (!parents) return;
-  ReplaceLink(M::kFamHtm, "<A HREF=\"", parents->Id, PageKind::kFamily);
+  std::array<bool, kAncestorCount + 1> done{};  // FamHtm, then the ancestor slots
+  std::string& line = *line_;
+  for (std::size_t q = FindMarkerStart(line, p_); q != std::string::npos;
+       q = FindMarkerStart(line, q)) {
+    const M m = kKeys.Identify(line, q);
+    const std::string_view text = kText[m];
+    const std::size_t slot =
+        static_cast<std::size_t>(static_cast<int>(m) - static_cast<int>(M::kFamHtm));
+    if (!In(m, M::kFamHtm, M::kMMMother) || done[slot] || line.compare(q, text.size(), text) != 0) {
+      ++q;
+      continue;
+    }
+    done[slot] = true;
+    value_.clear();
+    if (m == M::kFamHtm) {
+      value_.append("<A HREF=\"");
+      AppendPageName(value_, parents->Id, PageKind::kFamily);
+      value_.append("\">");
+    } else {
+      const TPersonRec* ancestor = Ancestor(slot - 1);
+      if (!ancestor) {
+        ++q;
+        continue;
+      }
+      if (IsPrivate(*ancestor)) {  // no tree page to link to
+        AppendHtmlEscaped(value_, ancestor->Name);
+      } else {
+        value_.append("<A HREF=\"");
+        AppendPageName(value_, ancestor->Id, PageKind::kTree);
+        value_.append("\">");
+        AppendHtmlEscaped(value_, ancestor->Name);
+        value_.append("</a>");
+      }
+    }
+    line.replace(q, text.size(), value_);
+    if (q == p_) replaced_at_p_ = true;
+    q += value_.size();
+  }
+}
+
+// The record shown in ancestor slot k (0 father, 1 mother, then 2k+2 and 2k+3 the parents of
+// slot k), or null.
+const TPersonRec* Expander::Ancestor(std::size_t k) {
   if (!ancestors_ready_) {
     // Slot k's father and mother are slots 2k+2 and 2k+3, reached through the parent family
     // of the record shown in slot k: a person replaced by the private person ends the line.
+    const TFamilyRec* parents = person_.record->ParentFamily;
     ancestors_[0] = Shown(parents->Husband);
     ancestors_[1] = Shown(parents->Wife);
-    for (int k = 0; 2 * k + 3 < kAncestorCount; ++k) {
-      const TPersonRec* child = ancestors_[k].record;
+    for (int i = 0; 2 * i + 3 < kAncestorCount; ++i) {
+      const TPersonRec* child = ancestors_[i].record;
       const TFamilyRec* family = child ? child->ParentFamily : nullptr;
       if (!family) continue;
-      ancestors_[2 * k + 2] = Shown(family->Husband);
-      ancestors_[2 * k + 3] = Shown(family->Wife);
+      ancestors_[2 * i + 2] = Shown(family->Husband);
+      ancestors_[2 * i + 3] = Shown(family->Wife);
     }
     ancestors_ready_ = true;
   }
-  for (int k = 0; k < kAncestorCount; ++k) {
-    const TPersonRec* ancestor = ancestors_[k].record;
-    if (!ancestor) continue;
-    ReplaceWith(static_cast<M>(static_cast<int>(M::kFather) + k), [&](std::string& v) {
-      if (IsPrivate(*ancestor)) {  // no tree page to link to
-        AppendHtmlEscaped(v, ancestor->Name);
-        return;
-      }
-      v.append("<A HREF=\"");
-      AppendPageName(v, ancestor->Id, PageKind::kTree);
-      v.append("\">");
-      AppendHtmlEscaped(v, ancestor->Name);
-      v.append("</a>");
-    });
-  }
+  return ancestors_[k].record;
 }
 
 void Expander::ApplyFamily(M m) {
@@ -622,17 +699,32 @@ void Expander::ApplyChild(M m) {
 void Expander::LinkTemplate(M m, TStyleSection section, std::string_view picture,
                             const TPersonRec* person) {
   const std::string_view text = kText[m];
-  const std::size_t pos = line_->find(text, p_);
+  const std::size_t pos = FindMarkerText(*line_, text, p_);
   if (pos == std::string::npos) return;
   line_->erase(pos, text.size());
   if (pos == p_) replaced_at_p_ = true;
   InsertLinkTemplate(ctx_, *line_, pos, section, args_.family, picture, person);
 }
 
+// The lines of the SEARCHBOX section, expanded and joined in their order, in place of the marker.
+void Expander::SearchBox(M m) {
+  const std::string_view text = kText[m];
+  const std::size_t pos = FindMarkerText(*line_, text, p_);
+  if (pos == std::string::npos) return;
+  std::string box;
+  for (const std::string& template_line : ctx_.style.Section(ssSearchBox)) {
+    std::string expanded(template_line);
+    Expander(ctx_, args_, true).Run(expanded);
+    box += expanded;
+  }
+  line_->replace(pos, text.size(), box);
+  if (pos == p_) replaced_at_p_ = true;
+}
+
 void Expander::OtherFamilies(M m, const TPersonRec* spouse, const TPersonRec* current_partner,
                              bool husband_marker) {
   const std::string_view text = kText[m];
-  const std::size_t pos = line_->find(text, p_);
+  const std::size_t pos = FindMarkerText(*line_, text, p_);
   if (pos == std::string::npos || spouse->SpouseFamilies.size() < 2) return;
   line_->erase(pos, text.size());
   if (pos == p_) replaced_at_p_ = true;
@@ -674,7 +766,7 @@ std::string PicturePath(const TSettings& settings, std::string_view file) {
 }
 
 void ExpandMarkersInPlace(const PageContext& ctx, std::string& line, const MarkerArgs& args) {
-  if (line.find(kMarkerStart) == std::string::npos) return;
+  if (FindMarkerStart(line, 0) == std::string::npos) return;
   Expander(ctx, args, false).Run(line);
 }
 

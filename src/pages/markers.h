@@ -14,7 +14,10 @@
 // "<!--^ImageName^-->", "<!--^Charset^-->"), the page's person ("<!--^Name^-->", dates, places,
 // picture, tree and note targets), its ancestors over four generations ("<!--^Father^-->" ...
 // "<!--^MMMother^-->", "<!--^FamHtm^-->"), the family (marriage), husband, wife and child.
-// Every person written passes through the privacy layer (privacy.h).
+// Every person written passes through the privacy layer (privacy.h). Two page-wide markers act
+// only on the pages of a web site with a search page (PageContext::site_search) and leave
+// nothing elsewhere: "<!--^SearchBox^-->" (the style's SEARCHBOX lines, expanded and joined in
+// order) and "<!--^SearchScript^-->" (the tag that loads the search code, search.js).
 #pragma once
 
 #include <string>

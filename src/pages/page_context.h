@@ -42,6 +42,11 @@ struct PageContext {
   ShownTree privacy;                                  // how each person and date may be shown
   std::string index_page_name{kViewerIndexPageName};  // target of "<!--^Surnameshtm^-->"
   std::string today;                                  // text of "<!--^Date^-->"
+  // Only while a web site is written: whether it has a search page, so that
+  // "<!--^SearchBox^-->" shows the style's search box (the viewer runs no search), and the
+  // site's address (SiteURL) for the canonical links of its pages.
+  bool site_search = false;
+  std::string site_url;
 };
 
 }  // namespace stirpex

@@ -8,9 +8,10 @@ namespace stirpex {
 namespace {
 
 constexpr std::array<std::string_view, kStyleSectionCount> kKeys = {
-    "<!--MAIN HEAD", "<!--FAMILY HE", "<!--CHILDREN ", "<!--CHILD -->", "<!--CHILDCLOS",
-    "<!--FOOTER --", "<!--IMAGES --", "<!--NOTE HEAD", "<!--TREE HEAD", "<!--SURNAME H",
-    "<!--PICLINK--", "<!--NOTELINK-", "<!--TREELINK-", "<!--INDEX HEA",
+    "<!--MAIN HEAD", "<!--FAMILY HE", "<!--CHILDREN ", "<!--CHILD -->",
+    "<!--CHILDCLOS", "<!--FOOTER --", "<!--IMAGES --", "<!--NOTE HEAD",
+    "<!--TREE HEAD", "<!--SURNAME H", "<!--PICLINK--", "<!--NOTELINK-",
+    "<!--TREELINK-", "<!--INDEX HEA", "<!--SEARCH PA", "<!--SEARCHBOX",
 };
 constexpr std::size_t kKeyLength = 13;
 

@@ -1,8 +1,10 @@
 // Style files: the HTML templates every page is made from.
 //
-// A style file (.sty) is plain text cut into up to fourteen sections by header lines that are
-// recognised by their first 13 characters ("<!--MAIN HEAD", "<!--CHILD -->", ...). The loader
-// reads it into a `TStyle`: fourteen ordered lists of lines, stored exactly as read. Lines
+// A style file (.sty) is plain text cut into up to sixteen sections by header lines that are
+// recognised by their first 13 characters ("<!--MAIN HEAD", "<!--CHILD -->", ...). The last
+// two are optional and only shape a written web site: its search page and the search box that
+// "<!--^SearchBox^-->" puts on its pages; a style without them writes a site without search. The
+// loader reads it into a `TStyle`: sixteen ordered lists of lines, stored exactly as read. Lines
 // shorter than three characters and lines beginning with "#" are dropped everywhere; lines
 // before the first header are dropped. The markers inside the lines are expanded by the page
 // builders (markers.h).
@@ -18,7 +20,7 @@
 
 namespace stirpex {
 
-// The fourteen sections, in the order of their header keys.
+// The sections, in the order of their header keys.
 enum TStyleSection : int {
   ssMainHead,     // "<!--MAIN HEAD": head of the family page; gets the meta lines
   ssFamilyHead,   // "<!--FAMILY HE": husband, wife, marriage, parents
@@ -34,8 +36,10 @@ enum TStyleSection : int {
   ssNoteLink,     // "<!--NOTELINK-": link template of the note-link markers
   ssTreeLink,     // "<!--TREELINK-": link template of the tree-link markers
   ssIndexHead,    // "<!--INDEX HEA": head of each split surname page
+  ssSearchPage,   // "<!--SEARCH PA": the search page of a web site (search.htm)
+  ssSearchBox,    // "<!--SEARCHBOX": what "<!--^SearchBox^-->" shows on a web site's pages
 };
-inline constexpr int kStyleSectionCount = 14;
+inline constexpr int kStyleSectionCount = 16;
 
 // The header key of a section (13 characters, upper case).
 std::string_view StyleSectionKey(TStyleSection section);

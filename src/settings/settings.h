@@ -39,6 +39,7 @@ struct TSettings {
   std::string Keywords;                          // Keywords: keywords meta line of pages
   std::string ExcMaxAge;                         // ExcMaxAge (5): "Years ago" of the auto filter
   bool SurnameVerbose = false;                   // SurnameVerbose: long index lines
+  std::string SiteURL;                           // SiteURL: address a web site will live at
   int top = 0;                                   // top: main window
   int left = 0;                                  // left
   int height = 480;                              // height

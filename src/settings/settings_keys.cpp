@@ -96,6 +96,9 @@ const std::vector<SettingKey>& SettingKeys() {
       TextKey("PrivateDate", &TSettings::PrivateDate, 30),
       TextKey("Keywords", &TSettings::Keywords),
       TextKey("ExcMaxAge", &TSettings::ExcMaxAge, 5),
+      // The address a published web site will live at ("https://example.org/tree/"): with it
+      // the site gets a sitemap and canonical links.
+      TextKey("SiteURL", &TSettings::SiteURL),
       IntKey("top", &TSettings::top),
       IntKey("left", &TSettings::left),
       IntKey("height", &TSettings::height),

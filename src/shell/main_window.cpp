@@ -546,7 +546,7 @@ int TSDIAppForm::PrintAllFamilies(QPrinter* printer, Progress& progress) {
   if (total > 0 && painter.begin(printer)) {
     const PageContext ctx = controller_->MakePageContext();
     const std::vector<std::filesystem::path> dirs = controller_->PageSearchDirs();
-    const FamilyPages pages(ctx);
+    const FamilyPageSource pages(ctx);
     PageLines lines;
     std::string bytes;
     for (const TFamilyRec* family : pages.Families()) {

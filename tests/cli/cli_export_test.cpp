@@ -43,6 +43,12 @@ TEST_F(CliExportTest, WebsiteMakesItsFolderAndSumsUp) {
             CrLf({"<h1>John Smith + Mary Jones</h1>"}));
   EXPECT_EQ(ReadFileBytes(dir.path() / "out/site/i1nt.htm"), CrLf({"Miller", "<p>"}));
   EXPECT_TRUE(std::filesystem::exists(dir.path() / "out/site/index.htm"));
+
+  // Again, on two threads: nothing has changed, so nothing is written.
+  run = Run({"--style", "s.sty", "website", "--jobs", "2", "tree.ged", "out/site"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "0 pages written to out/site, 3 unchanged\n");
+  EXPECT_EQ(Run({"website", "--jobs", "0", "tree.ged", "out/site"}).status, 2);
 }
 
 // A second run into the same folder removes what it no longer writes and says how much.

@@ -1,7 +1,7 @@
 // Nothing of a protected person leaks from any output: over the sample and every GEDCOM file
 // of the test data, in each privacy mode, every file of the web site (family, picture, note and
-// tree pages, the surname index and its split pages, the pictures copied), the viewer's pages,
-// the GEDCOM and the GENDEX file.
+// tree pages, the surname index and its split pages, the search page's data, the pictures
+// copied), the viewer's pages, the GEDCOM and the GENDEX file.
 //
 // Every other person of a file is excluded, and each of them carries marked texts that nothing
 // else holds: a word "QzN<k>Q" in the name, "QzB<k>Q " and "QzD<k>Q " before the birth and
@@ -20,6 +20,7 @@
 #include <set>
 
 #include "database/gedcom_reader.h"
+#include "database/text.h"
 #include "export/gedcom_writer.h"
 #include "export/gendex_writer.h"
 #include "export/website.h"
@@ -182,6 +183,10 @@ TEST(PrivacyLeak, NothingOfAProtectedPersonLeaksFromAnyOutput) {
       for (const auto& entry : std::filesystem::recursive_directory_iterator(out.path())) {
         const std::string name = entry.path().filename().string();
         seen += CheckOutput(mode, "file name " + name, name);
+        // The search files are named by folded (lower-case) beginnings of names.
+        if (mode == Mode::kReplace) {
+          EXPECT_EQ(ToLowerAscii(name).find("qzn"), std::string::npos) << name;
+        }
         if (entry.is_regular_file()) {
           seen += CheckOutput(mode, name, testing::ReadFileBytes(entry.path()));
         }

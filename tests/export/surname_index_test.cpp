@@ -97,6 +97,14 @@ TEST(SurnameIndexTest, PersonsComeInTheOrderOfSortingBeforeEveryHeading) {
     out.pop_back();  // the marker line itself
     EXPECT_EQ(out, expected);
     EXPECT_EQ(order, literal);  // the list as the sorts leave it
+
+    // Built again over the list sorted so, the index starts from the file's order once more:
+    // the same lines, the same order (a site written again does not change).
+    db.ReorderPersons(order);
+    PageLines again;
+    EXPECT_EQ(BuildSurnameIndex(db, ctx, "", again, tally), literal);
+    again.pop_back();
+    EXPECT_EQ(again, expected);
   }
 }
 

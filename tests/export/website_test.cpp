@@ -272,12 +272,92 @@ TEST_F(WebsiteTest, SecondRunReplacesItsPagesAndLeavesOtherFiles) {
   EXPECT_NE(ReadFileBytes(site_ / "f1.htm"), "old");
 }
 
-TEST_F(WebsiteTest, CancelStopsBetweenPages) {
-  progress_.cancel_after = 2;
+TEST_F(WebsiteTest, CancelStopsBetweenPagesOnAnyNumberOfThreads) {
+  for (int jobs : {1, 4}) {
+    std::filesystem::remove_all(site_);
+    progress_.percents.clear();
+    progress_.cancel_after = 2;
+    options_.jobs = jobs;
+    const WebsiteResult result = Save();
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_EQ(result.pages_written, 2);
+    EXPECT_EQ(Files(), (Lines{".stirpex-manifest", "f1.htm", "f2.htm"}));
+    EXPECT_TRUE(progress_.closed);
+  }
+}
+
+// Written again, a page whose bytes are the same is left alone, time and all, and still
+// belongs to the site (its manifest names it); after a change only the pages that show it are
+// written.
+TEST_F(WebsiteTest, WrittenAgainOnlyChangedPagesAreWritten) {
+  Save();
+  const auto f1_time = std::filesystem::last_write_time(site_ / "f1.htm");
+  const auto manifest = testing::ReadFileBytes(site_ / ".stirpex-manifest");
+  WebsiteResult again = Save();
+  EXPECT_EQ(again.pages_written, 0);
+  EXPECT_EQ(again.pages_unchanged, 9);
+  EXPECT_EQ(WebsiteSummary(again, "site"), "0 pages written to site, 9 unchanged");
+  EXPECT_EQ(std::filesystem::last_write_time(site_ / "f1.htm"), f1_time);
+  EXPECT_EQ(testing::ReadFileBytes(site_ / ".stirpex-manifest"), manifest);
+
+  db_.SetPersonName(db_.FindPersonById("i5"), "Hal Go");
+  again = Save();
+  EXPECT_EQ(again.pages_written, 2);  // f3.htm, index.htm
+  EXPECT_EQ(again.pages_unchanged, 7);
+  EXPECT_EQ(std::filesystem::last_write_time(site_ / "f1.htm"), f1_time);
+  EXPECT_NE(testing::ReadFileBytes(site_ / "f3.htm").find("Hal Go"), std::string::npos);
+}
+
+// With SiteURL the site names its address: a sitemap of the index and family pages, and a
+// canonical link in the head of every page. Without it, neither.
+TEST_F(WebsiteTest, SiteUrlGivesASitemapAndCanonicalLinks) {
+  style_.Append(ssMainHead, "</head>");
+  style_.Append(ssTreeHead, "</head>");
+  settings_.IncludeTrees = true;
+  Save();
+  EXPECT_FALSE(std::filesystem::exists(site_ / "sitemap.xml"));
+  EXPECT_EQ(ReadFileBytes(site_ / "f1.htm").find("canonical"), std::string::npos);
+
+  settings_.SiteURL = " https://example.org/tree ";
+  Save();
+  EXPECT_EQ(testing::FileLines(site_ / "sitemap.xml"),
+            (Lines{"<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
+                   "<urlset xmlns=\"http://www.sitemaps.org/schemas/sitemap/0.9\">",
+                   "<url><loc>https://example.org/tree/index.htm</loc></url>",
+                   "<url><loc>https://example.org/tree/f1.htm</loc></url>",
+                   "<url><loc>https://example.org/tree/f2.htm</loc></url>",
+                   "<url><loc>https://example.org/tree/f3.htm</loc></url>", "</urlset>"}));
+  // After the meta lines, just before the head ends.
+  const Lines f1 = testing::FileLines(site_ / "f1.htm");
+  const auto head_end = std::find(f1.begin(), f1.end(), "</head>");
+  ASSERT_NE(head_end, f1.begin());
+  EXPECT_EQ(*(head_end - 1), "<link rel=\"canonical\" href=\"https://example.org/tree/f1.htm\">");
+  EXPECT_NE(ReadFileBytes(site_ / "i3tr.htm").find("href=\"https://example.org/tree/i3tr.htm\""),
+            std::string::npos);
+  // A page without a head gets none.
+  EXPECT_EQ(ReadFileBytes(site_ / "i4nt.htm").find("canonical"), std::string::npos);
+}
+
+// The search comes with a style that has a search page; the box leads there from every page
+// that asks for it.
+TEST_F(WebsiteTest, AStyleWithASearchPageGivesTheSiteSearch) {
+  Save();
+  EXPECT_FALSE(std::filesystem::exists(site_ / "search.htm"));
+  style_.Append(ssFamilyHead, "<!--^SearchBox^-->");
+  style_.Append(ssSearchBox, "<form action=\"search.htm\">");
+  style_.Append(ssSearchPage, "<title>Search</title><!--^SearchBox^-->");
+  style_.Append(ssSearchPage, "<!--^SearchScript^-->");
   const WebsiteResult result = Save();
-  EXPECT_TRUE(result.cancelled);
-  EXPECT_EQ(Files(), (Lines{".stirpex-manifest", "f1.htm", "f2.htm"}));
-  EXPECT_TRUE(progress_.closed);
+  EXPECT_EQ(ReadFileBytes(site_ / "search.htm"),
+            testing::CrLf({"<title>Search</title><form action=\"search.htm\">",
+                           "<script src=\"search.js\"></script>"}));
+  EXPECT_EQ(ReadFileBytes(site_ / "f1.htm"),
+            testing::CrLf({"<html><A HREF=\"index.htm\">Index</A>", "Al Bo",
+                           "<form action=\"search.htm\">", "</BODY>"}));
+  for (const char* file : {"search.js", "search-data.js", "search-data-.js"}) {
+    EXPECT_TRUE(std::filesystem::exists(site_ / file)) << file;
+  }
+  EXPECT_EQ(result.pages_written + result.pages_unchanged, 9 + 4);
 }
 
 // A second pass into the folder removes the files the first wrote and it no longer writes (a

@@ -155,7 +155,7 @@ TEST(DefaultStyle, HasEverySectionAndUsesEveryMarker) {
         "WifePicLink", "WifePic",      "WifeFamHtm",   "WifeFather",   "WifeMother", "ChildName",
         "ChildBday",   "ChildBPlace",  "ChildDeath",   "ChildDPlace",  "ChildPLink", "ChildPic",
         "ChildDMDate", "ChildDMPlace", "ChildSpouse",  "ChildSpHtm",   "NoteText",   "SNContents",
-        "SNPeople"}) {
+        "SNPeople",    "SearchBox",    "SearchScript"}) {
     EXPECT_NE(all.find("<!--^" + std::string(name) + "^-->"), std::string::npos) << name;
   }
   EXPECT_NE(all.find("function box1(form)"), std::string::npos);

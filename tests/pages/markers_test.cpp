@@ -51,6 +51,21 @@ TEST_F(MarkersTest, PageWideMarkersFireWithoutFamilyOrPerson) {
   EXPECT_EQ(Expand("charset=<!--^Charset^-->"), "charset=UTF-8");
 }
 
+// The search box and the search script belong to the pages of a web site with a search page:
+// elsewhere (the viewer) they leave nothing. The box does not hold itself.
+TEST_F(MarkersTest, SearchMarkersActOnlyOnTheSiteOfASearchPage) {
+  t.style.Append(ssSearchBox, "<form action=\"search.htm\">");
+  t.style.Append(ssSearchBox,
+                 "<input name=\"q\" title=\"<!--^Name^-->\"><!--^SearchBox^--></form>");
+  const std::string line = "[<!--^SearchBox^-->][<!--^SearchScript^-->]";
+  EXPECT_EQ(Expand(line, f1, john), "[][]");
+  PageContext site = t.Context();
+  site.site_search = true;
+  EXPECT_EQ(ExpandMarkers(site, line, MarkerArgs{f1, 0, {}, john}),
+            "[<form action=\"search.htm\"><input name=\"q\" title=\"John Smith\"><!--SearchBox^-->"
+            "</form>][<script src=\"search.js\"></script>]");
+}
+
 TEST_F(MarkersTest, PersonMarkersDescribeThePagePerson) {
   t.db.Set(john->Picture, "john.jpg");
   EXPECT_EQ(Expand("<!--^Name^-->, <!--^Name^-->: <!--^BDate^--> <!--^BPlace^--> - "

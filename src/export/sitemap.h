@@ -1,0 +1,39 @@
+// What a site tells search engines once it knows its own address (the SiteURL setting, empty
+// by default): a sitemap (sitemap.xml) listing the index pages and the family pages, and on
+// every page a canonical link naming the page's address. Without SiteURL nothing of this is
+// written and pages stay as they were.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "database/records.h"
+#include "export/site_files.h"
+
+namespace stirpex {
+
+inline constexpr std::string_view kSitemapName = "sitemap.xml";
+// A sitemap names at most this many pages; a larger site gets a sitemap index in sitemap.xml
+// naming sitemap-1.xml, sitemap-2.xml, ... of that many pages each.
+inline constexpr std::size_t kSitemapLimit = 50000;
+
+// The address pages are found under: SiteURL without blanks around it and with a trailing "/"
+// ("https://example.org/tree" gives "https://example.org/tree/"); empty for an empty setting.
+std::string SiteAddress(std::string_view site_url);
+
+// The canonical link of page (a file name of the site) at site (a SiteAddress):
+// <link rel="canonical" href="https://example.org/tree/f12.htm">; empty when site is empty.
+std::string CanonicalLink(std::string_view site, std::string_view page);
+
+// Writes the sitemap of the site at site (a SiteAddress, not empty) into dir: the index pages
+// in the order given, then the page of each family in list order; more than per_file pages go
+// to numbered sitemaps that sitemap.xml names. Files whose bytes are there already stay
+// untouched; each file is counted in tally.
+void WriteSitemaps(const std::filesystem::path& dir, std::string_view site,
+                   const std::vector<std::string>& index_pages,
+                   const std::vector<TFamilyRec*>& families, WriteTally& tally,
+                   std::size_t per_file = kSitemapLimit);
+
+}  // namespace stirpex
