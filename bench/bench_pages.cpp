@@ -50,7 +50,7 @@ struct PassResult {
 
 // Builds the page of every family into one reused list, as a writer would between files.
 PassResult BuildAllFamilyPages(const Tree& tree, bool with_person) {
-  const PageContext ctx(tree.db, tree.settings, tree.style);
+  const PageContext ctx(tree.db, tree.settings, tree.style, SystemClock());
   PassResult result;
   PageLines lines;
   for (const TFamilyRec* family : tree.db.FamilyList()) {

@@ -135,10 +135,9 @@ double TimeSite(Database& db, TSettings& settings, const TStyle& style,
   SamplingProgress progress;
   const long long before = ResidentBytes();
   WebsiteOptions options;
-  options.change_working_directory = false;
   options.jobs = jobs;
   const auto start = std::chrono::steady_clock::now();
-  result = SaveWebsite(db, settings, style, site, options, progress, messages);
+  result = SaveWebsite(db, settings, style, SystemClock(), site, options, progress, messages);
   const double seconds = Seconds(start);
   progress.Sample();
   if (result.pages_failed > 0 || result.folder_failed) {

@@ -1,6 +1,5 @@
 #include "app/auto_filter.h"
 
-#include <ctime>
 #include <limits>
 
 #include "app/presumed_dead.h"
@@ -35,13 +34,6 @@ std::uint16_t BirthYear(std::string_view birth_date) {
   int year = 0;
   if (!ParseWholeNumber(last4, year)) year = 0;
   return static_cast<std::uint16_t>(year);
-}
-
-int CurrentYear() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  return local.tm_year + 1900;
 }
 
 AutoFilterRule::AutoFilterRule(const AutoFilterCriteria& criteria, int current_year)

@@ -35,7 +35,7 @@ AutoFilterCriteria CriteriaFromSettings(const TSettings& settings);
 
 class AutoFilterRule {
  public:
-  // current_year: today's year (CurrentYear(), or a fixed year in tests).
+  // current_year: today's year (Clock::Year(), or a fixed year in tests).
   AutoFilterRule(const AutoFilterCriteria& criteria, int current_year);
   // True when the person goes to the include list.
   bool Includes(const TPersonRec& person) const;
@@ -58,9 +58,6 @@ bool ParseWholeNumber(std::string_view text, int& value);
 // The year of a birth date: its last four characters (all of it when shorter) as a whole
 // number, 0 when they are not one, kept as 16 bits.
 std::uint16_t BirthYear(std::string_view birth_date);
-
-// The year of today's local date.
-int CurrentYear();
 
 // Adds to the exclusion (the Excluded flags) every person the rule does not include; nobody
 // is taken out of it. Returns the number of people the rule excludes.

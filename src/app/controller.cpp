@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <system_error>
+#include <utility>
 
-#include "app/page_reference.h"
 #include "database/gedcom_reader.h"
 #include "database/text.h"
 #include "database/text_lines.h"
@@ -14,7 +14,8 @@
 #include "pages/page_names.h"
 #include "pages/person_pages.h"
 #include "pages/privacy.h"
-#include "settings/line_files.h"
+#include "platform/line_files.h"
+#include "platform/stored_paths.h"
 #include "settings/settings_file.h"
 
 namespace fs = std::filesystem;
@@ -35,14 +36,6 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-// The text without the first occurrence of part.
-std::string WithoutFirst(std::string_view text, std::string_view part) {
-  std::string out(text);
-  std::size_t at = out.find(part);
-  if (at != std::string::npos) out.erase(at, part.size());
-  return out;
-}
-
 bool FileExists(const fs::path& path) {
   std::error_code ec;
   return fs::is_regular_file(path, ec);
@@ -52,6 +45,20 @@ bool FileExists(const fs::path& path) {
 std::string FolderWithSeparator(const std::string& path) {
   std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+const TPersonRec* FindPersonByPageId(const Database& db, std::string_view id) {
+  for (const std::string& candidate : CandidateIds(id)) {
+    if (const TPersonRec* person = db.FindPersonById(candidate)) return person;
+  }
+  return nullptr;
+}
+
+const TFamilyRec* FindFamilyByPageId(const Database& db, std::string_view id) {
+  for (const std::string& candidate : CandidateIds(id)) {
+    if (const TFamilyRec* family = db.FindFamilyById(candidate)) return family;
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -79,8 +86,8 @@ std::string ExtractField(std::string_view text, int n, char c) {
 }
 
 ViewerController::ViewerController(HtmlView& view, ViewerWindows& windows, Messages& messages,
-                                   Progress& progress)
-    : view_(view), windows_(windows), messages_(messages), progress_(progress) {
+                                   Progress& progress, const Clock& clock)
+    : view_(view), windows_(windows), messages_(messages), progress_(progress), session_(clock) {
   view_.SetHotSpotHandler(
       [this](const std::string& target) { return HTMLViewerHotSpotClick(target); });
   view_.SetHistoryHandler([this] { HTMLViewerHistoryChange(); });
@@ -98,12 +105,7 @@ fs::path ViewerController::ResolvePath(std::string_view stored) const {
 }
 
 std::vector<fs::path> ViewerController::PageSearchDirs() const {
-  std::vector<fs::path> dirs{ProgramDir()};
-  // Then where the pictures lie: the GEDCOM file's folder and the style's (footer graphic).
-  for (const fs::path& folder : session_.PictureFolders()) {
-    if (std::find(dirs.begin(), dirs.end(), folder) == dirs.end()) dirs.push_back(folder);
-  }
-  return dirs;
+  return session_.PageSearchDirs();
 }
 
 PageContext ViewerController::MakePageContext() const {
@@ -177,9 +179,9 @@ void ViewerController::LoadCurrentFiles() {
   ShowFilePaths();
   if (db.FamilyList().empty()) return;
   if (TPersonRec* start = db.FindPersonByName(settings.StartPerson)) {
-    if (TFamilyRec* family = Database::DisplayFamily(start)) db.SetCurrentFamily(family);
+    if (const TFamilyRec* family = Database::DisplayFamily(start)) SetCurrentFamily(family);
   }
-  AddPlace(db.CurrentFamily());
+  AddPlace(CurrentFamily());
   place_index_ = 1;
   UpdatePlaceControls();
   btnHomeClick();
@@ -262,9 +264,9 @@ void ViewerController::OpenFile(const std::string& given) {
 
 // --- Pages ---------------------------------------------------------------------------------
 
-void ViewerController::ShowFamily(TFamilyRec* family, const TPersonRec* person) {
+void ViewerController::ShowFamily(const TFamilyRec* family, const TPersonRec* person) {
   if (family) {
-    session_.db.SetCurrentFamily(family);
+    SetCurrentFamily(family);
     page_lines_.clear();
     BuildFamilyPage(MakePageContext(), *family, person, page_lines_);
     view_.Clear();
@@ -283,29 +285,14 @@ void ViewerController::ShowPersonFamily(std::string_view name) {
 }
 
 void ViewerController::ShowFamilyById(std::string_view id) {
-  TFamilyRec* family = session_.db.FindFamilyByIdNoCase(id);
-  // Page names escape unusual bytes of Ids: try the Id the name stands for second.
-  if (!family) family = session_.db.FindFamilyByIdNoCase(UnescapePageId(id));
+  // Page names escape unusual bytes of Ids: the Id the name stands for is tried second.
+  const TFamilyRec* family = FindFamilyByPageId(session_.db, id);
   if (!family) return;
   ShowFamily(family, family->Husband ? family->Husband : family->Wife);
 }
 
-namespace {
-
-TPersonRec* FindPersonByPageId(const Database& db, std::string_view id) {
-  TPersonRec* person = db.FindPersonById(id);
-  return person ? person : db.FindPersonById(UnescapePageId(id));
-}
-
-TFamilyRec* FindFamilyByPageId(const Database& db, std::string_view id) {
-  TFamilyRec* family = db.FindFamilyById(id);
-  return family ? family : db.FindFamilyById(UnescapePageId(id));
-}
-
-}  // namespace
-
-void ViewerController::ShowPicturePage(std::string_view target) {
-  const std::string key = WithoutFirst(target, "pk.htm");
+void ViewerController::ShowPicturePage(std::string_view id) {
+  const std::string key(id);
   const TFamilyRec* family = nullptr;
   const TPersonRec* person = FindPersonByPageId(session_.db, key);
   std::string picture;
@@ -320,16 +307,15 @@ void ViewerController::ShowPicturePage(std::string_view target) {
   windows_.ShowPicture(picture_lines_, PageSearchDirs());
 }
 
-void ViewerController::ShowNotePage(std::string_view target) {
-  const std::string key = WithoutFirst(target, "nt.htm");
-  const TPersonRec* person = FindPersonByPageId(session_.db, key);
+void ViewerController::ShowNotePage(std::string_view id) {
+  const TPersonRec* person = FindPersonByPageId(session_.db, id);
   if (!person) return;
   PageLines lines;
   BuildNotePage(MakePageContext(), Database::DisplayFamily(person), person, lines);
   windows_.ShowNotes(lines, PageSearchDirs());
 }
 
-void ViewerController::ShowTreePage(TFamilyRec* family, const TPersonRec* person) {
+void ViewerController::ShowTreePage(const TFamilyRec* family, const TPersonRec* person) {
   if (session_.style.LineCount(ssTreeHead) == 0) {
     ShowFamily(family, person);
     return;
@@ -338,7 +324,7 @@ void ViewerController::ShowTreePage(TFamilyRec* family, const TPersonRec* person
   BuildTreePage(MakePageContext(), family, person, lines);
   view_.Clear();
   view_.LoadLines(lines, PageSearchDirs());
-  session_.db.SetCurrentFamily(family);
+  SetCurrentFamily(family);
   viewing_file_ = false;
 }
 
@@ -356,56 +342,47 @@ void ViewerController::btnHomeClick() {
 // --- Links ---------------------------------------------------------------------------------
 
 bool ViewerController::HTMLViewerHotSpotClick(const std::string& target) {
-  // A web or mail address names no page of the tree ("http://example.org/index.htm" is no
-  // family page): it goes to the display, which hands it to the desktop's browser.
-  if (IsExternalReference(target) && !Contains(target, "#Load") && !Contains(target, "#Help")) {
-    return false;
-  }
-  bool handled = false;
-  if (Contains(target, "#Load")) {
-    handled = true;
-    OpenFile(ExtractField(target, 1, '|'));
-  }
-  if (Contains(target, "#Help")) {
-    handled = true;
-    const std::string field = ExtractField(target, 1, '|');
-    int topic = 0;
-    auto [end, ec] = std::from_chars(field.data(), field.data() + field.size(), topic);
-    if (ec == std::errc() && end == field.data() + field.size() && !field.empty()) {
-      windows_.ShowHelp(topic);
-    }
-  }
   // The surname index goes by the name in force (Save Website gives it the SurnameFile's
   // name); the viewer's own name still counts for the page shown before the site was saved.
-  if (target == session_.index_page_name || target == kViewerIndexPageName) {
-    handled = true;
-    mniSurnameListClick();
-  } else if (Contains(target, "nt.htm")) {
-    handled = true;
-    ShowNotePage(target);
-  } else if (Contains(target, "tr.htm")) {
-    handled = true;
-    std::string id = ToLowerAscii(Cut(std::string_view(target).substr(0, target.size() - 6), 22));
-    if (const TPersonRec* person = FindPersonByPageId(session_.db, id)) {
-      AddPlace(session_.db.CurrentFamily());
-      ShowTreePage(Database::DisplayFamily(person), person);
-      AddPlace(session_.db.CurrentFamily());
+  const PageLink link = ParsePageLink(target, session_.index_page_name);
+  switch (link.kind) {
+    case LinkKind::kOther:
+      return false;
+    case LinkKind::kLoad:
+      OpenFile(link.id);
+      break;
+    case LinkKind::kHelp: {
+      int topic = 0;
+      const std::string& field = link.id;
+      auto [end, ec] = std::from_chars(field.data(), field.data() + field.size(), topic);
+      if (ec == std::errc() && end == field.data() + field.size() && !field.empty()) {
+        windows_.ShowHelp(topic);
+      }
+      break;
     }
-  } else if (Contains(target, ".htm")) {
-    handled = true;
-    AddPlace(session_.db.CurrentFamily());
-    ShowFamilyById(target.substr(0, target.size() - 4));
-    AddPlace(session_.db.CurrentFamily());
+    case LinkKind::kIndex:
+      mniSurnameListClick();
+      break;
+    case LinkKind::kNote:
+      ShowNotePage(link.id);
+      break;
+    case LinkKind::kTree:
+      if (const TPersonRec* person = FindPersonByPageId(session_.db, link.id)) {
+        AddPlace(CurrentFamily());
+        ShowTreePage(Database::DisplayFamily(person), person);
+        AddPlace(CurrentFamily());
+      }
+      break;
+    case LinkKind::kFamily:
+      AddPlace(CurrentFamily());
+      ShowFamilyById(link.id);
+      AddPlace(CurrentFamily());
+      break;
+    case LinkKind::kPicture:
+      ShowPicturePage(link.id);
+      break;
   }
-  if (Contains(target, "pk.htm")) {
-    handled = true;
-    ShowPicturePage(target);
-  }
-  if (Contains(target, ".gif")) {
-    handled = true;
-    ShowPicturePage(target);
-  }
-  return handled;
+  return true;
 }
 
 void ViewerController::HTMLViewerHistoryChange() {
@@ -421,6 +398,20 @@ void ViewerController::HTMLViewerHistoryChange() {
   controls.checked = index;
   windows_.SetPlaceControls(controls);
   windows_.SetCaption(view_.DocumentTitle());
+}
+
+// --- The family on show ---------------------------------------------------------------------
+
+const TFamilyRec* ViewerController::CurrentFamily() const {
+  // A load released the family shown last: the reader's last family stands in, as it did when
+  // the reader and the viewer shared one field.
+  if (current_generation_ != session_.db.Generation()) return session_.db.LastFamilyRead();
+  return current_family_;
+}
+
+void ViewerController::SetCurrentFamily(const TFamilyRec* family) {
+  current_family_ = family;
+  current_generation_ = session_.db.Generation();
 }
 
 // --- Place history -------------------------------------------------------------------------
@@ -516,7 +507,7 @@ void ViewerController::HistoryClick(int position) {
 // --- Commands ------------------------------------------------------------------------------
 
 void ViewerController::mniSurnameListClick() {
-  SurnameListResult result = windows_.RunSurnameList(session_.db, session_.db.CurrentFamily());
+  SurnameListResult result = windows_.RunSurnameList(session_.db, CurrentFamily());
   if (!result.accepted) return;
   if (result.people_empty) {
     messages_.Warning("No people found");
@@ -540,6 +531,26 @@ void ViewerController::mniSaveProjectClick() {
   SaveSettings(session_.settings, settings_file_, messages_);
 }
 
+WebsiteResult ViewerController::SaveWebsiteTo(const std::string& folder, Progress& progress) {
+  WebsiteOptions options;
+  options.picture_dirs = session_.PictureFolders();
+  WebsiteResult result = SaveWebsite(session_.db, session_.settings, session_.style, session_.clock,
+                                     folder, options, progress, messages_);
+  // The viewer's person list stays sorted by name as the surname index left it.
+  if (!result.name_order.empty()) session_.db.ReorderPersons(std::move(result.name_order));
+  // Pages shown from now on link to the index under the name the site gave it.
+  SetIndexPageName(result.index_page_name);
+  if (!result.folder_failed && !result.refused) {
+    // LastDir stays, or becomes the program's folder when it was empty.
+    std::string& last_dir = session_.settings.LastDir;
+    if (last_dir.empty()) {
+      last_dir = ProgramDir().string();
+      if (last_dir.empty() || last_dir.back() != '/') last_dir += '/';
+    }
+  }
+  return result;
+}
+
 bool ViewerController::RefuseExport() {
   const std::string refusal = ShownTree(session_.db, session_.settings).Refusal();
   if (refusal.empty()) return false;
@@ -551,8 +562,8 @@ void ViewerController::mniSaveGedcomClick() {
   if (RefuseExport()) return;
   std::string path;
   if (!PromptSaveFile(path, "*.GED", "GED files (*.GED)|*.GED")) return;
-  WriteFilteredGedcom(session_.db, session_.settings, path, GedcomHeaderDate(ExportToday()),
-                      messages_);
+  WriteFilteredGedcom(session_.db, session_.settings, path,
+                      GedcomHeaderDate(session_.clock.Today()), messages_);
 }
 
 void ViewerController::mniSaveGentextClick() {

@@ -13,6 +13,7 @@
 // opens a window.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -23,6 +24,7 @@
 #include "app/viewer_windows.h"
 #include "database/database.h"
 #include "database/progress.h"
+#include "export/website.h"
 #include "pages/page_context.h"
 #include "pages/style.h"
 #include "settings/file_history.h"
@@ -40,9 +42,10 @@ class ViewerController {
       "All Files (*.*)|*.*|GEDCOM (*.GED;*.GDZ)|*.GED;*.GDZ|Styles (*.STY)|*.STY|"
       "HTML Files (*.HTM)|*.HTM|Project (*.SXP)|*.SXP";
 
-  // The interfaces must outlive the controller, which takes the display's link and history
-  // events for as long as it lives.
-  ViewerController(HtmlView& view, ViewerWindows& windows, Messages& messages, Progress& progress);
+  // The interfaces and the clock must outlive the controller, which takes the display's link
+  // and history events for as long as it lives.
+  ViewerController(HtmlView& view, ViewerWindows& windows, Messages& messages, Progress& progress,
+                   const Clock& clock);
   ~ViewerController();
   ViewerController(const ViewerController&) = delete;
   ViewerController& operator=(const ViewerController&) = delete;
@@ -74,23 +77,25 @@ class ViewerController {
   // --- Pages ---
   // Builds and shows the family page of family (nothing when null) with person as the page's
   // person.
-  void ShowFamily(TFamilyRec* family, const TPersonRec* person);
+  void ShowFamily(const TFamilyRec* family, const TPersonRec* person);
   // Shows the display family of the person of that name (the first family of the tree when
   // nobody has it) and records it in the place history.
   void ShowPersonFamily(std::string_view name);
   // Shows the family of that Id (any letter case) with its husband, else its wife, as person.
   void ShowFamilyById(std::string_view id);
-  // The picture page of a "pk.htm" target (person or family Id) in the image window.
-  void ShowPicturePage(std::string_view target);
-  // The note page of an "nt.htm" target (person Id) in the notes window.
-  void ShowNotePage(std::string_view target);
+  // The picture page of the person, else the family, of a page link's id (CandidateIds) in
+  // the image window; nothing when there is none or it has no picture.
+  void ShowPicturePage(std::string_view id);
+  // The note page of the person of a page link's id in the notes window.
+  void ShowNotePage(std::string_view id);
   // The tree page of person in the main display (the family page when the style has none).
-  void ShowTreePage(TFamilyRec* family, const TPersonRec* person);
+  void ShowTreePage(const TFamilyRec* family, const TPersonRec* person);
   // The home page: the welcome page when it is on, else the start person's family.
   void btnHomeClick();
 
   // --- Links and history ---
-  // Decodes a clicked link; true when the link was one of the program's own (handled).
+  // Does what a clicked link asks (ParsePageLink); true when the link was one of the
+  // program's own (handled), false for a link the display is to follow.
   bool HTMLViewerHotSpotClick(const std::string& target);
   // The display's history changed (only heeded while an HTML file is on show).
   void HTMLViewerHistoryChange();
@@ -115,6 +120,13 @@ class ViewerController {
   // in force could not be read (ShownTree::Refusal). Save Website, Save GEDCOM and Save GENDEX
   // ask before anything else.
   bool RefuseExport();
+  // Save Website into a folder already chosen: the whole site of the session (SaveWebsite,
+  // export/website.h) with the session's picture folders; failures are reported through the
+  // messages. Afterwards the person list is sorted by name as the surname index left it, and
+  // pages shown link to the index under the name the site gave it; unless the folder failed
+  // or the privacy layer refused, an empty LastDir becomes the program's folder (with a
+  // trailing "/"). Entering LastDir as the working directory is the shell's to do.
+  WebsiteResult SaveWebsiteTo(const std::string& folder, Progress& progress);
   // Copy: the selection, or the whole page when nothing is selected.
   void mniViewCopyClick() { CopyPageText(view_); }
   void mniSelectAllClick() { view_.SelectAll(); }
@@ -137,6 +149,7 @@ class ViewerController {
   TSettings& settings() { return session_.settings; }
   const TSettings& settings() const { return session_.settings; }
   const TStyle& style() const { return session_.style; }
+  const Clock& clock() const { return session_.clock; }
   // The folder relative paths of settings and links are taken against: the program's folder,
   // or the folder of the bundled files when the program is installed apart from them.
   const std::filesystem::path& ProgramDir() const { return session_.program_dir; }
@@ -147,12 +160,14 @@ class ViewerController {
   // The target of the surname link from now on (Save Website names it after its index page).
   void SetIndexPageName(std::string name) { session_.index_page_name = std::move(name); }
   bool ViewingFile() const { return viewing_file_; }
+  // The family on show: the one whose family or tree page was shown last, else (after a load)
+  // the family of the last FAM record read (Database::LastFamilyRead); none for an empty tree.
+  const TFamilyRec* CurrentFamily() const;
   std::vector<std::string> PlaceHistory() const;
   int PlaceIndex() const { return place_index_; }
   const PageLines& CurrentPageLines() const { return page_lines_; }
   const FileHistory& file_history() const { return file_history_; }
-  // The folders a page's pictures and links are looked for in: the program's folder, then the
-  // GEDCOM file's folder.
+  // The folders a page's pictures and links are looked for in (Session::PageSearchDirs).
   std::vector<std::filesystem::path> PageSearchDirs() const;
   // A path as stored in settings or given in a link, as a full path: "\" is taken as "/" and
   // a relative path is taken against ProgramDir().
@@ -171,6 +186,7 @@ class ViewerController {
 
   // project: the settings file is a project (its folder comes first for relative paths).
   void ApplySettingsFile(bool project);
+  void SetCurrentFamily(const TFamilyRec* family);
   void ShowPlace();
   void ShowFilePaths();
   int FindPlace(std::string_view text) const;
@@ -186,6 +202,8 @@ class ViewerController {
   std::string style_file_name_;  // as the settings or the user named it
   std::string gedcom_file_name_;
   bool viewing_file_ = false;
+  const TFamilyRec* current_family_ = nullptr;  // valid while the database is of generation
+  std::uint64_t current_generation_ = 0;        // current_generation_
   std::vector<Place> places_;
   int place_index_ = 0;
   PageLines page_lines_;     // the family page last built by ShowFamily (Save HTML)

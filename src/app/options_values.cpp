@@ -4,9 +4,10 @@
 #include <system_error>
 
 #include "app/auto_filter.h"
-#include "app/paths.h"
 #include "app/session.h"
+#include "database/records.h"
 #include "database/text.h"
+#include "platform/stored_paths.h"
 
 namespace stirpex {
 
@@ -49,7 +50,7 @@ OptionsControls ControlsFromSettings(const TSettings& s) {
 void CopyControlsToSettings(const OptionsControls& c, TSettings& s) {
   s.StyleFile = c.edtStyleFile;
   s.GEDCOMFile = c.edtGEDCOMfile;
-  s.StartPerson = std::string(Cut(c.edtPersonName, 90));
+  s.StartPerson = std::string(Cut(c.edtPersonName, kNameCapacity));
   s.HTMLDir = c.edtHTMLdir;
   s.SurnameFile = c.edtSurnamesFile;
   s.ExcludeList = c.edtExcludeFile;
@@ -107,11 +108,6 @@ bool LoadExcludeList(Database& db, const std::filesystem::path& chosen, Messages
   db.SetUnreadableExcludeList({});  // exports refused for want of a list may go on
   db.ApplyExcludedNames();
   return true;
-}
-
-void RestoreWorkingDirectory(const std::filesystem::path& program_dir) {
-  std::error_code ec;
-  if (!program_dir.empty()) std::filesystem::current_path(program_dir, ec);
 }
 
 }  // namespace stirpex

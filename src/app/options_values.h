@@ -89,8 +89,4 @@ std::filesystem::path ExcludeListDialogPath(const TSettings& settings,
 // ExcludeList setting is not changed.
 bool LoadExcludeList(Database& db, const std::filesystem::path& chosen, Messages& messages);
 
-// Puts the process's working directory back to the program's folder, as after every file
-// dialog. Failures are ignored: nothing in the program relies on it.
-void RestoreWorkingDirectory(const std::filesystem::path& program_dir);
-
 }  // namespace stirpex

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <system_error>
 
-#include "app/paths.h"
 #include "database/gedcom_reader.h"
 #include "database/text_lines.h"
 #include "settings/settings_file.h"
 
 namespace stirpex {
 
-Session::Session(std::filesystem::path program_dir_in) : program_dir(std::move(program_dir_in)) {
+Session::Session(const Clock& clock_in, std::filesystem::path program_dir_in)
+    : clock(clock_in), program_dir(std::move(program_dir_in)) {
   UseFilesOfSettings();
 }
 
@@ -59,25 +59,26 @@ std::string UnmatchedNamesWarning(const std::vector<std::string>& unmatched) {
 }
 
 LoadOutcome Session::LoadCurrentFiles(Progress& progress, Messages& messages) {
-  LoadOutcome outcome;
-  outcome.style_loaded = LoadStyleFile(style, style_file, messages);
-  outcome.gedcom_loaded = LoadTree(progress, messages);
+  const bool style_loaded = LoadStyleFile(style, style_file, messages);
+  LoadOutcome outcome = LoadTree(progress, messages);
+  outcome.style_loaded = style_loaded;
   return outcome;
 }
 
-bool Session::LoadTree(Progress& progress, Messages& messages) {
-  const bool loaded = LoadGedcom(db, gedcom_file, progress, messages);
+LoadOutcome Session::LoadTree(Progress& progress, Messages& messages) {
+  LoadOutcome outcome;
+  outcome.gedcom_loaded = LoadGedcom(db, gedcom_file, progress, messages);
   // A saved exclusion protects people from the first load on, without the options dialog
   // being opened; it is read even when this tree failed, so that a tree opened later is
   // protected too.
-  ReadExcludeListInForce(messages);
+  outcome.exclude_list_failed = !ReadExcludeListInForce(messages);
   if (settings.ReplaceName) db.SetPrivateName(settings.PrivateName);
-  if (!loaded) return false;
+  if (!outcome.gedcom_loaded) return outcome;
   // The privacy filter protects people whenever any were read: exports of a tree without
   // families must not publish them.
   db.ApplyExcludedNames(&progress);
   if (!db.FamilyList().empty()) db.ApplyImageList(ResolveSetting(settings.ImageList));
-  return true;
+  return outcome;
 }
 
 namespace {
@@ -93,25 +94,27 @@ std::filesystem::path FolderOf(const std::filesystem::path& file) {
 
 }  // namespace
 
-void Session::ReadExcludeListInForce(Messages& messages) {
+bool Session::ReadExcludeListInForce(Messages& messages) {
   const bool given = !exclude_list.empty();
   const std::filesystem::path path = given ? exclude_list : ResolveSetting(settings.ExcludeList);
   if (path.empty()) {
     db.SetUnreadableExcludeList({});
-    return;
+    return true;
   }
   std::error_code ec;
   if (std::filesystem::is_regular_file(path, ec) &&
       ReadExcludeList(path, db.ExcludedNames(), db.SourceEncoding())) {
     db.SetUnreadableExcludeList({});
-    return;
+    return true;
   }
   db.SetUnreadableExcludeList(path.string());
   // With the filter off nothing is protected, so a saved list that is missing is no error
   // then; the exports refuse once the filter is turned on.
   if (given || settings.ExcDoExclude) {
     messages.Error("Exclude list cannot be read: " + path.string(), kHelpMissingFile);
+    return false;
   }
+  return true;
 }
 
 std::vector<std::filesystem::path> Session::PictureFolders() const {
@@ -126,8 +129,16 @@ std::vector<std::filesystem::path> Session::PictureFolders() const {
   return folders;
 }
 
+std::vector<std::filesystem::path> Session::PageSearchDirs() const {
+  std::vector<std::filesystem::path> dirs{program_dir};
+  for (const std::filesystem::path& folder : PictureFolders()) {
+    if (std::find(dirs.begin(), dirs.end(), folder) == dirs.end()) dirs.push_back(folder);
+  }
+  return dirs;
+}
+
 PageContext Session::Context() const {
-  PageContext ctx(db, settings, style);
+  PageContext ctx(db, settings, style, clock);
   ctx.index_page_name = index_page_name;
   return ctx;
 }

@@ -14,25 +14,35 @@
 #include <string_view>
 #include <vector>
 
-#include "app/paths.h"
 #include "database/database.h"
 #include "database/progress.h"
 #include "pages/page_context.h"
 #include "pages/style.h"
+#include "platform/clock.h"
+#include "platform/stored_paths.h"
 #include "settings/settings.h"
 
 namespace stirpex {
 
+// What a load did. Each step that fails reports itself through Messages as it fails (the
+// viewer shows it at once) and is told here as well, so that a caller decides by this value
+// rather than by asking its message sink afterwards.
 struct LoadOutcome {
-  bool style_loaded = false;
+  bool style_loaded = false;  // LoadCurrentFiles only
   bool gedcom_loaded = false;
+  bool exclude_list_failed = false;  // the exclude list in force was reported unreadable
+  // Nothing was reported: the tree (and, when asked for, the style) loaded, the list was read.
+  bool ok(bool with_style) const {
+    return gedcom_loaded && !exclude_list_failed && (style_loaded || !with_style);
+  }
 };
 
 class Session {
  public:
   // A session with default settings whose stored paths resolve against program_dir (by
-  // default the folder of the program's bundled files, see DataDir).
-  explicit Session(std::filesystem::path program_dir = DataDir(ProgramDir()));
+  // default the folder of the program's bundled files, see DataDir). Its pages are dated by
+  // `clock`, which must outlive it.
+  explicit Session(const Clock& clock, std::filesystem::path program_dir = DataDir(ProgramDir()));
 
   // A path stored in settings: a relative one is taken against settings_dir when the file or
   // folder it names is there, else against the program's folder (see paths.h).
@@ -55,26 +65,31 @@ class Session {
   // and names the private person PrivateName when ReplaceName is on, whether or not the tree
   // loaded (a tree opened later gets both). When a tree was read: marks the excluded people
   // and (when a family was read) applies the image list of the ImageList setting.
-  // True when the GEDCOM reader read a tree.
-  bool LoadTree(Progress& progress, Messages& messages);
+  // gedcom_loaded: the GEDCOM reader read a tree.
+  LoadOutcome LoadTree(Progress& progress, Messages& messages);
 
   // Reads the exclude list in force into the excluded names: the exclude_list file when one is
   // given, else the file of the ExcludeList setting (none when the setting is empty). A list
   // that cannot be read leaves the names as they were and is recorded in the database
   // (Database::UnreadableExcludeList, so that exports refuse while the filter is on); it is
   // reported as "Exclude list cannot be read: " + path (help topic 204) when it was given, or
-  // while the filter is on. A list that was read clears that record.
-  void ReadExcludeListInForce(Messages& messages);
+  // while the filter is on. A list that was read clears that record. False when it was
+  // reported.
+  bool ReadExcludeListInForce(Messages& messages);
 
   // Where the pictures a page names are looked for: the folder a GEDCOM archive was unpacked
   // into (its media), the GEDCOM file's folder, the style file's folder (the footer graphic
   // lies beside the default style) and the program's folder, each once. A relative file is
   // taken against the current directory ("tree.ged" lies in it).
   std::vector<std::filesystem::path> PictureFolders() const;
+  // Where the viewer looks for what a page on show names (pictures, style sheets, linked
+  // pages): the program's folder first, then the picture folders.
+  std::vector<std::filesystem::path> PageSearchDirs() const;
 
-  // A page context over this session's database, settings and style.
+  // A page context over this session's database, settings, style and clock.
   PageContext Context() const;
 
+  const Clock& clock;
   Database db;
   TSettings settings;
   TStyle style;

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <clocale>
 #include <cstdio>
 #include <iostream>
 
@@ -10,7 +11,6 @@ namespace stirpex::cli {
 void CliMessages::Error(std::string_view text, int help_context) {
   (void)help_context;
   std::cerr << "stirpex-cli: " << text << '\n';
-  failed_ = true;
 }
 
 void CliMessages::Warning(std::string_view text) {
@@ -92,11 +92,16 @@ int Run(int argc, char** argv) {
                "auto filter excludes (the criteria of the settings: ExcPresumedDead, "
                "ExcNoBirthDate, ExcByBirthDate, ExcByDeathDate, ExcMaxAge)");
 
+  // The front end decides what the core takes from the process: the date marker writes the
+  // user's short date format, and every command dates by the one clock.
+  std::setlocale(LC_TIME, "");
+  const SystemClock clock;
+
   int status = 0;
   AddInfoCommand(app, options, status);
-  AddPageCommands(app, options, status);
-  AddExportCommands(app, options, status);
-  AddLivingCommand(app, options, status);
+  AddPageCommands(app, options, clock, status);
+  AddExportCommands(app, options, clock, status);
+  AddLivingCommand(app, options, clock, status);
 
   try {
     app.parse(argc, argv);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "database/progress.h"
+#include "platform/clock.h"
 
 namespace stirpex::cli {
 
@@ -22,15 +23,11 @@ struct GlobalOptions {
   bool auto_exclude = false;          // --auto-exclude
 };
 
-// Messages on standard error; remembers that an error was reported.
+// Messages on standard error. Whether a step failed is told by its returned value.
 class CliMessages : public Messages {
  public:
   void Error(std::string_view text, int help_context) override;
   void Warning(std::string_view text) override;
-  bool failed() const { return failed_; }
-
- private:
-  bool failed_ = false;
 };
 
 // Progress as one rewritten line on standard error, shown only when it is a terminal.
@@ -54,11 +51,13 @@ class CliProgress : public Progress {
   int percent_ = 0;
 };
 
-// Registration of the command groups. `status` receives the exit status of the command run.
+// Registration of the command groups. `status` receives the exit status of the command run;
+// `clock` is the run's one clock (pages, GEDCOM header, auto filter).
 void AddInfoCommand(CLI::App& app, const GlobalOptions& options, int& status);
-void AddPageCommands(CLI::App& app, const GlobalOptions& options, int& status);
-void AddExportCommands(CLI::App& app, const GlobalOptions& options, int& status);
-void AddLivingCommand(CLI::App& app, const GlobalOptions& options, int& status);
+void AddPageCommands(CLI::App& app, const GlobalOptions& options, const Clock& clock, int& status);
+void AddExportCommands(CLI::App& app, const GlobalOptions& options, const Clock& clock,
+                       int& status);
+void AddLivingCommand(CLI::App& app, const GlobalOptions& options, const Clock& clock, int& status);
 
 int Run(int argc, char** argv);
 

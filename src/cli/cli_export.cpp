@@ -1,6 +1,5 @@
 // The export commands: website, gedcom and gendex write a whole tree as the viewer's Save
 // Website, Save GEDCOM and Save GENDEX do, with the privacy settings applied.
-#include <clocale>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -12,7 +11,7 @@
 #include "export/gendex_writer.h"
 #include "export/website.h"
 #include "pages/privacy.h"
-#include "settings/line_files.h"
+#include "platform/line_files.h"
 
 namespace stirpex::cli {
 
@@ -31,10 +30,8 @@ const char* const kPrivacyNote =
     "list cannot be read. A second website run into the same folder removes the files of the "
     "first that it no longer writes.";
 
-int Website(const GlobalOptions& options, const ExportArgs& args) {
-  // The date marker writes the user's short date format.
-  std::setlocale(LC_TIME, "");
-  Session session;
+int Website(const GlobalOptions& options, const ExportArgs& args, const Clock& clock) {
+  Session session(clock);
   if (const int status = LoadSession(options, args.gedcom, session, LoadWhat::kStyleAndTree);
       status != 0) {
     return status;
@@ -43,12 +40,10 @@ int Website(const GlobalOptions& options, const ExportArgs& args) {
   CliMessages messages;
 
   WebsiteOptions website;
-  website.program_dir = session.program_dir;
-  website.change_working_directory = false;
   website.picture_dirs = session.PictureFolders();
   website.jobs = args.jobs;
-  const WebsiteResult result = SaveWebsite(session.db, session.settings, session.style, args.target,
-                                           website, progress, messages);
+  const WebsiteResult result = SaveWebsite(session.db, session.settings, session.style,
+                                           session.clock, args.target, website, progress, messages);
   if (result.folder_failed || result.refused) return 1;
   std::printf("%s\n", WebsiteSummary(result, args.target).c_str());
   return result.pages_failed > 0 ? 1 : 0;
@@ -59,12 +54,12 @@ int LoadTree(const GlobalOptions& options, const ExportArgs& args, Session& sess
   return LoadSession(options, args.gedcom, session, LoadWhat::kTree);
 }
 
-int Gedcom(const GlobalOptions& options, const ExportArgs& args) {
-  Session session;
+int Gedcom(const GlobalOptions& options, const ExportArgs& args, const Clock& clock) {
+  Session session(clock);
   if (const int status = LoadTree(options, args, session); status != 0) return status;
   CliMessages messages;
   if (!WriteFilteredGedcom(session.db, session.settings, args.target,
-                           GedcomHeaderDate(ExportToday()), messages)) {
+                           GedcomHeaderDate(clock.Today()), messages)) {
     return 1;
   }
   long long people = 0;
@@ -74,8 +69,8 @@ int Gedcom(const GlobalOptions& options, const ExportArgs& args) {
   return 0;
 }
 
-int Gendex(const GlobalOptions& options, const ExportArgs& args) {
-  Session session;
+int Gendex(const GlobalOptions& options, const ExportArgs& args, const Clock& clock) {
+  Session session(clock);
   if (const int status = LoadTree(options, args, session); status != 0) return status;
   CliMessages messages;
   if (!WriteGendex(session.db, session.settings, args.target, messages)) return 1;
@@ -86,7 +81,8 @@ int Gendex(const GlobalOptions& options, const ExportArgs& args) {
 
 }  // namespace
 
-void AddExportCommands(CLI::App& app, const GlobalOptions& options, int& status) {
+void AddExportCommands(CLI::App& app, const GlobalOptions& options, const Clock& clock,
+                       int& status) {
   auto args = std::make_shared<ExportArgs>();
 
   CLI::App* website = app.add_subcommand(
@@ -101,13 +97,13 @@ void AddExportCommands(CLI::App& app, const GlobalOptions& options, int& status)
                    "the same whatever the number")
       ->type_name("N")
       ->check(CLI::Range(1, 1024));
-  website->callback([args, &options, &status] { status = Website(options, *args); });
+  website->callback([args, &options, &clock, &status] { status = Website(options, *args, clock); });
 
   CLI::App* gedcom = app.add_subcommand(
       "gedcom", std::string("Write GEDCOM as a filtered GEDCOM 5.5 file OUT. ") + kPrivacyNote);
   gedcom->add_option("GEDCOM", args->gedcom, "GEDCOM file")->required();
   gedcom->add_option("OUT", args->target, "GEDCOM file to write")->required();
-  gedcom->callback([args, &options, &status] { status = Gedcom(options, *args); });
+  gedcom->callback([args, &options, &clock, &status] { status = Gedcom(options, *args, clock); });
 
   CLI::App* gendex = app.add_subcommand(
       "gendex", std::string("Write the GENDEX index of GEDCOM to OUT: one line per person with "
@@ -115,7 +111,7 @@ void AddExportCommands(CLI::App& app, const GlobalOptions& options, int& status)
                     kPrivacyNote);
   gendex->add_option("GEDCOM", args->gedcom, "GEDCOM file")->required();
   gendex->add_option("OUT", args->target, "GENDEX file to write")->required();
-  gendex->callback([args, &options, &status] { status = Gendex(options, *args); });
+  gendex->callback([args, &options, &clock, &status] { status = Gendex(options, *args, clock); });
 }
 
 }  // namespace stirpex::cli

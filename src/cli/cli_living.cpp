@@ -11,7 +11,8 @@
 
 namespace stirpex::cli {
 
-void AddLivingCommand(CLI::App& app, const GlobalOptions& options, int& status) {
+void AddLivingCommand(CLI::App& app, const GlobalOptions& options, const Clock& clock,
+                      int& status) {
   auto gedcom = std::make_shared<std::string>();
   CLI::App* living = app.add_subcommand(
       "living",
@@ -20,8 +21,8 @@ void AddLivingCommand(CLI::App& app, const GlobalOptions& options, int& status) 
       "ID<TAB>NAME<TAB>REASON, the reason saying what decided (\"RESN privacy\", \"born 1950\", "
       "\"no dates; child born 1990\", \"no evidence\").");
   living->add_option("GEDCOM", *gedcom, "GEDCOM file")->required();
-  living->callback([gedcom, &options, &status] {
-    Session session;
+  living->callback([gedcom, &options, &clock, &status] {
+    Session session(clock);
     if ((status = PrepareSession(options, *gedcom, session)) != 0) return;
     CliProgress progress;
     CliMessages messages;
@@ -29,7 +30,7 @@ void AddLivingCommand(CLI::App& app, const GlobalOptions& options, int& status) 
       status = 1;
       return;
     }
-    const AutoFilterRule rule(CriteriaFromSettings(session.settings), AutoFilterYear());
+    const AutoFilterRule rule(CriteriaFromSettings(session.settings), clock.Year());
     std::string line;
     for (const TPersonRec* person : session.db.PersonList()) {
       if (rule.Includes(*person)) continue;

@@ -1,5 +1,4 @@
 // The page commands: page, tree, note and picture print one page as the viewer builds it.
-#include <clocale>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -18,8 +17,6 @@ namespace {
 // Loads the session as the viewer's start-up does, with the global options applied. Returns
 // the exit status: 0 when loaded, 2 for a bad --set, 1 when a file could not be read.
 int LoadSession(const GlobalOptions& options, const std::string& gedcom, Session& session) {
-  // The date marker writes the user's short date format.
-  std::setlocale(LC_TIME, "");
   return cli::LoadSession(options, gedcom, session, LoadWhat::kStyleAndTree);
 }
 
@@ -50,7 +47,7 @@ const char* const kPathsNote =
 
 }  // namespace
 
-void AddPageCommands(CLI::App& app, const GlobalOptions& options, int& status) {
+void AddPageCommands(CLI::App& app, const GlobalOptions& options, const Clock& clock, int& status) {
   auto args = std::make_shared<PageArgs>();
 
   CLI::App* page = app.add_subcommand(
@@ -61,8 +58,8 @@ void AddPageCommands(CLI::App& app, const GlobalOptions& options, int& status) {
   page->add_option("GEDCOM", args->gedcom, "GEDCOM file")->required();
   page->add_option("FAMILY_ID", args->first_id, "Family id (any case)")->required();
   page->add_option("PERSON_ID", args->second_id, "Person id (any case)");
-  page->callback([args, &options, &status] {
-    Session session;
+  page->callback([args, &options, &clock, &status] {
+    Session session(clock);
     if ((status = LoadSession(options, args->gedcom, session)) != 0) return;
     const TFamilyRec* family = session.db.FindFamilyByIdNoCase(args->first_id);
     if (!family) {
@@ -87,8 +84,8 @@ void AddPageCommands(CLI::App& app, const GlobalOptions& options, int& status) {
     CLI::App* command = app.add_subcommand(name, std::string(help) + " " + kPathsNote);
     command->add_option("GEDCOM", args->gedcom, "GEDCOM file")->required();
     command->add_option("PERSON_ID", args->first_id, "Person id (any case)")->required();
-    command->callback([args, &options, &status, build] {
-      Session session;
+    command->callback([args, &options, &clock, &status, build] {
+      Session session(clock);
       if ((status = LoadSession(options, args->gedcom, session)) != 0) return;
       const TPersonRec* person = session.db.FindPersonById(ToLowerAscii(args->first_id));
       if (!person) {
@@ -110,8 +107,8 @@ void AddPageCommands(CLI::App& app, const GlobalOptions& options, int& status) {
           kPathsNote);
   picture->add_option("GEDCOM", args->gedcom, "GEDCOM file")->required();
   picture->add_option("ID", args->first_id, "Person or family id (any case)")->required();
-  picture->callback([args, &options, &status] {
-    Session session;
+  picture->callback([args, &options, &clock, &status] {
+    Session session(clock);
     if ((status = LoadSession(options, args->gedcom, session)) != 0) return;
     const std::string id = ToLowerAscii(args->first_id);
     const TPersonRec* person = session.db.FindPersonById(id);

@@ -4,7 +4,6 @@
 #include <system_error>
 
 #include "app/auto_filter.h"
-#include "export/gedcom_writer.h"
 #include "settings/settings_keys.h"
 
 namespace stirpex::cli {
@@ -34,21 +33,17 @@ int PrepareSession(const GlobalOptions& options, const std::string& gedcom, Sess
   return 0;
 }
 
-int AutoFilterYear() {
-  return ExportToday().tm_year + 1900;
-}
-
 int LoadSession(const GlobalOptions& options, const std::string& gedcom, Session& session,
                 LoadWhat what) {
   if (const int status = PrepareSession(options, gedcom, session); status != 0) return status;
   CliProgress progress;
   CliMessages messages;
-  const bool loaded = what == LoadWhat::kStyleAndTree
-                          ? session.LoadCurrentFiles(progress, messages).gedcom_loaded
-                          : session.LoadTree(progress, messages);
-  if (!loaded || messages.failed()) return 1;
+  const bool with_style = what == LoadWhat::kStyleAndTree;
+  const LoadOutcome outcome = with_style ? session.LoadCurrentFiles(progress, messages)
+                                         : session.LoadTree(progress, messages);
+  if (!outcome.ok(with_style)) return 1;
   if (options.auto_exclude) {
-    const AutoFilterRule rule(CriteriaFromSettings(session.settings), AutoFilterYear());
+    const AutoFilterRule rule(CriteriaFromSettings(session.settings), session.clock.Year());
     const long long excluded = AutoExclude(session.db, rule);
     messages.Warning("the auto filter excludes " + std::to_string(excluded) + " of " +
                      std::to_string(session.db.PersonList().size()) + " people");

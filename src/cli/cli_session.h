@@ -17,9 +17,6 @@ namespace stirpex::cli {
 // 2 for a bad --set.
 int PrepareSession(const GlobalOptions& options, const std::string& gedcom, Session& session);
 
-// The year the auto filter counts from: that of SOURCE_DATE_EPOCH when set, else today's.
-int AutoFilterYear();
-
 // What a command loads: the tree alone (exports that need no style), or the style too.
 enum class LoadWhat { kTree, kStyleAndTree };
 

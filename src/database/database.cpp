@@ -1,6 +1,7 @@
 #include "database/database.h"
 
 #include <algorithm>
+#include <cassert>
 #include <functional>
 #include <map>
 #include <utility>
@@ -82,9 +83,9 @@ std::string_view NoteIdOf(const void* r) {
   return static_cast<const TNoteRec*>(r)->Id;
 }
 
-// A record id as stored: cut to 22 characters and lower-cased, in the caller's buffer.
-std::string_view LowerId(std::string_view id, char (&buffer)[22]) {
-  const std::size_t n = std::min<std::size_t>(id.size(), 22);
+// A record id as stored: cut to its capacity and lower-cased, in the caller's buffer.
+std::string_view LowerId(std::string_view id, char (&buffer)[kIdCapacity]) {
+  const std::size_t n = std::min(id.size(), kIdCapacity);
   for (std::size_t i = 0; i < n; ++i) buffer[i] = ToLowerAscii(id[i]);
   return std::string_view(buffer, n);
 }
@@ -125,14 +126,6 @@ void Database::SetPersonName(TPersonRec* person, std::string_view name) {
   name_index_dirty_ = true;
 }
 
-const std::vector<std::string>& Database::Surnames() const {
-  if (surnames_dirty_) {
-    surname_set_->CopyTo(surnames_);
-    surnames_dirty_ = false;
-  }
-  return surnames_;
-}
-
 void Database::ClearDatabase() {
   persons_.clear();
   persons_.shrink_to_fit();
@@ -148,11 +141,12 @@ void Database::ClearDatabase() {
   surnames_dirty_ = false;
   person_by_id_->Clear();
   person_by_name_->Clear();
-  name_index_dirty_ = true;
+  name_index_dirty_ = false;
   family_by_id_->Clear();
   note_by_id_->Clear();
   arena_.Clear();
-  current_family_ = nullptr;
+  last_family_read_ = nullptr;
+  ++generation_;
   ged_source_name_.clear();
   ged_corp_.clear();
   ged_version_.clear();
@@ -195,39 +189,74 @@ void Database::AdoptArchive(std::unique_ptr<UnpackedArchive> archive) {
   archive_ = std::move(archive);
 }
 
-TPersonRec* Database::FindPersonById(std::string_view id) const {
+const TPersonRec* Database::FindPersonById(std::string_view id) const {
+  assert(!InBatch());
+  return static_cast<const TPersonRec*>(person_by_id_->Find(id));
+}
+
+TPersonRec* Database::FindPersonById(std::string_view id) {
   person_by_id_->Flush();
   return static_cast<TPersonRec*>(person_by_id_->Find(id));
 }
 
-TFamilyRec* Database::FindFamilyById(std::string_view id) const {
+const TFamilyRec* Database::FindFamilyById(std::string_view id) const {
+  return static_cast<const TFamilyRec*>(family_by_id_->Find(id));
+}
+
+TFamilyRec* Database::FindFamilyById(std::string_view id) {
   return static_cast<TFamilyRec*>(family_by_id_->Find(id));
 }
 
-TFamilyRec* Database::FindFamilyByIdNoCase(std::string_view id) const {
-  // Family ids are stored in lower case, so a lower-cased query finds the same first family.
+// Family ids are stored in lower case, so a lower-cased query finds the same first family.
+const TFamilyRec* Database::FindFamilyByIdNoCase(std::string_view id) const {
   return FindFamilyById(ToLowerAscii(id));
 }
 
-const Database::IdIndex& Database::NameIndex() const {
-  if (name_index_dirty_) {
-    person_by_name_->Clear();
-    for (TPersonRec* person : persons_) {
-      if (!person->Name.empty()) person_by_name_->AddLater(person);
-    }
-    person_by_name_->Flush();
-    name_index_dirty_ = false;
+TFamilyRec* Database::FindFamilyByIdNoCase(std::string_view id) {
+  return FindFamilyById(ToLowerAscii(id));
+}
+
+void Database::RebuildNameIndex() {
+  person_by_name_->Clear();
+  for (TPersonRec* person : persons_) {
+    if (!person->Name.empty()) person_by_name_->AddLater(person);
   }
-  return *person_by_name_;
+  person_by_name_->Flush();
+  name_index_dirty_ = false;
 }
 
-TPersonRec* Database::FindPersonByName(std::string_view name) const {
+const TPersonRec* Database::FindPersonByName(std::string_view name) const {
+  assert(!InBatch());
   if (name.empty()) return nullptr;
-  return static_cast<TPersonRec*>(NameIndex().Find(name));
+  if (name_index_dirty_) {  // not made yet: read the list rather than change the database
+    for (const TPersonRec* person : persons_) {
+      if (person->Name == name) return person;
+    }
+    return nullptr;
+  }
+  return static_cast<const TPersonRec*>(person_by_name_->Find(name));
 }
 
-TNoteRec* Database::FindNoteById(std::string_view id) const {
+TPersonRec* Database::FindPersonByName(std::string_view name) {
+  if (name.empty()) return nullptr;
+  if (name_index_dirty_) RebuildNameIndex();
+  return static_cast<TPersonRec*>(person_by_name_->Find(name));
+}
+
+const TNoteRec* Database::FindNoteById(std::string_view id) const {
+  return static_cast<const TNoteRec*>(note_by_id_->Find(id));
+}
+
+TNoteRec* Database::FindNoteById(std::string_view id) {
   return static_cast<TNoteRec*>(note_by_id_->Find(id));
+}
+
+void Database::UpdateIndexes() {
+  person_by_id_->Flush();
+  if (surnames_dirty_) {
+    surname_set_->CopyTo(surnames_);
+    surnames_dirty_ = false;
+  }
 }
 
 TFamilyRec* Database::DisplayFamily(const TPersonRec* person) {
@@ -237,17 +266,17 @@ TFamilyRec* Database::DisplayFamily(const TPersonRec* person) {
 }
 
 TPersonRec* Database::AddPerson(std::string_view id) {
-  char buffer[22];
+  char buffer[kIdCapacity];
   TPersonRec& person = person_store_.emplace_back();
   person.Id.Assign(arena_, LowerId(id, buffer));
   persons_.push_back(&person);
   person_by_id_->AddLater(&person);
-  name_index_dirty_ = true;
+  if (!InBatch()) person_by_id_->Flush();
   return &person;
 }
 
 TPersonRec* Database::FindOrAddPerson(std::string_view id) {
-  char buffer[22];
+  char buffer[kIdCapacity];
   const std::string_view key = LowerId(id, buffer);
   if (TPersonRec* found = FindPersonById(key)) return found;
   TPersonRec* person = AddPerson(key);
@@ -256,7 +285,7 @@ TPersonRec* Database::FindOrAddPerson(std::string_view id) {
 }
 
 TFamilyRec* Database::FindOrAddFamily(std::string_view id) {
-  char buffer[22];
+  char buffer[kIdCapacity];
   const std::string_view key = LowerId(id, buffer);
   if (TFamilyRec* found = FindFamilyById(key)) return found;
   TFamilyRec& family = family_store_.emplace_back();
@@ -268,14 +297,16 @@ TFamilyRec* Database::FindOrAddFamily(std::string_view id) {
 
 TNoteRec* Database::AddNote(std::string_view id) {
   TNoteRec& note = note_store_.emplace_back();
-  note.Id.Assign(arena_, Cut(id, 22));
+  note.Id.Assign(arena_, Cut(id, kIdCapacity));
   notes_.push_back(&note);
   note_by_id_->AddIfAbsent(&note);
   return &note;
 }
 
 void Database::AddSurname(std::string_view surname) {
-  if (surname_set_->Add(Cut(surname, 60))) surnames_dirty_ = true;
+  if (!surname_set_->Add(Cut(surname, kSurnameListCapacity))) return;
+  surnames_dirty_ = true;
+  if (!InBatch()) UpdateIndexes();
 }
 
 void Database::SortByName(std::vector<TPersonRec*>& list) {
@@ -329,6 +360,7 @@ std::vector<TPersonRec*> Database::PersonsInReadOrder() const {
 void Database::RebuildPersonIndexes() {
   person_by_id_->Clear();
   for (TPersonRec* person : persons_) person_by_id_->AddLater(person);
+  if (!InBatch()) person_by_id_->Flush();
   name_index_dirty_ = true;
 }
 

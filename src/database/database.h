@@ -3,11 +3,14 @@
 //
 // There is one instance in the program (the viewer's and the CLI's session own it). It owns
 // every record; the pointers it hands out stay valid until ClearDatabase (the next load).
-// Look-ups keep the meaning "the first in the list" but never scan: hash indexes answer them
-// and are rebuilt when a list is reordered.
+// Look-ups keep the meaning "the first in the list" but never scan: indexes answer them.
+// A look-up through a const Database gives const records and changes nothing, so any number
+// of readers may share one; the changes made through a non-const Database keep the indexes
+// up to date (at once, or at the end of a Batch).
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <memory>
@@ -37,7 +40,7 @@ class Database {
   const std::vector<TNoteRec*>& NoteList() const { return notes_; }
   // Sorted and unique without regard to case (ICU collation, secondary strength); of two
   // spellings that differ only in case the first met stays.
-  const std::vector<std::string>& Surnames() const;
+  const std::vector<std::string>& Surnames() const { return surnames_; }
 
   // Full names of excluded people, in the order given. Survives ClearDatabase.
   std::vector<std::string>& ExcludedNames() { return excluded_names_; }
@@ -50,16 +53,21 @@ class Database {
   // The entries of ExcludedNames that are not empty and name no person of the tree, in order.
   std::vector<std::string> UnmatchedExcludedNames() const;
 
-  TFamilyRec* CurrentFamily() const { return current_family_; }
-  void SetCurrentFamily(TFamilyRec* family) { current_family_ = family; }
+  // The family of the last FAM record the GEDCOM reader read, or none (the viewer starts on
+  // it when the start person has no family). Set by the reader; none after ClearDatabase.
+  TFamilyRec* LastFamilyRead() const { return last_family_read_; }
+  void SetLastFamilyRead(TFamilyRec* family) { last_family_read_ = family; }
+  // Counts the ClearDatabase calls: whoever keeps a record pointer between commands compares
+  // it to know whether the record still exists.
+  std::uint64_t Generation() const { return generation_; }
 
-  // --- Header facts (cut to 60, 60, 10 and 20 characters) ---
+  // --- Header facts (cut to kHeaderTextCapacity, kHeaderTextCapacity, 10 and 20 characters) ---
   const std::string& GedSourceName() const { return ged_source_name_; }
   const std::string& GedCorp() const { return ged_corp_; }
   const std::string& GedVersion() const { return ged_version_; }
   const std::string& GedDate() const { return ged_date_; }
-  void SetGedSourceName(std::string_view v) { ged_source_name_ = Cut(v, 60); }
-  void SetGedCorp(std::string_view v) { ged_corp_ = Cut(v, 60); }
+  void SetGedSourceName(std::string_view v) { ged_source_name_ = Cut(v, kHeaderTextCapacity); }
+  void SetGedCorp(std::string_view v) { ged_corp_ = Cut(v, kHeaderTextCapacity); }
   void SetGedVersion(std::string_view v) { ged_version_ = Cut(v, 10); }
   void SetGedDate(std::string_view v) { ged_date_ = Cut(v, 20); }
 
@@ -105,20 +113,48 @@ class Database {
   void SetPersonName(TPersonRec* person, std::string_view name);
 
   // --- Operations ---
-  // Empties the person, family and note lists and the surnames, releases every record, sets
-  // CurrentFamily to none, empties the four header facts and the character-set facts and
-  // removes the folder of an unpacked archive. ExcludedNames stays.
+  // Empties the person, family and note lists and the surnames, releases every record
+  // (Generation changes), sets LastFamilyRead to none, empties the four header facts and the
+  // character-set facts and removes the folder of an unpacked archive. ExcludedNames stays.
   void ClearDatabase();
 
+  // --- Look-ups (each const one has a non-const twin that gives a changeable record) ---
   // First person whose Id equals id exactly (callers pass lower-case ids); nullptr if none.
-  TPersonRec* FindPersonById(std::string_view id) const;
-  TFamilyRec* FindFamilyById(std::string_view id) const;
+  const TPersonRec* FindPersonById(std::string_view id) const;
+  TPersonRec* FindPersonById(std::string_view id);
+  const TFamilyRec* FindFamilyById(std::string_view id) const;
+  TFamilyRec* FindFamilyById(std::string_view id);
   // As FindFamilyById, comparing without regard to letter case.
-  TFamilyRec* FindFamilyByIdNoCase(std::string_view id) const;
+  const TFamilyRec* FindFamilyByIdNoCase(std::string_view id) const;
+  TFamilyRec* FindFamilyByIdNoCase(std::string_view id);
   // First person whose Name equals name exactly; an empty name finds nobody.
-  TPersonRec* FindPersonByName(std::string_view name) const;
+  const TPersonRec* FindPersonByName(std::string_view name) const;
+  TPersonRec* FindPersonByName(std::string_view name);
   // First note whose Id equals id exactly (case-sensitive).
-  TNoteRec* FindNoteById(std::string_view id) const;
+  const TNoteRec* FindNoteById(std::string_view id) const;
+  TNoteRec* FindNoteById(std::string_view id);
+
+  // The look-up by name is made by the first non-const FindPersonByName after people were
+  // added, renamed or reordered (a load does not pay for it, and most never need it); a const
+  // FindPersonByName meanwhile reads the list itself rather than change the database.
+  //
+  // Many changes at once: while a Batch lives, adding people and surnames leaves the look-up
+  // by person id and the sorted Surnames behind; the non-const look-ups bring them up to date
+  // first, and the end of the batch does for both. The GEDCOM reader loads a tree in one
+  // batch. Outside a batch each change updates them as it is made. No const look-up may run
+  // while a batch is open. Batches may nest.
+  class Batch {
+   public:
+    explicit Batch(Database& db) : db_(db) { ++db_.batches_; }
+    ~Batch() {
+      if (--db_.batches_ == 0) db_.UpdateIndexes();
+    }
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+   private:
+    Database& db_;
+  };
 
   // The family whose page stands for a person: first spouse family, else parent family.
   static TFamilyRec* DisplayFamily(const TPersonRec* person);
@@ -136,12 +172,12 @@ class Database {
   void AddSurname(std::string_view surname);
 
   // Reorders PersonList by Name with the partition sort whose order among equal names is
-  // part of the program's behaviour (see SortByName). Rebuilds the indexes.
+  // part of the program's behaviour (see SortByName). Rebuilds the look-ups by person.
   void SortPersonsByName();
   // The same sort on any list of persons.
   static void SortByName(std::vector<TPersonRec*>& list);
   // Replaces PersonList by a reordering of itself (the same records, each once); rebuilds
-  // the indexes. Lets the surname index apply a sort's permutation without sorting again.
+  // the look-ups by person. Lets a caller apply the surname index's order without sorting.
   void ReorderPersons(std::vector<TPersonRec*> order);
   // The persons in the order the file gave them: PersonList as it was before any reordering.
   std::vector<TPersonRec*> PersonsInReadOrder() const;
@@ -164,7 +200,11 @@ class Database {
   class IdIndex;
 
   void RebuildPersonIndexes();
-  const IdIndex& NameIndex() const;
+  // Brings the look-up by person id and the sorted surnames up to date (the end of a batch,
+  // or a change outside one).
+  void UpdateIndexes();
+  void RebuildNameIndex();
+  bool InBatch() const { return batches_ > 0; }
 
   TextArena arena_;
   TextArena private_arena_;  // the private person's texts survive ClearDatabase
@@ -176,20 +216,22 @@ class Database {
   std::vector<TNoteRec*> notes_;
   class SurnameSet;
   std::unique_ptr<SurnameSet> surname_set_;
-  mutable std::vector<std::string> surnames_;  // built from surname_set_ when asked for
-  mutable bool surnames_dirty_ = false;
+  std::vector<std::string> surnames_;  // sorted, from surname_set_
+  bool surnames_dirty_ = false;        // surname_set_ has names surnames_ lacks (in a batch)
   std::vector<std::string> excluded_names_;
   std::string unreadable_exclude_list_;
-  TFamilyRec* current_family_ = nullptr;
+  TFamilyRec* last_family_read_ = nullptr;
+  std::uint64_t generation_ = 0;
   std::string ged_source_name_, ged_corp_, ged_version_, ged_date_, ged_charset_;
   bool text_is_utf8_ = true;
   TextEncoding source_encoding_ = TextEncoding::kBytes;
   std::unique_ptr<UnpackedArchive> archive_;
   TPersonRec private_person_;
 
-  std::unique_ptr<IdIndex> person_by_id_;
-  mutable std::unique_ptr<IdIndex> person_by_name_;  // built on the first look-up by name
-  mutable bool name_index_dirty_ = true;
+  std::unique_ptr<IdIndex> person_by_id_;    // records may wait in it (RecordIndex::AddLater)
+  std::unique_ptr<IdIndex> person_by_name_;  // people with a Name
+  bool name_index_dirty_ = false;            // person_by_name_ is to be refilled
+  int batches_ = 0;
   std::unique_ptr<IdIndex> family_by_id_;
   std::unique_ptr<IdIndex> note_by_id_;
 };

@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "database/text.h"
+#include "platform/file_bytes.h"
 
 namespace stirpex {
 
@@ -131,12 +132,9 @@ bool IsSafeRelativePath(std::string_view name) {
 }
 
 bool IsZipArchive(const std::filesystem::path& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
-  char magic[4] = {};
-  const std::size_t n = std::fread(magic, 1, 4, file);
-  std::fclose(file);
-  return n == 4 && magic[0] == 'P' && magic[1] == 'K' && magic[2] == 3 && magic[3] == 4;
+  std::string magic;
+  ReadFileBytes(path, magic, 4);
+  return magic == std::string_view("PK\x03\x04", 4);
 }
 
 UnpackedArchive::~UnpackedArchive() {

@@ -5,13 +5,15 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "database/collation.h"
-#include "database/gedcom_archive.h"
 #include "database/date_years.h"
+#include "database/gedcom_archive.h"
 #include "database/text_lines.h"
+#include "platform/file_bytes.h"
 
 namespace stirpex {
 
@@ -328,11 +330,8 @@ std::string_view HeaderCharset(std::string_view head, bool whole_file) {
 // inlined.
 [[gnu::noinline]] TextEncoding EightBitEncodingOf(const std::filesystem::path& path) {
   constexpr std::size_t kHead = 64 * 1024;
-  std::string head(kHead, '\0');
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return TextEncoding::kBytes;
-  head.resize(std::fread(head.data(), 1, kHead, file));
-  std::fclose(file);
+  std::string head;
+  ReadFileBytes(path, head, kHead);  // what could be read decides
   if (DetectUtf16(head) != TextEncoding::kBytes) return TextEncoding::kBytes;
   const bool whole_file = head.size() < kHead;
   if (const std::size_t z = head.find('\x1A'); z != std::string::npos) head.resize(z);
@@ -358,6 +357,8 @@ std::string_view HeaderCharset(std::string_view head, bool whole_file) {
 class Reader {
  public:
   Reader(Database& db, Progress& progress) : db_(db), progress_(progress) {}
+
+  TFamilyRec* LastFamily() const { return family_; }
 
   void Line(std::string_view raw) {
     const std::string_view text = TrimSpaces(raw);
@@ -467,8 +468,7 @@ class Reader {
         // The marriage of the family record being read; a MARR elsewhere must not write into
         // the last family read.
         if (line.level == 1) {
-          event_ = context_ == Context::kFamily && db_.CurrentFamily() ? Event::kMarriage
-                                                                       : Event::kOther;
+          event_ = context_ == Context::kFamily && family_ ? Event::kMarriage : Event::kOther;
         }
         break;
       case Tag::kOtherEvent:
@@ -503,7 +503,7 @@ class Reader {
     // A person that a family named before its own record fills the placeholder made then.
     // (Most files name nobody before his record: then there is nothing to look for.)
     TPersonRec* placeholder =
-        open_placeholders_ > 0 ? db_.FindPersonById(ToLowerAscii(Cut(id, 22))) : nullptr;
+        open_placeholders_ > 0 ? db_.FindPersonById(ToLowerAscii(Cut(id, kIdCapacity))) : nullptr;
     if (placeholder && placeholder->Placeholder) {
       placeholder->Placeholder = false;
       --open_placeholders_;
@@ -517,7 +517,7 @@ class Reader {
   }
 
   void OpenFamily(const ParsedLine& line) {
-    db_.SetCurrentFamily(db_.FindOrAddFamily(PointerId(line.xref)));
+    family_ = db_.FindOrAddFamily(PointerId(line.xref));
     context_ = Context::kFamily;
     person_ = nullptr;
     progress_.ProgressFamilies(++fam_count_);
@@ -541,7 +541,7 @@ class Reader {
     bool attach = false;
     if (!line.xref.empty()) {
       // A note record (0 @N1@ NOTE text): collects the lines that follow, attached to nobody.
-      std::string_view id = Cut(PointerId(line.xref), 22);
+      std::string_view id = Cut(PointerId(line.xref), kIdCapacity);
       if (id.empty()) {
         note = db_.AddNote("NOTE");
         note->Lines.emplace_back(value);
@@ -552,7 +552,7 @@ class Reader {
       }
     } else if (!line.value.empty() && line.value[0] == '@' && !IsEscaped(line)) {
       // A pointer to a note record (1 NOTE @N1@).
-      std::string_view id = Cut(PointerId(line.value), 22);
+      std::string_view id = Cut(PointerId(line.value), kIdCapacity);
       if (IsVoid(id)) return;
       if (id.empty()) {
         note = db_.AddNote("NOTE");
@@ -571,8 +571,8 @@ class Reader {
     if (attach) {
       if (context_ == Context::kPerson && person_) {
         person_->Notes.push_back(note);
-      } else if (context_ == Context::kFamily && db_.CurrentFamily()) {
-        db_.CurrentFamily()->Notes.push_back(note);
+      } else if (context_ == Context::kFamily && family_) {
+        family_->Notes.push_back(note);
       }
     }
     note_ = note;
@@ -588,7 +588,7 @@ class Reader {
         if (person_) db_.Set(person_->DeathPlace, value);
         break;
       case Event::kMarriage:
-        if (db_.CurrentFamily()) db_.Set(db_.CurrentFamily()->MarrPlace, value);
+        if (family_) db_.Set(family_->MarrPlace, value);
         break;
       default:
         break;
@@ -604,7 +604,7 @@ class Reader {
         if (person_) db_.Set(person_->DeathDate, value);
         break;
       case Event::kMarriage:
-        if (db_.CurrentFamily()) db_.Set(db_.CurrentFamily()->MarrDate, value);
+        if (family_) db_.Set(family_->MarrDate, value);
         break;
       default:
         break;
@@ -627,7 +627,7 @@ class Reader {
   }
 
   void Partner(Tag tag, std::string_view text) {
-    TFamilyRec* family = db_.CurrentFamily();
+    TFamilyRec* family = family_;
     // Only a pointer names a partner: "2 HUSB" under a family event holds an age.
     if (!family || !HasPointer(text)) return;
     const std::string_view id = PointerId(text);
@@ -650,7 +650,7 @@ class Reader {
       return;
     }
     if (context_ != Context::kPerson || !person_ || !person_->Name.empty()) return;
-    const std::string_view cut = Cut(value, 90);
+    const std::string_view cut = Cut(value, kNameCapacity);
     // name_ keeps its storage from person to person: no allocation per name.
     std::string& name = name_;
     name.assign(cut);
@@ -658,7 +658,7 @@ class Reader {
     std::size_t first = name.find('/');
     if (first != std::string::npos) {
       std::size_t second = name.find('/', first + 1);
-      if (second != std::string::npos && second - first <= 60) {
+      if (second != std::string::npos && second - first <= kSurnameListCapacity) {
         surname = cut.substr(first + 1, second - first - 1);
         if (first > 0 && name[first - 1] == ' ') {
           name.erase(first, 1);
@@ -670,7 +670,7 @@ class Reader {
         if (next != std::string::npos) name.erase(next, 1);
       }
     }
-    db_.AddSurname(Cut(surname, 60));
+    db_.AddSurname(Cut(surname, kSurnameListCapacity));
     db_.SetPersonName(person_, name);
     db_.Set(person_->Surname, surname);
   }
@@ -681,6 +681,9 @@ class Reader {
   Event event_ = Event::kNone;
   EvidenceYear evidence_year_ = EvidenceYear::kNone;
   TPersonRec* person_ = nullptr;
+  // The family of the last FAM record read; it stays set when the record ends (the database's
+  // LastFamilyRead after the load).
+  TFamilyRec* family_ = nullptr;
   TNoteRec* note_ = nullptr;
   int note_level_ = 0;
   long long indi_count_ = 0;
@@ -733,6 +736,8 @@ bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progr
   db.ClearDatabase();
   db.AdoptArchive(std::move(archive));
   progress.ProgressOpen("Loading GEDCOM", "0", "0", shown);
+  // The look-ups by person and the surname list are made once, when the records are in.
+  std::optional<Database::Batch> batch(std::in_place, db);
 
   // Progress is the share of the file's bytes read so far: it needs no pass over the file
   // before the real one, and it advances evenly whatever the lengths of the lines.
@@ -757,6 +762,7 @@ bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progr
     if (all_utf8 && !IsAscii(line)) all_utf8 = IsValidUtf8(line);
     state.Line(line);
   }
+  db.SetLastFamilyRead(state.LastFamily());
   db.SetTextIsUtf8(all_utf8);
   db.SetSourceEncoding(reader.Encoding());
   // A Ctrl-Z ends the file before its last byte: the reading is done all the same.
@@ -772,6 +778,7 @@ bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progr
   } else {
     TakePicturesFromNotes(db);
   }
+  batch.reset();
   progress.ProgressClose();
   return ok;
 }

@@ -35,7 +35,7 @@ namespace stirpex {
 //                                           failed part-way (database holds what was read);
 //   "Not a valid GEDCOM file: " + path    - no person record (database holds what was read), or
 //                                           an archive without gedcom.ged (database unchanged).
-// After the call CurrentFamily names the last family opened by a FAM record, or none.
+// After a load the database's LastFamilyRead names the family of the last FAM record, or none.
 bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progress,
                 Messages& messages);
 

@@ -7,6 +7,7 @@
 // given by their type (see text.h); person and family Ids are stored in lower case.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -77,5 +78,17 @@ struct TNoteRec {
   // CONT ("<br>" + value) or CONC (bare value) line. Stored as HTML: the "<br>" marks a new line.
   std::vector<std::string> Lines;
 };
+
+// Capacities by name, for code that cuts a text before it stores, finds or compares it.
+inline constexpr std::size_t kIdCapacity = decltype(TPersonRec::Id)::kCapacity;
+inline constexpr std::size_t kNameCapacity = decltype(TPersonRec::Name)::kCapacity;
+inline constexpr std::size_t kSurnameCapacity = decltype(TPersonRec::Surname)::kCapacity;
+static_assert(decltype(TFamilyRec::Id)::kCapacity == kIdCapacity &&
+              decltype(TNoteRec::Id)::kCapacity == kIdCapacity);
+// An entry of the surname list; also the reach of a NAME's closing "/" behind its opening one
+// (a longer text between them is no surname).
+inline constexpr std::size_t kSurnameListCapacity = 60;
+// The header's source name and corporation.
+inline constexpr std::size_t kHeaderTextCapacity = 60;
 
 }  // namespace stirpex

@@ -13,11 +13,11 @@ constexpr std::size_t kBlock = 1 << 20;
 constexpr char kCtrlZ = 26;
 
 // True when the text before the first Ctrl-Z holds a CR (UTF-16 is looked at decoded).
-bool FileHoldsCr(std::FILE* file, Utf16Decoder* utf16) {
+bool FileHoldsCr(InputFile& file, Utf16Decoder* utf16) {
   std::string block(64 * 1024, '\0');
   std::string decoded;
   for (;;) {
-    std::size_t n = std::fread(block.data(), 1, block.size(), file);
+    std::size_t n = file.Read(block.data(), block.size());
     if (n == 0) return false;
     std::string_view view(block.data(), n);
     if (utf16) {
@@ -53,13 +53,9 @@ bool IsUtf16(TextEncoding encoding) {
 
 }  // namespace
 
-TextLineReader::~TextLineReader() {
-  if (file_) std::fclose(file_);
-}
+TextLineReader::~TextLineReader() = default;
 
 bool TextLineReader::Open(const std::filesystem::path& path, TextEncoding eight_bit) {
-  if (file_) std::fclose(file_);
-  file_ = nullptr;
   buffer_.clear();
   pos_ = 0;
   eof_ = false;
@@ -71,27 +67,23 @@ bool TextLineReader::Open(const std::filesystem::path& path, TextEncoding eight_
   raw_read_ = 0;
   decoded_ = 0;
 
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) return false;
-  file_ = std::fopen(path.c_str(), "rb");
-  if (!file_) return false;
-  auto size = std::filesystem::file_size(path, ec);
-  file_size_ = ec ? 0 : size;
+  if (!file_.Open(path)) return false;
+  file_size_ = file_.Size();
 
   char first[2];
-  const std::size_t got = std::fread(first, 1, 2, file_);
+  const std::size_t got = file_.Read(first, 2);
   encoding_ = DetectUtf16(std::string_view(first, got));
   if (IsUtf16(encoding_)) {
     Utf16Decoder probe(encoding_ == TextEncoding::kUtf16Be);
-    lf_ends_lines_ = std::fseek(file_, 0, SEEK_SET) == 0 && !FileHoldsCr(file_, &probe);
+    lf_ends_lines_ = file_.Rewind() && !FileHoldsCr(file_, &probe);
     utf16_ = std::make_unique<Utf16Decoder>(encoding_ == TextEncoding::kUtf16Be);
     decode_utf16_ = true;
   } else {
     encoding_ = IsEightBitDecoding(eight_bit) ? eight_bit : TextEncoding::kBytes;
     decode_lines_ = encoding_ != TextEncoding::kBytes;
-    lf_ends_lines_ = std::fseek(file_, 0, SEEK_SET) == 0 && !FileHoldsCr(file_, nullptr);
+    lf_ends_lines_ = file_.Rewind() && !FileHoldsCr(file_, nullptr);
   }
-  if (std::ferror(file_) || std::fseek(file_, 0, SEEK_SET) != 0) {
+  if (file_.Failed() || !file_.Rewind()) {
     failed_ = true;
     eof_ = true;
     return true;
@@ -119,19 +111,19 @@ bool TextLineReader::Fill() {
   std::size_t n = 0;
   if (utf16_) {
     raw_.resize(block);
-    n = std::fread(raw_.data(), 1, block, file_);
+    n = file_.Read(raw_.data(), block);
     utf16_->Decode(std::string_view(raw_.data(), n), buffer_);
     if (n < block) utf16_->Finish(buffer_);
     raw_read_ += n;
     decoded_ += buffer_.size() - old_size;
   } else {
     buffer_.resize(old_size + block);
-    n = std::fread(buffer_.data() + old_size, 1, block, file_);
+    n = file_.Read(buffer_.data() + old_size, block);
     buffer_.resize(old_size + n);
   }
   if (n < block) {
     eof_ = true;
-    if (std::ferror(file_)) failed_ = true;
+    if (file_.Failed()) failed_ = true;
   }
   // A Ctrl-Z ends the file: nothing behind it is read.
   const void* z = std::memchr(buffer_.data() + old_size, kCtrlZ, buffer_.size() - old_size);
@@ -143,7 +135,7 @@ bool TextLineReader::Fill() {
 }
 
 bool TextLineReader::Next(std::string_view& line) {
-  if (!file_) return false;
+  if (!file_.IsOpen()) return false;
   const char end_char = lf_ends_lines_ ? '\n' : '\r';
   std::size_t search_from = pos_;
   for (;;) {

@@ -12,7 +12,6 @@
 // Files are read in blocks, so memory does not grow with the size of the file.
 #pragma once
 
-#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -21,6 +20,7 @@
 #include <vector>
 
 #include "database/text_decoding.h"
+#include "platform/file_bytes.h"
 
 namespace stirpex {
 
@@ -58,7 +58,7 @@ class TextLineReader {
   void DecodeLine(std::string_view& line);
   unsigned long long Utf16BytesRead() const;
 
-  std::FILE* file_ = nullptr;
+  InputFile file_;
   std::string buffer_;
   std::size_t pos_ = 0;  // start of the unread part of buffer_
   bool eof_ = false;     // no more bytes from the file (or Ctrl-Z seen)

@@ -1,12 +1,10 @@
 #include "export/gedcom_writer.h"
 
-#include <charconv>
-#include <cstdlib>
 #include <optional>
 #include <unordered_set>
 
 #include "pages/privacy.h"
-#include "settings/line_files.h"
+#include "platform/line_files.h"
 
 namespace stirpex {
 
@@ -20,11 +18,11 @@ bool IsAsciiLetter(char c) {
 }
 
 // Whether the reader takes a surname from between two slashes of this NAME value: a second
-// "/" within the 60 characters behind the first.
+// "/" within kSurnameListCapacity characters behind the first.
 bool HasSlashPair(std::string_view value) {
   const std::size_t first = value.find('/');
   if (first == std::string_view::npos) return false;
-  return value.substr(first + 1, 60).find('/') != std::string_view::npos;
+  return value.substr(first + 1, kSurnameListCapacity).find('/') != std::string_view::npos;
 }
 
 // One GEDCOM line at a time into the file: "level tag value" + CR LF.
@@ -165,7 +163,7 @@ std::optional<std::string> GedcomNameValue(std::string_view name, std::string_vi
   }
   // A name read without a slash pair has itself (its first 40 characters) as surname: written
   // without slashes it reads back so.
-  if (surname == Cut(name, 40) && !HasSlashPair(name)) {
+  if (surname == Cut(name, kSurnameCapacity) && !HasSlashPair(name)) {
     return std::string(name);
   }
   // The reader drops a slash that stands after a space; one that does not becomes a space.
@@ -187,22 +185,6 @@ std::string GedcomHeaderDate(const std::tm& date) {
   const int month = date.tm_mon >= 0 && date.tm_mon < 12 ? date.tm_mon : 0;
   return std::to_string(date.tm_mday) + " " + kMonths[month] + " " +
          std::to_string(date.tm_year + 1900);
-}
-
-std::tm ExportToday() {
-  std::tm result{};
-  if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch && *epoch) {
-    long long seconds = 0;
-    const char* end = epoch + std::char_traits<char>::length(epoch);
-    auto [stop, error] = std::from_chars(epoch, end, seconds);
-    if (error == std::errc() && stop == end) {
-      const std::time_t t = static_cast<std::time_t>(seconds);
-      if (gmtime_r(&t, &result)) return result;
-    }
-  }
-  const std::time_t now = std::time(nullptr);
-  localtime_r(&now, &result);
-  return result;
 }
 
 bool WriteFilteredGedcom(const Database& db, const TSettings& settings,

@@ -33,9 +33,6 @@ std::optional<std::string> GedcomNameValue(std::string_view name, std::string_vi
 
 // "d MMM yyyy" as a GEDCOM date: the day without a leading zero, the month JAN to DEC.
 std::string GedcomHeaderDate(const std::tm& date);
-// Today's date for exports: the date of SOURCE_DATE_EPOCH (UTC) when that variable holds a
-// number of seconds, else the local date of the clock.
-std::tm ExportToday();
 
 // Writes the file (atomically: an older file of that name stays whole if writing fails).
 // `header_date` is the text of the header's "1 DATE " line. Returns false after reporting

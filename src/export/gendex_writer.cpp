@@ -4,7 +4,7 @@
 #include "export/gedcom_writer.h"
 #include "pages/page_names.h"
 #include "pages/privacy.h"
-#include "settings/line_files.h"
+#include "platform/line_files.h"
 
 namespace stirpex {
 

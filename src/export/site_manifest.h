@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/line_files.h"
+#include "platform/line_files.h"
 
 namespace stirpex {
 

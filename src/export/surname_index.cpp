@@ -13,7 +13,7 @@
 #include "pages/markers.h"
 #include "pages/page_names.h"
 #include "pages/privacy.h"
-#include "settings/line_files.h"
+#include "platform/line_files.h"
 
 namespace stirpex {
 
@@ -22,7 +22,6 @@ namespace {
 constexpr std::string_view kContentsMarker = "<!--^SNContents^-->";
 constexpr std::string_view kPeopleMarker = "<!--^SNPeople^-->";
 constexpr std::size_t kMarriagePart = 90;
-constexpr std::size_t kSurnameCapacity = decltype(TPersonRec::Surname)::kCapacity;
 constexpr std::uint32_t kNoGroup = std::numeric_limits<std::uint32_t>::max();
 
 // The persons of each surname block, in the order that sorting the whole list by name before
@@ -50,9 +49,10 @@ class SurnameBlocks {
     }
   }
 
-  // Leaves PersonList as the sorts done leave it.
-  void Finish(Database& db) const {
-    if (sort_.sorts() > 0) db.ReorderPersons(sort_.Current());
+  // PersonList as the sorts done leave it; empty when nothing was sorted.
+  std::vector<TPersonRec*> Order() const {
+    if (sort_.sorts() == 0) return {};
+    return sort_.Current();
   }
 
  private:
@@ -208,8 +208,9 @@ void AppendSurnameBlock(const PageContext& ctx, SurnameBlocks& blocks, std::stri
 
 }  // namespace
 
-void BuildSurnameIndex(Database& db, const PageContext& ctx, const std::filesystem::path& dir,
-                       LineSink& out, WriteTally& tally) {
+std::vector<TPersonRec*> BuildSurnameIndex(const Database& db, const PageContext& ctx,
+                                           const std::filesystem::path& dir, LineSink& out,
+                                           WriteTally& tally) {
   const TSettings& settings = ctx.settings;
   const std::vector<std::string>& surnames = db.Surnames();
   // The options dialog keeps SplitNumber within 1 to 100; a file may hold anything.
@@ -246,13 +247,14 @@ void BuildSurnameIndex(Database& db, const PageContext& ctx, const std::filesyst
     }
     AddExpanded(ctx, line, out);
   }
-  blocks.Finish(db);
+  return blocks.Order();
 }
 
-void BuildSurnameIndex(Database& db, const PageContext& ctx, const std::filesystem::path& dir,
-                       PageLines& out, WriteTally& tally) {
+std::vector<TPersonRec*> BuildSurnameIndex(const Database& db, const PageContext& ctx,
+                                           const std::filesystem::path& dir, PageLines& out,
+                                           WriteTally& tally) {
   ListSink sink(out);
-  BuildSurnameIndex(db, ctx, dir, sink, tally);
+  return BuildSurnameIndex(db, ctx, dir, sink, tally);
 }
 
 }  // namespace stirpex

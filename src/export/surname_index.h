@@ -8,12 +8,14 @@
 // the web site's folder, each framed by the INDEX HEAD and FOOTER sections. A person is listed
 // under the heading its Surname equals without regard to case, in the order that sorting the
 // person list by name once per heading gives, the first sort starting from the order the file
-// gave the persons (so every index of one tree is the same); the list stays sorted by name
-// afterwards.
+// gave the persons (so every index of one tree is the same). The database is not changed: the
+// person list as those sorts leave it is handed back, for a caller that keeps its list sorted
+// by name.
 #pragma once
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "database/database.h"
 #include "export/site_files.h"
@@ -24,11 +26,15 @@ namespace stirpex {
 // Gives the index page's lines to out and, when SplitSurnames is on, writes the split pages
 // into dir as they fill (counted in tally; a split page whose bytes are there already is left
 // as it is, and with ctx.site_url set each carries its canonical link). db must be the
-// database of ctx: its PersonList is left sorted by name as the sorts per heading leave it.
-void BuildSurnameIndex(Database& db, const PageContext& ctx, const std::filesystem::path& dir,
-                       LineSink& out, WriteTally& tally);
+// database of ctx. Returns PersonList in the order the sorts per heading leave it
+// (Database::ReorderPersons applies it), or an empty list when there was no heading and so no
+// sort.
+std::vector<TPersonRec*> BuildSurnameIndex(const Database& db, const PageContext& ctx,
+                                           const std::filesystem::path& dir, LineSink& out,
+                                           WriteTally& tally);
 // The same, appending the index page's lines to a list.
-void BuildSurnameIndex(Database& db, const PageContext& ctx, const std::filesystem::path& dir,
-                       PageLines& out, WriteTally& tally);
+std::vector<TPersonRec*> BuildSurnameIndex(const Database& db, const PageContext& ctx,
+                                           const std::filesystem::path& dir, PageLines& out,
+                                           WriteTally& tally);
 
 }  // namespace stirpex

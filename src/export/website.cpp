@@ -1,13 +1,13 @@
 #include "export/website.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <fstream>
 #include <set>
 #include <system_error>
+#include <utility>
 
 #include "database/gedcom_archive.h"
+#include "export/family_pages.h"
 #include "export/page_pipeline.h"
 #include "export/search_index.h"
 #include "export/site_manifest.h"
@@ -18,19 +18,12 @@
 #include "pages/page_names.h"
 #include "pages/person_pages.h"
 #include "pages/privacy.h"
-#include "settings/line_files.h"
+#include "platform/line_files.h"
+#include "platform/stored_paths.h"
 
 namespace stirpex {
 
 namespace {
-
-// A stored folder with its trailing separator; "\" in it is taken as "/".
-std::string FolderText(std::string folder) {
-  for (char& c : folder) {
-    if (c == '\\') c = '/';
-  }
-  return folder;
-}
 
 bool HasPictureExtension(std::string_view name) {
   const std::size_t dot = name.rfind('.');
@@ -60,27 +53,6 @@ std::filesystem::path FindArchivePicture(std::string_view name,
   return std::filesystem::symlink_status(source, ec).type() == std::filesystem::file_type::regular
              ? source
              : std::filesystem::path();
-}
-
-// The file called name in the first folder that holds it, matched exactly first and then
-// without regard to ASCII case (trees made on other systems differ in case from the disk).
-std::filesystem::path FindPicture(std::string_view name,
-                                  const std::vector<std::filesystem::path>& dirs) {
-  std::error_code ec;
-  for (const auto& dir : dirs) {
-    const std::filesystem::path exact = dir / std::string(name);
-    if (std::filesystem::is_regular_file(exact, ec)) return exact;
-  }
-  for (const auto& dir : dirs) {
-    for (auto it = std::filesystem::directory_iterator(dir, ec);
-         !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
-      if (EqualsNoCaseAscii(it->path().filename().string(), name) && it->is_regular_file(ec)) {
-        return it->path();
-      }
-    }
-    ec.clear();
-  }
-  return {};
 }
 
 // Whether the bytes of two files of the same size are equal.
@@ -124,7 +96,7 @@ bool CopyWhole(const std::filesystem::path& source, const std::filesystem::path&
 
 class WebsitePass {
  public:
-  WebsitePass(Database& db, const PageContext& ctx, const std::filesystem::path& dir,
+  WebsitePass(const Database& db, const PageContext& ctx, const std::filesystem::path& dir,
               SiteManifest& manifest, Progress& progress, unsigned threads)
       : db_(db), ctx_(ctx), dir_(dir), progress_(progress), threads_(threads) {
     tally_.manifest = &manifest;
@@ -136,7 +108,8 @@ class WebsitePass {
     const long long families = static_cast<long long>(db_.FamilyList().size());
     const long long persons = static_cast<long long>(db_.PersonList().size());
     total_ = families + persons + (settings.IncludeTrees ? persons : 0);
-    // Steps only read the tree; the index, which reorders the person list, runs between them.
+    // Steps only read the tree; the index runs between them, and the tree pass follows the
+    // name order it hands back.
     PagePipeline pipeline(threads_, dir_, tally_);
 
     long long family_count = 0;
@@ -160,7 +133,9 @@ class WebsitePass {
 
     if (settings.IncludeTrees) {
       long long tree_count = 0;
-      for (const TPersonRec* person : db_.PersonList()) {
+      // In the name order the index left, as the viewer's list then stands.
+      const std::vector<TPersonRec*>& people = name_order_.empty() ? db_.PersonList() : name_order_;
+      for (const TPersonRec* person : people) {
         if (!Step()) return Stop(pipeline);
         progress_.ProgressTrees(++tree_count);
         pipeline.Submit([this, person](PageWork& work) {
@@ -194,7 +169,7 @@ class WebsitePass {
     for (const std::string& name : names) {
       std::filesystem::path source;
       if (IsPlainPictureName(name)) {
-        source = FindPicture(name, picture_dirs);
+        source = FindFileIn(name, picture_dirs);
       } else {
         source = FindArchivePicture(name, db_.ArchiveFolder());
       }
@@ -221,6 +196,7 @@ class WebsitePass {
   }
 
   WriteTally& tally() { return tally_; }
+  std::vector<TPersonRec*>& name_order() { return name_order_; }
 
  private:
   // Before each step: pending messages, the percentage, and whether to go on.
@@ -240,8 +216,7 @@ class WebsitePass {
 
   // The family page, then the family's picture page.
   void FamilyPages(const TFamilyRec& family, PageWork& work) {
-    work.lines.clear();
-    BuildFamilyPage(ctx_, family, nullptr, work.lines);
+    FamilyPageSource(ctx_).Build(family, work.lines);
     WritePage(PageName(family.Id, PageKind::kFamily), work);
     if (!family.Picture.empty()) {
       work.lines.clear();
@@ -271,7 +246,8 @@ class WebsitePass {
     work.WritePage(dir_, name, CanonicalLink(ctx_.site_url, name));
   }
 
-  // The index page with its split pages, on the calling thread: it reorders the person list.
+  // The index page with its split pages, on the calling thread between the passes: the tree
+  // pass follows the name order it hands back.
   // The index of a large tree is long: it goes to its file line by line.
   void WriteIndex() {
     tally_.names = &index_pages_;
@@ -279,19 +255,20 @@ class WebsitePass {
     SiteFileWriter index_file;
     index_file.Open(index_path);
     SiteLineSink index(index_file, CanonicalLink(ctx_.site_url, ctx_.index_page_name));
-    BuildSurnameIndex(db_, ctx_, dir_, index, tally_);
+    name_order_ = BuildSurnameIndex(db_, ctx_, dir_, index, tally_);
     tally_.Count(index_file.Commit(), index_path);
     tally_.names = nullptr;
     // The index page first, then its split pages.
     std::rotate(index_pages_.begin(), index_pages_.end() - 1, index_pages_.end());
   }
 
-  Database& db_;
+  const Database& db_;
   const PageContext& ctx_;
   const std::filesystem::path& dir_;
   Progress& progress_;
   const unsigned threads_;
   WriteTally tally_;
+  std::vector<TPersonRec*> name_order_;   // from the surname index
   std::vector<std::string> index_pages_;  // for the sitemap
   long long step_ = 0;
   long long total_ = 0;
@@ -323,21 +300,15 @@ std::string IndexPageNameOf(std::string_view surname_file) {
   return std::string(cut == std::string_view::npos ? surname_file : surname_file.substr(cut + 1));
 }
 
-WebsiteResult SaveWebsite(Database& db, TSettings& settings, const TStyle& style,
-                          const std::filesystem::path& dir, const WebsiteOptions& options,
-                          Progress& progress, Messages& messages) {
+WebsiteResult SaveWebsite(const Database& db, const TSettings& settings, const TStyle& style,
+                          const Clock& clock, const std::filesystem::path& dir,
+                          const WebsiteOptions& options, Progress& progress, Messages& messages) {
   WebsiteResult result;
   result.index_page_name = IndexPageNameOf(settings.SurnameFile);
   if (const std::string refusal = ShownTree(db, settings).Refusal(); !refusal.empty()) {
     messages.Error(refusal, kHelpMissingFile);
     result.refused = true;
     return result;
-  }
-
-  std::string last_dir = settings.LastDir;
-  if (last_dir.empty()) {
-    last_dir = options.program_dir.string();
-    if (last_dir.empty() || last_dir.back() != '/') last_dir += '/';
   }
 
   std::error_code ec;
@@ -348,7 +319,7 @@ WebsiteResult SaveWebsite(Database& db, TSettings& settings, const TStyle& style
     return result;
   }
 
-  PageContext ctx(db, settings, style);
+  PageContext ctx(db, settings, style, clock);
   ctx.index_page_name = result.index_page_name;
   ctx.site_search = !style.Section(ssSearchPage).empty();
   ctx.site_url = SiteAddress(settings.SiteURL);
@@ -356,6 +327,7 @@ WebsiteResult SaveWebsite(Database& db, TSettings& settings, const TStyle& style
   SiteManifest manifest(dir);
   WebsitePass pass(db, ctx, dir, manifest, progress, PageThreads(options.jobs));
   result.cancelled = !pass.Run();
+  result.name_order = std::move(pass.name_order());
   if (!result.cancelled) result.pictures_copied = pass.CopyPictures(options.picture_dirs);
   WriteTally& tally = pass.tally();
   if (result.cancelled) {
@@ -378,16 +350,6 @@ WebsiteResult SaveWebsite(Database& db, TSettings& settings, const TStyle& style
       text += " (" + std::to_string(tally.failed) + " pages could not be written)";
     }
     messages.Error(text, kHelpMissingFile);
-  }
-
-  settings.LastDir = last_dir;
-  if (options.change_working_directory) {
-    std::string folder = FolderText(last_dir);
-    folder.pop_back();  // the trailing separator
-    if (folder.empty()) folder = "/";
-    if (::chdir(folder.c_str()) != 0) {
-      messages.Error("Unable to change the working directory to " + folder, kHelpMissingFile);
-    }
   }
   return result;
 }

@@ -21,15 +21,12 @@
 #include "database/database.h"
 #include "database/progress.h"
 #include "pages/style.h"
+#include "platform/clock.h"
 #include "settings/settings.h"
 
 namespace stirpex {
 
 struct WebsiteOptions {
-  // The program's folder (ProgramDir): LastDir takes it when LastDir was empty.
-  std::filesystem::path program_dir;
-  // Whether the pass leaves the process's working directory at LastDir, as the viewer does.
-  bool change_working_directory = true;
   // Where the pictures the tree names lie (the GEDCOM file's folder, the style's folder, ...),
   // searched in this order; see SaveWebsite.
   std::vector<std::filesystem::path> picture_dirs;
@@ -47,6 +44,9 @@ struct WebsiteResult {
   bool refused = false;         // the privacy layer refused (ShownTree::Refusal): nothing written
   bool cancelled = false;       // Progress::Cancelled() stopped the pass between pages
   std::string index_page_name;  // IndexPageName for the pages shown afterwards
+  // PersonList sorted by name as the surname index leaves it (surname_index.h), for the
+  // viewer to apply; empty when the pass did not sort (no surname, or it stopped before).
+  std::vector<TPersonRec*> name_order;
 };
 
 // The summary of a pass into dir, as stirpex-cli prints it and the viewer shows it: "12 pages
@@ -86,11 +86,11 @@ std::string IndexPageNameOf(std::string_view surname_file);
 //
 // Write failures do not stop the pass: they are counted and reported once at the end through
 // messages ("Unable to write to " + the first path that failed, with the count when more
-// failed; help topic 204). Afterwards LastDir holds its old value, or the program's folder
-// when it was empty, and the working directory is LastDir (options). PersonList is left
-// sorted by name (the surname index sorts it).
-WebsiteResult SaveWebsite(Database& db, TSettings& settings, const TStyle& style,
-                          const std::filesystem::path& dir, const WebsiteOptions& options,
-                          Progress& progress, Messages& messages);
+// failed; help topic 204). The tree pass visits the people in the name order the surname
+// index hands back (WebsiteResult::name_order). The pass changes neither the database nor a
+// setting, and leaves the process's working directory alone.
+WebsiteResult SaveWebsite(const Database& db, const TSettings& settings, const TStyle& style,
+                          const Clock& clock, const std::filesystem::path& dir,
+                          const WebsiteOptions& options, Progress& progress, Messages& messages);
 
 }  // namespace stirpex

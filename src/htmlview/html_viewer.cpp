@@ -2,7 +2,6 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QDesktopServices>
-#include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPrinter>
@@ -12,13 +11,12 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
-#include "app/page_reference.h"
 #include "database/text.h"
 #include "htmlview/page_text.h"
+#include "platform/file_bytes.h"
+#include "platform/stored_paths.h"
 
 namespace fs = std::filesystem;
 
@@ -44,15 +42,6 @@ const QString kFixedPitchCss = QStringLiteral(
 void SetUpDocument(QTextDocument* document) {
   document->setDefaultFont(PageFont());
   document->setDefaultStyleSheet(kFixedPitchCss);
-}
-
-bool ReadBytes(const fs::path& path, std::string& bytes) {
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
 }
 
 std::string JoinLines(const std::vector<std::string>& lines) {
@@ -94,11 +83,12 @@ QVariant LoadPageResource(int type, const QUrl& name, const std::vector<fs::path
   }
   fs::path file = ResolvePageReference(ReferenceOf(name), dirs);
   if (file.empty()) return {};
-  QFile in(PathToQString(file.string()));
-  if (!in.open(QIODevice::ReadOnly)) return {};
-  QByteArray data = in.readAll();
-  if (type == QTextDocument::ImageResource) return data;
-  return DecodePageText(std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
+  std::string bytes;
+  if (!ReadFileBytes(file, bytes)) return {};
+  if (type == QTextDocument::ImageResource) {
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  }
+  return DecodePageText(bytes);
 }
 
 PageDocument::PageDocument(const std::string& bytes, std::vector<fs::path> search_dirs,
@@ -202,7 +192,7 @@ void HtmlViewer::Clear() {
 
 bool HtmlViewer::ShowFile(const fs::path& path, std::string& error) {
   std::string bytes;
-  if (!ReadBytes(path, bytes)) {
+  if (!ReadFileBytes(path, bytes)) {
     error = "Can't locate file: " + path.string();
     return false;
   }

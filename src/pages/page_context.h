@@ -1,5 +1,6 @@
 // What every page builder reads besides its arguments: the database, the settings, the style
-// in force, the privacy layer over them, the name of the surname index page and today's date.
+// in force, the privacy layer over them, the name of the surname index page and today's date
+// (from the clock the caller passes).
 //
 // The viewer's controller, the web-site writer, the surname index and stirpex-cli each make one
 // and pass it to the builders; nothing is global. The context only refers to the database,
@@ -11,8 +12,10 @@
 #include <vector>
 
 #include "database/database.h"
+#include "pages/page_names.h"
 #include "pages/privacy.h"
 #include "pages/style.h"
+#include "platform/clock.h"
 #include "settings/settings.h"
 
 namespace stirpex {
@@ -20,23 +23,18 @@ namespace stirpex {
 // A page as built: one entry per line, without line ends (writers add CR LF).
 using PageLines = std::vector<std::string>;
 
-// The target of the surname link in the viewer (a written web site uses SurnameFile's name).
-inline constexpr std::string_view kViewerIndexPageName = "surname.htm";
-
 struct PageContext {
-  PageContext(const Database& database, const TSettings& settings_in, const TStyle& style_in)
+  PageContext(const Database& database, const TSettings& settings_in, const TStyle& style_in,
+              const Clock& clock)
       : db(database),
         settings(settings_in),
         style(style_in),
         privacy(database, settings_in),
-        today(TodayText()) {}
+        today(DateText(clock.Today())) {}
 
-  // Today's date as "<!--^Date^-->" writes it: the C library's short date ("%x" in the
-  // current LC_TIME locale). The day is SOURCE_DATE_EPOCH (seconds since 1970, taken as UTC)
-  // when that variable holds a whole number, else the clock's local date.
-  static std::string TodayText();
-  // The same for a given time (UTC when utc is set, else local).
-  static std::string DateText(std::time_t when, bool utc);
+  // A date as "<!--^Date^-->" writes it: the C library's short date ("%x" in the LC_TIME
+  // locale the program's front end chose; month/day/year in the C locale).
+  static std::string DateText(const std::tm& date);
 
   const Database& db;
   const TSettings& settings;

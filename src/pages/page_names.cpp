@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "database/text.h"
+#include "platform/stored_paths.h"
 
 namespace stirpex {
 
@@ -67,6 +68,60 @@ std::string SplitIndexPageName(int page) {
 
 std::string UnescapePageId(std::string_view escaped_id) {
   return DecodeHexEscapes(escaped_id, '_', false);
+}
+
+LinkKind LinkKindOf(PageKind kind) {
+  switch (kind) {
+    case PageKind::kFamily:
+      return LinkKind::kFamily;
+    case PageKind::kPicture:
+      return LinkKind::kPicture;
+    case PageKind::kNote:
+      return LinkKind::kNote;
+    case PageKind::kTree:
+      return LinkKind::kTree;
+  }
+  return LinkKind::kFamily;
+}
+
+namespace {
+
+bool Holds(std::string_view text, std::string_view part) {
+  return text.find(part) != std::string_view::npos;
+}
+
+// Field 1 of the text split at "|": the text between the first "|" and the next.
+std::string SecondField(std::string_view text) {
+  const std::size_t bar = text.find('|');
+  if (bar == std::string_view::npos) return {};
+  const std::string_view rest = text.substr(bar + 1);
+  return std::string(rest.substr(0, rest.find('|')));
+}
+
+}  // namespace
+
+PageLink ParsePageLink(std::string_view target, std::string_view index_page_name) {
+  const bool load = Holds(target, "#Load");
+  const bool help = Holds(target, "#Help");
+  if (IsExternalReference(target) && !load && !help) return {};
+  if (load) return {LinkKind::kLoad, SecondField(target)};
+  if (help) return {LinkKind::kHelp, SecondField(target)};
+  if (target == index_page_name || target == kViewerIndexPageName) return {LinkKind::kIndex, {}};
+  for (PageKind kind : {PageKind::kNote, PageKind::kTree, PageKind::kPicture, PageKind::kFamily}) {
+    const std::string_view suffix = PageSuffix(kind);
+    if (target.size() >= suffix.size() && target.substr(target.size() - suffix.size()) == suffix) {
+      return {LinkKindOf(kind), std::string(target.substr(0, target.size() - suffix.size()))};
+    }
+  }
+  if (Holds(target, ".gif")) return {LinkKind::kPicture, std::string(target)};
+  return {};
+}
+
+std::vector<std::string> CandidateIds(std::string_view link_id) {
+  std::vector<std::string> ids{ToLowerAscii(link_id)};
+  std::string unescaped = UnescapePageId(ids.front());
+  if (unescaped != ids.front()) ids.push_back(std::move(unescaped));
+  return ids;
 }
 
 }  // namespace stirpex

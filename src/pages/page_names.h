@@ -6,10 +6,13 @@
 // others, so the name is made safe here, in the one function that makes every name: each byte
 // outside [A-Za-z0-9_.-], and a leading ".", is written as "_" and two lower-case hex digits.
 // Ordinary ids keep their names (f12.htm, i7tr.htm).
+//
+// ParsePageLink is the inverse: it reads a clicked link's target back into what it asks for.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace stirpex {
 
@@ -19,6 +22,9 @@ enum class PageKind {
   kNote,     // person Id + "nt.htm"
   kTree,     // person Id + "tr.htm"
 };
+
+// The target of the surname link in the viewer (a written web site uses SurnameFile's name).
+inline constexpr std::string_view kViewerIndexPageName = "surname.htm";
 
 // The suffix of a page kind (".htm", "pk.htm", "nt.htm", "tr.htm").
 std::string_view PageSuffix(PageKind kind);
@@ -36,5 +42,50 @@ std::string SplitIndexPageName(int page);
 // "a_20b" may also be a plain Id: callers look up the text as it stands first and the
 // unescaped text second. A "_" not followed by two lower-case hex digits stays.
 std::string UnescapePageId(std::string_view escaped_id);
+
+// What a clicked link asks the viewer for.
+enum class LinkKind {
+  kFamily,   // the family page of `id`
+  kPicture,  // the picture page of the person or family `id`
+  kNote,     // the note page of the person `id`
+  kTree,     // the tree page of the person `id`
+  kIndex,    // the surname list
+  kLoad,     // open the file `id` ("#Load|path")
+  kHelp,     // the help topic `id` ("#Help|number", the number as written)
+  kOther,    // none of the program's own: the display follows it (web links, anchors, files)
+};
+
+struct PageLink {
+  LinkKind kind = LinkKind::kOther;
+  // kFamily to kTree: the Id part of the page name as written; kLoad and kHelp: the text
+  // after the first "|" up to the next (empty when there is none).
+  std::string id;
+  friend bool operator==(const PageLink&, const PageLink&) = default;
+};
+
+// The link kind of a page of that kind.
+LinkKind LinkKindOf(PageKind kind);
+
+// Reads a link's target, the first rule that matches deciding:
+//   1. a web or mail address ("http:", "mailto:", see IsExternalReference) without "#Load"
+//      or "#Help": kOther;
+//   2. holds "#Load": kLoad; 3. holds "#Help": kHelp;
+//   4. is the index page name in force or "surname.htm": kIndex;
+//   5. ends in "nt.htm", "tr.htm", "pk.htm" or ".htm": kNote, kTree, kPicture, kFamily, with
+//      the text before that ending as id;
+//   6. holds ".gif": kPicture with the whole text as id (a picture named in a page, which no
+//      record's Id normally matches);
+//   7. anything else: kOther.
+// So ParsePageLink(PageName(id, kind)) gives kind and the id as PageName wrote it, for every
+// id, except where the naming scheme cannot tell names apart: a family Id ending in "nt",
+// "tr" or "pk" reads as the note, tree or picture page of the Id before it, a family named
+// like the index page reads as the index, and the family page of an empty Id ("_2ehtm") is
+// no page name.
+PageLink ParsePageLink(std::string_view target, std::string_view index_page_name);
+
+// The record Ids a page link's id may stand for, in the order they are to be looked up: the
+// id in lower case as written (Ids are stored in lower case), then with PageName's escapes
+// undone when that differs ("_" stays an ordinary character of Ids, see UnescapePageId).
+std::vector<std::string> CandidateIds(std::string_view link_id);
 
 }  // namespace stirpex

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "database/text.h"
-#include "settings/line_files.h"
+#include "platform/line_files.h"
 
 namespace stirpex {
 

@@ -1,7 +1,8 @@
 #include "settings/ini_file.h"
 
 #include "database/text.h"
-#include "settings/line_files.h"
+#include "platform/file_bytes.h"
+#include "platform/line_files.h"
 
 namespace stirpex {
 
@@ -44,17 +45,8 @@ bool KeyLine(std::string_view line, std::string_view& name, std::string_view& va
 bool IniFile::Load(const std::filesystem::path& path) {
   lines_.clear();
   utf8_mark_ = false;
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return false;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
   std::string bytes;
-  char block[1 << 14];
-  std::size_t n;
-  while ((n = std::fread(block, 1, sizeof block, file)) > 0) bytes.append(block, n);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) return false;
+  if (!ReadFileBytes(path, bytes)) return false;
   Parse(bytes);
   return true;
 }

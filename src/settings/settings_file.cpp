@@ -5,7 +5,7 @@
 #include <charconv>
 #include <cstdlib>
 
-#include "settings/line_files.h"
+#include "platform/line_files.h"
 #include "settings/settings_keys.h"
 
 namespace stirpex {

@@ -20,12 +20,13 @@
 #include <QTreeView>
 
 #include "app/gedcom_info.h"
+#include "export/family_pages.h"
 #include "htmlview/html_viewer.h"
 #include "htmlview/page_text.h"
-#include "pages/family_page.h"
 #include "shell/help_window.h"
 #include "shell/icons.h"
 #include "shell/options_commands.h"
+#include "shell/outline_commands.h"
 #include "shell/progress_window.h"
 #include "shell/small_windows.h"
 #include "shell/surnames_dialog.h"
@@ -126,7 +127,8 @@ TSDIAppForm::TSDIAppForm(QWidget* parent) : QMainWindow(parent) {
 
   messages_ = std::make_unique<ShellMessages>(this, [this](int topic) { ShowHelp(topic); });
   progress_ = std::make_unique<ProgressReport>(this);
-  controller_ = std::make_unique<ViewerController>(*HTMLViewer, *this, *messages_, *progress_);
+  controller_ =
+      std::make_unique<ViewerController>(*HTMLViewer, *this, *messages_, *progress_, clock_);
 
   MakeActions();
   MakeMenus();
@@ -153,7 +155,9 @@ TSDIAppForm::TSDIAppForm(QWidget* parent) : QMainWindow(parent) {
     return controller_->HTMLViewerHotSpotClick(target);
   };
   frmNotes = new TfrmNotes(this, std::move(note_actions));
-  options_commands_ = new OptionsCommands(*this);
+  options_commands_ = new OptionsCommands(*this, {mniOptions, tbtnProperties, mniSaveAll});
+  outline_commands_ = new OutlineCommands(
+      *this, {mniViewOutline, tbToggleTV, mniRefreshTV, tbTreeRefresh, tvDescOutine});
   printer_.setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
 
   resize(640, 480);
@@ -542,16 +546,16 @@ int TSDIAppForm::PrintAllFamilies(QPrinter* printer, Progress& progress) {
   if (total > 0 && painter.begin(printer)) {
     const PageContext ctx = controller_->MakePageContext();
     const std::vector<std::filesystem::path> dirs = controller_->PageSearchDirs();
+    const FamilyPageSource pages(ctx);
     PageLines lines;
     std::string bytes;
-    for (const TFamilyRec* family : families) {
+    for (const TFamilyRec* family : pages.Families()) {
       if (progress.Cancelled()) {
         cancelled = true;
         break;
       }
-      lines.clear();
-      // The pages of a printed set belong to no person, as the pages of a web site.
-      BuildFamilyPage(ctx, *family, nullptr, lines);
+      // The pages of a printed set are the family pages of the web site.
+      pages.Build(*family, lines);
       bytes.clear();
       for (const std::string& line : lines) (bytes += line) += '\n';
       PageDocument document(bytes, dirs);

@@ -30,6 +30,7 @@ namespace stirpex {
 class HelpWindow;
 class HtmlViewer;
 class OptionsCommands;
+class OutlineCommands;
 class ProgressReport;
 class TAboutBox;
 class TfrmGEDinfo;
@@ -49,8 +50,10 @@ class TSDIAppForm : public QMainWindow, public ViewerWindows {
                   const std::vector<std::string>& arguments);
 
   ViewerController& Controller() { return *controller_; }
-  // Options, the descendant outline and Save Website (shell/options_commands.h).
+  // Options and Save Website (shell/options_commands.h).
   OptionsCommands& Commands() { return *options_commands_; }
+  // The descendant outline (shell/outline_commands.h).
+  OutlineCommands& Outline() { return *outline_commands_; }
   // The message boxes of this window.
   Messages& WindowMessages() { return *messages_; }
   HtmlViewer* Viewer() const { return HTMLViewer; }
@@ -106,7 +109,20 @@ class TSDIAppForm : public QMainWindow, public ViewerWindows {
   }
   const std::array<QAction*, 5>& FileHistoryItems() const { return file_items_; }
 
-  // Controls by their names.
+ protected:
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void MakeActions();
+  void MakeMenus();
+  void MakeToolBar();
+  void MakeStatusBar();
+  void FormDestroy();
+
+  // Controls by their names (each the objectName of its widget, by which tests find it).
   QToolBar* ToolBar1;
   QAction* tbtnOpen;
   QAction* tbtnSave;
@@ -146,19 +162,7 @@ class TSDIAppForm : public QMainWindow, public ViewerWindows {
   QSplitter* Splitter;
   HtmlViewer* HTMLViewer;
 
- protected:
-  bool event(QEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
-
- private:
-  void MakeActions();
-  void MakeMenus();
-  void MakeToolBar();
-  void MakeStatusBar();
-  void FormDestroy();
-
+  SystemClock clock_;
   std::unique_ptr<ShellMessages> messages_;
   std::unique_ptr<ProgressReport> progress_;
   std::unique_ptr<ViewerController> controller_;
@@ -169,6 +173,7 @@ class TSDIAppForm : public QMainWindow, public ViewerWindows {
   TfrmSurnames* frmSurnames;
   TfrmNotes* frmNotes;
   OptionsCommands* options_commands_;
+  OutlineCommands* outline_commands_;
   std::array<QAction*, ViewerController::kPlaceLimit> place_items_{};
   std::array<QAction*, 5> file_items_{};
   std::array<QLabel*, 3> panels_{};

@@ -1,17 +1,14 @@
 #include "shell/options_commands.h"
 
 #include <QAction>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QTreeView>
 
 #include "app/controller.h"
-#include "app/paths.h"
+#include "platform/stored_paths.h"
 #include "shell/folder_chooser.h"
 #include "shell/main_window.h"
-#include "shell/outline_model.h"
-#include "shell/paint_pump.h"
 #include "shell/progress_window.h"
+#include "shell/working_directory.h"
 
 namespace stirpex {
 
@@ -44,37 +41,22 @@ class OptionsCommands::Host : public OptionsHost {
   }
   void ShowHelp(int topic) override { form_.ShowHelp(topic); }
   Messages& DialogMessages() override { return form_.WindowMessages(); }
+  const Clock& DialogClock() const override { return form_.Controller().clock(); }
 
  private:
   TSDIAppForm& form_;
   QWidget* dialog_ = nullptr;
 };
 
-OptionsCommands::OptionsCommands(TSDIAppForm& form)
+OptionsCommands::OptionsCommands(TSDIAppForm& form, const OptionsCommandControls& controls)
     : QObject(&form), form_(form), host_(std::make_unique<Host>(form)) {
   options_ = new TnbkOptions(*host_, &form);
   host_->SetDialog(options_);
-  outline_ = new OutlineModel(this);
-  tree_ = form.tvDescOutine;
-  form.tvDescOutine->setModel(outline_);
-  form.tvDescOutine->installEventFilter(this);
 
-  connect(form.mniOptions, &QAction::triggered, this, &OptionsCommands::mniOptionsClick);
-  connect(form.tbtnProperties, &QAction::triggered, this, &OptionsCommands::mniOptionsClick);
-  connect(form.mniSaveAll, &QAction::triggered, this, &OptionsCommands::mniSaveAllClick);
-  // The menu item is a check item: Qt flips it before `triggered`; the tool button flips it
-  // through the menu item.
-  connect(form.mniViewOutline, &QAction::triggered, this, [this](bool checked) {
-    form_.tvDescOutine->setVisible(checked);
-    if (checked) BuildDescendantOutline();
-  });
-  connect(form.tbToggleTV, &QAction::triggered, this, &OptionsCommands::mniViewOutlineClick);
-  connect(form.mniRefreshTV, &QAction::triggered, this, &OptionsCommands::mniRefreshTVClick);
-  connect(form.tbTreeRefresh, &QAction::triggered, this, &OptionsCommands::tbTreeRefreshClick);
-  connect(form.tvDescOutine, &QTreeView::clicked, this, &OptionsCommands::tvDescOutineClick);
-  for (QAction* action :
-       {form.mniSaveAll, form.mniOptions, form.tbtnProperties, form.mniViewOutline,
-        form.mniRefreshTV, form.tbToggleTV, form.tbTreeRefresh}) {
+  connect(controls.options, &QAction::triggered, this, &OptionsCommands::mniOptionsClick);
+  connect(controls.properties, &QAction::triggered, this, &OptionsCommands::mniOptionsClick);
+  connect(controls.save_all, &QAction::triggered, this, &OptionsCommands::mniSaveAllClick);
+  for (QAction* action : {controls.save_all, controls.options, controls.properties}) {
     action->setEnabled(true);
   }
 }
@@ -84,40 +66,6 @@ OptionsCommands::~OptionsCommands() = default;
 void OptionsCommands::mniOptionsClick() {
   ViewerController& c = form_.Controller();
   options_->Execute(c.db(), c.settings(), c.ProgramDir());
-}
-
-// --- The outline ---------------------------------------------------------------------------
-
-void OptionsCommands::mniViewOutlineClick() {
-  form_.mniViewOutline->trigger();
-}
-
-void OptionsCommands::BuildDescendantOutline() {
-  DescendantOutline outline;
-  PaintPump pump;
-  if (!outline.Build(form_.Controller().db().CurrentFamily(), &pump)) return;
-  outline_->SetOutline(std::move(outline));
-  form_.tvDescOutine->expand(outline_->index(0, 0));
-}
-
-void OptionsCommands::tvDescOutineClick() {
-  const QModelIndex current = form_.tvDescOutine->currentIndex();
-  if (!current.isValid() || !form_.tvDescOutine->selectionModel()->isSelected(current)) return;
-  form_.Controller().ShowPersonFamily(outline_->NameAt(current));
-}
-
-bool OptionsCommands::eventFilter(QObject* watched, QEvent* event) {
-  // tvDescOutineKeyDown: Enter acts as a click; other keys keep their meaning in the tree.
-  // The event type first: while the main window is being destroyed its children still send
-  // events here, and the window must not be touched then.
-  if (event->type() == QEvent::KeyPress && watched == tree_) {
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      tvDescOutineClick();
-      return true;
-    }
-  }
-  return QObject::eventFilter(watched, event);
 }
 
 // --- Save Website --------------------------------------------------------------------------
@@ -135,15 +83,14 @@ void OptionsCommands::mniSaveAllClick() {
 
 WebsiteResult OptionsCommands::SaveWebsiteTo(const std::string& folder, Progress& progress) {
   ViewerController& c = form_.Controller();
-  WebsiteOptions options;
-  options.program_dir = c.ProgramDir();
-  options.change_working_directory = true;
-  options.picture_dirs = c.session().PictureFolders();
-  WebsiteResult result = SaveWebsite(c.db(), c.settings(), c.style(), folder, options, progress,
-                                     form_.WindowMessages());
-  // Pages shown from now on link to the index under the name the site gave it.
-  c.SetIndexPageName(result.index_page_name);
+  WebsiteResult result = c.SaveWebsiteTo(folder, progress);
   if (!result.folder_failed && !result.refused) {
+    // The working directory is left in LastDir, as after a file dialog.
+    std::string entered;
+    if (!EnterStoredFolder(c.settings().LastDir, entered)) {
+      form_.WindowMessages().Error("Unable to change the working directory to " + entered,
+                                   kHelpMissingFile);
+    }
     const std::string summary = WebsiteSummary(result, folder);
     form_.StatusPanel(0)->setText(
         QString::fromStdString(result.cancelled ? summary + " (cancelled)" : summary));

@@ -1,9 +1,9 @@
-// The main window's commands that have windows of their own: Options (the options dialog),
-// the descendant outline beside the page, and Save Website with its folder chooser and
-// progress window.
+// The main window's commands that have windows of their own: Options (the options dialog) and
+// Save Website with its folder chooser and progress window (the site itself is the
+// controller's, ViewerController::SaveWebsiteTo). The outline is outline_commands.h.
 //
-// The main window makes one OptionsCommands and it wires itself to the window's menu items,
-// tool buttons and outline view.
+// The main window makes one OptionsCommands and it wires itself to the window's menu items
+// and tool buttons.
 #pragma once
 
 #include <QObject>
@@ -14,31 +14,28 @@
 #include "export/website.h"
 #include "shell/options_dialog.h"
 
+class QAction;
+
 namespace stirpex {
 
-class OutlineModel;
 class TSDIAppForm;
+
+// The controls of the main window the commands answer.
+struct OptionsCommandControls {
+  QAction* options;     // mniOptions
+  QAction* properties;  // tbtnProperties
+  QAction* save_all;    // mniSaveAll
+};
 
 class OptionsCommands : public QObject {
   Q_OBJECT
 
  public:
-  explicit OptionsCommands(TSDIAppForm& form);
+  OptionsCommands(TSDIAppForm& form, const OptionsCommandControls& controls);
   ~OptionsCommands() override;
 
   // Options: the options dialog, modal; the page on show is not rebuilt.
   void mniOptionsClick();
-
-  // The outline. mniViewOutlineClick flips the check of "&Decendant Outline", shows the outline
-  // exactly when it is checked and builds it when it has just been checked (hiding keeps the
-  // nodes). The refresh commands rebuild it, shown or not.
-  void mniViewOutlineClick();
-  void mniRefreshTVClick() { BuildDescendantOutline(); }
-  void tbTreeRefreshClick() { BuildDescendantOutline(); }
-  // Rebuilds the outline under the husband of the family on show; nothing without one.
-  void BuildDescendantOutline();
-  // The family page of the selected node's person (as a click on it).
-  void tvDescOutineClick();
 
   // Save Website: the folder chooser at HTMLDir (a new folder is made after a question), then
   // the whole site with the progress window, which can stop the pass between pages; the
@@ -48,10 +45,6 @@ class OptionsCommands : public QObject {
   WebsiteResult SaveWebsiteTo(const std::string& folder, Progress& progress);
 
   TnbkOptions* OptionsDialog() const { return options_; }
-  OutlineModel* Outline() const { return outline_; }
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   class Host;
@@ -59,8 +52,6 @@ class OptionsCommands : public QObject {
   TSDIAppForm& form_;
   std::unique_ptr<Host> host_;
   TnbkOptions* options_;
-  OutlineModel* outline_;
-  QObject* tree_;  // the main window's tvDescOutine
 };
 
 }  // namespace stirpex

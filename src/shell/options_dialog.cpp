@@ -17,11 +17,12 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/paths.h"
 #include "database/relationship_walks.h"
 #include "database/text.h"
 #include "htmlview/page_text.h"
+#include "platform/stored_paths.h"
 #include "shell/paint_pump.h"
+#include "shell/working_directory.h"
 
 namespace stirpex {
 
@@ -619,7 +620,7 @@ AutoFilterRule TnbkOptions::CurrentRule() const {
   criteria.years_ago = Field(edtBdayGreater);
   criteria.death_date_given = cbDeatDateFull->isChecked();
   criteria.presumed_dead = cbPresumedDead->isChecked();
-  return AutoFilterRule(criteria, CurrentYearClock());
+  return AutoFilterRule(criteria, host_.DialogClock().Year());
 }
 
 std::string TnbkOptions::AutoFilterTip(const TPersonRec& person) const {
@@ -640,7 +641,7 @@ void TnbkOptions::SelectRelatives(QListView* first, QListView* second, Relatives
   if (!db_ || !settings_) return;
   const int row = GetFirstSelection(first);
   if (row < 0) return;
-  const std::string name(Cut(lists_.NameAt(SideOf(first), row), 90));
+  const std::string name(Cut(lists_.NameAt(SideOf(first), row), kNameCapacity));
   const TPersonRec* person = db_->FindPersonByName(name);
   if (!person) return;
   PaintPump pump;

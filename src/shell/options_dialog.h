@@ -24,6 +24,7 @@
 #include "app/people_lists.h"
 #include "database/database.h"
 #include "database/progress.h"
+#include "platform/clock.h"
 #include "settings/settings.h"
 
 class QCheckBox;
@@ -58,6 +59,8 @@ class OptionsHost {
                            const std::string& path) = 0;
   virtual void ShowHelp(int topic) = 0;
   virtual Messages& DialogMessages() = 0;
+  // The clock the auto filter counts years from.
+  virtual const Clock& DialogClock() const = 0;
 };
 
 // One of the two people lists as a Qt list model: one row per entry, the person's name, with
@@ -90,8 +93,6 @@ class TnbkOptions : public QDialog {
   // show is not rebuilt; the settings reach a file at exit or on Save Project.
   void Execute(Database& db, TSettings& settings, const std::filesystem::path& program_dir);
 
-  // The year the auto filter counts from; tests fix it.
-  std::function<int()> CurrentYearClock = &CurrentYear;
   // "SrcLst" after the exclude list lost the focus, "DstLst" after the include list did;
   // kept from one opening to the next.
   std::string LastListName;

@@ -113,7 +113,7 @@ class ControllerTest : public ::testing::Test {
   FakeWindows windows;
   RecordingMessages messages;
   RecordingProgress progress;
-  ViewerController controller{view, windows, messages, progress};
+  ViewerController controller{view, windows, messages, progress, testing::TestClock()};
 };
 
 // --- Start-up --------------------------------------------------------------------------------
@@ -147,7 +147,7 @@ TEST_F(ControllerTest, ArgumentsNameStyleAndGedcomInEitherOrderAndAnyCase) {
     FakeView v;
     FakeWindows w;
     RecordingMessages m;
-    ViewerController c(v, w, m, progress);
+    ViewerController c(v, w, m, progress, testing::TestClock());
     c.FormCreate(dir.path(), arguments);
     EXPECT_EQ(c.StyleFileName(), Path("OTHER.STY"));
     EXPECT_EQ(c.GedcomFileName(), Path("other.GED"));
@@ -360,12 +360,12 @@ TEST_F(ControllerTest, FamilyLinksFindTheirFamilyInAnyCase) {
   Start();
   // ".HTM" in capitals is no page link: it is left to the display and changes nothing.
   EXPECT_FALSE(view.Click("F2.HTM"));
-  EXPECT_EQ(controller.db().CurrentFamily()->Id.str(), "f1");
+  EXPECT_EQ(controller.CurrentFamily()->Id.str(), "f1");
   EXPECT_EQ(controller.PlaceHistory(), std::vector<std::string>{"John Smith + Mary Jones"});
   EXPECT_TRUE(view.Click("F2.htm"));
   EXPECT_NE(view.shown.find("Family of Tom Smith and Ann Brown"), std::string::npos);
   EXPECT_NE(view.shown.find("Person Tom Smith"), std::string::npos);
-  EXPECT_EQ(controller.db().CurrentFamily()->Id.str(), "f2");
+  EXPECT_EQ(controller.CurrentFamily()->Id.str(), "f2");
   EXPECT_EQ(controller.PlaceHistory(),
             (std::vector<std::string>{"Tom Smith + Ann Brown", "John Smith + Mary Jones"}));
   EXPECT_TRUE(windows.controls.back_enabled);
@@ -384,9 +384,9 @@ TEST_F(ControllerTest, AFamilyWithoutHusbandShowsTheWife) {
   // Back and forward return to that very family, not to the first family of the file.
   view.Click("f2.htm");
   controller.PrevButtonClick(true);
-  EXPECT_EQ(controller.db().CurrentFamily()->Id.str(), "f3");
+  EXPECT_EQ(controller.CurrentFamily()->Id.str(), "f3");
   controller.PrevButtonClick(false);
-  EXPECT_EQ(controller.db().CurrentFamily()->Id.str(), "f2");
+  EXPECT_EQ(controller.CurrentFamily()->Id.str(), "f2");
 }
 
 TEST_F(ControllerTest, PageNamesOfUnusualIdsLeadToTheirRecords) {
@@ -422,7 +422,7 @@ TEST_F(ControllerTest, TreeLinksShowThePedigreeAndMakeItsFamilyCurrent) {
   Start();
   EXPECT_TRUE(view.Click("i5tr.htm"));
   EXPECT_NE(view.shown.find("Tree of Lucy SMITH"), std::string::npos);
-  EXPECT_EQ(controller.db().CurrentFamily()->Id.str(), "f2");
+  EXPECT_EQ(controller.CurrentFamily()->Id.str(), "f2");
   EXPECT_EQ(controller.PlaceHistory().front(), "Tom Smith + Ann Brown");
   // Save HTML still writes the family page shown before.
   EXPECT_NE(testing::FakeWindows::Join(controller.CurrentPageLines()).find("John Smith"),
@@ -502,18 +502,18 @@ TEST_F(ControllerTest, BackAndForwardWalkThePlacesVisited) {
   view.Click("f3.htm");
   ASSERT_EQ(controller.PlaceHistory().size(), 3u);
   controller.PrevButtonClick(true);
-  EXPECT_EQ(controller.db().CurrentFamily()->Id.str(), "f2");
+  EXPECT_EQ(controller.CurrentFamily()->Id.str(), "f2");
   EXPECT_EQ(windows.controls.checked, 1);
   EXPECT_TRUE(windows.controls.back_enabled && windows.controls.forward_enabled);
   controller.PrevButtonClick(true);
-  EXPECT_EQ(controller.db().CurrentFamily()->Id.str(), "f1");
+  EXPECT_EQ(controller.CurrentFamily()->Id.str(), "f1");
   EXPECT_FALSE(windows.controls.back_enabled);
   controller.PrevButtonClick(true);  // at the oldest place: stays
   EXPECT_EQ(controller.PlaceIndex(), 2);
   controller.PrevButtonClick(false);
-  EXPECT_EQ(controller.db().CurrentFamily()->Id.str(), "f2");
+  EXPECT_EQ(controller.CurrentFamily()->Id.str(), "f2");
   controller.HistoryClick(0);
-  EXPECT_EQ(controller.db().CurrentFamily()->Id.str(), "f3");
+  EXPECT_EQ(controller.CurrentFamily()->Id.str(), "f3");
   EXPECT_FALSE(windows.controls.forward_enabled);
   EXPECT_TRUE(windows.controls.menu_visible);
   EXPECT_EQ(windows.controls.items.size(), 3u);
@@ -607,6 +607,21 @@ TEST_F(ControllerTest, SaveHtmlWritesTheFamilyPageWithCrLf) {
   EXPECT_EQ(saved.substr(0, 5), "<meta");
   EXPECT_NE(saved.find("Family of John Smith and Mary Jones</p>\r\n"), std::string::npos);
   EXPECT_TRUE(windows.replace_questions.empty());
+}
+
+// Save Website into a chosen folder: pages shown afterwards link to the site's index, and an
+// empty LastDir becomes the program's folder while a stored one stays.
+TEST_F(ControllerTest, SaveWebsiteNamesTheIndexAndSettlesLastDir) {
+  WriteSettings({"SurnameFile=names\\all.htm"});
+  Start();
+  RecordingProgress progress;
+  controller.SaveWebsiteTo(Path("site"), progress);
+  EXPECT_TRUE(std::filesystem::is_regular_file(dir.path() / "site" / "all.htm"));
+  EXPECT_EQ(controller.IndexPageName(), "all.htm");
+  EXPECT_EQ(controller.settings().LastDir, dir.path().string() + "/");
+  controller.settings().LastDir = "elsewhere\\";
+  controller.SaveWebsiteTo(Path("site"), progress);
+  EXPECT_EQ(controller.settings().LastDir, "elsewhere\\");
 }
 
 TEST_F(ControllerTest, SaveWithoutLastDirProposesThePattern) {
@@ -717,7 +732,7 @@ TEST_F(ControllerTest, AnUnreadableExcludeListStopsExportsWhileTheFilterIsOn) {
   WriteSettings({"ExcludeList=living.txt", "ExcDoExclude=1"});
   FakeWindows w;
   RecordingMessages m;
-  ViewerController c(view, w, m, progress);
+  ViewerController c(view, w, m, progress, testing::TestClock());
   c.FormCreate(dir.path(), {});
   const std::string refusal = "Exclude list cannot be read: " + Path("living.txt");
   ASSERT_EQ(m.entries.size(), 1u);

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 #include <vector>
 
@@ -104,23 +103,19 @@ TEST_F(PeopleListsTest, RestrictedPeopleNeverLeaveTheExcludeList) {
   EXPECT_EQ(lists.Names(PeopleSide::kInclude), (Names{"Ann Lee", "ANN LEE"}));
 }
 
-TEST(PeopleListsLarge, AHundredThousandPeopleFillAndMoveQuickly) {
+TEST(PeopleListsLarge, AHundredThousandPeopleFillAndMoveInNameOrder) {
   testing::SmallTree tree;
   for (int i = 0; i < 100000; ++i) {
     const std::string n = std::to_string((i * 7919) % 100000);
     tree.Person("i" + std::to_string(i), (i % 2 ? "person " : "Person ") + n);
   }
   PeopleLists lists;
-  const auto start = std::chrono::steady_clock::now();
   lists.Attach(tree.db);
   lists.Fill();
   std::vector<int> every_other;
   for (int row = 0; row < 100000; row += 2) every_other.push_back(row);
   lists.MoveRows(PeopleSide::kInclude, every_other);
   lists.MoveAll(PeopleSide::kExclude);
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  RecordProperty("seconds", std::to_string(seconds));
   ASSERT_EQ(lists.Count(PeopleSide::kInclude), 100000);
   SurnameCollator collator;
   for (int row = 1; row < 100000; ++row) {

@@ -22,7 +22,7 @@ class SessionSettingsTest : public ::testing::Test {
                     "[Stirpex]", "SXProj=1"}));
   }
   testing::TempDir dir;
-  Session session{dir.path()};
+  Session session{testing::TestClock(), dir.path()};
   testing::RecordingProgress progress;
   testing::RecordingMessages messages;
 };
@@ -31,7 +31,7 @@ TEST_F(SessionSettingsTest, AProjectNamesTheFilesAndItsExclusionAppliesAtTheFirs
   session.ReadSettingsFile(dir.path() / "project.sxp");
   EXPECT_EQ(session.gedcom_file, dir.path() / "trees" / "t.ged");
   EXPECT_EQ(session.style_file, dir.path() / "styles" / "none.sty");
-  EXPECT_TRUE(session.LoadTree(progress, messages));
+  EXPECT_TRUE(session.LoadTree(progress, messages).ok(/*with_style=*/false));
   EXPECT_TRUE(messages.entries.empty());
   EXPECT_EQ(session.db.ExcludedNames(), std::vector<std::string>{"Ann Lee"});
   EXPECT_TRUE(session.db.FindPersonById("i1")->Excluded);
@@ -40,7 +40,7 @@ TEST_F(SessionSettingsTest, AProjectNamesTheFilesAndItsExclusionAppliesAtTheFirs
   // Every load reads the list again.
   session.db.ExcludedNames().clear();
   dir.Write("lists/living.txt", CrLf({"Bob Lee"}));
-  EXPECT_TRUE(session.LoadTree(progress, messages));
+  EXPECT_TRUE(session.LoadTree(progress, messages).gedcom_loaded);
   EXPECT_FALSE(session.db.FindPersonById("i1")->Excluded);
   EXPECT_TRUE(session.db.FindPersonById("i2")->Excluded);
 }
@@ -50,19 +50,20 @@ TEST_F(SessionSettingsTest, AProjectNamesTheFilesAndItsExclusionAppliesAtTheFirs
 TEST_F(SessionSettingsTest, AMissingSavedListIsAnErrorOnlyWhileTheFilterIsOn) {
   session.ReadSettingsFile(dir.path() / "project.sxp");
   session.settings.ExcludeList = "lists\\gone.txt";
-  EXPECT_TRUE(session.LoadTree(progress, messages));
+  EXPECT_TRUE(session.LoadTree(progress, messages).ok(/*with_style=*/false));
   EXPECT_TRUE(messages.entries.empty());
   EXPECT_FALSE(session.db.FindPersonById("i1")->Excluded);
   const std::string gone = (dir.path() / "lists" / "gone.txt").string();
   EXPECT_EQ(session.db.UnreadableExcludeList(), gone);
 
   session.settings.ExcDoExclude = true;
-  EXPECT_TRUE(session.LoadTree(progress, messages));
+  const LoadOutcome failed = session.LoadTree(progress, messages);
+  EXPECT_TRUE(failed.gedcom_loaded && failed.exclude_list_failed);
   ASSERT_EQ(messages.entries.size(), 1u);
   EXPECT_EQ(messages.entries[0].text, "Exclude list cannot be read: " + gone);
 
   session.exclude_list = dir.Write("other.txt", CrLf({"Bob Lee"}));
-  EXPECT_TRUE(session.LoadTree(progress, messages));
+  EXPECT_TRUE(session.LoadTree(progress, messages).ok(/*with_style=*/false));
   EXPECT_TRUE(session.db.FindPersonById("i2")->Excluded);
   EXPECT_EQ(session.db.UnreadableExcludeList(), "");
 }
@@ -70,10 +71,10 @@ TEST_F(SessionSettingsTest, AMissingSavedListIsAnErrorOnlyWhileTheFilterIsOn) {
 // Relative paths of a project are found beside the project before the program's folder.
 TEST_F(SessionSettingsTest, RelativePathsOfAProjectAreTakenBesideIt) {
   testing::TempDir program;
-  Session elsewhere{program.path()};
+  Session elsewhere{testing::TestClock(), program.path()};
   elsewhere.ReadSettingsFile(dir.path() / "project.sxp");
   EXPECT_EQ(elsewhere.gedcom_file, dir.path() / "trees" / "t.ged");
-  EXPECT_TRUE(elsewhere.LoadTree(progress, messages));
+  EXPECT_TRUE(elsewhere.LoadTree(progress, messages).gedcom_loaded);
   EXPECT_TRUE(elsewhere.db.FindPersonById("i1")->Excluded);
   // A file that is not beside the project is still looked for beside the program.
   EXPECT_EQ(elsewhere.style_file, program.path() / "styles" / "none.sty");
@@ -83,7 +84,7 @@ TEST_F(SessionSettingsTest, RelativePathsOfAProjectAreTakenBesideIt) {
 TEST_F(SessionSettingsTest, TheListIsReadEvenWhenTheTreeFails) {
   session.ReadSettingsFile(dir.path() / "project.sxp");
   session.gedcom_file = dir.path() / "missing.ged";
-  EXPECT_FALSE(session.LoadTree(progress, messages));
+  EXPECT_FALSE(session.LoadTree(progress, messages).gedcom_loaded);
   EXPECT_EQ(session.db.ExcludedNames(), std::vector<std::string>{"Ann Lee"});
   EXPECT_EQ(session.db.PrivatePerson()->Name.view(), "Hidden");
 }
@@ -98,7 +99,7 @@ TEST(UnmatchedNames, CountAndTheFirstThree) {
 TEST_F(SessionSettingsTest, WithoutReplaceNameThePrivatePersonKeepsItsName) {
   session.ReadSettingsFile(dir.path() / "none.ini");  // defaults
   session.gedcom_file = dir.path() / "trees" / "t.ged";
-  EXPECT_TRUE(session.LoadTree(progress, messages));
+  EXPECT_TRUE(session.LoadTree(progress, messages).gedcom_loaded);
   EXPECT_EQ(session.db.PrivatePerson()->Name.view(), "Private");
 }
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/paths.h"
+#include "platform/stored_paths.h"
 #include "support/recorders.h"
 #include "support/test_paths.h"
 #include "support/zip_files.h"
@@ -14,23 +14,15 @@ using testing::CrLf;
 using testing::RecordingMessages;
 using testing::RecordingProgress;
 
-TEST(StoredPaths, BackslashesAreSlashesAndRelativePathsTakeTheProgramFolder) {
-  const std::filesystem::path base = "/opt/stirpex";
-  EXPECT_EQ(ResolveStoredPath("styles\\stirp1.sty", base), "/opt/stirpex/styles/stirp1.sty");
-  EXPECT_EQ(ResolveStoredPath(".\\HTML", base), "/opt/stirpex/HTML");
-  EXPECT_EQ(ResolveStoredPath("/home/u/x.ged", base), "/home/u/x.ged");
-  EXPECT_EQ(ResolveStoredPath("", base), "");
-}
-
 TEST(StoredPaths, TheDefaultStyleAndSampleAreFoundBesideThePrograms) {
-  Session session(testing::BinDir());
+  Session session(testing::TestClock(), testing::BinDir());
   EXPECT_TRUE(std::filesystem::is_regular_file(session.style_file)) << session.style_file;
   EXPECT_TRUE(std::filesystem::is_regular_file(session.gedcom_file)) << session.gedcom_file;
   EXPECT_FALSE(ProgramDir().empty());
 }
 
 TEST(PictureFolders, BareFileNamesLieInTheCurrentFolder) {
-  Session session("/opt/stirpex");
+  Session session(testing::TestClock(), "/opt/stirpex");
   session.gedcom_file = "tree.ged";
   session.style_file = "./styles/x.sty";
   const std::filesystem::path here = std::filesystem::current_path();
@@ -51,7 +43,7 @@ class SessionLoadTest : public ::testing::Test {
     session.settings.ImageList = "images.txt";
   }
   testing::TempDir dir;
-  Session session{dir.path()};
+  Session session{testing::TestClock(), dir.path()};
   RecordingProgress progress;
   RecordingMessages messages;
 };

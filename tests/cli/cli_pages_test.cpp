@@ -144,28 +144,5 @@ TEST(CliPages, NotePageOfAGedcomArchive) {
   EXPECT_EQ(run.out.find("@@me"), std::string::npos);
 }
 
-TEST(CliPages, EveryFamilyOfTheSampleAndFirstFamilyOfEachTestFile) {
-  std::vector<std::pair<std::filesystem::path, std::string>> cases;
-  const auto sample = testing::SourceDir() / "ged" / "sample.ged";
-  for (int f = 1; f <= 23; ++f) cases.emplace_back(sample, "F" + std::to_string(f));
-  for (const auto& file : testing::TestdataGedcomFiles()) {
-    // Any family id works for the check: the file's first FAM record (archives and UTF-16
-    // files, where the bytes do not show it, are read by other tests).
-    const std::string bytes = testing::ReadFileBytes(file);
-    std::size_t at = bytes.find(" FAM\r");
-    if (at == std::string::npos) at = bytes.find(" FAM\n");
-    const std::size_t start = at == std::string::npos ? at : bytes.rfind('@', at - 2);
-    if (start == std::string::npos) continue;
-    cases.emplace_back(file, bytes.substr(start + 1, at - start - 2));
-  }
-  for (const auto& [file, family] : cases) {
-    const CliRun run = RunCliIn(testing::TempDir().path(), {"page", file.string(), family});
-    if (run.err.find("Not a valid GEDCOM file") != std::string::npos) continue;  // no person
-    EXPECT_EQ(run.status, 0) << file << " " << family << ": " << run.err;
-    EXPECT_EQ(run.out.find("<!--^"), std::string::npos) << file << " " << family;
-    EXPECT_NE(run.out.find("</html>\r\n"), std::string::npos) << file << " " << family;
-  }
-}
-
 }  // namespace
 }  // namespace stirpex

@@ -297,7 +297,7 @@ TEST(GedcomReaderTest, FamilyLinks) {
   EXPECT_EQ(db.PersonList()[3]->Name, "Again Yew");
   EXPECT_TRUE(db.FindPersonById("i3")->Name.empty());
   EXPECT_EQ(db.FamilyList().size(), 3u);
-  EXPECT_EQ(db.CurrentFamily(), db.FindFamilyById("f1"));
+  EXPECT_EQ(db.LastFamilyRead(), db.FindFamilyById("f1"));
 }
 
 TEST(GedcomReaderTest, PictureFromImageNote) {

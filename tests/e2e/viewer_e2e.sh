@@ -21,7 +21,7 @@ out=$(cd "$out" && pwd)
 # A program folder of its own, so the run writes its settings there and not beside the build.
 program=$(mktemp -d)
 trap 'rm -rf "$program"' EXIT
-cp "$bin/stirpex" "$program/"
+cp "$bin/stirpex-e2e" "$program/"
 for d in styles ged help; do ln -s "$source_dir/$d" "$program/$d"; done
 ln -s "$source_dir/tests/e2e" "$program/e2e"  # trees of the script's own
 cp "$source_dir/ged/stirpex.ini" "$program/stirpex.ini"
@@ -36,7 +36,7 @@ run() {  # run NAME SCRIPT [ARGS...]
   local statuses
   set +e
   STIRPEX_E2E_SCRIPT="$script" STIRPEX_E2E_OUT="$out/$name" \
-    timeout 180 xvfb-run -a -s "-screen 0 1280x1024x24" "$program/stirpex" "$@" 2>&1 |
+    timeout 180 xvfb-run -a -s "-screen 0 1280x1024x24" "$program/stirpex-e2e" "$@" 2>&1 |
     grep -v "XDG_RUNTIME_DIR"
   statuses=("${PIPESTATUS[@]}")
   set -e

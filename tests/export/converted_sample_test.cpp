@@ -74,7 +74,7 @@ std::string PagesAndExport(const std::filesystem::path& file, const TStyle& styl
   EXPECT_TRUE(LoadGedcom(db, file, progress, messages));
   EXPECT_EQ(db.SourceCharset(), charset);
   TSettings settings;
-  const PageContext ctx(db, settings, style);
+  const PageContext ctx(db, settings, style, testing::TestClock());
   std::string all;
   for (const TFamilyRec* family : db.FamilyList()) {
     PageLines lines;

@@ -47,11 +47,11 @@ Site WriteSite(const std::filesystem::path& gedcom, const TStyle& style, int job
   settings.SiteURL = "https://example.org/tree/";
   TempDir dir{TempDir::InMemory{}};
   WebsiteOptions options;
-  options.change_working_directory = false;
   options.jobs = jobs;
   options.picture_dirs = {testing::SourceDir() / "ged"};
   ProgressLog progress;
-  site.result = SaveWebsite(db, settings, style, dir.path(), options, progress, messages);
+  site.result = SaveWebsite(db, settings, style, testing::TestClock(), dir.path(), options, progress,
+                            messages);
   site.progress = progress.log;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path())) {
     if (!entry.is_regular_file()) continue;

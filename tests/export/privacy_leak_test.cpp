@@ -172,9 +172,8 @@ TEST(PrivacyLeak, NothingOfAProtectedPersonLeaksFromAnyOutput) {
       NullProgress progress;
       testing::RecordingMessages messages;
       WebsiteOptions options;
-      options.change_working_directory = false;
       options.picture_dirs = {pictures.path()};
-      SaveWebsite(db, settings, style, site, options, progress, messages);
+      SaveWebsite(db, settings, style, testing::TestClock(), site, options, progress, messages);
       ASSERT_TRUE(
           WriteFilteredGedcom(db, settings, out.path() / "tree.ged", "1 Jan 2024", messages));
       ASSERT_TRUE(WriteGendex(db, settings, out.path() / "gendex.txt", messages));
@@ -193,7 +192,7 @@ TEST(PrivacyLeak, NothingOfAProtectedPersonLeaksFromAnyOutput) {
         }
       }
       // The viewer's pages: each family's page for its husband (or wife), with notes.
-      const PageContext ctx(db, settings, style);
+      const PageContext ctx(db, settings, style, testing::TestClock());
       PageLines lines;
       for (const TFamilyRec* family : db.FamilyList()) {
         const TPersonRec* person = family->Husband ? family->Husband : family->Wife;

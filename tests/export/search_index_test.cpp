@@ -116,7 +116,7 @@ class SearchIndexTest : public ::testing::Test {
   void Write(std::size_t budget) {
     std::filesystem::remove_all(dir_.path());
     std::filesystem::create_directories(dir_.path());
-    PageContext ctx(db_, settings_, style_);
+    PageContext ctx(db_, settings_, style_, testing::TestClock());
     ctx.site_search = true;
     WriteTally tally;
     PagePipeline pipeline(1, dir_.path(), tally);

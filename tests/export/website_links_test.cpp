@@ -101,9 +101,8 @@ void CheckTree(const SiteCase& tree, const TStyle& style, bool trees_on, bool sp
   settings.SplitSurnames = split;
   SiteDir dir;
   WebsiteOptions options;
-  options.change_working_directory = false;
-  const WebsiteResult result =
-      SaveWebsite(db, settings, style, dir.path(), options, progress, messages);
+  const WebsiteResult result = SaveWebsite(db, settings, style, testing::TestClock(), dir.path(),
+                                           options, progress, messages);
   EXPECT_EQ(result.pages_failed, 0);
   EXPECT_TRUE(messages.entries.empty());
   const testing::SiteLinkReport report = testing::CheckSiteLinks(dir.path());

@@ -37,16 +37,6 @@ class RecordingProgress : public Progress {
   std::size_t cancel_after = static_cast<std::size_t>(-1);
 };
 
-// The working directory is set back after each test: the pass moves it.
-class CwdGuard {
- public:
-  CwdGuard() : saved_(std::filesystem::current_path()) {}
-  ~CwdGuard() { std::filesystem::current_path(saved_); }
-
- private:
-  std::filesystem::path saved_;
-};
-
 TStyle SmallStyle() {
   TStyle style;
   style.Append(ssMainHead, "<html><!--^Surnameshtm^-->Index</A>");
@@ -75,11 +65,10 @@ class WebsiteTest : public ::testing::Test {
     db_.Set(db_.FindFamilyById("f3")->Picture, "wedding.jpg");
     style_ = SmallStyle();
     settings_.IncludeGraphic = false;
-    options_.program_dir = program_.path();
-    options_.change_working_directory = false;
   }
   WebsiteResult Save() {
-    return SaveWebsite(db_, settings_, style_, site_, options_, progress_, messages_);
+    return SaveWebsite(db_, settings_, style_, testing::TestClock(), site_, options_, progress_,
+                       messages_);
   }
   std::vector<std::string> Files() const {
     std::vector<std::string> names;
@@ -93,7 +82,7 @@ class WebsiteTest : public ::testing::Test {
   Database db_;
   TSettings settings_;
   TStyle style_;
-  TempDir dir_, program_;
+  TempDir dir_;
   std::filesystem::path site_ = dir_.path() / "new" / "site";
   WebsiteOptions options_;
   RecordingProgress progress_;
@@ -222,27 +211,9 @@ TEST_F(WebsiteTest, IndexNameIsTheFileNamePartOfSurnameFile) {
   EXPECT_EQ(IndexPageNameOf("plain.htm"), "plain.htm");
 }
 
-TEST_F(WebsiteTest, LastDirAndTheWorkingDirectory) {
-  CwdGuard guard;
-  options_.change_working_directory = true;
-  settings_.HTMLDir = "somewhere";
-  Save();
-  EXPECT_EQ(settings_.LastDir, program_.path().string() + "/");
-  EXPECT_EQ(std::filesystem::current_path(), std::filesystem::canonical(program_.path()));
-  EXPECT_EQ(settings_.HTMLDir, "somewhere");
-
-  // A stored LastDir stays, "\" taken as "/".
-  const std::string stored = (dir_.path() / "new").string() + "\\";
-  settings_.LastDir = stored;
-  Save();
-  EXPECT_EQ(settings_.LastDir, stored);
-  EXPECT_EQ(std::filesystem::current_path(), std::filesystem::canonical(dir_.path() / "new"));
-}
-
-TEST_F(WebsiteTest, PersonListIsLeftInNameOrder) {
-  Save();
+TEST_F(WebsiteTest, HandsBackThePersonListInNameOrder) {
   Lines names;
-  for (const TPersonRec* p : db_.PersonList()) names.push_back(p->Name.str());
+  for (const TPersonRec* p : Save().name_order) names.push_back(p->Name.str());
   EXPECT_EQ(names, (Lines{"Al Bo", "Cy Bo", "Di Ek", "Fa Go", "Ha Go"}));
 }
 
@@ -461,9 +432,8 @@ TEST(WebsiteEmpty, OnlyTheIndexPage) {
   NullProgress progress;
   RecordingMessages messages;
   WebsiteOptions options;
-  options.change_working_directory = false;
-  const WebsiteResult result =
-      SaveWebsite(db, settings, style, dir.path(), options, progress, messages);
+  const WebsiteResult result = SaveWebsite(db, settings, style, testing::TestClock(), dir.path(),
+                                           options, progress, messages);
   EXPECT_EQ(result.pages_written, 1);
   EXPECT_TRUE(std::filesystem::exists(dir.path() / "index.htm"));
 }

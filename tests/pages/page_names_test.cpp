@@ -1,5 +1,6 @@
 #include "pages/page_names.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace stirpex {
@@ -28,12 +29,76 @@ TEST(PageNames, UnsafeBytesAreEscapedSoNamesStayInTheirFolder) {
   EXPECT_EQ(PageName(".hidden", PageKind::kNote), "_2ehiddennt.htm");
 }
 
-TEST(PageNames, UnescapeRestoresTheId) {
-  for (std::string id : {"a b", "../x", "\xc3\xa9", "i7", "x\"y"}) {
-    std::string name = PageName(id, PageKind::kTree);
-    EXPECT_EQ(UnescapePageId(name.substr(0, name.size() - 6)), id);
+// A link to a generated page reads back as its kind and record, for every kind and for ids
+// that are not plain: escaped bytes, "_" that looks like an escape, page suffixes inside the
+// id, ids as long as an Id may be.
+TEST(PageLinks, ParseReadsBackEveryPageName) {
+  const std::string ids[] = {"f1",
+                             "i7",
+                             "a b",
+                             "../x",
+                             ".hidden",
+                             "\xc3\xa9",
+                             "x\"><script>",
+                             "a_41",
+                             "ant.htm",
+                             "x.gif",
+                             "#load|x",
+                             "sur name.htm",
+                             std::string(22, 'z'),
+                             "abcdefghijklmnopqr s\\"};
+  for (const std::string& id : ids) {
+    for (PageKind kind :
+         {PageKind::kFamily, PageKind::kPicture, PageKind::kNote, PageKind::kTree}) {
+      const std::string name = PageName(id, kind);
+      const PageLink link = ParsePageLink(name, "index.htm");
+      EXPECT_EQ(link.kind, LinkKindOf(kind)) << name;
+      EXPECT_THAT(CandidateIds(link.id), ::testing::Contains(id)) << name;
+    }
   }
-  EXPECT_EQ(UnescapePageId("a_zz_2"), "a_zz_2");
+}
+
+TEST(PageLinks, NamesTheSchemeCannotTellApartReadByTheFirstRule) {
+  struct Case {
+    const char* target;
+    PageLink expected;
+  } cases[] = {
+      {"i1tr.htm", {LinkKind::kTree, "i1"}},  // also the family page of "i1tr"
+      {"xpk.htm", {LinkKind::kPicture, "x"}},
+      {"index.htm", {LinkKind::kIndex, ""}},  // also the family page of "index"
+      {"surname.htm", {LinkKind::kIndex, ""}},
+      {"_2ehtm", {LinkKind::kOther, ""}},  // the family page of an empty Id
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ParsePageLink(c.target, "index.htm"), c.expected) << c.target;
+}
+
+TEST(PageLinks, OtherLinksInTheOrderOfTheRules) {
+  struct Case {
+    const char* target;
+    PageLink expected;
+  } cases[] = {
+      {"#Load|ged\\tree.ged", {LinkKind::kLoad, "ged\\tree.ged"}},
+      {"#Load|welcome.htm", {LinkKind::kLoad, "welcome.htm"}},  // a file, not a family
+      {"http://x.org/a.htm#Load|b.ged", {LinkKind::kLoad, "b.ged"}},
+      {"#Help|205", {LinkKind::kHelp, "205"}},
+      {"#Help", {LinkKind::kHelp, ""}},
+      {"photo.gif", {LinkKind::kPicture, "photo.gif"}},
+      {"F2.HTM", {}},  // suffixes are lower case, as every page name is written
+      {"https://example.org/f2.htm", {}},
+      {"mailto:a@example.org", {}},
+      {"#top", {}},
+      {"f2.htm#top", {}},
+      {"picture.png", {}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ParsePageLink(c.target, "index.htm"), c.expected) << c.target;
+}
+
+TEST(PageLinks, CandidatesAreTheIdAsWrittenThenUnescaped) {
+  EXPECT_EQ(CandidateIds("F1"), std::vector<std::string>{"f1"});
+  EXPECT_EQ(CandidateIds("a_20b"), (std::vector<std::string>{"a_20b", "a b"}));
+  EXPECT_EQ(CandidateIds("a_zz_2"), std::vector<std::string>{"a_zz_2"});
 }
 
 TEST(PageNames, SplitIndexPagesAreNumberedWithFourDigits) {

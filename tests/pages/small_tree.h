@@ -10,6 +10,7 @@
 #include "pages/page_context.h"
 #include "pages/style.h"
 #include "settings/settings.h"
+#include "support/test_paths.h"
 
 namespace stirpex::testing {
 
@@ -56,12 +57,8 @@ struct SmallTree {
     return note;
   }
 
-  // A context whose date is fixed.
-  PageContext Context() const {
-    PageContext ctx(db, settings, style);
-    ctx.today = "11/14/23";
-    return ctx;
-  }
+  // A context dated by the tests' clock ("11/14/23").
+  PageContext Context() const { return PageContext(db, settings, style, TestClock()); }
 
   void Section(TStyleSection section, std::initializer_list<std::string> lines) {
     for (const std::string& line : lines) style.Append(section, line);

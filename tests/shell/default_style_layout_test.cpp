@@ -49,14 +49,14 @@ class DefaultStyleLayoutTest : public ::testing::Test {
   }
 
   std::string FamilyPage(const TFamilyRec& family, const TPersonRec* person) const {
-    const PageContext ctx(db, settings, style);
+    const PageContext ctx(db, settings, style, testing::TestClock());
     PageLines lines;
     BuildFamilyPage(ctx, family, person, lines);
     return Join(lines);
   }
 
   std::string TreePage(const TPersonRec& person) const {
-    const PageContext ctx(db, settings, style);
+    const PageContext ctx(db, settings, style, testing::TestClock());
     PageLines lines;
     BuildTreePage(ctx, Database::DisplayFamily(&person), &person, lines);
     return Join(lines);

@@ -108,39 +108,12 @@ TEST_F(HtmlViewerTest, ATextFileFollowedFromALinkShowsAsPlainText) {
   EXPECT_FALSE(cursor.charFormat().fontUnderline());
 }
 
-TEST_F(HtmlViewerTest, HistoryKeepsTwentyFilesAndDropsNewerOnesOnALoad) {
-  std::string error;
-  for (int i = 0; i < 25; ++i) {
-    dir.Write("p" + std::to_string(i) + ".htm", "<p>" + std::to_string(i) + "</p>");
-    ASSERT_TRUE(viewer.LoadFile(dir.path() / ("p" + std::to_string(i) + ".htm"), error));
-  }
-  std::vector<std::string> history = viewer.HistoryPaths();
-  ASSERT_EQ(history.size(), 20u);
-  EXPECT_EQ(history.front(), (dir.path() / "p24.htm").string());
-  EXPECT_EQ(history.back(), (dir.path() / "p5.htm").string());
-  viewer.SetHistoryIndex(3);
-  ASSERT_TRUE(viewer.LoadFile(dir.path() / "p0.htm", error));
-  history = viewer.HistoryPaths();
-  EXPECT_EQ(history.size(), 18u);
-  EXPECT_EQ(history[1], (dir.path() / "p21.htm").string());
-  EXPECT_EQ(viewer.HistoryIndex(), 0);
-  // The file of the entry on show loaded again (Home to the welcome page after a family page)
-  // is shown without a second entry.
-  viewer.LoadLines({"<p>family</p>"}, {dir.path()});
-  ASSERT_TRUE(viewer.LoadFile(dir.path() / "p0.htm", error));
-  EXPECT_EQ(viewer.toPlainText(), "0");
-  EXPECT_EQ(viewer.HistoryPaths(), history);
-  EXPECT_EQ(viewer.HistoryIndex(), 0);
-}
-
-TEST_F(HtmlViewerTest, AMissingFileFailsAndKeepsThePage) {
+// The history of files is part of the display's contract (html_view_contract_test.cpp).
+TEST_F(HtmlViewerTest, AMissingFileKeepsThePageOnShow) {
   viewer.LoadLines({"<p>kept</p>"}, {dir.path()});
   std::string error;
   EXPECT_FALSE(viewer.LoadFile(dir.path() / "none.htm", error));
-  EXPECT_EQ(error, "Can't locate file: " + (dir.path() / "none.htm").string());
   EXPECT_TRUE(viewer.toPlainText().contains("kept"));
-  EXPECT_TRUE(viewer.HistoryPaths().empty());
-  EXPECT_EQ(viewer.HistoryIndex(), -1);
 }
 
 TEST_F(HtmlViewerTest, PicturesAreFoundInTheSearchFoldersInAnyCase) {

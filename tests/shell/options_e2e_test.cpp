@@ -27,6 +27,8 @@
 namespace stirpex {
 namespace {
 
+using testing::Control;
+
 using testing::AnswerModal;
 using testing::ProgramFolder;
 using testing::ReadFileBytes;
@@ -97,7 +99,7 @@ TEST_F(OptionsEndToEnd, ExcludingALivingBranchReplacesItOnPagesAndInTheSite) {
   const QStringList branch{"Daniel Ambervale", "David Ambervale", "Emma Ambervale",
                            "Helen Tansley",    "Lucas Ferrin",    "Noah Ferrin"};
   AnswerModal<TnbkOptions>(
-      [&] { window->tbtnProperties->trigger(); },
+      [&] { Control(*window, "tbtnProperties")->trigger(); },
       [&](TnbkOptions* d) {
         const char* tabs[] = {"startup", "webpage", "filters", "people"};
         for (int i = 0; i < 4; ++i) {
@@ -138,7 +140,7 @@ TEST_F(OptionsEndToEnd, ExcludingALivingBranchReplacesItOnPagesAndInTheSite) {
   EXPECT_TRUE(Page().contains("Living Person"));
   EXPECT_FALSE(Page().contains("David Ambervale"));
   EXPECT_TRUE(Page().contains("Susan Ambervale"));  // his sister is not in the branch
-  window->tbToggleTV->trigger();
+  Control(*window, "tbToggleTV")->trigger();
   QTest::qWait(30);
   Shot(window.get(), "viewer-branch-replaced");
 
@@ -152,7 +154,7 @@ TEST_F(OptionsEndToEnd, ExcludingALivingBranchReplacesItOnPagesAndInTheSite) {
   EXPECT_FALSE(std::filesystem::exists(site + "/i44nt.htm"));
 
   // Masking the years instead: the names come back, the years read 19xx.
-  AnswerModal<TnbkOptions>([&] { window->mniOptions->trigger(); },
+  AnswerModal<TnbkOptions>([&] { Control(*window, "mniOptions")->trigger(); },
                            [&](TnbkOptions* d) {
                              EXPECT_EQ(Entries(d->SrcList), branch);  // refilled from the flags
                              d->Notebook->setCurrentIndex(2);

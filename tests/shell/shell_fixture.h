@@ -2,6 +2,9 @@
 // and a way to answer the modal windows that a command opens.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QString>
@@ -15,6 +18,14 @@
 #include "support/test_paths.h"
 
 namespace stirpex::testing {
+
+// A control of a window by its objectName: the windows keep their controls private.
+template <typename T = QAction>
+T* Control(const QObject& window, const char* name) {
+  T* control = window.findChild<T*>(QString::fromLatin1(name));
+  if (!control) ADD_FAILURE() << "no control named " << name;
+  return control;
+}
 
 // A folder laid out like the program's: styles/, ged/ (copies of the bundled ones) and a
 // stirpex.ini with the given lines in section Options.

@@ -120,4 +120,9 @@ std::string CrLf(const std::vector<std::string>& lines) {
   return out;
 }
 
+const Clock& TestClock() {
+  static const FixedClock clock(1700000000);
+  return clock;
+}
+
 }  // namespace stirpex::testing

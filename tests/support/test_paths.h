@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/clock.h"
+
 namespace stirpex::testing {
 
 // Folder of the third-party GEDCOM files (../shared/testdata/gedcom), or empty when the
@@ -46,6 +48,10 @@ class TempDir {
 
 // The whole content of a file as bytes; empty when it cannot be read.
 std::string ReadFileBytes(const std::filesystem::path& path);
+
+// The clock of the tests: always 14 November 2023 (the SOURCE_DATE_EPOCH the tests run
+// with), whose short date in the C locale is "11/14/23".
+const Clock& TestClock();
 
 // Joins lines with CR LF after each, as GEDCOM and style files are usually written.
 std::string CrLf(const std::vector<std::string>& lines);
