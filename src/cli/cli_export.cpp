@@ -27,8 +27,7 @@ const char* const kPrivacyNote =
     "The privacy settings apply (ExcDoExclude, ExcMaskDateOnly, ReplaceDate, PrivateDate); "
     "the people of the ExcludeList setting's file, or of --exclude-list, are excluded (with "
     "--auto-exclude also everyone the auto filter excludes), and nothing is written while that "
-    "list cannot be read. A second website run into the same folder removes the files of the "
-    "first that it no longer writes.";
+    "list cannot be read.";
 
 int Website(const GlobalOptions& options, const ExportArgs& args, const Clock& clock) {
   Session session(clock);
@@ -88,7 +87,10 @@ void AddExportCommands(CLI::App& app, const GlobalOptions& options, const Clock&
   CLI::App* website = app.add_subcommand(
       "website", std::string("Write the web site of GEDCOM into DIR (made with its parents when "
                              "missing), with the style in use. ") +
-                     kPrivacyNote);
+                     kPrivacyNote +
+                     " A second website run into the same folder removes the files of the "
+                     "first that it no longer writes, and leaves the files whose bytes are "
+                     "already there untouched.");
   website->add_option("GEDCOM", args->gedcom, "GEDCOM file")->required();
   website->add_option("DIR", args->target, "Folder of the web site")->required();
   website
