@@ -1,7 +1,6 @@
 #include "export/website.h"
 
 #include <algorithm>
-#include <fstream>
 #include <set>
 #include <system_error>
 #include <utility>
@@ -18,6 +17,7 @@
 #include "pages/page_names.h"
 #include "pages/person_pages.h"
 #include "pages/privacy.h"
+#include "platform/file_bytes.h"
 #include "platform/line_files.h"
 #include "platform/stored_paths.h"
 
@@ -57,18 +57,17 @@ std::filesystem::path FindArchivePicture(std::string_view name,
 
 // Whether the bytes of two files of the same size are equal.
 bool SameBytes(const std::filesystem::path& a, const std::filesystem::path& b) {
-  std::ifstream in_a(a, std::ios::binary), in_b(b, std::ios::binary);
+  InputFile in_a, in_b;
+  if (!in_a.Open(a) || !in_b.Open(b)) return false;
   std::string block_a(1 << 16, '\0'), block_b(1 << 16, '\0');
-  while (in_a && in_b) {
-    in_a.read(block_a.data(), static_cast<std::streamsize>(block_a.size()));
-    in_b.read(block_b.data(), static_cast<std::streamsize>(block_b.size()));
-    if (in_a.gcount() != in_b.gcount() ||
-        block_a.compare(0, static_cast<std::size_t>(in_a.gcount()), block_b, 0,
-                        static_cast<std::size_t>(in_b.gcount())) != 0) {
+  for (;;) {
+    const std::size_t n = in_a.Read(block_a.data(), block_a.size());
+    if (in_b.Read(block_b.data(), block_b.size()) != n || in_a.Failed() || in_b.Failed() ||
+        block_a.compare(0, n, block_b, 0, n) != 0) {
       return false;
     }
+    if (n < block_a.size()) return true;
   }
-  return in_a.eof() && in_b.eof();
 }
 
 // True when target is the source itself, or a copy of the same size that is at least as new

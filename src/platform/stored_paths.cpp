@@ -1,5 +1,6 @@
 #include "platform/stored_paths.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -130,13 +131,15 @@ fs::path DataDir(const fs::path& program_dir) {
   return program_dir;
 }
 
+std::string WithForwardSlashes(std::string_view stored) {
+  std::string text(stored);
+  std::replace(text.begin(), text.end(), '\\', '/');
+  return text;
+}
+
 fs::path ResolveStoredPath(std::string_view stored, const fs::path& base) {
   if (stored.empty()) return {};
-  std::string text(stored);
-  for (char& c : text) {
-    if (c == '\\') c = '/';
-  }
-  fs::path path(text);
+  fs::path path(WithForwardSlashes(stored));
   if (path.is_absolute()) return path.lexically_normal();
   return (base / path).lexically_normal();
 }
@@ -179,10 +182,7 @@ fs::path ResolvePageReference(std::string_view reference, const std::vector<fs::
       bare.remove_prefix(slash);
     }
   }
-  std::string path = DecodePercentEscapes(bare);
-  for (char& c : path) {
-    if (c == '\\') c = '/';
-  }
+  const std::string path = WithForwardSlashes(DecodePercentEscapes(bare));
   if (!path.empty() && path[0] == '/') {
     if (IsRegularFile(path)) return path;
     return FindBelow("/", SplitParts(std::string_view(path).substr(1)));

@@ -31,6 +31,10 @@ std::filesystem::path ProgramDir();
 // Relative paths of settings are taken against this folder.
 std::filesystem::path DataDir(const std::filesystem::path& program_dir);
 
+// The text of a stored path with every "\" turned into "/" (files written on Windows name
+// their folders so; this system reads both).
+std::string WithForwardSlashes(std::string_view stored);
+
 // A path stored in settings as a path of this system: "\" taken as "/", a relative path taken
 // against base (normally DataDir). An empty text gives an empty path. Letter case is kept.
 std::filesystem::path ResolveStoredPath(std::string_view stored, const std::filesystem::path& base);

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "database/text.h"
+#include "platform/stored_paths.h"
 
 namespace stirpex {
 
@@ -50,15 +51,6 @@ bool ParseInteger(std::string_view text, int& value) {
   if (n < std::numeric_limits<int>::min() || n > std::numeric_limits<int>::max()) return false;
   value = static_cast<int>(n);
   return true;
-}
-
-// A stored path with the separators of this system.
-std::string WithSlashes(std::string_view text) {
-  std::string path(text);
-  for (char& c : path) {
-    if (c == '\\') c = '/';
-  }
-  return path;
 }
 
 }  // namespace
@@ -118,7 +110,7 @@ bool SetSettingFromText(TSettings& settings, const SettingKey& key, std::string_
   switch (key.kind) {
     case SettingKind::kText: {
       const std::string_view kept = key.capacity ? Cut(value, key.capacity) : value;
-      settings.*key.text = key.path ? WithSlashes(kept) : std::string(kept);
+      settings.*key.text = key.path ? WithForwardSlashes(kept) : std::string(kept);
       return true;
     }
     case SettingKind::kFlag: {
@@ -160,7 +152,7 @@ bool ApplySettingAssignment(TSettings& settings, std::string_view assignment, st
 std::string SettingText(const TSettings& settings, const SettingKey& key) {
   switch (key.kind) {
     case SettingKind::kText:
-      return key.path ? WithSlashes(settings.*key.text) : settings.*key.text;
+      return key.path ? WithForwardSlashes(settings.*key.text) : settings.*key.text;
     case SettingKind::kFlag:
       return settings.*key.flag ? "1" : "0";
     case SettingKind::kInteger:

@@ -4,6 +4,8 @@
 
 #include <system_error>
 
+#include "platform/stored_paths.h"
+
 namespace stirpex {
 
 void RestoreWorkingDirectory(const std::filesystem::path& program_dir) {
@@ -12,10 +14,7 @@ void RestoreWorkingDirectory(const std::filesystem::path& program_dir) {
 }
 
 bool EnterStoredFolder(const std::string& stored, std::string& folder) {
-  folder = stored;
-  for (char& c : folder) {
-    if (c == '\\') c = '/';
-  }
+  folder = WithForwardSlashes(stored);
   if (!folder.empty()) folder.pop_back();  // the trailing separator
   if (folder.empty()) folder = "/";
   return ::chdir(folder.c_str()) == 0;
