@@ -97,10 +97,8 @@ std::filesystem::path ExcludeListDialogPath(const TSettings& settings,
 }
 
 bool LoadExcludeList(Database& db, const std::filesystem::path& chosen, Messages& messages) {
-  std::error_code ec;
   std::vector<std::string> names;
-  if (!std::filesystem::is_regular_file(chosen, ec) ||
-      !ReadExcludeList(chosen, names, db.SourceEncoding())) {
+  if (!ReadExcludeList(chosen, names, db.SourceEncoding())) {
     messages.Error("File: " + chosen.string() + " does not exist.", kHelpMissingFile);
     return false;
   }

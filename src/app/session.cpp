@@ -101,9 +101,7 @@ bool Session::ReadExcludeListInForce(Messages& messages) {
     db.SetUnreadableExcludeList({});
     return true;
   }
-  std::error_code ec;
-  if (std::filesystem::is_regular_file(path, ec) &&
-      ReadExcludeList(path, db.ExcludedNames(), db.SourceEncoding())) {
+  if (ReadExcludeList(path, db.ExcludedNames(), db.SourceEncoding())) {
     db.SetUnreadableExcludeList({});
     return true;
   }
