@@ -713,6 +713,12 @@ void TakePicturesFromNotes(Database& db) {
 bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progress,
                 Messages& messages) {
   const std::string shown = path.string();
+  // The path, and what is wrong with the file when that can be said.
+  const auto failure = [&shown](std::string_view message, std::string_view reason) {
+    std::string text = std::string(message) + shown;
+    if (!reason.empty()) text += " (" + std::string(reason) + ")";
+    return text;
+  };
   // An archive is unpacked first and its gedcom.ged read; until then the database stays.
   std::unique_ptr<UnpackedArchive> archive;
   std::filesystem::path text_file = path;
@@ -720,9 +726,9 @@ bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progr
     UnpackStatus status;
     archive = UnpackGedcomArchive(path, status);
     if (!archive) {
-      messages.Error((status == UnpackStatus::kNoGedcom ? "Not a valid GEDCOM file: "
-                                                        : "Error reading GEDCOM file: ") +
-                         shown,
+      messages.Error(status == UnpackStatus::kNoGedcom
+                         ? failure("Not a valid GEDCOM file: ", {})
+                         : failure("Error reading GEDCOM file: ", UnpackProblem(status)),
                      kHelpGedcomFile);
       return false;
     }
@@ -730,7 +736,10 @@ bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progr
   }
   TextLineReader reader;
   if (!reader.Open(text_file, EightBitEncodingOf(text_file))) {
-    messages.Error("Error reading GEDCOM file: " + shown, kHelpGedcomFile);
+    InputFile file;  // opened once more to learn why it cannot be
+    file.Open(text_file);
+    messages.Error(failure("Error reading GEDCOM file: ", DescribeFileProblem(file.Problem())),
+                   kHelpGedcomFile);
     return false;
   }
   db.ClearDatabase();
@@ -770,10 +779,13 @@ bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progr
 
   bool ok = true;
   if (reader.Failed()) {
-    messages.Error("Error reading GEDCOM file: " + shown, kHelpGedcomFile);
+    messages.Error(failure("Error reading GEDCOM file: ", "a read failed part way through"),
+                   kHelpGedcomFile);
     ok = false;
   } else if (db.PersonList().empty()) {
-    messages.Error("Not a valid GEDCOM file: " + shown, kHelpGedcomFile);
+    const bool empty = total == 0 && db.ArchiveFolder().empty();  // not an archive's tree
+    messages.Error(failure("Not a valid GEDCOM file: ", empty ? "an empty file" : ""),
+                   kHelpGedcomFile);
     ok = false;
   } else {
     TakePicturesFromNotes(db);
