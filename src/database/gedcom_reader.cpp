@@ -370,6 +370,7 @@ class Reader {
     if (line.level <= 1) {
       event_ = Event::kNone;
       evidence_year_ = EvidenceYear::kNone;
+      in_gedc_ = false;
     }
 
     const Tag tag = LookupTag(line.token);
@@ -397,7 +398,9 @@ class Reader {
       case Tag::kFam:
       case Tag::kHead:
       case Tag::kSour:
+        break;
       case Tag::kGedc:
+        in_gedc_ = context_ == Context::kHeader && line.level == 1;
         break;
       case Tag::kNote:
         Note(line, text);
@@ -486,7 +489,7 @@ class Reader {
         db_.SetGedCorp(line.value);
         break;
       case Tag::kVers:
-        db_.SetGedVersion(line.value);
+        Version(line);
         break;
     }
   }
@@ -577,6 +580,17 @@ class Reader {
     }
     note_ = note;
     note_level_ = line.level;
+  }
+
+  // The file's version is the header's GEDC VERS (1 GEDC / 2 VERS 7.0). A file without one
+  // takes its last VERS line, wherever it stands (the program's own, as a rule).
+  void Version(const ParsedLine& line) {
+    if (in_gedc_ && line.level == 2) {
+      db_.SetGedVersion(line.value);
+      version_from_gedc_ = true;
+    } else if (!version_from_gedc_) {
+      db_.SetGedVersion(line.value);
+    }
   }
 
   void Place(std::string_view value) {
@@ -686,6 +700,8 @@ class Reader {
   TFamilyRec* family_ = nullptr;
   TNoteRec* note_ = nullptr;
   int note_level_ = 0;
+  bool in_gedc_ = false;            // under the header's level-1 GEDC line
+  bool version_from_gedc_ = false;  // GedVersion came from it: no other VERS line counts
   long long indi_count_ = 0;
   long long open_placeholders_ = 0;  // placeholders no INDI record has filled yet
   std::string name_;                 // work space of Name()

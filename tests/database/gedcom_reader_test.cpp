@@ -105,6 +105,21 @@ TEST(GedcomReaderTest, RecordsOpenOnlyOnLevelZero) {
   EXPECT_TRUE(db.PersonList()[0]->Notes.empty());
 }
 
+// The header's GEDC VERS is the file's version, before or after the program's own VERS; a
+// file without GEDC keeps its last VERS line (above).
+TEST(GedcomReaderTest, VersionIsTheHeadersGedcVersion) {
+  for (const auto& header :
+       {std::vector<std::string>{"0 HEAD", "1 GEDC", "2 VERS 7.0", "1 SOUR PROG", "2 VERS 0.4"},
+        std::vector<std::string>{"0 HEAD", "1 SOUR PROG", "2 VERS 0.4", "1 GEDC", "2 VERS 7.0",
+                                 "1 CHAR UTF-8", "2 VERS 1.0"}}) {
+    std::vector<std::string> lines = header;
+    for (const char* line : {"0 @I1@ INDI", "1 NAME A /B/", "0 TRLR"}) lines.emplace_back(line);
+    Database db;
+    ASSERT_TRUE(LoadGedcomText(db, CrLf(lines)));
+    EXPECT_EQ(db.GedVersion(), "7.0");
+  }
+}
+
 // Only a pointer names a partner: "2 HUSB" under a family event holds an age.
 TEST(GedcomReaderTest, PartnerLinesNeedAPointer) {
   Database db;
