@@ -364,6 +364,13 @@ class Reader {
     const std::string_view text = TrimSpaces(raw);
     const ParsedLine line = Parse(text);
 
+    // Text without a level inside a note is the rest of a note line that a stray line end
+    // broke (some programs leave bare LFs in note text): it continues the note, as CONC does.
+    if (!line.starts_with_digit && note_ && !text.empty()) {
+      note_->Lines.emplace_back(Cut(text, 255));
+      return;
+    }
+
     // A note stays open for CONC and CONT until a line at its level or above.
     if (note_ && line.level <= note_level_) note_ = nullptr;
     // The event state belongs to the level-1 line that opened it.
