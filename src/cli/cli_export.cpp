@@ -93,13 +93,13 @@ void AddExportCommands(CLI::App& app, const GlobalOptions& options, const Clock&
                        int& status) {
   auto args = std::make_shared<ExportArgs>();
 
-  CLI::App* website = app.add_subcommand(
-      "website", std::string("Write the web site of GEDCOM into DIR (made with its parents when "
-                             "missing), with the style in use. ") +
-                     kPrivacyNote +
-                     " A second website run into the same folder removes the files of the "
-                     "first that it no longer writes, and leaves the files whose bytes are "
-                     "already there untouched.");
+  CLI::App* website = app.add_subcommand("website", "Write the web site of a tree");
+  website->footer(std::string("Writes the web site of GEDCOM into DIR (made with its parents "
+                              "when missing), with the style in use. ") +
+                  kPrivacyNote +
+                  " A second website run into the same folder removes the files of the first "
+                  "that it no longer writes, and leaves the files whose bytes are already "
+                  "there untouched.");
   website->add_option("GEDCOM", args->gedcom, "GEDCOM file")->required();
   website->add_option("DIR", args->target, "Folder of the web site")->required();
   website
@@ -110,16 +110,16 @@ void AddExportCommands(CLI::App& app, const GlobalOptions& options, const Clock&
       ->check(CLI::Range(1, 1024));
   website->callback([args, &options, &clock, &status] { status = Website(options, *args, clock); });
 
-  CLI::App* gedcom = app.add_subcommand(
-      "gedcom", std::string("Write GEDCOM as a filtered GEDCOM 5.5 file OUT. ") + kPrivacyNote);
+  CLI::App* gedcom = app.add_subcommand("gedcom", "Write a tree as a filtered GEDCOM file");
+  gedcom->footer(std::string("Writes GEDCOM as a filtered GEDCOM 5.5 file OUT. ") + kPrivacyNote);
   gedcom->add_option("GEDCOM", args->gedcom, "GEDCOM file")->required();
   gedcom->add_option("OUT", args->target, "GEDCOM file to write")->required();
   gedcom->callback([args, &options, &clock, &status] { status = Gedcom(options, *args, clock); });
 
-  CLI::App* gendex = app.add_subcommand(
-      "gendex", std::string("Write the GENDEX index of GEDCOM to OUT: one line per person with "
-                            "a family page. ") +
-                    kPrivacyNote);
+  CLI::App* gendex = app.add_subcommand("gendex", "Write the GENDEX index of a tree");
+  gendex->footer(std::string("Writes the GENDEX index of GEDCOM to OUT: one line per person "
+                             "with a family page. ") +
+                 kPrivacyNote);
   gendex->add_option("GEDCOM", args->gedcom, "GEDCOM file")->required();
   gendex->add_option("OUT", args->target, "GENDEX file to write")->required();
   gendex->callback([args, &options, &clock, &status] { status = Gendex(options, *args, clock); });

@@ -14,9 +14,10 @@ namespace stirpex::cli {
 void AddLivingCommand(CLI::App& app, const GlobalOptions& options, const Clock& clock,
                       int& status) {
   auto gedcom = std::make_shared<std::string>();
-  CLI::App* living = app.add_subcommand(
-      "living",
-      "Print, in the order of the file, every person the auto filter would exclude (the "
+  CLI::App* living =
+      app.add_subcommand("living", "List the people the auto filter would exclude, and why");
+  living->footer(
+      "Prints, in the order of the file, every person the auto filter would exclude (the "
       "criteria of the settings, and the people the file restricts with RESN): one line "
       "ID<TAB>NAME<TAB>REASON, the reason saying what decided (\"RESN privacy\", \"born 1950\", "
       "\"no dates; child born 1990\", \"no evidence\").");

@@ -38,6 +38,16 @@ class GedcomLineWriter {
     if (!value.empty() && value.front() == '@') out_.Write("@");
     out_.WriteLine(value);
   }
+  // A date: a calendar escape at its start ("@#DJULIAN@ 24 APR 1827") is no pointer and is
+  // written as it is; any other "@" at the start is doubled, as above.
+  void Date(std::string_view head, std::string_view date) {
+    if (date.substr(0, 2) == "@#" && date.find('@', 2) != std::string_view::npos) {
+      out_.Write(head);
+      out_.WriteLine(date);
+    } else {
+      Line(head, date);
+    }
+  }
   // "head" + "@" + id + "@" + tail
   void Pointer(std::string_view head, std::string_view id, std::string_view tail = {}) {
     out_.Write(head);
@@ -83,7 +93,7 @@ void WriteEvent(GedcomLineWriter& w, std::string_view tag, std::string_view date
                 std::string_view place) {
   if (date.empty() && place.empty()) return;
   w.Line(tag);
-  if (!date.empty()) w.Line("2 DATE ", date);
+  if (!date.empty()) w.Date("2 DATE ", date);
   if (!place.empty()) w.Line("2 PLAC ", place);
 }
 

@@ -56,6 +56,7 @@ enum class M : std::uint8_t {
   kMarrPlace,
   kMarrPic,
   kMarrPicLink,
+  kPartners,
   // Husband.
   kHusbName,
   kHusbBday,
@@ -150,6 +151,7 @@ constexpr MarkerText kMarkerTexts[] = {
     {M::kMarrPlace, "<!--^MarrPlace^-->"},
     {M::kMarrPic, "<!--^MarrPic^-->"},
     {M::kMarrPicLink, "<!--^MarrPicLink^-->"},
+    {M::kPartners, "<!--^Partners^-->"},
     {M::kHusbName, "<!--^HusbName^-->"},
     {M::kHusbBday, "<!--^HusbBday^-->"},
     {M::kHusbBPlace, "<!--^HusbBPlace^-->"},
@@ -389,7 +391,7 @@ void Expander::Run(std::string& line) {
     if (args_.person && In(m, M::kName, M::kSelfHtm)) ApplyPerson(m);
     if (args_.person) ApplyAncestors();
     if (args_.family) {
-      if (In(m, M::kMarrDate, M::kMarrPicLink) || m == M::kPictRef) ApplyFamily(m);
+      if (In(m, M::kMarrDate, M::kPartners) || m == M::kPictRef) ApplyFamily(m);
       if (In(m, M::kHusbName, M::kHusbMother)) ApplySpouse(m, true);
       if (In(m, M::kWifeName, M::kWifeMother)) {
         ApplySpouse(static_cast<M>(static_cast<int>(m) - kSpouseCount), false);
@@ -576,6 +578,19 @@ void Expander::ApplyFamily(M m) {
       if (!f.Picture.empty()) {
         ReplaceWith(m, [&](std::string& v) { AppendPageName(v, f.Id, PageKind::kPicture); });
       }
+      break;
+    case M::kPartners:
+      // "A and B", or the one partner the family has: never a dangling "and" (a title cannot
+      // hide a marker left as a comment).
+      ReplaceWith(m, [&](std::string& v) {
+        for (const TPersonRec* partner : {f.Husband, f.Wife}) {
+          if (!partner) continue;
+          const std::string_view name = Shown(partner).record->Name.view();
+          if (name.empty()) continue;
+          if (!v.empty()) v.append(" and ");
+          AppendHtmlEscaped(v, name);
+        }
+      });
       break;
     default:
       break;

@@ -13,6 +13,7 @@
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
+#include <QPrinter>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -148,8 +149,8 @@ TSDIAppForm::TSDIAppForm(QWidget* parent) : QMainWindow(parent) {
     controller_->SaveLinesAs("*.htm", lines, "");
   };
   note_actions.print = [this](HtmlViewer& viewer) {
-    QPrintDialog dialog(&printer_, frmNotes);
-    if (dialog.exec() == QDialog::Accepted) viewer.Print(&printer_, 1, 9999);
+    QPrintDialog dialog(&Printer(), frmNotes);
+    if (dialog.exec() == QDialog::Accepted) viewer.Print(&Printer(), 1, 9999);
   };
   note_actions.link = [this](const std::string& target) {
     return controller_->HTMLViewerHotSpotClick(target);
@@ -158,7 +159,6 @@ TSDIAppForm::TSDIAppForm(QWidget* parent) : QMainWindow(parent) {
   options_commands_ = new OptionsCommands(*this, {mniOptions, tbtnProperties, mniSaveAll});
   outline_commands_ = new OutlineCommands(
       *this, {mniViewOutline, tbToggleTV, mniRefreshTV, tbTreeRefresh, tvDescOutine});
-  printer_.setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
 
   resize(640, 480);
 }
@@ -519,24 +519,33 @@ void TSDIAppForm::ShowHelp(int topic) {
 
 // --- Commands --------------------------------------------------------------------------------
 
+QPrinter& TSDIAppForm::Printer() {
+  if (!printer_) {
+    printer_ = std::make_unique<QPrinter>();
+    printer_->setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
+  }
+  return *printer_;
+}
+
 void TSDIAppForm::mniPrintClick() {
-  QPrintDialog dialog(&printer_, this);
+  QPrinter& printer = Printer();
+  QPrintDialog dialog(&printer, this);
   dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
   if (dialog.exec() != QDialog::Accepted) return;
   int first = 1, last = 9999;
-  if (printer_.printRange() == QPrinter::PageRange) {
-    first = printer_.fromPage();
-    last = printer_.toPage();
+  if (printer.printRange() == QPrinter::PageRange) {
+    first = printer.fromPage();
+    last = printer.toPage();
   }
-  HTMLViewer->Print(&printer_, first, last);
+  HTMLViewer->Print(&printer, first, last);
 }
 
 void TSDIAppForm::mniPrintSetupClick() {
-  QPageSetupDialog dialog(&printer_, this);
+  QPageSetupDialog dialog(&Printer(), this);
   dialog.exec();
 }
 
-int TSDIAppForm::PrintAllFamilies(QPrinter* printer, Progress& progress) {
+int TSDIAppForm::PrintAllFamilies(QPagedPaintDevice* printer, Progress& progress) {
   const auto& families = controller_->db().FamilyList();
   const long long total = static_cast<long long>(families.size());
   progress.ProgressOpen("Printing", "0", "0", "");
@@ -564,7 +573,8 @@ int TSDIAppForm::PrintAllFamilies(QPrinter* printer, Progress& progress) {
       progress.ProgressFamilies(printed);
       progress.ProgressPercent(static_cast<int>(printed * 100 / total));
     }
-    if (cancelled) printer->abort();
+    // A printer drops the job; a PDF writer has none to drop and keeps the pages so far.
+    if (auto* job = dynamic_cast<QPrinter*>(printer); cancelled && job) job->abort();
     painter.end();
   }
   progress.ProgressClose();
@@ -573,11 +583,12 @@ int TSDIAppForm::PrintAllFamilies(QPrinter* printer, Progress& progress) {
 
 void TSDIAppForm::mniPrintAllClick() {
   if (controller_->db().FamilyList().empty()) return;
-  QPrintDialog dialog(&printer_, this);
+  QPrinter& printer = Printer();
+  QPrintDialog dialog(&printer, this);
   dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
   if (dialog.exec() != QDialog::Accepted) return;
   ProgressReport progress(this, /*cancellable=*/true);
-  PrintAllFamilies(&printer_, progress);
+  PrintAllFamilies(&printer, progress);
 }
 
 void TSDIAppForm::mniGEDCOMInfoClick() {

@@ -225,19 +225,21 @@ TEST(GedcomWriterCharset, EightBitTextKeepsTheOldDeclaration) {
 }
 
 // A tree decoded from ANSEL is UTF-8 text and says so. A value that begins with "@" goes out
-// as "@@", so that it reads back as text and not as a pointer.
+// as "@@", so that it reads back as text and not as a pointer; a date's calendar escape goes
+// out as it is.
 TEST(GedcomWriterCharset, DecodedTreeIsUtf8AndLeadingAtSignsAreDoubled) {
   Database db;
-  ASSERT_TRUE(
-      LoadLines(db, {"0 HEAD", "1 CHAR ANSEL", "0 @I1@ INDI", "1 NAME Le\xE2on /Lee/", "1 BIRT",
-                     "2 PLAC @@Sea", "1 NOTE @@home", "2 CONT @@handle", "0 TRLR"}));
+  ASSERT_TRUE(LoadLines(db, {"0 HEAD", "1 CHAR ANSEL", "0 @I1@ INDI", "1 NAME Le\xE2on /Lee/",
+                             "1 BIRT", "2 DATE @#DJULIAN@ 24 APR 1827", "2 PLAC @@Sea", "1 DEAT",
+                             "2 DATE @#no escape", "1 NOTE @@home", "2 CONT @@handle", "0 TRLR"}));
   TempDir dir;
   RecordingMessages messages;
   ASSERT_TRUE(WriteFilteredGedcom(db, TSettings{}, dir.path() / "o.ged", "1 Jan 2000", messages));
   const Lines out = FileLines(dir.path() / "o.ged");
   EXPECT_EQ(out[6], "1 CHAR UTF-8");
   EXPECT_EQ(Lines(out.begin() + 9, out.end()),
-            (Lines{"0 @i1@ INDI", "1 NAME León /Lee/", "1 SEX U", "1 BIRT", "2 PLAC @@Sea",
+            (Lines{"0 @i1@ INDI", "1 NAME León /Lee/", "1 SEX U", "1 BIRT",
+                   "2 DATE @#DJULIAN@ 24 APR 1827", "2 PLAC @@Sea", "1 DEAT", "2 DATE @@#no escape",
                    "1 NOTE @@home", "2 CONT @@handle", "0 TRLR"}));
 }
 
@@ -336,8 +338,14 @@ std::vector<PersonFacts> People(const Database& db) {
   std::vector<PersonFacts> people;
   for (const TPersonRec* p : db.PersonList()) {
     PersonFacts f{
-        p->Id.str(), p->Name.str(), p->Surname.str(), p->BirthDate.str(), p->BirthPlace.str(),
-        p->DeathDate.str(), p->DeathPlace.str(), p->ParentFamily ? p->ParentFamily->Id.str() : "",
+        p->Id.str(),
+        p->Name.str(),
+        p->Surname.str(),
+        p->BirthDate.str(),
+        p->BirthPlace.str(),
+        p->DeathDate.str(),
+        p->DeathPlace.str(),
+        p->ParentFamily ? p->ParentFamily->Id.str() : "",
         // No sex read is written as undetermined.
         (p->Sex >= 'A' && p->Sex <= 'Z') || (p->Sex >= 'a' && p->Sex <= 'z') ? p->Sex : 'U',
         {},

@@ -114,10 +114,16 @@ TEST_F(MarkersTest, HusbandWifeAndMarriage) {
             "<A HREF=\"f3.htm\">x</a> George Smith & Edith Smith");
   EXPECT_EQ(Expand("<!--^WifeFamHtm^--><!--^WifeFather^-->", f1),
             "<!--WifeFamHtm^--><!--WifeFather^-->");
-  // No wife: her markers stay comments; the husband's still fire.
+  // No wife: her markers stay comments; the husband's still fire. The family's name is both
+  // partners, or the one it has.
   TFamilyRec* no_wife = t.Family("F8", george, nullptr);
   EXPECT_EQ(Expand("<!--^WifeName^-->|<!--^HusbName^-->", no_wife),
             "<!--WifeName^-->|George Smith");
+  EXPECT_EQ(Expand("<!--^Partners^-->|<!--^Partners^-->", f1),
+            "John Smith and Mary Jones|John Smith and Mary Jones");
+  EXPECT_EQ(Expand("<!--^Partners^-->", no_wife), "George Smith");
+  EXPECT_EQ(Expand("<!--^Partners^-->", t.Family("F7", nullptr, edith)), "Edith Smith");
+  EXPECT_EQ(Expand("[<!--^Partners^-->]", t.Family("F6", nullptr, nullptr)), "[]");
 }
 
 TEST_F(MarkersTest, OtherFamiliesLinkTheOtherPartnersLastFirst) {
@@ -270,7 +276,8 @@ TEST_F(MarkersPrivacyTest, AReplacedPersonShowsOnlyThePrivateName) {
   EXPECT_EQ(Expand("<!--^HTreeLink^-->|<!--^WTreeLink^-->", f1),
             "<!--HTreeLink^-->|<a href=\"i2tr.htm\">tree</a>");
   t.db.SetPrivateName("Living - Private");
-  EXPECT_EQ(Expand("<!--^HusbName^-->", f1), "Living - Private");
+  EXPECT_EQ(Expand("<!--^HusbName^-->|<!--^Partners^-->", f1),
+            "Living - Private|Living - Private and Mary Jones");
 }
 
 TEST_F(MarkersPrivacyTest, EveryPersonOnThePagePassesThroughTheFilter) {
