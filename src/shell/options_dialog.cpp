@@ -98,6 +98,10 @@ QVariant PeopleListModel::data(const QModelIndex& index, int role) const {
   if (role == Qt::DisplayRole) return DecodePageText(person.Name);
   if (role == Qt::ToolTipRole) {
     QString tip = DecodePageText(person.Name);
+    // The exclude list holds names: all people of one name are excluded or included together.
+    if (const int share = lists_.NameCount(side_, index.row()); share > 1) {
+      tip += QStringLiteral("\n%1 people of this name: they move together").arg(share);
+    }
     if (tip_) tip += QStringLiteral("\n") + QString::fromStdString(tip_(person));
     return tip;
   }
@@ -431,7 +435,7 @@ void TnbkOptions::done(int result) {
 void TnbkOptions::FormClose() {
   if (!settings_ || !db_) return;
   PaintPump pump;
-  CloseOptions(ReadControls(), lists_.Names(PeopleSide::kExclude), *settings_, *db_, &pump);
+  CloseOptions(ReadControls(), lists_.DistinctNames(PeopleSide::kExclude), *settings_, *db_, &pump);
 }
 
 // --- Controls and values ---------------------------------------------------------------------
@@ -684,7 +688,7 @@ void TnbkOptions::btnLoadListClick() {
 
 void TnbkOptions::btnSaveListClick() {
   if (!db_ || !settings_) return;
-  db_->ExcludedNames() = lists_.Names(PeopleSide::kExclude);
+  db_->ExcludedNames() = lists_.DistinctNames(PeopleSide::kExclude);
   // SaveExcludeList: at the ExcludeList file, or in LastDir when there is none.
   const std::string path = ExcludeListDialogPath(*settings_, program_dir_).string();
   host_.SaveLinesAs("*.txt", db_->ExcludedNames(), path);

@@ -8,7 +8,8 @@
 // excluded names (app/options_values.h holds those rules). The lists are model/view lists over
 // app/people_lists.h, so a tree of a hundred thousand people fills and moves at once. Each
 // entry's tool tip says what the auto filter, with the criteria as the boxes stand, makes of
-// the person and why; people the file restricts stay in the exclude list.
+// the person and why, and how many people share the name (they move together); people the
+// file restricts stay in the exclude list.
 #pragma once
 
 #include <QAbstractListModel>
@@ -64,7 +65,8 @@ class OptionsHost {
 };
 
 // One of the two people lists as a Qt list model: one row per entry, the person's name, with
-// the text `tip` gives for the person as tool tip.
+// the count of people of that name (when there are several) and the text `tip` gives for the
+// person as tool tip.
 class PeopleListModel : public QAbstractListModel {
   Q_OBJECT
 

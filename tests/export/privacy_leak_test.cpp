@@ -3,7 +3,9 @@
 // tree pages, the surname index and its split pages, the search page's data, the pictures
 // copied), the viewer's pages, the GEDCOM and the GENDEX file.
 //
-// Every other person of a file is excluded, and each of them carries marked texts that nothing else holds: a word "QzN<k>Q" in the name, "QzB<k>Q " and "QzD<k>Q "
+// Every other person of a file is put on the exclude list, and some of the others are given
+// the name of one of them (a namesake the list marks too). Each protected person carries
+// marked texts that nothing else holds: a word "QzN<k>Q" in the name, "QzB<k>Q " and "QzD<k>Q "
 // before the birth and death dates (the file's own dates, or a year when there were none), a
 // line "QzT<k>Q" in notes only protected people have, and, for some, a picture "QzP<k>Q.png"
 // that lies in a picture folder. The marriage of each family with a protected partner is
@@ -67,8 +69,8 @@ std::string Mark(char kind, std::size_t k) {
   return "Qz" + std::string(1, kind) + std::to_string(k) + "Q";
 }
 
-// Loads a file and marks every other person as excluded, with the marks described above.
-// Returns the number of people excluded.
+// Loads a file, marks every other person and every tenth of the others (their namesakes) as
+// described above, and excludes them by name. Returns the number of people protected so.
 std::size_t LoadMarked(Database& db, const std::filesystem::path& file,
                        const testing::TempDir& pictures) {
   NullProgress progress;
@@ -76,19 +78,25 @@ std::size_t LoadMarked(Database& db, const std::filesystem::path& file,
   if (!LoadGedcom(db, file, progress, messages)) return 0;
   db.ApplyImageList(testing::SourceDir() / "ged" / "images.txt");
   const std::vector<TPersonRec*>& people = db.PersonList();
+  auto is_namesake = [](std::size_t i) { return i % 20 == 1; };
   // Notes that a shown person or a family refers to are theirs to show.
   std::set<const TNoteRec*> shown_notes;
   for (const TFamilyRec* family : db.FamilyList()) {
     shown_notes.insert(family->Notes.begin(), family->Notes.end());
   }
   for (std::size_t i = 1; i < people.size(); i += 2) {
+    if (is_namesake(i)) continue;
     shown_notes.insert(people[i]->Notes.begin(), people[i]->Notes.end());
   }
   std::set<const TPersonRec*> marked;
-  for (std::size_t i = 0, k = 0; i < people.size(); i += 2, ++k) {
+  std::vector<std::string>& names = db.ExcludedNames();
+  names.clear();
+  for (std::size_t i = 0, k = 0; i < people.size(); ++i) {
+    const bool listed = i % 2 == 0;
+    if (!listed && !is_namesake(i)) continue;
     TPersonRec* p = people[i];
-    p->Excluded = true;
-    db.SetPersonName(p, Mark('N', k) + " " + p->Name.str());
+    db.SetPersonName(p, listed ? Mark('N', k) + " " + p->Name.str() : people[i - 1]->Name.str());
+    if (listed) names.push_back(p->Name.str());
     db.Set(p->BirthDate, Mark('B', k) + " " + (p->BirthDate.empty() ? "1950" : p->BirthDate.str()));
     db.Set(p->DeathDate, Mark('D', k) + " " + (p->DeathDate.empty() ? "2001" : p->DeathDate.str()));
     for (TNoteRec* note : p->Notes) {
@@ -100,6 +108,7 @@ std::size_t LoadMarked(Database& db, const std::filesystem::path& file,
       pictures.Write(picture, "png");
     }
     marked.insert(p);
+    ++k;
   }
   std::size_t k = 0;
   for (TFamilyRec* family : db.FamilyList()) {
@@ -113,6 +122,10 @@ std::size_t LoadMarked(Database& db, const std::filesystem::path& file,
       pictures.Write(picture, "png");
     }
     ++k;
+  }
+  db.ApplyExcludedNames();
+  for (const TPersonRec* p : marked) {
+    if (!p->Excluded) ADD_FAILURE() << p->Id.view() << " is not excluded by name";
   }
   return marked.size();
 }
