@@ -519,6 +519,8 @@ void ViewerController::mniSurnameListClick() {
 }
 
 void ViewerController::SaveItemClick() {
+  // A page saved is a page published: not while the filter cannot know whom to protect.
+  if (RefuseExport()) return;
   SaveLinesAs("*.htm", page_lines_, "");
 }
 

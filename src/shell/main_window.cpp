@@ -144,10 +144,13 @@ TSDIAppForm::TSDIAppForm(QWidget* parent) : QMainWindow(parent) {
   frmImage = new TfrmImage(this);
   frmSurnames = new TfrmSurnames(this, [this](int topic) { ShowHelp(topic); });
   TfrmNotes::Actions note_actions;
+  // Saved or printed, a page is published: refused as the exports are.
   note_actions.save = [this](const std::vector<std::string>& lines) {
+    if (controller_->RefuseExport()) return;
     controller_->SaveLinesAs("*.htm", lines, "");
   };
   note_actions.print = [this](HtmlViewer& viewer) {
+    if (controller_->RefuseExport()) return;
     QPrintDialog dialog(&printer_, frmNotes);
     if (dialog.exec() == QDialog::Accepted) viewer.Print(&printer_, 1, 9999);
   };
@@ -520,6 +523,7 @@ void TSDIAppForm::ShowHelp(int topic) {
 // --- Commands --------------------------------------------------------------------------------
 
 void TSDIAppForm::mniPrintClick() {
+  if (controller_->RefuseExport()) return;
   QPrintDialog dialog(&printer_, this);
   dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
   if (dialog.exec() != QDialog::Accepted) return;
@@ -572,7 +576,7 @@ int TSDIAppForm::PrintAllFamilies(QPrinter* printer, Progress& progress) {
 }
 
 void TSDIAppForm::mniPrintAllClick() {
-  if (controller_->db().FamilyList().empty()) return;
+  if (controller_->db().FamilyList().empty() || controller_->RefuseExport()) return;
   QPrintDialog dialog(&printer_, this);
   dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
   if (dialog.exec() != QDialog::Accepted) return;

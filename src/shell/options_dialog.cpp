@@ -20,7 +20,6 @@
 #include "database/relationship_walks.h"
 #include "database/text.h"
 #include "htmlview/page_text.h"
-#include "platform/stored_paths.h"
 #include "shell/paint_pump.h"
 #include "shell/working_directory.h"
 
@@ -678,7 +677,7 @@ void TnbkOptions::btnLoadListClick() {
   if (!db_ || !settings_) return;
   std::string chosen;
   const bool confirmed =
-      host_.RunOpenDialog(ExcludeListDialogPath(*settings_, program_dir_).string(), chosen) &&
+      host_.RunOpenDialog(host_.ResolveSetting(settings_->ExcludeList).string(), chosen) &&
       !chosen.empty();
   const bool loaded = confirmed && LoadExcludeList(*db_, chosen, host_.DialogMessages());
   RestoreWorkingDirectory(program_dir_);
@@ -690,7 +689,7 @@ void TnbkOptions::btnSaveListClick() {
   if (!db_ || !settings_) return;
   db_->ExcludedNames() = lists_.DistinctNames(PeopleSide::kExclude);
   // SaveExcludeList: at the ExcludeList file, or in LastDir when there is none.
-  const std::string path = ExcludeListDialogPath(*settings_, program_dir_).string();
+  const std::string path = host_.ResolveSetting(settings_->ExcludeList).string();
   host_.SaveLinesAs("*.txt", db_->ExcludedNames(), path);
   RestoreWorkingDirectory(program_dir_);
 }
@@ -701,7 +700,7 @@ void TnbkOptions::ChooseFileName(const char* title, const char* filter, QLineEdi
   const std::string stored = Field(field);
   std::string start_dir, file_name;
   if (!stored.empty()) {
-    const std::filesystem::path path = ResolveStoredPath(stored, program_dir_);
+    const std::filesystem::path path = host_.ResolveSetting(stored);
     start_dir = FolderOf(path);
     file_name = path.filename().string();
   }
@@ -713,7 +712,7 @@ void TnbkOptions::ChooseFileName(const char* title, const char* filter, QLineEdi
 }
 
 void TnbkOptions::ChooseFolder(QLineEdit* field) {
-  const std::string start = ResolveStoredPath(Field(field), program_dir_).string();
+  const std::string start = host_.ResolveSetting(Field(field)).string();
   std::string chosen;
   if (host_.RunFolderChooser(start, chosen) && !chosen.empty()) {
     field->setText(PathToQString(chosen));

@@ -18,6 +18,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/auto_filter.h"
@@ -62,6 +63,10 @@ class OptionsHost {
   virtual Messages& DialogMessages() = 0;
   // The clock the auto filter counts years from.
   virtual const Clock& DialogClock() const = 0;
+  // A path stored in settings as the tree's session finds it (Session::ResolveSetting: beside
+  // the settings or project file first, else in the program's folder): where the choosers
+  // start and the exclude list is loaded from and saved to.
+  virtual std::filesystem::path ResolveSetting(std::string_view stored) const = 0;
 };
 
 // One of the two people lists as a Qt list model: one row per entry, the person's name, with

@@ -174,12 +174,5 @@ TEST_F(CloseOptionsTest, LoadExcludeListReadsTheLinesOrReportsAMissingFile) {
   EXPECT_TRUE(ann->Excluded);
 }
 
-TEST(OptionsValues, TheLoadListDialogStartsAtTheExcludeListFile) {
-  TSettings s;
-  EXPECT_EQ(ExcludeListDialogPath(s, "/opt/stirpex"), "");
-  s.ExcludeList = "lists\\living.txt";
-  EXPECT_EQ(ExcludeListDialogPath(s, "/opt/stirpex"), "/opt/stirpex/lists/living.txt");
-}
-
 }  // namespace
 }  // namespace stirpex

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -170,6 +171,38 @@ TEST_F(OptionsCommandsTest, SaveWebsiteAsksForAFolderAndWritesTheSite) {
   AnswerModal<FolderChooser>([&] { Control(*window, "mniSaveAll")->trigger(); },
                              [&](FolderChooser* chooser) { chooser->reject(); });
   EXPECT_FALSE(std::filesystem::exists(site));
+}
+
+// The paths of a project are found beside it: Save Website starts at its HTMLDir there, and
+// Load List at its exclude list there, not in the program's folder.
+TEST_F(OptionsCommandsTest, AProjectsWebFolderAndExcludeListAreFoundBesideIt) {
+  testing::TempDir project;
+  std::filesystem::create_directories(project.path() / "web");
+  project.Write("living.txt", testing::CrLf({"Emma Ambervale"}));
+  project.Write(
+      "p.sxp",
+      testing::CrLf({"[Options]", "StyleFile=" + folder->File("styles/stirp1.sty"),
+                     "GEDCOMFile=" + folder->File("ged/sample.ged"), "HTMLDir=web",
+                     "ExcludeList=living.txt", "ExcDoExclude=1", "[Stirpex]", "SXProj=1"}));
+  window->Controller().OpenFile((project.path() / "p.sxp").string());
+  const std::filesystem::path beside = std::filesystem::canonical(project.path());
+  AnswerModal<FolderChooser>([&] { Control(*window, "mniSaveAll")->trigger(); },
+                             [&](FolderChooser* chooser) {
+                               EXPECT_EQ(chooser->directory().canonicalPath().toStdString(),
+                                         (beside / "web").string());
+                               chooser->reject();
+                             });
+  AnswerModal<TnbkOptions>([&] { Control(*window, "mniOptions")->trigger(); },
+                           [&](TnbkOptions* dialog) {
+                             AnswerModal<QFileDialog>(
+                                 [&] { dialog->btnLoadList->click(); },
+                                 [&](QFileDialog* open) {
+                                   EXPECT_EQ(open->directory().canonicalPath().toStdString(),
+                                             beside.string());
+                                   open->reject();
+                                 });
+                             dialog->btnCancel->click();
+                           });
 }
 
 // The progress window's Cancel reaches the site pass.
