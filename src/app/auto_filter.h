@@ -3,11 +3,12 @@
 //
 // A person is included (not protected) when at least one ticked criterion says the person
 // is not living: the birth date is empty; the birth year lies more than N years back; the
-// death date is filled in; the person is presumed dead (presumed_dead.h). Everyone else, and
-// everyone when no criterion is ticked, is excluded; so is, always, a person the file
-// restricts (RESN confidential or privacy). The year arithmetic keeps the program's classic
-// form: the birth year, the current year and N are 16-bit unsigned numbers, compared as signed
-// whole numbers, so a negative N ("-5") becomes a huge one and includes nobody by years.
+// death date is filled in; the person is presumed dead (presumed_dead.h: by N years, but at
+// least kMinPresumedAge). Everyone else, and everyone when no criterion is ticked, is
+// excluded; so is, always, a person the file restricts (RESN confidential or privacy). The
+// year arithmetic keeps the program's classic form: the birth year, the current year and N are
+// 16-bit unsigned numbers, compared as signed whole numbers, so a negative N ("-5") becomes a
+// huge one and includes nobody by years.
 #pragma once
 
 #include <cstdint>

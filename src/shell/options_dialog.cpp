@@ -293,7 +293,8 @@ QWidget* TnbkOptions::MakeFiltersTab() {
   cbPresumedDead = MakeCheck("cbPresumedDead", "Presumed &dead");
   cbPresumedDead->setToolTip(QStringLiteral(
       "Include people the file shows to be dead: a death, burial or cremation recorded, or "
-      "their birth (or their relatives' dates) more than the years ago"));
+      "their birth (or their relatives' dates) more than the years ago, and at least 110 "
+      "years ago"));
   auto* criteria_grid = new QGridLayout(criteria);
   criteria_grid->addWidget(cbBDEmpty, 0, 0, 1, 3);
   criteria_grid->addWidget(new QLabel(QStringLiteral("OR")), 1, 0);
