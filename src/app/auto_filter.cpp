@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "app/presumed_dead.h"
+#include "pages/privacy.h"
 
 namespace stirpex {
 
@@ -84,6 +85,10 @@ std::string AutoFilterRule::Reason(const TPersonRec& person) const {
   return "no criterion ticked";
 }
 
+bool AutoFilterRule::PresumedDead(const TPersonRec& person) const {
+  return PresumeDead(person, current_year_, years_ago_).dead;
+}
+
 std::vector<const TPersonRec*> AutoExcluded(const Database& db, const AutoFilterRule& rule) {
   const std::vector<TPersonRec*>& persons = db.PersonList();
   std::vector<const TPersonRec*> decided(persons.size(), nullptr);
@@ -111,6 +116,37 @@ long long AutoExclude(Database& db, const AutoFilterRule& rule) {
     ++excluded;
   }
   return excluded;
+}
+
+long long UnprotectedLiving(const Database& db, const TSettings& settings, int current_year) {
+  const ShownTree privacy(db, settings);
+  if (settings.ExcDoExclude) {
+    for (const TPersonRec* person : db.PersonList()) {
+      if (person->Excluded && !IsRestricted(*person)) return 0;
+    }
+  }
+  AutoFilterCriteria criteria;
+  criteria.years_ago = settings.ExcMaxAge;
+  const AutoFilterRule rule(criteria, current_year);
+  long long living = 0;
+  for (const TPersonRec* person : db.PersonList()) {
+    if (!privacy.IsProtected(person) && !rule.PresumedDead(*person)) ++living;
+  }
+  return living;
+}
+
+std::string UnprotectedLivingWarning(long long count, WarningReader reader) {
+  std::string text = std::to_string(count) +
+                     (count == 1 ? " person whom the presumed-dead rule finds living will be "
+                                   "published"
+                                 : " people whom the presumed-dead rule finds living will be "
+                                   "published");
+  if (reader == WarningReader::kCli) {
+    return text + "; --auto-exclude (or an exclude list and ExcDoExclude=1) protects them";
+  }
+  return text +
+         ". To protect them, tick \"Apply Filter\" in the Options (Filters tab) and press "
+         "\"Auto Exclude\" on the People tab.";
 }
 
 }  // namespace stirpex

@@ -46,6 +46,8 @@ class AutoFilterRule {
   // 1990", "no evidence", ...); else "no birth date", "born 1950" or "no death date" by the
   // first ticked criterion; "no criterion ticked" when none is.
   std::string Reason(const TPersonRec& person) const;
+  // The presumed-dead criterion alone, whether ticked or not (presumed_dead.h).
+  bool PresumedDead(const TPersonRec& person) const;
 
  private:
   AutoFilterCriteria criteria_;
@@ -70,5 +72,19 @@ std::vector<const TPersonRec*> AutoExcluded(const Database& db, const AutoFilter
 // Adds to the exclusion (the Excluded flags) every person AutoExcluded names; nobody is taken
 // out of it. Returns the number of those people.
 long long AutoExclude(Database& db, const AutoFilterRule& rule);
+
+// The people an export would publish although the presumed-dead rule (with the N of
+// ExcMaxAge) finds them living, while the user has protected nobody: the filter is off (the
+// default), or on with no one excluded but by the file's restrictions (the exclude list is
+// empty or names nobody). 0 once anyone is excluded: whom to protect is then the user's
+// choice. Save Website, Save GEDCOM and Save GENDEX, in the viewer and in stirpex-cli, say so
+// before they publish them (UnprotectedLivingWarning).
+long long UnprotectedLiving(const Database& db, const TSettings& settings, int current_year);
+
+// Where the warning is read, which decides how it tells the way to protect people.
+enum class WarningReader { kViewer, kCli };
+// "12 people whom the presumed-dead rule finds living will be published", then the way to
+// protect them: the options dialog's filter in the viewer, --auto-exclude on the command line.
+std::string UnprotectedLivingWarning(long long count, WarningReader reader);
 
 }  // namespace stirpex

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -121,6 +122,11 @@ class ViewerController {
   // in force could not be read (ShownTree::Refusal). Save Website, Save GEDCOM, Save GENDEX,
   // Save HTML and the printing commands ask before anything else.
   bool RefuseExport();
+  // True when an export may publish the tree as it is: the user has protected someone, the
+  // presumed-dead rule finds nobody living that it would show (UnprotectedLiving), the user
+  // agreed for this tree before, or agrees now (ViewerWindows::ConfirmPublish, asked once per
+  // tree). Save Website, Save GEDCOM and Save GENDEX ask after RefuseExport.
+  bool ConfirmPublishing();
   // Save Website into a folder already chosen: the whole site of the session (SaveWebsite,
   // export/website.h) with the session's picture folders; failures are reported through the
   // messages. Afterwards the person list is sorted by name as the surname index left it, and
@@ -208,6 +214,8 @@ class ViewerController {
   std::uint64_t current_generation_ = 0;        // current_generation_
   std::vector<Place> places_;
   int place_index_ = 0;
+  // The tree (Database::Generation) whose living people the user agreed to publish.
+  std::optional<std::uint64_t> publishing_agreed_;
   PageLines page_lines_;     // the family page last built by ShowFamily (Save HTML)
   PageLines picture_lines_;  // the picture page last built
 };

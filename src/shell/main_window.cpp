@@ -501,6 +501,10 @@ bool TSDIAppForm::ConfirmReplace(const std::string& text) {
   return AskReplaceBox(this, PathToQString(text));
 }
 
+bool TSDIAppForm::ConfirmPublish(const std::string& text) {
+  return AskPublishBox(this, DecodePageText(text));
+}
+
 SurnameListResult TSDIAppForm::RunSurnameList(const Database& db, const TFamilyRec* current) {
   return frmSurnames->Run(db, current);
 }

@@ -74,7 +74,7 @@ void OptionsCommands::mniOptionsClick() {
 
 void OptionsCommands::mniSaveAllClick() {
   ViewerController& c = form_.Controller();
-  if (c.RefuseExport()) return;
+  if (c.RefuseExport() || !c.ConfirmPublishing()) return;
   // HTMLDir is found as every stored path is (beside a project first).
   const std::string start = c.ResolvePath(c.settings().HTMLDir).string();
   std::string folder;

@@ -719,6 +719,35 @@ TEST_F(ControllerTest, SaveGedcomAndGendexGoThroughTheSaveDialog) {
   EXPECT_NE(ReadFileBytes(dir.path() / "out.txt").find("f1.htm|Smith|"), std::string::npos);
 }
 
+// With nobody protected, an export that would publish people presumed living asks first, once
+// per tree; Cancel stops it. Once someone is excluded there is nothing to ask.
+TEST_F(ControllerTest, PublishingPeoplePresumedLivingIsAskedOncePerTree) {
+  WriteSettings();
+  Start();
+  windows.save_answer = Path("out.ged");
+  windows.publish_answer = false;
+  controller.mniSaveGedcomClick();
+  ASSERT_EQ(windows.publish_questions.size(), 1u);
+  EXPECT_EQ(windows.publish_questions[0].substr(0, 71),
+            "5 people whom the presumed-dead rule finds living will be published. To");
+  EXPECT_TRUE(windows.save_requests.empty());
+  windows.publish_answer = true;
+  controller.mniSaveGedcomClick();
+  controller.mniSaveGentextClick();
+  EXPECT_EQ(windows.publish_questions.size(), 2u);
+  EXPECT_EQ(windows.save_requests.size(), 2u);
+  controller.OpenFile(Path("ged/tree.ged"));  // another tree: asked again
+  EXPECT_TRUE(controller.ConfirmPublishing());
+  EXPECT_EQ(windows.publish_questions.size(), 3u);
+
+  controller.OpenFile(Path("ged/tree.ged"));
+  controller.settings().ExcDoExclude = true;
+  controller.db().ExcludedNames() = {"Lucy SMITH"};
+  controller.db().ApplyExcludedNames();
+  EXPECT_TRUE(controller.ConfirmPublishing());
+  EXPECT_EQ(windows.publish_questions.size(), 3u);
+}
+
 // --- The exclude list ------------------------------------------------------------------------
 
 // A saved list that is missing is no error while the filter is off; with the filter on it is

@@ -17,6 +17,7 @@
 #include "pages/small_tree.h"
 #include "shell/folder_chooser.h"
 #include "shell/main_window.h"
+#include "shell/message_boxes.h"
 #include "shell/outline_commands.h"
 #include "shell/outline_model.h"
 #include "shell/progress_window.h"
@@ -136,19 +137,31 @@ TEST_F(OptionsCommandsTest, SaveWebsiteAsksForAFolderAndWritesTheSite) {
   ViewerController& c = window->Controller();
   c.settings().SurnameFile = "names\\all.htm";
   const std::filesystem::path site = folder->path() / "out" / "site";
-  AnswerModal<FolderChooser>(
-      [&] { Control(*window, "mniSaveAll")->trigger(); },
-      [&](FolderChooser* chooser) {
-        // Opens at HTMLDir, taken against the program's folder.
-        EXPECT_EQ(chooser->directory().absolutePath().toStdString(), folder->path().string());
-        chooser->SetCreateQuestion([](QWidget*, const QString&) { return true; });
-        // Typed into the name field as a user does: selecting a file in a folder that does
-        // not exist yet depends on the dialog's background folder reading.
-        auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        ASSERT_NE(name, nullptr);
-        name->setText(QString::fromStdString(site.string()));
-        chooser->accept();
+  const std::function<void(FolderChooser*)> choose_site = [&](FolderChooser* chooser) {
+    // Opens at HTMLDir, taken against the program's folder.
+    EXPECT_EQ(chooser->directory().absolutePath().toStdString(), folder->path().string());
+    chooser->SetCreateQuestion([](QWidget*, const QString&) { return true; });
+    // Typed into the name field as a user does: selecting a file in a folder that does
+    // not exist yet depends on the dialog's background folder reading.
+    auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    name->setText(QString::fromStdString(site.string()));
+    chooser->accept();
+  };
+  // The sample's living are published with the filter off: asked first (once per tree).
+  QString question;
+  AnswerModal<MessageBoxDialog>(
+      [&] {
+        AnswerModal<FolderChooser>([&] { Control(*window, "mniSaveAll")->trigger(); }, choose_site);
+      },
+      [&](MessageBoxDialog* box) {
+        question = box->Text();
+        box->OkButton()->click();
       });
+  EXPECT_TRUE(
+      question.contains(" people whom the presumed-dead rule finds living will be "
+                        "published. To protect them"))
+      << question.toStdString();
   EXPECT_TRUE(std::filesystem::is_regular_file(site / "all.htm"));
   EXPECT_TRUE(std::filesystem::is_regular_file(site / "f1.htm"));
   // The status bar sums the pass up.
