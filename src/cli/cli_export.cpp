@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "app/auto_filter.h"
 #include "app/session.h"
 #include "cli/cli.h"
 #include "cli/cli_session.h"
@@ -29,6 +30,13 @@ const char* const kPrivacyNote =
     "--auto-exclude also everyone the auto filter excludes), and nothing is written while that "
     "list cannot be read.";
 
+// The people the run publishes although the presumed-dead rule finds them living, while
+// nobody is protected: one line on standard error, and the run goes on.
+void WarnOfUnprotectedLiving(const Session& session, Messages& messages) {
+  const long long living = UnprotectedLiving(session.db, session.settings, session.clock.Year());
+  if (living > 0) messages.Warning(UnprotectedLivingWarning(living, WarningReader::kCli));
+}
+
 int Website(const GlobalOptions& options, const ExportArgs& args, const Clock& clock) {
   Session session(clock);
   if (const int status = LoadSession(options, args.gedcom, session, LoadWhat::kStyleAndTree);
@@ -37,6 +45,7 @@ int Website(const GlobalOptions& options, const ExportArgs& args, const Clock& c
   }
   CliProgress progress;
   CliMessages messages;
+  WarnOfUnprotectedLiving(session, messages);
 
   WebsiteOptions website;
   website.picture_dirs = session.PictureFolders();
@@ -65,6 +74,7 @@ int Gedcom(const GlobalOptions& options, const ExportArgs& args, const Clock& cl
   if (const int status = LoadTree(options, args, session); status != 0) return status;
   CliMessages messages;
   if (RefuseToOverwrite(session, args.target, messages)) return 1;
+  WarnOfUnprotectedLiving(session, messages);
   if (!WriteFilteredGedcom(session.db, session.settings, args.target,
                            GedcomHeaderDate(clock.Today()), messages)) {
     return 1;
@@ -81,6 +91,7 @@ int Gendex(const GlobalOptions& options, const ExportArgs& args, const Clock& cl
   if (const int status = LoadTree(options, args, session); status != 0) return status;
   CliMessages messages;
   if (RefuseToOverwrite(session, args.target, messages)) return 1;
+  WarnOfUnprotectedLiving(session, messages);
   if (!WriteGendex(session.db, session.settings, args.target, messages)) return 1;
   const std::size_t lines = BuildGendexLines(session.db, session.settings).size();
   std::printf("%zu lines written to %s\n", lines, args.target.c_str());

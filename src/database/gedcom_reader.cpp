@@ -472,6 +472,8 @@ class Reader {
       case Tag::kResn:
         if (line.level == 1 && context_ == Context::kPerson && person_) {
           person_->Evidence |= RestrictionBits(line.value);
+        } else if (line.level == 1 && context_ == Context::kFamily && family_) {
+          family_->Restriction |= RestrictionBits(line.value);
         }
         break;
       case Tag::kMarr:

@@ -67,8 +67,15 @@ struct TFamilyRec {
   Text<30> MarrDate;
   Text<90> MarrPlace;
   std::vector<TNoteRec*> Notes;
-  Text<30> Picture;  // set only from the image list
+  Text<30> Picture;              // set only from the image list
+  std::uint8_t Restriction = 0;  // kResn... bits (PersonEvidence) of the family's "1 RESN"
 };
+
+// A restriction in the file on the family itself keeps its marriage, notes and picture private
+// whenever the privacy filter is on.
+inline bool IsRestricted(const TFamilyRec& family) {
+  return (family.Restriction & (kResnConfidential | kResnPrivacy)) != 0;
+}
 
 struct TNoteRec {
   // Note records and pointers: the text between the first two "@" exactly as written (case

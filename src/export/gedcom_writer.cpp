@@ -136,7 +136,9 @@ void WriteFamily(GedcomLineWriter& w, const ShownTree& privacy, const TFamilyRec
   for (const TPersonRec* child : family.Children) {
     if (written(child)) w.Pointer("1 CHIL ", child->Id);
   }
-  WriteEvent(w, "1 MARR", family.MarrDate, family.MarrPlace);
+  const ShownMarriage marriage = privacy.GedcomMarriage(family);
+  WriteEvent(w, "1 MARR", marriage.date, marriage.place);
+  if (!privacy.ShowsFamilyNotes(&family)) return;
   for (const TNoteRec* note : family.Notes) WriteNoteReference(w, *note);
 }
 
@@ -224,14 +226,16 @@ bool WriteFilteredGedcom(const Database& db, const TSettings& settings,
   w.Line("1 GEDC");
   w.Line("2 VERS 5.5");
 
-  // Note records that only left-out persons refer to would publish their notes.
+  // Note records that only left-out persons, or families whose notes are hidden, refer to
+  // would publish their notes.
   std::unordered_set<const TNoteRec*> shown_notes, hidden_notes;
   for (const TPersonRec* person : db.PersonList()) {
     auto& notes = privacy.ShowsNotes(person) ? shown_notes : hidden_notes;
     for (const TNoteRec* note : person->Notes) notes.insert(note);
   }
   for (const TFamilyRec* family : db.FamilyList()) {
-    for (const TNoteRec* note : family->Notes) shown_notes.insert(note);
+    auto& notes = privacy.ShowsFamilyNotes(family) ? shown_notes : hidden_notes;
+    for (const TNoteRec* note : family->Notes) notes.insert(note);
   }
 
   privacy.ForEachListedPerson([&](const TPersonRec& person) { WritePerson(w, privacy, person); });

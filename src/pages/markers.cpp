@@ -561,21 +561,23 @@ const TPersonRec* Expander::Ancestor(std::size_t k) {
 
 void Expander::ApplyFamily(M m) {
   const TFamilyRec& f = *args_.family;
+  // The marriage and the picture are the partners' as much as the family's (privacy.h).
+  const bool picture = !f.Picture.empty() && ctx_.privacy.ShowsFamilyPicture(&f);
   switch (m) {
     case M::kMarrDate:
-      ReplaceEscaped(m, f.MarrDate);
+      ReplaceEscaped(m, ctx_.privacy.PageMarriage(f).date);
       break;
     case M::kMarrPlace:
-      ReplacePlace(m, f.MarrPlace);
+      ReplacePlace(m, ctx_.privacy.PageMarriage(f).place);
       break;
     case M::kMarrPic:
-      if (!f.Picture.empty()) ReplaceTag(m, f.Picture);
+      if (picture) ReplaceTag(m, f.Picture);
       break;
     case M::kMarrPicLink:
-      if (!f.Picture.empty() && !in_template_) LinkTemplate(m, ssPicLink, f.Picture, nullptr);
+      if (picture && !in_template_) LinkTemplate(m, ssPicLink, f.Picture, nullptr);
       break;
     case M::kPictRef:
-      if (!f.Picture.empty()) {
+      if (picture) {
         ReplaceWith(m, [&](std::string& v) { AppendPageName(v, f.Id, PageKind::kPicture); });
       }
       break;
@@ -692,10 +694,10 @@ void Expander::ApplyChild(M m) {
       }
       break;
     case M::kChildDMDate:
-      if (s) ReplaceEscaped(m, s->MarrDate);
+      if (s) ReplaceEscaped(m, ctx_.privacy.PageMarriage(*s).date);
       break;
     case M::kChildDMPlace:
-      if (s) ReplacePlace(m, s->MarrPlace);
+      if (s) ReplacePlace(m, ctx_.privacy.PageMarriage(*s).place);
       break;
     case M::kChildSpouse: {
       if (!s) break;

@@ -145,10 +145,13 @@ TSDIAppForm::TSDIAppForm(QWidget* parent) : QMainWindow(parent) {
   frmImage = new TfrmImage(this);
   frmSurnames = new TfrmSurnames(this, [this](int topic) { ShowHelp(topic); });
   TfrmNotes::Actions note_actions;
+  // Saved or printed, a page is published: refused as the exports are.
   note_actions.save = [this](const std::vector<std::string>& lines) {
+    if (controller_->RefuseExport()) return;
     controller_->SaveLinesAs("*.htm", lines, "");
   };
   note_actions.print = [this](HtmlViewer& viewer) {
+    if (controller_->RefuseExport()) return;
     QPrintDialog dialog(&Printer(), frmNotes);
     if (dialog.exec() == QDialog::Accepted) viewer.Print(&Printer(), 1, 9999);
   };
@@ -498,6 +501,10 @@ bool TSDIAppForm::ConfirmReplace(const std::string& text) {
   return AskReplaceBox(this, PathToQString(text));
 }
 
+bool TSDIAppForm::ConfirmPublish(const std::string& text) {
+  return AskPublishBox(this, DecodePageText(text));
+}
+
 SurnameListResult TSDIAppForm::RunSurnameList(const Database& db, const TFamilyRec* current) {
   return frmSurnames->Run(db, current);
 }
@@ -528,6 +535,7 @@ QPrinter& TSDIAppForm::Printer() {
 }
 
 void TSDIAppForm::mniPrintClick() {
+  if (controller_->RefuseExport()) return;
   QPrinter& printer = Printer();
   QPrintDialog dialog(&printer, this);
   dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
@@ -582,7 +590,7 @@ int TSDIAppForm::PrintAllFamilies(QPagedPaintDevice* printer, Progress& progress
 }
 
 void TSDIAppForm::mniPrintAllClick() {
-  if (controller_->db().FamilyList().empty()) return;
+  if (controller_->db().FamilyList().empty() || controller_->RefuseExport()) return;
   QPrinter& printer = Printer();
   QPrintDialog dialog(&printer, this);
   dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);

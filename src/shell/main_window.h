@@ -71,6 +71,7 @@ class TSDIAppForm : public QMainWindow, public ViewerWindows {
                      std::string& chosen) override;
   bool RunSaveDialog(const SaveDialogRequest& request, std::string& chosen) override;
   bool ConfirmReplace(const std::string& text) override;
+  bool ConfirmPublish(const std::string& text) override;
   SurnameListResult RunSurnameList(const Database& db, const TFamilyRec* current) override;
   void ShowNotes(const std::vector<std::string>& lines,
                  const std::vector<std::filesystem::path>& search_dirs) override;

@@ -278,6 +278,13 @@ TEST_F(MarkersPrivacyTest, AReplacedPersonShowsOnlyThePrivateName) {
   t.db.SetPrivateName("Living - Private");
   EXPECT_EQ(Expand("<!--^HusbName^-->|<!--^Partners^-->", f1),
             "Living - Private|Living - Private and Mary Jones");
+  // His marriage is his as much as Mary's: nothing of it, nor of the family's picture.
+  t.db.Set(f1->Picture, "wed.jpg");
+  EXPECT_EQ(Expand("<!--^MarrDate^-->|<!--^MarrPlace^-->|<!--^MarrPic^-->|<!--^PictRef^-->", f1),
+            "|<!--MarrPlace^-->|<!--MarrPic^-->|<!--PictRef^-->");
+  sue->Excluded = true;  // Tom's wife: his marriage is hers too
+  t.db.Set(f2->MarrPlace, "York");
+  EXPECT_EQ(Expand("<!--^ChildDMDate^-->|<!--^ChildDMPlace^-->", f1), "|<!--ChildDMPlace^-->");
 }
 
 TEST_F(MarkersPrivacyTest, EveryPersonOnThePagePassesThroughTheFilter) {
@@ -299,8 +306,10 @@ TEST_F(MarkersPrivacyTest, MaskedDatesKeepTheRecord) {
   t.settings.ReplaceDate = true;
   EXPECT_EQ(Expand("<!--^BDate^-->|<!--^DDate^-->|<!--^PictRef^-->", f1, john),
             "Living - Private|Living - Private|i1pk.htm");
-  // Marriages are never masked.
-  EXPECT_EQ(Expand("<!--^MarrDate^-->", f1), "1 JUN 1949");
+  // A marriage is masked as its partner's dates are.
+  EXPECT_EQ(Expand("<!--^MarrDate^-->", f1), "Living - Private");
+  t.settings.ReplaceDate = false;
+  EXPECT_EQ(Expand("<!--^MarrDate^--><!--^MarrPlace^-->", f1), "1 JUN 19xx in: Leeds");
 }
 
 TEST(ReplaceMarker, ReplacesTheFirstExactOccurrenceOnly) {

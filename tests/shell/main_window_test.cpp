@@ -303,6 +303,23 @@ TEST_F(MainWindowTest, ErrorBoxesOfferHelpAndStayOpen) {
   EXPECT_TRUE(help_shown);
 }
 
+// A page printed is published as much as a page saved: while the filter is on and the exclude
+// list cannot be read, Print and Print All are refused before any print dialog.
+TEST_F(MainWindowTest, PrintingIsRefusedWhileTheExcludeListCannotBeRead) {
+  Start({"ExcDoExclude=1"});
+  window->Controller().db().SetUnreadableExcludeList("/gone/living.txt");
+  for (const char* command : {"mniPrint", "mniPrintAll"}) {
+    QString shown;
+    AnswerModal<QDialog>([&] { Control(*window, command)->trigger(); },
+                         [&](QDialog* dialog) {
+                           auto* box = qobject_cast<MessageBoxDialog*>(dialog);
+                           shown = box ? box->Text() : QStringLiteral("a print dialog");
+                           dialog->reject();
+                         });
+    EXPECT_EQ(shown, "Exclude list cannot be read: /gone/living.txt") << command;
+  }
+}
+
 // Print All into a PDF writer, as tests print: no window and no printing loads the system's
 // print plugin (CUPS and the libraries under it, whose thread-local storage the sanitized
 // run's leak check cannot always scan at exit). Only a QPrinter, made by the print commands,
