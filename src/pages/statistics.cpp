@@ -27,9 +27,15 @@ class Tally {
  public:
   void Add(std::string_view text) {
     if (text.empty()) return;
-    const auto [it, added] = index_.try_emplace(ToLowerAscii(text), entries_.size());
-    if (added) entries_.emplace_back(std::string(text), 0);
-    ++entries_[it->second].second;
+    key_.assign(text);
+    for (char& c : key_) c = ToLowerAscii(c);
+    const auto found = index_.find(key_);
+    if (found != index_.end()) {
+      ++entries_[found->second].second;
+      return;
+    }
+    index_.emplace(key_, entries_.size());
+    entries_.emplace_back(std::string(text), 1);
   }
   std::vector<std::pair<std::string, long long>> Top(std::size_t n) {
     std::stable_sort(entries_.begin(), entries_.end(),
@@ -41,6 +47,7 @@ class Tally {
  private:
   std::unordered_map<std::string, std::size_t> index_;
   std::vector<std::pair<std::string, long long>> entries_;
+  std::string key_;  // the text being counted, folded
 };
 
 std::string_view Trimmed(std::string_view text) {
