@@ -8,6 +8,7 @@
 #include <QSvgRenderer>
 #include <QToolTip>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 namespace stirpex {
@@ -51,11 +52,23 @@ void ChartWindow::LoadChart(const Chart& chart) {
 void ChartWindow::ShowChart(const Chart& chart) {
   LoadChart(chart);
   // As large as the chart, within most of the screen; larger charts scroll.
+  // As large as the chart, within most of the screen (larger charts scroll), and over the
+  // main window, wholly on the screen.
   QSize size = canvas_->sizeHint() + QSize(24, 24);
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    size = size.boundedTo(screen->availableSize() * 0.9);
-  }
+  const QScreen* screen =
+      parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+  const QRect free = screen ? screen->availableGeometry() : QRect();
+  if (screen) size = size.boundedTo(free.size() * 0.9);
   resize(size);
+  if (screen) {
+    QRect frame(QPoint(0, 0), size);
+    frame.moveCenter(parentWidget() ? parentWidget()->geometry().center() : free.center());
+    frame.moveLeft(
+        std::clamp(frame.left(), free.left(), std::max(free.left(), free.right() - size.width())));
+    frame.moveTop(
+        std::clamp(frame.top(), free.top(), std::max(free.top(), free.bottom() - size.height())));
+    move(frame.topLeft());
+  }
   show();
   raise();
   activateWindow();
