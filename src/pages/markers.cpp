@@ -622,6 +622,7 @@ void Expander::ApplyFamily(M m) {
           AppendHtmlEscaped(v, name);
         }
       });
+      break;
     case M::kFanLink:
     case M::kDescLink:
       if (!in_template_) {
