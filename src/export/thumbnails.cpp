@@ -171,7 +171,22 @@ Decoded Decode(const std::string& bytes, const std::optional<PictureCrop>& crop,
   int left = 0, top = 0, width = 0, height = 0;
   Image upright;
   if (crop) {
-    upright = Run([&](VipsImage** out) { return vips_autorot(header.get(), out, nullptr); });
+    int orientation = 1;
+    if (vips_image_get_typeof(header.get(), VIPS_META_ORIENTATION) &&
+        vips_image_get_int(header.get(), VIPS_META_ORIENTATION, &orientation) != 0) {
+      vips_error_clear();
+    }
+    // A picture that needs no turning is cut while it is decoded, a few lines at a time;
+    // turning needs it whole (in memory, or in a temporary file when large).
+    const bool turned = orientation > 1;
+    const Image whole = Run([&](VipsImage** out) {
+      *out = vips_image_new_from_buffer(data, size, "", "access",
+                                        turned ? VIPS_ACCESS_RANDOM : VIPS_ACCESS_SEQUENTIAL,
+                                        "fail_on", VIPS_FAIL_ON_ERROR, nullptr);
+      return *out ? 0 : -1;
+    });
+    if (!whole) return result;
+    upright = Run([&](VipsImage** out) { return vips_autorot(whole.get(), out, nullptr); });
     if (!upright) return result;
   }
   if (upright && CropRectangle(*crop, upright->Xsize, upright->Ysize, left, top, width, height)) {
@@ -371,6 +386,20 @@ bool ParseNumber(std::string_view text, Number& value) {
   return error == std::errc() && end == text.data() + text.size();
 }
 
+// Whether a name of the record could have come from PictureBaseName: no other name is ever
+// taken for a file of ours.
+bool IsPictureBaseName(std::string_view name) {
+  if (name.size() < 14 || name.size() > 53 || name[name.size() - 13] != '-') return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i];
+    const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+    if (i >= name.size() - 12 ? !hex : !(hex || (c >= 'g' && c <= 'z') || c == '-' || c == '_')) {
+      return false;
+    }
+  }
+  return true;
+}
+
 PictureFiles FilesOf(const std::string& base, const std::string& kind) {
   PictureFiles files;
   files.display = base + "." + kind;
@@ -391,8 +420,9 @@ SitePictures::SitePictures(const std::filesystem::path& dir, const PictureLimits
   while (reader.Next(line)) {
     const std::vector<std::string_view> fields = Fields(line);
     Entry entry;
-    if (fields.size() != 8 || !IsSiteFileName(fields[0]) || !ParseNumber(fields[1], entry.size) ||
-        !ParseNumber(fields[2], entry.modified) || !ParseNumber(fields[4], entry.display_width) ||
+    if (fields.size() != 8 || !IsPictureBaseName(fields[0]) ||
+        !ParseNumber(fields[1], entry.size) || !ParseNumber(fields[2], entry.modified) ||
+        !ParseNumber(fields[4], entry.display_width) ||
         !ParseNumber(fields[5], entry.display_height) ||
         !ParseNumber(fields[6], entry.thumbnail_width) ||
         !ParseNumber(fields[7], entry.thumbnail_height)) {
@@ -528,32 +558,12 @@ PictureFiles SitePictures::MakeOnce(const std::string& base, const std::filesyst
   return files;
 }
 
-SitePictures::Summary SitePictures::Finish(SiteManifest& manifest, bool complete) {
+SitePictures::Summary SitePictures::Finish(SiteManifest& manifest) {
   std::lock_guard<std::mutex> lock(mutex_);
   Summary summary = summary_;
   bool placeholder = false;
   std::string record;
-  auto add = [&record](const std::string& base, const Entry& entry) {
-    record += base + " " + std::to_string(entry.size) + " " + std::to_string(entry.modified) + " " +
-              entry.kind + " " + std::to_string(entry.display_width) + " " +
-              std::to_string(entry.display_height) + " " + std::to_string(entry.thumbnail_width) +
-              " " + std::to_string(entry.thumbnail_height) + "\r\n";
-  };
-  // What an earlier pass made, kept after an incomplete one (as the manifest keeps its files).
-  auto keep = [&](const std::string& base, const Entry& entry) {
-    add(base, entry);
-    if (entry.kind == "jpg" || entry.kind == "png") {
-      const PictureFiles files = FilesOf(base, entry.kind);
-      manifest.Wrote(files.display);
-      manifest.Wrote(files.thumbnail);
-    }
-  };
-  // Both maps are sorted by base name: the record comes out in that order.
-  auto old = old_.begin();
-  for (const auto& [base, job] : jobs_) {
-    for (; old != old_.end() && old->first <= base; ++old) {
-      if (!complete && old->first != base) keep(old->first, old->second);
-    }
+  for (const auto& [base, job] : jobs_) {  // by base name: the record comes out in that order
     const PictureFiles& files = job->files;
     if (files.ok() || files.problem == PictureProblem::kNotWritten) {
       manifest.Wrote(files.display);
@@ -561,9 +571,13 @@ SitePictures::Summary SitePictures::Finish(SiteManifest& manifest, bool complete
     } else {
       placeholder = true;
     }
-    if (!job->entry.kind.empty()) add(base, job->entry);
+    const Entry& entry = job->entry;
+    if (entry.kind.empty()) continue;
+    record += base + " " + std::to_string(entry.size) + " " + std::to_string(entry.modified) + " " +
+              entry.kind + " " + std::to_string(entry.display_width) + " " +
+              std::to_string(entry.display_height) + " " + std::to_string(entry.thumbnail_width) +
+              " " + std::to_string(entry.thumbnail_height) + "\r\n";
   }
-  for (; !complete && old != old_.end(); ++old) keep(old->first, old->second);
   if (placeholder) {
     const std::string name(kPicturePlaceholderName);
     if (UpdateFile(dir_ / name, PicturePlaceholderSvg()) == FileUpdate::kFailed) {

@@ -14,7 +14,8 @@
 //
 // Whether a picture is unchanged is decided by its file's size and modification time, recorded
 // with what was made (or why nothing could be) in kPictureIndexName in the site's folder. A
-// reused picture costs two file-status calls and no decoding.
+// reused picture costs a few file-status calls and no decoding. (A file changed within the
+// time resolution of its file system, to the same size, is not noticed.)
 #pragma once
 
 #include <cstdint>
@@ -119,11 +120,11 @@ class SitePictures {
     long long not_written = 0;
     bool index_written = false;
   };
-  // Writes the placeholder (when a picture could not be read) and the record of this pass, and
-  // names in the manifest every file of this pass's pictures, the placeholder and the record.
-  // After an incomplete pass (complete false) the record keeps also what earlier passes made
-  // and this one did not ask for, as the manifest keeps their files.
-  Summary Finish(SiteManifest& manifest, bool complete = true);
+  // Writes the placeholder (when a picture could not be read) and the record of the pictures
+  // this pass asked for, and names in the manifest every file of their pictures, the
+  // placeholder and the record. (After a cancelled pass the pictures it did not reach are
+  // decoded again next time; their files, kept by the manifest, are then found unchanged.)
+  Summary Finish(SiteManifest& manifest);
 
  private:
   struct Entry;
