@@ -155,6 +155,7 @@ void Database::ClearDatabase() {
   text_is_utf8_ = true;
   source_encoding_ = TextEncoding::kBytes;
   archive_.reset();
+  store_.Clear();
 }
 
 std::string Database::PageCharset() const {
@@ -414,7 +415,7 @@ void Database::ApplyImageList(const std::filesystem::path& path) {
 }
 
 std::size_t Database::ApproximateBytes() const {
-  std::size_t bytes = arena_.ReservedBytes();
+  std::size_t bytes = arena_.ReservedBytes() + store_.ApproximateBytes();
   bytes += person_store_.size() * sizeof(TPersonRec);
   bytes += family_store_.size() * sizeof(TFamilyRec);
   bytes += note_store_.size() * sizeof(TNoteRec);

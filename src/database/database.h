@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "database/gedcom_store.h"
 #include "database/progress.h"
 #include "database/records.h"
 #include "database/text.h"
@@ -60,6 +61,12 @@ class Database {
   // Counts the ClearDatabase calls: whoever keeps a record pointer between commands compares
   // it to know whether the record still exists.
   std::uint64_t Generation() const { return generation_; }
+
+  // The whole file as read: every record with every line (gedcom_store.h), the ground of the
+  // typed views (gedcom_facts.h). TPersonRec::StoreRecord and TFamilyRec::StoreRecord number
+  // its records. Emptied by ClearDatabase; filled by the GEDCOM reader.
+  const GedcomStore& Store() const { return store_; }
+  GedcomStore& MutableStore() { return store_; }
 
   // --- Header facts (cut to kHeaderTextCapacity, kHeaderTextCapacity, 10 and 20 characters) ---
   const std::string& GedSourceName() const { return ged_source_name_; }
@@ -226,6 +233,7 @@ class Database {
   bool text_is_utf8_ = true;
   TextEncoding source_encoding_ = TextEncoding::kBytes;
   std::unique_ptr<UnpackedArchive> archive_;
+  GedcomStore store_;
   TPersonRec private_person_;
 
   std::unique_ptr<IdIndex> person_by_id_;    // records may wait in it (RecordIndex::AddLater)

@@ -261,6 +261,8 @@ bool IsVoid(std::string_view id) {
   return id == "VOID";
 }
 
+constexpr char kCtrlZ = 26;  // ends a text file
+
 // True when no byte has its high bit set; the common case, so checked a word at a time.
 bool IsAscii(std::string_view s) {
   const char* p = s.data();
@@ -322,36 +324,47 @@ std::string_view HeaderCharset(std::string_view head, bool whole_file) {
   return {};
 }
 
-// The 8-bit set the lines of a GEDCOM file are to be decoded from: ANSEL or Mac Roman when
-// the header declares CHAR ANSEL or CHAR MACINTOSH, unless the text is UTF-8 with letters
-// beyond ASCII (a file that says ANSEL but was written in UTF-8 stays as it is); else kBytes.
-// UTF-16 files give kBytes too: the line reader recognises and decodes them itself.
+// The text of a GEDCOM file as the reader takes it, from the bytes read: a UTF-16 file
+// decoded to UTF-8; a file whose header declares CHAR ANSEL or CHAR MACINTOSH decoded line by
+// line from that set, unless its text is UTF-8 with letters beyond ASCII (a file that says
+// ANSEL but was written in UTF-8 stays as it is); any other file kept as read. Everything from
+// a Ctrl-Z on is dropped. Returns the set the text was decoded from (kBytes: none).
 // Not inlined: the reader's loop in LoadGedcom must stay small enough to have its helpers
 // inlined.
-[[gnu::noinline]] TextEncoding EightBitEncodingOf(const std::filesystem::path& path) {
-  constexpr std::size_t kHead = 64 * 1024;
-  std::string head;
-  ReadFileBytes(path, head, kHead);  // what could be read decides
-  if (DetectUtf16(head) != TextEncoding::kBytes) return TextEncoding::kBytes;
-  const bool whole_file = head.size() < kHead;
-  if (const std::size_t z = head.find('\x1A'); z != std::string::npos) head.resize(z);
-
-  const std::string_view declared = HeaderCharset(head, whole_file);
+[[gnu::noinline]] TextEncoding DecodeGedcomText(ByteBlock& bytes) {
+  const TextEncoding utf16 = DetectUtf16(bytes.view().substr(0, 2));
+  if (utf16 != TextEncoding::kBytes) {
+    std::string text = DecodeUtf16(bytes.view(), utf16 == TextEncoding::kUtf16Be);
+    bytes.Release();
+    if (const std::size_t z = text.find(kCtrlZ); z != std::string::npos) text.resize(z);
+    bytes.Adopt(std::move(text));
+    return utf16;
+  }
+  if (const void* z = std::memchr(bytes.data(), kCtrlZ, bytes.size())) {
+    bytes.Shrink(static_cast<std::size_t>(static_cast<const char*>(z) - bytes.data()));
+  }
+  const std::string_view declared = HeaderCharset(bytes.view(), true);
   TextEncoding wanted = TextEncoding::kBytes;
   if (EqualsNoCaseAscii(declared, "ANSEL")) wanted = TextEncoding::kAnsel;
   if (EqualsNoCaseAscii(declared, "MACINTOSH")) wanted = TextEncoding::kMacRoman;
   if (wanted == TextEncoding::kBytes) return wanted;
+  if (!IsAscii(bytes.view()) && IsValidUtf8(bytes.view())) return TextEncoding::kBytes;
 
-  // Only files that declare such a set pay for this look at all their lines.
-  TextLineReader reader;
-  if (!reader.Open(path)) return wanted;
-  bool utf8_letters = false;
+  // Each line decoded; line ends become LF (the lines themselves are what the reader sees).
+  std::string text;
+  text.reserve(bytes.size() + bytes.size() / 8);
+  TextLineSplitter lines(bytes.view());
   std::string_view line;
-  while (reader.Next(line)) {
-    if (!IsValidUtf8(line)) return wanted;
-    for (char c : line) utf8_letters |= (static_cast<unsigned char>(c) & 0x80) != 0;
+  while (lines.Next(line)) {
+    if (IsAscii(line)) {
+      text.append(line);
+    } else {
+      AppendDecodedLine(wanted, line, text);
+    }
+    text += '\n';
   }
-  return utf8_letters ? TextEncoding::kBytes : wanted;
+  bytes.Adopt(std::move(text));
+  return wanted;
 }
 
 class Reader {
@@ -360,9 +373,10 @@ class Reader {
 
   TFamilyRec* LastFamily() const { return family_; }
 
-  void Line(std::string_view raw) {
-    const std::string_view text = TrimSpaces(raw);
-    const ParsedLine line = Parse(text);
+  // One line of the file: `text` with its spaces trimmed, `line` it taken apart, and the
+  // store's number of the record it begins (kNoStoreRecord when it begins none).
+  void Line(std::string_view text, const ParsedLine& line, std::uint32_t record_begun) {
+    record_begun_ = record_begun;
 
     // A note stays open for CONC and CONT until a line at its level or above.
     if (note_ && line.level <= note_level_) note_ = nullptr;
@@ -512,12 +526,14 @@ class Reader {
       person_ = db_.AddPerson(id);
       person_->Placeholder = false;
     }
+    person_->StoreRecord = record_begun_;
     context_ = Context::kPerson;
     progress_.ProgressPeople(++indi_count_);
   }
 
   void OpenFamily(const ParsedLine& line) {
     family_ = db_.FindOrAddFamily(PointerId(line.xref));
+    if (family_->StoreRecord == kNoStoreRecord) family_->StoreRecord = record_begun_;
     context_ = Context::kFamily;
     person_ = nullptr;
     progress_.ProgressFamilies(++fam_count_);
@@ -690,6 +706,7 @@ class Reader {
   long long open_placeholders_ = 0;  // placeholders no INDI record has filled yet
   std::string name_;                 // work space of Name()
   long long fam_count_ = 0;
+  std::uint32_t record_begun_ = kNoStoreRecord;  // the store record the line begins
 };
 
 // The picture of a person comes from a note whose first line holds "Image file.jpg".
@@ -713,10 +730,17 @@ void TakePicturesFromNotes(Database& db) {
 bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progress,
                 Messages& messages) {
   const std::string shown = path.string();
-  // An archive is unpacked first and its gedcom.ged read; until then the database stays.
+  // The file is opened and read once; an archive is unpacked and its gedcom.ged read instead.
+  // Until the text is in hand the database stays as it is.
+  ByteBlock bytes;
+  bool read_failed = !ReadWholeFile(path, bytes);
+  if (read_failed && bytes.size() == 0) {
+    messages.Error("Error reading GEDCOM file: " + shown, kHelpGedcomFile);
+    return false;
+  }
   std::unique_ptr<UnpackedArchive> archive;
-  std::filesystem::path text_file = path;
-  if (IsZipArchive(path)) {
+  if (IsZipBytes(bytes.view())) {
+    bytes.Release();
     UnpackStatus status;
     archive = UnpackGedcomArchive(path, status);
     if (!archive) {
@@ -726,50 +750,79 @@ bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progr
                      kHelpGedcomFile);
       return false;
     }
-    text_file = archive->gedcom();
+    read_failed = !ReadWholeFile(archive->gedcom(), bytes);
+    if (read_failed && bytes.size() == 0) {
+      messages.Error("Error reading GEDCOM file: " + shown, kHelpGedcomFile);
+      return false;
+    }
   }
-  TextLineReader reader;
-  if (!reader.Open(text_file, EightBitEncodingOf(text_file))) {
-    messages.Error("Error reading GEDCOM file: " + shown, kHelpGedcomFile);
-    return false;
-  }
+  const TextEncoding encoding = DecodeGedcomText(bytes);
   db.ClearDatabase();
   db.AdoptArchive(std::move(archive));
   progress.ProgressOpen("Loading GEDCOM", "0", "0", shown);
   // The look-ups by person and the surname list are made once, when the records are in.
   std::optional<Database::Batch> batch(std::in_place, db);
 
-  // Progress is the share of the file's bytes read so far: it needs no pass over the file
-  // before the real one, and it advances evenly whatever the lengths of the lines.
-  const unsigned long long total = reader.FileSize();
+  GedcomStore& store = db.MutableStore();
+  store.Reset(std::move(bytes));
+  const std::string_view text = store.Text();
+  // Progress is the share of the text read so far: it advances evenly whatever the lengths
+  // of the lines.
+  const std::size_t total = text.size();
   Reader state(db, progress);
-  bool all_utf8 = true;
+  const bool all_utf8 = encoding != TextEncoding::kBytes || IsAscii(text) || IsValidUtf8(text);
   int last_percent = -1;
-  unsigned long long next_percent_at = 0;  // bytes read at which the percentage changes
-  std::string_view line;
-  while (reader.Next(line)) {
+  std::size_t next_percent_at = 0;  // bytes read at which the percentage changes
+  TextLineSplitter lines(text);
+  std::string_view raw;
+  bool in_records = false;  // a level-0 line was seen
+  while (lines.Next(raw)) {
     progress.Pump();
-    if (reader.BytesRead() >= next_percent_at) {
-      const unsigned long long read = reader.BytesRead();
+    if (lines.Offset() >= next_percent_at) {
+      const std::size_t read = lines.Offset();
       const int percent = total > 0 && read < total ? static_cast<int>(read * 100 / total) : 100;
       if (percent != last_percent) {
         progress.ProgressPercent(percent);
         last_percent = percent;
       }
       // The first byte count that gives the next percentage: (p + 1) * total / 100, rounded up.
-      next_percent_at = percent >= 100 ? ~0ull : ((percent + 1) * total + 99) / 100;
+      next_percent_at = percent >= 100 ? ~std::size_t{0} : ((percent + 1) * total + 99) / 100;
     }
-    if (all_utf8 && !IsAscii(line)) all_utf8 = IsValidUtf8(line);
-    state.Line(line);
+    const std::string_view trimmed = TrimSpaces(raw);
+    const ParsedLine line = Parse(trimmed);
+    // The store's record boundaries and unreadable lines, by its own reading of the line;
+    // the common line ("1 NAME x": one digit, a space, the tag after a space) is told at once.
+    std::uint32_t record_begun = kNoStoreRecord;
+    int level;
+    if (line.starts_with_digit && trimmed.size() > 1 && trimmed[1] == ' ' && !line.token.empty() &&
+        line.token.data()[-1] == ' ') {
+      level = line.level;
+    } else if (!raw.empty()) {
+      level = ParseGedcomLine(raw).level;
+      if (level < 0) store.CountUnparsedLine();
+    } else {
+      level = -1;
+    }
+    if (level == 0 || (!in_records && !raw.empty())) {
+      const std::size_t offset = static_cast<std::size_t>(raw.data() - text.data());
+      if (level == 0) {
+        record_begun = store.NextRecordIndex();
+        store.BeginRecord(offset, RecordKindOfTag(ParseGedcomLine(raw).tag));
+      } else {
+        store.BeginRecord(offset, RecordKind::kPrologue);
+      }
+      in_records = true;
+    }
+    state.Line(trimmed, line, record_begun);
   }
+  store.Finish();
   db.SetLastFamilyRead(state.LastFamily());
   db.SetTextIsUtf8(all_utf8);
-  db.SetSourceEncoding(reader.Encoding());
-  // A Ctrl-Z ends the file before its last byte: the reading is done all the same.
+  db.SetSourceEncoding(encoding);
   if (last_percent != 100) progress.ProgressPercent(100);
 
   bool ok = true;
-  if (reader.Failed()) {
+  if (read_failed) {
     messages.Error("Error reading GEDCOM file: " + shown, kHelpGedcomFile);
     ok = false;
   } else if (db.PersonList().empty()) {

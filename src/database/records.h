@@ -19,6 +19,9 @@ namespace stirpex {
 struct TFamilyRec;
 struct TNoteRec;
 
+// No record of the store (see TPersonRec::StoreRecord).
+inline constexpr std::uint32_t kNoStoreRecord = 0xFFFFFFFFu;
+
 // What a person's record says beyond the fields that are shown, for the privacy rules: flag
 // bits of TPersonRec::Evidence.
 enum PersonEvidence : std::uint8_t {
@@ -51,6 +54,9 @@ struct TPersonRec {
   std::int16_t ChristeningYear = 0;  // year named by the first dated CHR or BAPM (date_years.h)
   std::int16_t BurialYear = 0;       // year named by the first dated BURI or CREM read before
                                      // any death date; 0: none
+  // The INDI record of the file that made the person, as the store numbers records
+  // (GedcomStore); kNoStoreRecord for a placeholder no record filled, or a person made by hand.
+  std::uint32_t StoreRecord = kNoStoreRecord;
 };
 
 // A restriction in the file (RESN confidential or privacy) keeps the person private whenever
@@ -68,6 +74,9 @@ struct TFamilyRec {
   Text<90> MarrPlace;
   std::vector<TNoteRec*> Notes;
   Text<30> Picture;  // set only from the image list
+  // The first FAM record of the file with the family's id (GedcomStore numbering), or
+  // kNoStoreRecord for a family only named by people.
+  std::uint32_t StoreRecord = kNoStoreRecord;
 };
 
 struct TNoteRec {
