@@ -17,8 +17,10 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "database/database.h"
@@ -66,6 +68,51 @@ void BM_Load(benchmark::State& state, std::filesystem::path path, std::uint64_t 
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * file_bytes));
 }
 
+// The first fault in the records and pointers of a generated file: a pointer that names no
+// record of the kind its tag wants, or record counts other than the generator's. Empty when
+// there is none.
+std::string RecordFault(const std::string& file, const GeneratorCounts& counts) {
+  static const std::map<std::string, std::string> kWanted = {
+      {"FAMC", "FAM"},  {"FAMS", "FAM"},  {"HUSB", "INDI"}, {"WIFE", "INDI"},
+      {"CHIL", "INDI"}, {"ASSO", "INDI"}, {"SOUR", "SOUR"}, {"REPO", "REPO"},
+      {"OBJE", "OBJE"}, {"NOTE", "NOTE"}, {"SUBM", "SUBM"}};
+  std::unordered_map<std::string, std::string> kind_of;  // "@S1@" -> "SOUR"
+  std::map<std::string, std::uint64_t> records;
+  std::vector<std::pair<std::string, std::string>> pointers;  // tag, "@I1@"
+  std::istringstream in(file);
+  std::string line, level, first, second;
+  while (std::getline(in, line)) {
+    std::istringstream words(line);
+    second.clear();
+    words >> level >> first >> second;
+    if (level == "0" && first.front() == '@') {
+      kind_of[first] = second;
+      ++records[second];
+    } else if (second.size() > 2 && second.front() == '@' && second.back() == '@') {
+      pointers.emplace_back(first, second);
+    }
+  }
+  for (const auto& [tag, id] : pointers) {
+    const auto wanted = kWanted.find(tag);
+    const auto found = kind_of.find(id);
+    if (wanted == kWanted.end() || found == kind_of.end() || found->second != wanted->second) {
+      return "the pointer " + tag + " " + id;
+    }
+  }
+  if (records["INDI"] != counts.people || records["FAM"] != counts.families ||
+      records["NOTE"] != counts.notes || records["SOUR"] != counts.sources ||
+      records["REPO"] != counts.repositories || records["OBJE"] != counts.media) {
+    return "the record counts";
+  }
+  return {};
+}
+
+std::uint64_t Fnv1a(const std::string& bytes) {
+  std::uint64_t h = 0xcbf29ce484222325ull;
+  for (const char c : bytes) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
+  return h;
+}
+
 struct SizeFacts {
   std::uint64_t people = 0;
   std::filesystem::path path;
@@ -108,6 +155,26 @@ int RunSmoke() {
   check(a != bytes(dir / "c.ged"), "another seed gave the same file");
   check(a.size() == counts.bytes, "byte count");
   check(a.find("\r\n") != std::string::npos && a.find("\n") == a.find("\r\n") + 1, "CR LF");
+  // Figures and comparisons between builds rest on the plain files: their bytes stay put.
+  check(Fnv1a(a) == 0xfc3c22f86c3718ddull, "the plain file is not the one this seed always gave");
+  check(RecordFault(a, counts).empty(), "a fault in the records of the plain file");
+
+  // A rich file holds the same people and families, and every pointer names a record.
+  options.seed = 7;
+  options.rich = true;
+  GeneratorCounts rich_counts;
+  check(WriteSyntheticGedcomFile(options, dir / "r.ged", &rich_counts), "cannot write r.ged");
+  check(WriteSyntheticGedcomFile(options, dir / "s.ged"), "cannot write s.ged");
+  const std::string r = bytes(dir / "r.ged");
+  check(r == bytes(dir / "s.ged"), "the same seed gave different rich files");
+  const std::string fault = RecordFault(r, rich_counts);
+  if (!fault.empty()) std::fprintf(stderr, "rich file: %s\n", fault.c_str());
+  check(fault.empty() && rich_counts.media > 0 && rich_counts.repositories > 0,
+        "a fault in the records of the rich file");
+  Database rich_db;
+  check(Load(rich_db, dir / "r.ged") && rich_db.PersonList().size() == counts.people &&
+            rich_db.FamilyList().size() == counts.families,
+        "the rich file does not load as the same tree");
 
   Database db;
   check(Load(db, dir / "a.ged"), "a.ged does not load");
