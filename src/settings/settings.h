@@ -40,6 +40,8 @@ struct TSettings {
   std::string ExcMaxAge;                         // ExcMaxAge (5): "Years ago" of the auto filter
   bool SurnameVerbose = false;                   // SurnameVerbose: long index lines
   std::string SiteURL;                           // SiteURL: address a web site will live at
+  bool GedcomWholeRecords = true;                // GedcomWholeRecords: Save GEDCOM writes every
+                                                 // record and line, else the kept fields only
   int top = 0;                                   // top: main window
   int left = 0;                                  // left
   int height = 480;                              // height

@@ -91,6 +91,7 @@ const std::vector<SettingKey>& SettingKeys() {
       // The address a published web site will live at ("https://example.org/tree/"): with it
       // the site gets a sitemap and canonical links.
       TextKey("SiteURL", &TSettings::SiteURL),
+      FlagKey("GedcomWholeRecords", &TSettings::GedcomWholeRecords),
       IntKey("top", &TSettings::top),
       IntKey("left", &TSettings::left),
       IntKey("height", &TSettings::height),

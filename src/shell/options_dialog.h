@@ -154,6 +154,7 @@ class TnbkOptions : public QDialog {
   QCheckBox* cbSplitSurnames;
   QSpinBox* sedtSplitNumber;
   QCheckBox* cbIncludeGraphic;
+  QCheckBox* cbWholeRecords;  // "Export every record": Save GEDCOM writes the whole file
   // "&Filters"
   QLineEdit* edtExcludeFile;
   QPushButton* btnFindExcludeList;
