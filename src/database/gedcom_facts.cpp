@@ -16,44 +16,6 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-struct TagKind {
-  std::string_view tag;
-  FactKind kind;
-};
-
-// The events and attributes of GEDCOM 5.5, 5.5.1 and 7.
-constexpr TagKind kPersonFacts[] = {
-    {"BIRT", FactKind::kEvent},     {"CHR", FactKind::kEvent},      {"DEAT", FactKind::kEvent},
-    {"BURI", FactKind::kEvent},     {"CREM", FactKind::kEvent},     {"ADOP", FactKind::kEvent},
-    {"BAPM", FactKind::kEvent},     {"BARM", FactKind::kEvent},     {"BASM", FactKind::kEvent},
-    {"BLES", FactKind::kEvent},     {"CHRA", FactKind::kEvent},     {"CONF", FactKind::kEvent},
-    {"FCOM", FactKind::kEvent},     {"ORDN", FactKind::kEvent},     {"NATU", FactKind::kEvent},
-    {"EMIG", FactKind::kEvent},     {"IMMI", FactKind::kEvent},     {"CENS", FactKind::kEvent},
-    {"PROB", FactKind::kEvent},     {"WILL", FactKind::kEvent},     {"GRAD", FactKind::kEvent},
-    {"RETI", FactKind::kEvent},     {"EVEN", FactKind::kEvent},     {"CAST", FactKind::kAttribute},
-    {"DSCR", FactKind::kAttribute}, {"EDUC", FactKind::kAttribute}, {"IDNO", FactKind::kAttribute},
-    {"NATI", FactKind::kAttribute}, {"NCHI", FactKind::kAttribute}, {"NMR", FactKind::kAttribute},
-    {"OCCU", FactKind::kAttribute}, {"PROP", FactKind::kAttribute}, {"RELI", FactKind::kAttribute},
-    {"RESI", FactKind::kAttribute}, {"SSN", FactKind::kAttribute},  {"TITL", FactKind::kAttribute},
-    {"FACT", FactKind::kAttribute}, {"BAPL", FactKind::kOrdinance}, {"CONL", FactKind::kOrdinance},
-    {"ENDL", FactKind::kOrdinance}, {"INIL", FactKind::kOrdinance}, {"SLGC", FactKind::kOrdinance},
-};
-constexpr TagKind kFamilyFacts[] = {
-    {"ANUL", FactKind::kEvent},     {"CENS", FactKind::kEvent},     {"DIV", FactKind::kEvent},
-    {"DIVF", FactKind::kEvent},     {"ENGA", FactKind::kEvent},     {"MARB", FactKind::kEvent},
-    {"MARC", FactKind::kEvent},     {"MARR", FactKind::kEvent},     {"MARL", FactKind::kEvent},
-    {"MARS", FactKind::kEvent},     {"EVEN", FactKind::kEvent},     {"RESI", FactKind::kAttribute},
-    {"NCHI", FactKind::kAttribute}, {"FACT", FactKind::kAttribute}, {"SLGS", FactKind::kOrdinance},
-};
-
-template <std::size_t N>
-std::optional<FactKind> Find(const TagKind (&table)[N], std::string_view tag) {
-  for (const TagKind& row : table) {
-    if (row.tag == tag) return row.kind;
-  }
-  return std::nullopt;
-}
-
 // An extension structure ("_MILT", "_FA1") is taken for an event when it says when or where.
 bool IsExtensionFact(const GedcomNode& node) {
   if (node.tag().empty() || node.tag()[0] != '_') return false;
@@ -188,12 +150,85 @@ std::vector<std::string_view> PlaceParts(std::string_view text) {
 
 // --- Facts ---
 
+// The events and attributes of GEDCOM 5.5, 5.5.1 and 7, found by one switch (the reader asks
+// for every level-1 line of a file).
 std::optional<FactKind> PersonFactKind(std::string_view tag) {
-  return Find(kPersonFacts, tag);
+  if (tag.size() < 3 || tag.size() > 4) return std::nullopt;
+  switch (PackWord(tag)) {
+    case PackWord("BIRT"):
+    case PackWord("CHR"):
+    case PackWord("DEAT"):
+    case PackWord("BURI"):
+    case PackWord("CREM"):
+    case PackWord("ADOP"):
+    case PackWord("BAPM"):
+    case PackWord("BARM"):
+    case PackWord("BASM"):
+    case PackWord("BLES"):
+    case PackWord("CHRA"):
+    case PackWord("CONF"):
+    case PackWord("FCOM"):
+    case PackWord("ORDN"):
+    case PackWord("NATU"):
+    case PackWord("EMIG"):
+    case PackWord("IMMI"):
+    case PackWord("CENS"):
+    case PackWord("PROB"):
+    case PackWord("WILL"):
+    case PackWord("GRAD"):
+    case PackWord("RETI"):
+    case PackWord("EVEN"):
+      return FactKind::kEvent;
+    case PackWord("CAST"):
+    case PackWord("DSCR"):
+    case PackWord("EDUC"):
+    case PackWord("IDNO"):
+    case PackWord("NATI"):
+    case PackWord("NCHI"):
+    case PackWord("NMR"):
+    case PackWord("OCCU"):
+    case PackWord("PROP"):
+    case PackWord("RELI"):
+    case PackWord("RESI"):
+    case PackWord("SSN"):
+    case PackWord("TITL"):
+    case PackWord("FACT"):
+      return FactKind::kAttribute;
+    case PackWord("BAPL"):
+    case PackWord("CONL"):
+    case PackWord("ENDL"):
+    case PackWord("INIL"):
+    case PackWord("SLGC"):
+      return FactKind::kOrdinance;
+    default:
+      return std::nullopt;
+  }
 }
 
 std::optional<FactKind> FamilyFactKind(std::string_view tag) {
-  return Find(kFamilyFacts, tag);
+  if (tag.size() < 3 || tag.size() > 4) return std::nullopt;
+  switch (PackWord(tag)) {
+    case PackWord("ANUL"):
+    case PackWord("CENS"):
+    case PackWord("DIV"):
+    case PackWord("DIVF"):
+    case PackWord("ENGA"):
+    case PackWord("MARB"):
+    case PackWord("MARC"):
+    case PackWord("MARR"):
+    case PackWord("MARL"):
+    case PackWord("MARS"):
+    case PackWord("EVEN"):
+      return FactKind::kEvent;
+    case PackWord("RESI"):
+    case PackWord("NCHI"):
+    case PackWord("FACT"):
+      return FactKind::kAttribute;
+    case PackWord("SLGS"):
+      return FactKind::kOrdinance;
+    default:
+      return std::nullopt;
+  }
 }
 
 FactView ReadFact(const GedcomNode& node, FactKind kind) {

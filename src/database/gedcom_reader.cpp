@@ -12,6 +12,7 @@
 #include "database/collation.h"
 #include "database/date_years.h"
 #include "database/gedcom_archive.h"
+#include "database/gedcom_facts.h"
 #include "database/text_lines.h"
 #include "platform/file_bytes.h"
 
@@ -49,14 +50,6 @@ enum class Tag {
   kCremation,    // CREM: the same; its notes stay the person's, as before it was known
   kResn,         // a restriction notice
 };
-
-// A word of up to four bytes as one number, its length above the bytes: equal numbers mean
-// equal words, so a tag is found by one switch instead of a text comparison per table row.
-constexpr std::uint64_t PackWord(std::string_view word) {
-  std::uint64_t packed = word.size();
-  for (char c : word) packed = packed << 8 | static_cast<unsigned char>(c);
-  return packed;
-}
 
 // The tag words. Rows after VERS are events and attributes whose DATE, PLAC and NOTE lines
 // must not be taken for a birth, death or marriage, or for the person.
@@ -709,6 +702,82 @@ class Reader {
   std::uint32_t record_begun_ = kNoStoreRecord;  // the store record the line begins
 };
 
+// Marks the records of the store as their lines go by, by the store's own reading of a line,
+// and counts what the store counts of people's and families' records.
+class StoreBuilder {
+ public:
+  explicit StoreBuilder(GedcomStore& store) : store_(store), text_(store.Text()) {}
+
+  // One line as read (raw), with its spaces trimmed, and as the reader took it apart. Returns
+  // the store's number of the record the line begins, or kNoStoreRecord.
+  std::uint32_t Line(std::string_view raw, std::string_view trimmed, const ParsedLine& line) {
+    if (raw.empty()) return kNoStoreRecord;
+    int level;
+    std::string_view tag, value;
+    // The common line ("1 NAME x": one digit, a space, the tag after a space) is told from the
+    // reader's own parts; any other is read again by the store's rule.
+    if (line.starts_with_digit && trimmed.size() > 1 && trimmed[1] == ' ' && !line.token.empty() &&
+        line.token.data()[-1] == ' ') {
+      level = line.level;
+      tag = line.token;
+      const std::size_t after = static_cast<std::size_t>(tag.data() + tag.size() - trimmed.data());
+      if (after < trimmed.size()) value = trimmed.substr(after + 1);
+    } else {
+      const GedcomLine parsed = ParseGedcomLine(raw);
+      level = parsed.level;
+      tag = parsed.tag;
+      value = parsed.value;
+    }
+    const std::size_t offset = static_cast<std::size_t>(raw.data() - text_.data());
+    if (level == 0) {
+      kind_ = RecordKindOfTag(tag);
+      extension_ = false;
+      const std::uint32_t record = store_.NextRecordIndex();
+      store_.BeginRecord(offset, kind_);
+      return record;
+    }
+    if (store_.NextRecordIndex() == 0) {
+      kind_ = RecordKind::kPrologue;
+      store_.BeginRecord(offset, kind_);
+    }
+    if (level < 0) {
+      store_.CountUnparsedLine();
+      return kNoStoreRecord;
+    }
+    if (kind_ == RecordKind::kIndi || kind_ == RecordKind::kFam) Count(level, tag, value);
+    return kNoStoreRecord;
+  }
+
+ private:
+  void Count(int level, std::string_view tag, std::string_view value) {
+    if (level == 1) {
+      extension_ = false;
+      const bool fact = kind_ == RecordKind::kIndi ? PersonFactKind(tag).has_value()
+                                                   : FamilyFactKind(tag).has_value();
+      if (fact) {
+        store_.CountFact();
+      } else if (tag[0] == '_') {
+        extension_ = true;  // a fact when it says when or where (gedcom_facts.h)
+      }
+    } else if (level == 2 && extension_ && (tag == "DATE" || tag == "PLAC")) {
+      store_.CountFact();
+      extension_ = false;
+    }
+    if (tag.size() == 4) {
+      if (tag == "PLAC") {
+        store_.AddPlace(value);
+      } else if (tag == "OBJE" && (value.empty() || value[0] != '@')) {
+        store_.CountInlineMedia();
+      }
+    }
+  }
+
+  GedcomStore& store_;
+  std::string_view text_;
+  RecordKind kind_ = RecordKind::kPrologue;
+  bool extension_ = false;  // an extension structure of level 1 not yet known to be a fact
+};
+
 // The picture of a person comes from a note whose first line holds "Image file.jpg".
 void TakePicturesFromNotes(Database& db) {
   for (TPersonRec* person : db.PersonList()) {
@@ -774,8 +843,8 @@ bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progr
   int last_percent = -1;
   std::size_t next_percent_at = 0;  // bytes read at which the percentage changes
   TextLineSplitter lines(text);
+  StoreBuilder builder(store);
   std::string_view raw;
-  bool in_records = false;  // a level-0 line was seen
   while (lines.Next(raw)) {
     progress.Pump();
     if (lines.Offset() >= next_percent_at) {
@@ -790,30 +859,7 @@ bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progr
     }
     const std::string_view trimmed = TrimSpaces(raw);
     const ParsedLine line = Parse(trimmed);
-    // The store's record boundaries and unreadable lines, by its own reading of the line;
-    // the common line ("1 NAME x": one digit, a space, the tag after a space) is told at once.
-    std::uint32_t record_begun = kNoStoreRecord;
-    int level;
-    if (line.starts_with_digit && trimmed.size() > 1 && trimmed[1] == ' ' && !line.token.empty() &&
-        line.token.data()[-1] == ' ') {
-      level = line.level;
-    } else if (!raw.empty()) {
-      level = ParseGedcomLine(raw).level;
-      if (level < 0) store.CountUnparsedLine();
-    } else {
-      level = -1;
-    }
-    if (level == 0 || (!in_records && !raw.empty())) {
-      const std::size_t offset = static_cast<std::size_t>(raw.data() - text.data());
-      if (level == 0) {
-        record_begun = store.NextRecordIndex();
-        store.BeginRecord(offset, RecordKindOfTag(ParseGedcomLine(raw).tag));
-      } else {
-        store.BeginRecord(offset, RecordKind::kPrologue);
-      }
-      in_records = true;
-    }
-    state.Line(trimmed, line, record_begun);
+    state.Line(trimmed, line, builder.Line(raw, trimmed, line));
   }
   store.Finish();
   db.SetLastFamilyRead(state.LastFamily());

@@ -224,6 +224,10 @@ void GedcomStore::Clear() {
   records_.shrink_to_fit();
   by_xref_.clear();
   unparsed_lines_ = 0;
+  facts_ = 0;
+  inline_media_ = 0;
+  places_.clear();
+  place_set_.clear();
   header_ = GedcomHeader();
 }
 
@@ -250,6 +254,13 @@ void GedcomStore::Finish() {
     const GedcomLine first = ParseGedcomLine(line);
     if (!first.xref.empty()) by_xref_.emplace(first.xref, static_cast<std::uint32_t>(i));
   }
+}
+
+void GedcomStore::AddPlace(std::string_view text) {
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  if (text.empty()) return;
+  if (place_set_.insert(text).second) places_.push_back(text);
 }
 
 std::uint32_t GedcomStore::FindRecord(std::string_view xref) const {

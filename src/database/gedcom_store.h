@@ -20,6 +20,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/file_bytes.h"
@@ -193,6 +194,12 @@ class GedcomStore {
   std::uint32_t NextRecordIndex() const { return static_cast<std::uint32_t>(records_.size()); }
   void BeginRecord(std::size_t offset, RecordKind kind) { records_.push_back({offset, kind}); }
   void CountUnparsedLine() { ++unparsed_lines_; }
+  // What the reader counts of people's and families' records as it reads them: their events
+  // and attributes (GEDCOM 7 NO structures are none), media objects written inline, and
+  // every place text (the same text counts once).
+  void CountFact() { ++facts_; }
+  void CountInlineMedia() { ++inline_media_; }
+  void AddPlace(std::string_view text);
   void Finish();
   void Clear();
 
@@ -214,6 +221,12 @@ class GedcomStore {
   std::uint32_t FindRecord(std::string_view xref) const;
   // How many records of a kind.
   std::size_t CountOf(RecordKind kind) const;
+  // Events and attributes of people and families.
+  std::size_t FactCount() const { return facts_; }
+  // Media objects: OBJE records and objects written inline.
+  std::size_t MediaCount() const { return CountOf(RecordKind::kObje) + inline_media_; }
+  // The distinct place texts of people's and families' records, in the order first met.
+  const std::vector<std::string_view>& Places() const { return places_; }
   // Bytes held (text, table, index), for the memory benchmark.
   std::size_t ApproximateBytes() const;
 
@@ -222,6 +235,10 @@ class GedcomStore {
   std::vector<Record> records_;
   std::unordered_map<std::string_view, std::uint32_t> by_xref_;
   std::size_t unparsed_lines_ = 0;
+  std::size_t facts_ = 0;
+  std::size_t inline_media_ = 0;
+  std::vector<std::string_view> places_;
+  std::unordered_set<std::string_view> place_set_;
   GedcomHeader header_;
 };
 

@@ -27,6 +27,14 @@ inline std::string_view Cut(std::string_view s, std::size_t n) {
   return s.size() <= n ? s : CutLonger(s, n);
 }
 
+// A word of up to seven bytes as one number, its length above the bytes: equal numbers mean
+// equal words, so a tag is found by one switch instead of a text comparison per table row.
+constexpr std::uint64_t PackWord(std::string_view word) {
+  std::uint64_t packed = word.size();
+  for (char c : word) packed = packed << 8 | static_cast<unsigned char>(c);
+  return packed;
+}
+
 // Only the ASCII letters change case; every other byte stays as it is.
 inline char ToLowerAscii(char c) {
   return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
