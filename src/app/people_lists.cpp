@@ -10,7 +10,7 @@ namespace stirpex {
 
 void PeopleLists::Attach(const Database& db) {
   db_ = &db;
-  const std::vector<TPersonRec*>& persons = db.PersonList();
+  const auto persons = db.PersonList();
   SurnameCollator collator;
   keys_.clear();
   keys_.reserve(persons.size());
@@ -39,7 +39,7 @@ void PeopleLists::Split(const std::function<bool(const TPersonRec&)>& include) {
   lists_[0].clear();
   lists_[1].clear();
   if (!db_) return;
-  const std::vector<TPersonRec*>& persons = db_->PersonList();
+  const auto persons = db_->PersonList();
   for (std::uint32_t rank = 0; rank < order_.size(); ++rank) {
     const bool in = !Pinned(rank) && include(*persons[order_[rank]]);
     List(in ? PeopleSide::kInclude : PeopleSide::kExclude).push_back(rank);

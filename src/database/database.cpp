@@ -310,7 +310,8 @@ void Database::AddSurname(std::string_view surname) {
   if (!InBatch()) UpdateIndexes();
 }
 
-void Database::SortByName(std::vector<TPersonRec*>& list) {
+template <typename Person>
+void Database::SortByName(std::vector<Person*>& list) {
   if (list.size() < 2) return;
   // A partition sort over index ranges. The order it leaves among equal names is what users
   // see in the surname index, so it keeps the classic steps: the pivot is the name in the
@@ -341,20 +342,25 @@ void Database::SortByName(std::vector<TPersonRec*>& list) {
   }
 }
 
+template void Database::SortByName(std::vector<TPersonRec*>&);
+template void Database::SortByName(std::vector<const TPersonRec*>&);
+
 void Database::SortPersonsByName() {
   SortByName(persons_);
   RebuildPersonIndexes();
 }
 
-void Database::ReorderPersons(std::vector<TPersonRec*> order) {
-  persons_ = std::move(order);
+void Database::ReorderPersons(const std::vector<const TPersonRec*>& order) {
+  // The records are this database's own, and it may change them: the order only names them.
+  persons_.clear();
+  for (const TPersonRec* person : order) persons_.push_back(const_cast<TPersonRec*>(person));
   RebuildPersonIndexes();
 }
 
-std::vector<TPersonRec*> Database::PersonsInReadOrder() const {
-  std::vector<TPersonRec*> order;
+std::vector<const TPersonRec*> Database::PersonsInReadOrder() const {
+  std::vector<const TPersonRec*> order;
   order.reserve(person_store_.size());
-  for (const TPersonRec& person : person_store_) order.push_back(const_cast<TPersonRec*>(&person));
+  for (const TPersonRec& person : person_store_) order.push_back(&person);
   return order;
 }
 

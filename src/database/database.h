@@ -14,6 +14,7 @@
 #include <deque>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,9 +37,14 @@ class Database {
   Database& operator=(const Database&) = delete;
 
   // --- The lists (read access; records themselves may be changed through the pointers) ---
-  const std::vector<TPersonRec*>& PersonList() const { return persons_; }
-  const std::vector<TFamilyRec*>& FamilyList() const { return families_; }
-  const std::vector<TNoteRec*>& NoteList() const { return notes_; }
+  // Through a const Database the lists hand out const records; through a changeable one, records
+  // that may be changed (the lists themselves change only through the operations below).
+  std::span<const TPersonRec* const> PersonList() const { return persons_; }
+  std::span<const TFamilyRec* const> FamilyList() const { return families_; }
+  std::span<const TNoteRec* const> NoteList() const { return notes_; }
+  const std::vector<TPersonRec*>& PersonList() { return persons_; }
+  const std::vector<TFamilyRec*>& FamilyList() { return families_; }
+  const std::vector<TNoteRec*>& NoteList() { return notes_; }
   // Sorted and unique without regard to case (ICU collation, secondary strength); of two
   // spellings that differ only in case the first met stays.
   const std::vector<std::string>& Surnames() const { return surnames_; }
@@ -56,7 +62,8 @@ class Database {
 
   // The family of the last FAM record the GEDCOM reader read, or none (the viewer starts on
   // it when the start person has no family). Set by the reader; none after ClearDatabase.
-  TFamilyRec* LastFamilyRead() const { return last_family_read_; }
+  const TFamilyRec* LastFamilyRead() const { return last_family_read_; }
+  TFamilyRec* LastFamilyRead() { return last_family_read_; }
   void SetLastFamilyRead(TFamilyRec* family) { last_family_read_ = family; }
   // Counts the ClearDatabase calls: whoever keeps a record pointer between commands compares
   // it to know whether the record still exists.
@@ -182,12 +189,13 @@ class Database {
   // part of the program's behaviour (see SortByName). Rebuilds the look-ups by person.
   void SortPersonsByName();
   // The same sort on any list of persons.
-  static void SortByName(std::vector<TPersonRec*>& list);
+  template <typename Person>
+  static void SortByName(std::vector<Person*>& list);
   // Replaces PersonList by a reordering of itself (the same records, each once); rebuilds
   // the look-ups by person. Lets a caller apply the surname index's order without sorting.
-  void ReorderPersons(std::vector<TPersonRec*> order);
+  void ReorderPersons(const std::vector<const TPersonRec*>& order);
   // The persons in the order the file gave them: PersonList as it was before any reordering.
-  std::vector<TPersonRec*> PersonsInReadOrder() const;
+  std::vector<const TPersonRec*> PersonsInReadOrder() const;
 
   // Recomputes every Excluded flag from ExcludedNames: the first person with each exact name
   // is marked, and so is everyone the file restricts (IsRestricted). Pending messages run

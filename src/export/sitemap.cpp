@@ -87,7 +87,7 @@ std::string CanonicalLink(std::string_view site, std::string_view page) {
 
 void WriteSitemaps(const std::filesystem::path& dir, std::string_view site,
                    const std::vector<std::string>& index_pages,
-                   const std::vector<TFamilyRec*>& families, WriteTally& tally,
+                   std::span<const TFamilyRec* const> families, WriteTally& tally,
                    std::size_t per_file) {
   const std::size_t total = index_pages.size() + families.size();
   auto page_at = [&](std::size_t i, std::string& page) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,7 +34,7 @@ std::string CanonicalLink(std::string_view site, std::string_view page);
 // untouched; each file is counted in tally.
 void WriteSitemaps(const std::filesystem::path& dir, std::string_view site,
                    const std::vector<std::string>& index_pages,
-                   const std::vector<TFamilyRec*>& families, WriteTally& tally,
+                   std::span<const TFamilyRec* const> families, WriteTally& tally,
                    std::size_t per_file = kSitemapLimit);
 
 }  // namespace stirpex
