@@ -2,7 +2,8 @@
 # The layers of docs/architecture.md: each folder of src/ includes only the folders below it.
 # One exception: htmlview/ implements the display port the controller owns (app/html_view.h).
 # The core (all but cli/, shell/ and htmlview/) never changes the working directory or the
-# locale: the front ends decide those.
+# locale: the front ends decide those. Files are at the bottom: only platform/ opens a file to
+# read or write it, and only the resolver (platform/stored_paths.cpp) takes "\" for "/".
 #   layers_test.sh SOURCE_DIR
 set -euo pipefail
 cd "$1/src"
@@ -34,4 +35,25 @@ for folder in platform database settings pages export app; do
     status=1
   fi
 done
+
+# The code of the named files or folders without its // comments, as FILE:LINE:TEXT.
+code_of() {
+  find "$@" \( -name '*.cpp' -o -name '*.h' \) -print0 | sort -z |
+    xargs -0 awk '{ text = $0; sub(/\/\/.*/, "", text); print FILENAME ":" FNR ":" text }'
+}
+# A file opened by a system or library call, or a stream or copy of the standard library.
+opens='(^|[^A-Za-z0-9_.>])(open|openat|creat|fopen|freopen|fdopen|pread|pwrite|read|write|mkstemp|zip_open)[[:space:]]*\(|std::(i|o)?fstream|copy_file|QFile\b|QSaveFile'
+if code_of $(ls -d */ | grep -vx 'platform/') | grep -E "$opens"; then
+  echo "a file is opened outside platform/: read through file_bytes.h, write through line_files.h"
+  status=1
+fi
+# "\" and "/" handled together: one separator turned into the other, or both taken as one.
+slashes="'\\\\\\\\'.*'/'
+'/'.*'\\\\\\\\'
+\"/\\\\\\\\
+\\\\\\\\/\""
+if code_of . | grep -v '^\./platform/stored_paths\.cpp:' | grep -E -f <(echo "$slashes"); then
+  echo "a backslash is taken for a separator outside platform/stored_paths.cpp: ask the resolver"
+  status=1
+fi
 exit $status

@@ -583,6 +583,11 @@ bool ViewerController::PromptSaveFile(std::string& path, std::string_view patter
   }
   std::string chosen;
   if (!windows_.RunSaveDialog(request, chosen)) return false;
+  // Nothing the viewer saves may replace the tree it shows.
+  if (const std::string refusal = session_.OverwriteRefusal(chosen); !refusal.empty()) {
+    messages_.Error(refusal, kHelpMissingFile);
+    return false;
+  }
   bool may_write = true;
   if (FileExists(chosen)) {
     may_write = windows_.ConfirmReplace("File: " + chosen + " exists. Replace? ");

@@ -136,6 +136,8 @@ class ViewerController {
   // Asks for a file name (title "Save As", filter "All Files (*.*)|*.*|" + filter, the pattern
   // or the path's name proposed, the path's folder as start) and, for an existing file, whether
   // to replace it. True when the caller may write to `path`, which then holds the chosen path.
+  // The GEDCOM file in use is refused, with a message, before any question
+  // (Session::OverwriteRefusal): no save replaces the tree.
   bool PromptSaveFile(std::string& path, std::string_view pattern, std::string_view filter);
   // Asks as PromptSaveFile (starting in LastDir when path is empty) and writes the lines,
   // each followed by CR LF. A failed write is reported ("Unable to write to " + path).

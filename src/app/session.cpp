@@ -5,6 +5,7 @@
 
 #include "database/gedcom_reader.h"
 #include "database/text_lines.h"
+#include "platform/line_files.h"
 #include "settings/settings_file.h"
 
 namespace stirpex {
@@ -42,6 +43,14 @@ void Session::ReadSettingsFile(const std::filesystem::path& path) {
   const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
   settings_dir = (ec ? path : absolute).lexically_normal().parent_path();
   UseFilesOfSettings();
+}
+
+std::string Session::OverwriteRefusal(const std::filesystem::path& output) const {
+  std::error_code ec;
+  if (gedcom_file.empty() || !std::filesystem::equivalent(output, gedcom_file, ec) || ec) return {};
+  std::string text = UnableToWriteMessage(output) + ": it is the GEDCOM file in use";
+  if (output != gedcom_file) text += " (" + gedcom_file.string() + ")";
+  return text;
 }
 
 std::string UnmatchedNamesWarning(const std::vector<std::string>& unmatched) {

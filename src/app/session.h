@@ -89,6 +89,12 @@ class Session {
   // A page context over this session's database, settings, style and clock.
   PageContext Context() const;
 
+  // Why an export may not be written to `output`: it is the GEDCOM file in use, however named
+  // (the same device and inode), which the export would replace with a filtered copy.
+  // "Unable to write to OUT: it is the GEDCOM file in use", with " (IN)" after it when
+  // the two are named differently; empty when output is any other file or none yet.
+  std::string OverwriteRefusal(const std::filesystem::path& output) const;
+
   const Clock& clock;
   Database db;
   TSettings settings;

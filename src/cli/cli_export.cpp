@@ -53,10 +53,18 @@ int LoadTree(const GlobalOptions& options, const ExportArgs& args, Session& sess
   return LoadSession(options, args.gedcom, session, LoadWhat::kTree);
 }
 
+// True, and said, when the output is the GEDCOM file itself: nothing is written over it.
+bool RefuseToOverwrite(const Session& session, const std::string& target, Messages& messages) {
+  const std::string refusal = session.OverwriteRefusal(target);
+  if (!refusal.empty()) messages.Error(refusal, kHelpMissingFile);
+  return !refusal.empty();
+}
+
 int Gedcom(const GlobalOptions& options, const ExportArgs& args, const Clock& clock) {
   Session session(clock);
   if (const int status = LoadTree(options, args, session); status != 0) return status;
   CliMessages messages;
+  if (RefuseToOverwrite(session, args.target, messages)) return 1;
   if (!WriteFilteredGedcom(session.db, session.settings, args.target,
                            GedcomHeaderDate(clock.Today()), messages)) {
     return 1;
@@ -72,6 +80,7 @@ int Gendex(const GlobalOptions& options, const ExportArgs& args, const Clock& cl
   Session session(clock);
   if (const int status = LoadTree(options, args, session); status != 0) return status;
   CliMessages messages;
+  if (RefuseToOverwrite(session, args.target, messages)) return 1;
   if (!WriteGendex(session.db, session.settings, args.target, messages)) return 1;
   const std::size_t lines = BuildGendexLines(session.db, session.settings).size();
   std::printf("%zu lines written to %s\n", lines, args.target.c_str());

@@ -12,13 +12,15 @@
 // name is not a safe relative path (IsSafeRelativePath, with "\" taken as "/"), and entries
 // that are symbolic links or other special files, are skipped; nothing already there is
 // overwritten.
-// The number of entries and the bytes unpacked are bounded (UnpackLimits); an archive beyond
-// them is refused as a whole.
+// The number of entries and the bytes unpacked are bounded (UnpackLimits): an archive whose
+// entries declare more is refused as a whole before anything is unpacked, and one that gives
+// more bytes than it declares is refused as soon as it does.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace stirpex {
@@ -37,9 +39,19 @@ struct UnpackLimits {
 
 enum class UnpackStatus {
   kOk,
-  kUnreadable,  // not a zip archive libzip can read, a read or write failed, or over the limits
-  kNoGedcom,    // a readable archive without gedcom.ged at its top
+  kUnreadable,          // not a zip archive libzip can read, or a read failed
+  kNoGedcom,            // a readable archive without gedcom.ged at its top
+  kTooManyEntries,      // more entries than max_entries
+  kEntryTooLarge,       // an entry declares (or, without a size, gives) over max_entry_bytes
+  kTooLarge,            // the entries declare (or give) over max_total_bytes together
+  kLargerThanDeclared,  // an entry gives more bytes than it declares
+  kWriteFailed,         // the temporary folder or a file in it could not be written
 };
+
+// Why an archive was not unpacked, in words to follow the path in a message, naming the
+// limit it went beyond ("its entries declare more than 8 GiB together"); empty for kOk and
+// kNoGedcom.
+std::string UnpackProblem(UnpackStatus status, const UnpackLimits& limits = {});
 
 class UnpackedArchive {
  public:

@@ -799,12 +799,20 @@ void TakePicturesFromNotes(Database& db) {
 bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progress,
                 Messages& messages) {
   const std::string shown = path.string();
+  // The path, and what is wrong with the file when that can be said.
+  const auto failure = [&shown](std::string_view message, std::string_view reason) {
+    std::string text = std::string(message) + shown;
+    if (!reason.empty()) text += " (" + std::string(reason) + ")";
+    return text;
+  };
   // The file is opened and read once; an archive is unpacked and its gedcom.ged read instead.
   // Until the text is in hand the database stays as it is.
   ByteBlock bytes;
-  bool read_failed = !ReadWholeFile(path, bytes);
-  if (read_failed && bytes.size() == 0) {
-    messages.Error("Error reading GEDCOM file: " + shown, kHelpGedcomFile);
+  FileProblem problem = FileProblem::kNone;
+  bool read_failed = !ReadWholeFile(path, bytes, &problem);
+  if (problem != FileProblem::kNone) {
+    messages.Error(failure("Error reading GEDCOM file: ", DescribeFileProblem(problem)),
+                   kHelpGedcomFile);
     return false;
   }
   std::unique_ptr<UnpackedArchive> archive;
@@ -813,15 +821,16 @@ bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progr
     UnpackStatus status;
     archive = UnpackGedcomArchive(path, status);
     if (!archive) {
-      messages.Error((status == UnpackStatus::kNoGedcom ? "Not a valid GEDCOM file: "
-                                                        : "Error reading GEDCOM file: ") +
-                         shown,
+      messages.Error(status == UnpackStatus::kNoGedcom
+                         ? failure("Not a valid GEDCOM file: ", {})
+                         : failure("Error reading GEDCOM file: ", UnpackProblem(status)),
                      kHelpGedcomFile);
       return false;
     }
-    read_failed = !ReadWholeFile(archive->gedcom(), bytes);
-    if (read_failed && bytes.size() == 0) {
-      messages.Error("Error reading GEDCOM file: " + shown, kHelpGedcomFile);
+    read_failed = !ReadWholeFile(archive->gedcom(), bytes, &problem);
+    if (problem != FileProblem::kNone) {
+      messages.Error(failure("Error reading GEDCOM file: ", DescribeFileProblem(problem)),
+                     kHelpGedcomFile);
       return false;
     }
   }
@@ -869,10 +878,13 @@ bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progr
 
   bool ok = true;
   if (read_failed) {
-    messages.Error("Error reading GEDCOM file: " + shown, kHelpGedcomFile);
+    messages.Error(failure("Error reading GEDCOM file: ", "a read failed part way through"),
+                   kHelpGedcomFile);
     ok = false;
   } else if (db.PersonList().empty()) {
-    messages.Error("Not a valid GEDCOM file: " + shown, kHelpGedcomFile);
+    const bool empty = total == 0 && db.ArchiveFolder().empty();  // not an archive's tree
+    messages.Error(failure("Not a valid GEDCOM file: ", empty ? "an empty file" : ""),
+                   kHelpGedcomFile);
     ok = false;
   } else {
     TakePicturesFromNotes(db);

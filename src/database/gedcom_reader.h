@@ -30,11 +30,13 @@ namespace stirpex {
 //
 // Returns true when the file could be read and at least one person was made. Failures are
 // reported through `messages` (help topic 201) before false is returned:
-//   "Error reading GEDCOM file: " + path  - the file does not exist or is an archive that
+//   "Error reading GEDCOM file: " + path  - the file cannot be read, or is an archive that
 //                                           cannot be unpacked (database unchanged), or a read
 //                                           failed part-way (database holds what was read);
 //   "Not a valid GEDCOM file: " + path    - no person record (database holds what was read), or
 //                                           an archive without gedcom.ged (database unchanged).
+// The path is followed by what is wrong, in parentheses, when that can be said: "(a folder,
+// not a file)", "(no such file)", "(an empty file)", the archive limit it went beyond, ...
 // After a load the database's LastFamilyRead names the family of the last FAM record, or none.
 bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progress,
                 Messages& messages);

@@ -32,7 +32,7 @@ void PageWork::WritePage(const std::filesystem::path& dir, const std::string& na
   path = dir.native();
   path += '/';
   path += name;
-  files.emplace_back(name, WriteSiteFile(path, bytes));
+  files.emplace_back(name, UpdateFile(path, bytes));
 }
 
 PagePipeline::PagePipeline(unsigned threads, const std::filesystem::path& dir, WriteTally& tally)

@@ -40,7 +40,7 @@ struct PageWork {
   std::string bytes;  // its bytes as written
   std::string path;   // where they go
   // The files of this step, in the order written: name in the folder, outcome.
-  std::vector<std::pair<std::string, SiteWrite>> files;
+  std::vector<std::pair<std::string, FileUpdate>> files;
 
   // Writes lines (each followed by CR LF) to dir / name unless the folder holds those bytes,
   // with canonical_link (when not empty) before the first line holding "</head>".
@@ -71,7 +71,7 @@ class PagePipeline {
  private:
   struct Slot {
     Step step;
-    std::vector<std::pair<std::string, SiteWrite>> files;
+    std::vector<std::pair<std::string, FileUpdate>> files;
     std::exception_ptr error;
     bool done = false;
   };

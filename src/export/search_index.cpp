@@ -534,7 +534,7 @@ void WriteSearch(const PageContext& ctx, const std::filesystem::path& dir, PageP
   });
   pipeline.Submit([&dir](PageWork& work) {
     const std::string name(kSearchScriptName);
-    work.files.emplace_back(name, WriteSiteFile(dir / name, ScriptFileBytes()));
+    work.files.emplace_back(name, UpdateFile(dir / name, ScriptFileBytes()));
   });
 
   SearchIndex index(ctx, budget);
@@ -542,12 +542,12 @@ void WriteSearch(const PageContext& ctx, const std::filesystem::path& dir, PageP
   pipeline.Submit([&dir, &index](PageWork& work) {
     index.RenderDirectory(work.bytes);
     const std::string name(kSearchDirectoryName);
-    work.files.emplace_back(name, WriteSiteFile(dir / name, work.bytes));
+    work.files.emplace_back(name, UpdateFile(dir / name, work.bytes));
   });
   for (const DataFile& file : index.files()) {
     pipeline.Submit([&dir, &index, &file](PageWork& work) {
       index.Render(file, work.bytes);
-      work.files.emplace_back(file.name, WriteSiteFile(dir / file.name, work.bytes));
+      work.files.emplace_back(file.name, UpdateFile(dir / file.name, work.bytes));
     });
   }
   pipeline.Drain();  // the steps read the index

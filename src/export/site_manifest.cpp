@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "database/text_lines.h"
+#include "platform/stored_paths.h"
 
 namespace stirpex {
 
@@ -19,8 +20,7 @@ std::uint64_t Hash(std::string_view name) {
 }  // namespace
 
 bool IsSiteFileName(std::string_view name) {
-  if (name.empty() || name == "." || name == ".." || name == kManifestName) return false;
-  return name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
+  return name != kManifestName && IsPlainFileName(name);
 }
 
 SiteManifest::SiteManifest(const std::filesystem::path& dir)

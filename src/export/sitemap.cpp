@@ -50,7 +50,7 @@ std::string LocLine(std::string_view tag, std::string_view site, std::string_vie
 template <typename PageAt>
 void WriteUrlSet(const std::filesystem::path& path, std::string_view site, std::size_t first,
                  std::size_t last, PageAt&& page_at, WriteTally& tally) {
-  SiteFileWriter file;
+  FileUpdater file;
   file.Open(path);
   file.WriteLine(kXmlHead);
   file.WriteLine("<urlset " + std::string(kNamespace) + ">");
@@ -101,7 +101,7 @@ void WriteSitemaps(const std::filesystem::path& dir, std::string_view site,
     WriteUrlSet(dir / std::string(kSitemapName), site, 0, total, page_at, tally);
     return;
   }
-  SiteFileWriter index;
+  FileUpdater index;
   const std::filesystem::path index_path = dir / std::string(kSitemapName);
   index.Open(index_path);
   index.WriteLine(kXmlHead);

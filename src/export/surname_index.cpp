@@ -217,7 +217,7 @@ std::vector<const TPersonRec*> BuildSurnameIndex(const Database& db, const PageC
   const int per_page = std::max(1, settings.SplitNumber);
   SurnameBlocks blocks(db);
   // The split page being filled, written as it fills.
-  SiteFileWriter split_file;
+  FileUpdater split_file;
   SiteLineSink split(split_file);
   auto close_split_page = [&](int page) {
     AppendExpandedSection(ctx, ssFooter, split);

@@ -17,7 +17,7 @@
 #include "pages/page_names.h"
 #include "pages/person_pages.h"
 #include "pages/privacy.h"
-#include "platform/file_bytes.h"
+#include "platform/file_updates.h"
 #include "platform/line_files.h"
 #include "platform/stored_paths.h"
 
@@ -34,13 +34,10 @@ bool HasPictureExtension(std::string_view name) {
 }
 
 // A name pages refer to beside themselves that may be copied into the site: a plain file name
-// with a picture's extension.
+// (no folder) with a picture's extension.
 bool IsPlainPictureName(std::string_view name) {
-  if (name.empty() || name.front() == '.') return false;
-  for (char c : name) {
-    if (c == '/' || c == '\\' || c == ':' || c == '\0') return false;
-  }
-  return HasPictureExtension(name);
+  return IsSafeRelativePath(name) && name.find('/') == std::string_view::npos &&
+         HasPictureExtension(name);
 }
 
 // A picture named with a path inside an unpacked archive ("media/photo.jpg"), when the tree
@@ -53,44 +50,6 @@ std::filesystem::path FindArchivePicture(std::string_view name,
   return std::filesystem::symlink_status(source, ec).type() == std::filesystem::file_type::regular
              ? source
              : std::filesystem::path();
-}
-
-// Whether the bytes of two files of the same size are equal.
-bool SameBytes(const std::filesystem::path& a, const std::filesystem::path& b) {
-  InputFile in_a, in_b;
-  if (!in_a.Open(a) || !in_b.Open(b)) return false;
-  std::string block_a(1 << 16, '\0'), block_b(1 << 16, '\0');
-  for (;;) {
-    const std::size_t n = in_a.Read(block_a.data(), block_a.size());
-    if (in_b.Read(block_b.data(), block_b.size()) != n || in_a.Failed() || in_b.Failed() ||
-        block_a.compare(0, n, block_b, 0, n) != 0) {
-      return false;
-    }
-    if (n < block_a.size()) return true;
-  }
-}
-
-// True when target is the source itself, or a copy of the same size that is at least as new
-// or holds the same bytes: such a copy is not written again (its time stays).
-bool IsUpToDateCopy(const std::filesystem::path& source, const std::filesystem::path& target) {
-  std::error_code ec;
-  if (std::filesystem::equivalent(source, target, ec)) return true;
-  const auto size = std::filesystem::file_size(source, ec);
-  if (ec || std::filesystem::file_size(target, ec) != size || ec) return false;
-  const auto source_time = std::filesystem::last_write_time(source, ec);
-  if (!ec && std::filesystem::last_write_time(target, ec) >= source_time && !ec) return true;
-  return SameBytes(source, target);
-}
-
-// Copies source over target through a temporary file beside it; false on failure.
-bool CopyWhole(const std::filesystem::path& source, const std::filesystem::path& target) {
-  std::error_code ec;
-  std::filesystem::path temp = target;
-  temp += ".part";
-  std::filesystem::copy_file(source, temp, std::filesystem::copy_options::overwrite_existing, ec);
-  if (!ec) std::filesystem::rename(temp, target, ec);
-  if (ec) std::filesystem::remove(temp, ec);
-  return !ec;
 }
 
 class WebsitePass {
@@ -179,17 +138,18 @@ class WebsitePass {
       // the manifest must never name it for removal.
       std::error_code ec;
       if (std::filesystem::equivalent(source, target, ec)) continue;
-      if (IsUpToDateCopy(source, target)) {
-        tally_.manifest->Wrote(name);
-        continue;
-      }
       progress_.Pump();
       std::filesystem::create_directories(target.parent_path(), ec);
-      if (CopyWhole(source, target)) {
-        tally_.manifest->Wrote(name);
-        ++copied;
-      } else {
-        tally_.Count(false, target);
+      switch (UpdateCopy(source, target)) {
+        case FileUpdate::kWritten:
+          ++copied;
+          [[fallthrough]];
+        case FileUpdate::kUnchanged:
+          tally_.manifest->Wrote(name);
+          break;
+        case FileUpdate::kFailed:
+          tally_.Count(false, target);
+          break;
       }
     }
     return copied;
@@ -252,7 +212,7 @@ class WebsitePass {
   void WriteIndex() {
     tally_.names = &index_pages_;
     const std::filesystem::path index_path = dir_ / ctx_.index_page_name;
-    SiteFileWriter index_file;
+    FileUpdater index_file;
     index_file.Open(index_path);
     SiteLineSink index(index_file, CanonicalLink(ctx_.site_url, ctx_.index_page_name));
     name_order_ = BuildSurnameIndex(db_, ctx_, dir_, index, tally_);
@@ -296,8 +256,7 @@ std::string WebsiteSummary(const WebsiteResult& result, const std::string& dir) 
 }
 
 std::string IndexPageNameOf(std::string_view surname_file) {
-  const std::size_t cut = surname_file.find_last_of("/\\:");
-  return std::string(cut == std::string_view::npos ? surname_file : surname_file.substr(cut + 1));
+  return StoredFileName(surname_file);
 }
 
 WebsiteResult SaveWebsite(const Database& db, const TSettings& settings, const TStyle& style,

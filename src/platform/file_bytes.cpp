@@ -1,44 +1,108 @@
 #include "platform/file_bytes.h"
 
+#include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
-#include <system_error>
 
 namespace stirpex {
+
+namespace {
+
+FileProblem ProblemOfErrno(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+      return FileProblem::kMissing;
+    case EACCES:
+    case EPERM:
+      return FileProblem::kNoPermission;
+    case EISDIR:
+      return FileProblem::kFolder;
+    default:
+      return FileProblem::kUnreadable;
+  }
+}
+
+}  // namespace
+
+std::string_view DescribeFileProblem(FileProblem problem) {
+  switch (problem) {
+    case FileProblem::kNone:
+      return {};
+    case FileProblem::kMissing:
+      return "no such file";
+    case FileProblem::kFolder:
+      return "a folder, not a file";
+    case FileProblem::kNotRegular:
+      return "not a regular file";
+    case FileProblem::kNoPermission:
+      return "no permission to read it";
+    case FileProblem::kUnreadable:
+      break;
+  }
+  return "it cannot be opened";
+}
 
 bool InputFile::Open(const std::filesystem::path& path) {
   Close();
   failed_ = false;
   size_ = 0;
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return false;
-  file_ = std::fopen(path.c_str(), "rb");
-  if (!file_) return false;
-  const auto size = std::filesystem::file_size(path, ec);
-  size_ = ec ? 0 : size;
+  position_ = 0;
+  problem_ = FileProblem::kNone;
+  // O_NONBLOCK: opening a pipe must not wait for a writer (it is refused below all the same);
+  // reads of a regular file do not heed it.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) {
+    problem_ = ProblemOfErrno(errno);
+    return false;
+  }
+  struct stat st {};
+  const bool stated = ::fstat(fd, &st) == 0;
+  if (!stated || !S_ISREG(st.st_mode)) {
+    problem_ = !stated               ? FileProblem::kUnreadable
+               : S_ISDIR(st.st_mode) ? FileProblem::kFolder
+                                     : FileProblem::kNotRegular;
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  size_ = static_cast<unsigned long long>(st.st_size);
   return true;
 }
 
 std::size_t InputFile::Read(char* out, std::size_t size) {
-  if (!file_ || size == 0) return 0;
-  const std::size_t n = std::fread(out, 1, size, file_);
-  if (n < size && std::ferror(file_)) failed_ = true;
-  return n;
+  std::size_t done = 0;
+  while (fd_ >= 0 && done < size) {
+    const ssize_t n = ::read(fd_, out + done, size - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      failed_ = true;
+      break;
+    }
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  position_ += done;
+  return done;
 }
 
-bool InputFile::Rewind() {
-  if (!file_ || std::fseek(file_, 0, SEEK_SET) != 0) {
+bool InputFile::Seek(unsigned long long offset) {
+  if (fd_ < 0 || ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0) {
     failed_ = true;
     return false;
   }
+  position_ = offset;
   return true;
 }
 
 void InputFile::Close() {
-  if (file_) std::fclose(file_);
-  file_ = nullptr;
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
 }
 
 bool ReadFileBytes(const std::filesystem::path& path, std::string& bytes, std::size_t limit) {
@@ -122,10 +186,12 @@ void ByteBlock::Release() {
   size_ = 0;
 }
 
-bool ReadWholeFile(const std::filesystem::path& path, ByteBlock& bytes) {
+bool ReadWholeFile(const std::filesystem::path& path, ByteBlock& bytes, FileProblem* problem) {
   bytes.Release();
   InputFile file;
-  if (!file.Open(path)) return false;
+  const bool opened = file.Open(path);
+  if (problem) *problem = file.Problem();
+  if (!opened) return false;
   // The size known at opening, and one byte more to see the end of the file at once.
   std::size_t room = static_cast<std::size_t>(file.Size()) + 1;
   if (!bytes.Allocate(room)) return false;

@@ -1,19 +1,34 @@
 // Reading files: the one place where the program opens a file to read it. The GEDCOM reader's
-// line reader, the INI reader, the archive check and the viewer's display all read through
-// here, so what counts as "a file that can be read" is decided once.
+// line reader, the INI reader, the archive reader, the web site's comparison of old pages and
+// the viewer's display all read through here, so what counts as "a file that can be read" is
+// decided once, and so is the word to the user on why one cannot be.
 //
 // Only regular files are read (a link is followed to what it names); a folder, a missing file
 // and a file without read permission fail to open. Bytes are handed over exactly as stored.
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
 #include <filesystem>
 #include <limits>
 #include <string>
 #include <string_view>
 
 namespace stirpex {
+
+// Why a file could not be opened for reading.
+enum class FileProblem {
+  kNone,
+  kMissing,       // nothing of that name (or a folder on its way is missing)
+  kFolder,        // a folder, not a file
+  kNotRegular,    // a device, a pipe or a socket
+  kNoPermission,  // the user may not read it, or may not enter a folder on its way
+  kUnreadable,    // any other failure to open it
+};
+
+// The words telling the user what is wrong, to follow a message's path in parentheses:
+// "no such file", "a folder, not a file", "not a regular file", "no permission to read it",
+// "it cannot be opened" (empty for kNone).
+std::string_view DescribeFileProblem(FileProblem problem);
 
 // A file open for reading in blocks. Not copyable; the file is closed by Close() or the
 // destructor.
@@ -24,25 +39,33 @@ class InputFile {
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
 
-  // Opens the file; false (and nothing open) when it is no regular file or cannot be opened.
-  // An open file that was open before is closed first.
+  // Opens the file; false (nothing open, and Problem() says why) when it is no regular file
+  // or cannot be opened. An open file that was open before is closed first.
   bool Open(const std::filesystem::path& path);
   // Reads up to `size` bytes into `out`; returns how many were read. Fewer than asked means
   // the end of the file, or a read error when Failed() says so.
   std::size_t Read(char* out, std::size_t size);
-  // Goes back to the first byte; false (and Failed()) when that is not possible.
-  bool Rewind();
-  // The size the file had when it was opened; 0 when it could not be learnt.
+  // Goes to the byte at `offset` (reads from there on); false (and Failed()) when that is not
+  // possible.
+  bool Seek(unsigned long long offset);
+  bool Rewind() { return Seek(0); }
+  // The offset of the next byte Read gives.
+  unsigned long long Position() const { return position_; }
+  // The size the file had when it was opened.
   unsigned long long Size() const { return size_; }
-  // True once a read or Rewind failed.
+  // True once a read or a seek failed.
   bool Failed() const { return failed_; }
-  bool IsOpen() const { return file_ != nullptr; }
+  // Why the last Open failed; kNone after one that succeeded.
+  FileProblem Problem() const { return problem_; }
+  bool IsOpen() const { return fd_ >= 0; }
   void Close();
 
  private:
-  std::FILE* file_ = nullptr;
+  int fd_ = -1;
   unsigned long long size_ = 0;
+  unsigned long long position_ = 0;
   bool failed_ = false;
+  FileProblem problem_ = FileProblem::kNone;
 };
 
 // Reads the file whole, or its first `limit` bytes, into `bytes` (replacing what it held).

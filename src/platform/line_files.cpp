@@ -56,12 +56,17 @@ bool AtomicFileWriter::Open(const std::filesystem::path& path, NewFile new_file)
     failed_ = true;
     return false;
   }
-  if (new_file == NewFile::kInPlace) {
-    // Only a file that is not there yet: O_EXCL makes the test and the creation one step.
+  if (new_file != NewFile::kThroughTemporary) {
+    // Only a file that is not there yet: O_EXCL makes the test and the creation one step (and
+    // follows no link).
     fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ >= 0) {
       in_place_ = true;
       return true;
+    }
+    if (new_file == NewFile::kNewOnly) {
+      failed_ = true;
+      return false;
     }
   }
   for (int attempt = 0; attempt < 100; ++attempt) {
@@ -142,6 +147,15 @@ void AtomicFileWriter::Abandon() {
     temp_.clear();
   }
   buffer_.clear();
+}
+
+NewFileWrite WriteNewFile(const std::string& path, std::string_view bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return errno == EEXIST ? NewFileWrite::kExists : NewFileWrite::kFailed;
+  bool ok = WriteAll(fd, bytes.data(), bytes.size());
+  if (::close(fd) != 0) ok = false;
+  if (!ok) ::unlink(path.c_str());
+  return ok ? NewFileWrite::kWritten : NewFileWrite::kFailed;
 }
 
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,

@@ -22,8 +22,10 @@ std::string UnableToWriteMessage(const std::filesystem::path& path);
 // a temporary file. A new one may be written under its own name, which saves the rename for
 // the thousands of small pages of a web site: a failed write then removes it again, so only a
 // crash in the middle can leave a new file cut short. Single exports and settings always go
-// through a temporary file.
-enum class NewFile { kThroughTemporary, kInPlace };
+// through a temporary file. kNewOnly writes in place too, but never replaces anything: Open
+// fails when the name is taken (by a file, a folder or a link, which is not followed); the
+// files unpacked from an archive are written so.
+enum class NewFile { kThroughTemporary, kInPlace, kNewOnly };
 
 // Streams bytes into a temporary file beside `path` and renames it over `path` on Commit().
 // Until then the target is untouched; a writer destroyed without a successful Commit() removes
@@ -62,6 +64,17 @@ class AtomicFileWriter {
   bool in_place_ = false;
   std::string buffer_;
 };
+
+// What WriteNewFile did.
+enum class NewFileWrite {
+  kWritten,  // the file was made with the bytes
+  kExists,   // something of that name is there already: nothing was touched
+  kFailed,   // it could not be made or written; nothing of it stays
+};
+
+// Writes bytes as a file that is not there yet, in place, in one write: the lean path of the
+// many new pages of a web site.
+NewFileWrite WriteNewFile(const std::string& path, std::string_view bytes);
 
 // Writes the bytes as the whole content of the file, atomically. False on any failure.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,

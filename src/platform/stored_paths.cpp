@@ -137,6 +137,16 @@ std::string WithForwardSlashes(std::string_view stored) {
   return text;
 }
 
+std::string StoredFileName(std::string_view stored) {
+  const std::size_t cut = stored.find_last_of("/\\:");
+  return std::string(cut == std::string_view::npos ? stored : stored.substr(cut + 1));
+}
+
+bool IsPlainFileName(std::string_view name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  return name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
+}
+
 fs::path ResolveStoredPath(std::string_view stored, const fs::path& base) {
   if (stored.empty()) return {};
   fs::path path(WithForwardSlashes(stored));

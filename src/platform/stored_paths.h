@@ -32,8 +32,17 @@ std::filesystem::path ProgramDir();
 std::filesystem::path DataDir(const std::filesystem::path& program_dir);
 
 // The text of a stored path with every "\" turned into "/" (files written on Windows name
-// their folders so; this system reads both).
+// their folders so; this system reads both). The one place the two separators become one:
+// whatever takes a stored path or a name inside an archive apart asks here.
 std::string WithForwardSlashes(std::string_view stored);
+
+// The file name a stored path ends in: the text after its last "/", "\" or ":" (a drive
+// letter), the whole text when it has none ("C:\www\Names.HTM" gives "Names.HTM").
+std::string StoredFileName(std::string_view stored);
+
+// True when name is a file name and no path on either system: not empty, "." or "..", and
+// without "/", "\" or NUL.
+bool IsPlainFileName(std::string_view name);
 
 // A path stored in settings as a path of this system: "\" taken as "/", a relative path taken
 // against base (normally DataDir). An empty text gives an empty path. Letter case is kept.

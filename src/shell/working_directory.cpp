@@ -14,9 +14,11 @@ void RestoreWorkingDirectory(const std::filesystem::path& program_dir) {
 }
 
 bool EnterStoredFolder(const std::string& stored, std::string& folder) {
-  folder = WithForwardSlashes(stored);
-  if (!folder.empty()) folder.pop_back();  // the trailing separator
-  if (folder.empty()) folder = "/";
+  // A relative folder is taken where the working directory is now.
+  // The root stays itself; any other folder loses its trailing separator.
+  const std::filesystem::path resolved = ResolveStoredPath(stored, {});
+  folder = resolved.empty() ? "/" : resolved.string();
+  if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   return ::chdir(folder.c_str()) == 0;
 }
 

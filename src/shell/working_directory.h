@@ -13,9 +13,9 @@ namespace stirpex {
 // the program relies on it.
 void RestoreWorkingDirectory(const std::filesystem::path& program_dir);
 
-// Makes the folder of a stored folder text (LastDir: "\" taken as "/", with its trailing
-// separator) the working directory. False when that fails; `folder` then names the folder
-// tried.
+// Makes the folder a stored folder text names (LastDir, with its trailing separator: resolved
+// as stored_paths.h resolves every stored path) the working directory. False when that fails;
+// `folder` then names the folder tried.
 bool EnterStoredFolder(const std::string& stored, std::string& folder);
 
 }  // namespace stirpex

@@ -719,6 +719,22 @@ TEST_F(ControllerTest, SaveGedcomAndGendexGoThroughTheSaveDialog) {
   EXPECT_NE(ReadFileBytes(dir.path() / "out.txt").find("f1.htm|Smith|"), std::string::npos);
 }
 
+// No save replaces the tree on show: refused before the question whether to replace it.
+TEST_F(ControllerTest, NoSaveReplacesTheGedcomFile) {
+  WriteSettings();
+  Start();
+  const std::string tree = ReadFileBytes(dir.path() / "ged/tree.ged");
+  windows.save_answer = Path("ged/../ged/tree.ged");
+  controller.mniSaveGedcomClick();
+  controller.SaveItemClick();
+  EXPECT_TRUE(windows.replace_questions.empty());
+  ASSERT_EQ(messages.entries.size(), 2u);
+  EXPECT_EQ(messages.entries[0].text, "Unable to write to " + Path("ged/../ged/tree.ged") +
+                                          ": it is the GEDCOM file in use (" +
+                                          Path("ged/tree.ged") + ")");
+  EXPECT_EQ(ReadFileBytes(dir.path() / "ged/tree.ged"), tree);
+}
+
 // --- The exclude list ------------------------------------------------------------------------
 
 // A saved list that is missing is no error while the filter is off; with the filter on it is

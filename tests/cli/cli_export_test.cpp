@@ -166,6 +166,21 @@ TEST_F(CliExportTest, WriteFailuresGiveStatusOneAndNameThePath) {
   EXPECT_EQ(run.out, "2 pages written to site, 1 could not be written\n");
 }
 
+// The tree read is never the file written, whatever name the output gives it.
+TEST_F(CliExportTest, TheGedcomFileIsNeverOverwritten) {
+  const std::string tree = ReadFileBytes(dir.path() / "tree.ged");
+  std::filesystem::create_hard_link(dir.path() / "tree.ged", dir.path() / "linked.ged");
+  for (const auto& [command, out] : {std::pair{"gedcom", "tree.ged"}, {"gendex", "./linked.ged"}}) {
+    CliRun run = Run({command, "tree.ged", out});
+    EXPECT_EQ(run.status, 1) << command;
+    EXPECT_EQ(run.err, std::string("stirpex-cli: Unable to write to ") + out +
+                           ": it is the GEDCOM file in use" +
+                           (out == std::string("tree.ged") ? "" : " (tree.ged)") + "\n");
+    EXPECT_EQ(run.out, "");
+  }
+  EXPECT_EQ(ReadFileBytes(dir.path() / "tree.ged"), tree);
+}
+
 // The bundled sample written by the gedcom command reads back with the same counts.
 TEST(CliExportSample, GedcomOfTheSampleReadsBack) {
   const auto sample = testing::SourceDir() / "ged" / "sample.ged";

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -73,23 +74,54 @@ TEST(GedcomArchiveTest, HostileNamesStayInsideThePrivateFolder) {
   EXPECT_FALSE(std::filesystem::exists(folder));
 }
 
+// The entry that comes first in the zip declares `size` bytes (local and central header).
+void DeclareFirstEntrySize(std::string& zip, std::uint32_t size) {
+  for (const auto& [signature, offset] :
+       {std::pair{std::string("PK\x03\x04", 4), 22}, std::pair{std::string("PK\x01\x02", 4), 24}}) {
+    const std::size_t at = zip.find(signature);
+    ASSERT_NE(at, std::string::npos);
+    for (int i = 0; i < 4; ++i) zip[at + offset + i] = static_cast<char>((size >> (8 * i)) & 0xFF);
+  }
+}
+
 TEST(GedcomArchiveTest, RefusedArchives) {
   TempDir dir;
   UnpackStatus status;
-  // Too large as a whole, and one entry too large, by the sizes it unpacks to.
-  UnpackLimits limits;
-  limits.max_total_bytes = 1000;
-  const auto big =
-      WriteZip(dir, "big.gdz", {{"gedcom.ged", kTree}, {"a.jpg", std::string(1500, 'a')}});
-  EXPECT_EQ(UnpackGedcomArchive(big, status, limits), nullptr);
-  EXPECT_EQ(status, UnpackStatus::kUnreadable);
-  limits = UnpackLimits{};
-  limits.max_entry_bytes = 1000;
-  EXPECT_EQ(UnpackGedcomArchive(big, status, limits), nullptr);
-  EXPECT_EQ(status, UnpackStatus::kUnreadable);
-  limits = UnpackLimits{};
-  limits.max_entries = 1;
-  EXPECT_EQ(UnpackGedcomArchive(big, status, limits), nullptr);
+  const auto big = WriteZip(
+      dir, "big.gdz",
+      {{"a.jpg", std::string(600, 'a')}, {"b.jpg", std::string(600, 'b')}, {"gedcom.ged", kTree}});
+  // Each limit by what the entries declare, before anything is unpacked: with a temporary
+  // folder nothing can be made in (not even by root), the limit is still what refuses.
+  const char* const tmpdir = std::getenv("TMPDIR");
+  const std::string kept_tmpdir = tmpdir ? tmpdir : "";
+  ::setenv("TMPDIR", "/proc", 1);
+  const std::pair<UnpackLimits, UnpackStatus> limits_cases[] = {
+      {UnpackLimits{2, 1000, 10000}, UnpackStatus::kTooManyEntries},
+      {UnpackLimits{10, 500, 10000}, UnpackStatus::kEntryTooLarge},
+      {UnpackLimits{10, 1000, 1000}, UnpackStatus::kTooLarge},
+      {UnpackLimits{}, UnpackStatus::kWriteFailed},
+  };
+  for (const auto& [limits, expected] : limits_cases) {
+    EXPECT_EQ(UnpackGedcomArchive(big, status, limits), nullptr);
+    EXPECT_EQ(status, expected);
+  }
+  if (tmpdir) {
+    ::setenv("TMPDIR", kept_tmpdir.c_str(), 1);
+  } else {
+    ::unsetenv("TMPDIR");
+  }
+  EXPECT_EQ(UnpackProblem(UnpackStatus::kTooManyEntries),
+            "the archive holds more than 100000 entries");
+  EXPECT_EQ(UnpackProblem(UnpackStatus::kEntryTooLarge),
+            "an entry of the archive is larger than 2 GiB");
+  EXPECT_EQ(UnpackProblem(UnpackStatus::kTooLarge, UnpackLimits{10, 1000, 1000}),
+            "the entries of the archive are larger than 1000 bytes together");
+
+  // An archive that gives more than it declares is stopped by the bytes it gives.
+  std::string lying = testing::ReadFileBytes(big);
+  DeclareFirstEntrySize(lying, 100);
+  EXPECT_EQ(UnpackGedcomArchive(dir.Write("lying.gdz", lying), status), nullptr);
+  EXPECT_EQ(status, UnpackStatus::kLargerThanDeclared);
 
   const auto no_tree = WriteZip(dir, "none.gdz", {{"sub/gedcom.ged", kTree}});
   EXPECT_EQ(UnpackGedcomArchive(no_tree, status), nullptr);
@@ -109,10 +141,15 @@ TEST(GedcomArchiveTest, RefusedArchives) {
   ASSERT_TRUE(LoadGedcom(db, dir.path() / "tree.ged", progress, messages));
   EXPECT_FALSE(LoadGedcom(db, no_tree, progress, messages));
   EXPECT_FALSE(LoadGedcom(db, dir.path() / "cut.gdz", progress, messages));
-  ASSERT_EQ(messages.entries.size(), 2u);
+  EXPECT_FALSE(LoadGedcom(db, dir.path() / "lying.gdz", progress, messages));
+  ASSERT_EQ(messages.entries.size(), 3u);
   EXPECT_EQ(messages.entries[0].text, "Not a valid GEDCOM file: " + no_tree.string());
   EXPECT_EQ(messages.entries[1].text,
-            "Error reading GEDCOM file: " + (dir.path() / "cut.gdz").string());
+            "Error reading GEDCOM file: " + (dir.path() / "cut.gdz").string() +
+                " (not a zip archive that can be read)");
+  EXPECT_EQ(messages.entries[2].text,
+            "Error reading GEDCOM file: " + (dir.path() / "lying.gdz").string() +
+                " (an entry of the archive holds more bytes than it declares)");
   EXPECT_EQ(db.PersonList().size(), 1u);
 }
 

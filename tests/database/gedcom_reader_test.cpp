@@ -319,22 +319,30 @@ TEST(GedcomReaderTest, PictureFromImageNote) {
   EXPECT_TRUE(db.FindFamilyById("f1")->Picture.empty());
 }
 
-TEST(GedcomReaderTest, FailuresAreReportedWithTheFileName) {
+// The message names the file and, after it, what is wrong with it.
+TEST(GedcomReaderTest, FailuresAreReportedWithTheFileNameAndTheReason) {
   testing::TempDir dir;
-  Database db;
-  RecordingMessages messages;
-  NullProgress progress;
-  const auto missing = dir.path() / "missing.ged";
-  EXPECT_FALSE(LoadGedcom(db, missing, progress, messages));
-  ASSERT_EQ(messages.entries.size(), 1u);
-  EXPECT_EQ(messages.entries[0].text, "Error reading GEDCOM file: " + missing.string());
-  EXPECT_EQ(messages.entries[0].help_context, 201);
-
-  const auto empty = dir.Write("empty.ged", "");
-  EXPECT_FALSE(LoadGedcom(db, empty, progress, messages));
-  ASSERT_EQ(messages.entries.size(), 2u);
-  EXPECT_EQ(messages.entries[1].text, "Not a valid GEDCOM file: " + empty.string());
-  EXPECT_EQ(messages.entries[1].help_context, 201);
+  std::filesystem::create_directory(dir.path() / "adir");
+  dir.Write("empty.ged", "");
+  dir.Write("head.ged", "0 HEAD\r\n0 TRLR\r\n");
+  struct Case {
+    const char* name;
+    const char* message;
+    const char* reason;
+  };
+  for (const Case& c : {Case{"missing.ged", "Error reading GEDCOM file: ", " (no such file)"},
+                        Case{"adir", "Error reading GEDCOM file: ", " (a folder, not a file)"},
+                        Case{"empty.ged", "Not a valid GEDCOM file: ", " (an empty file)"},
+                        Case{"head.ged", "Not a valid GEDCOM file: ", ""}}) {
+    Database db;
+    RecordingMessages messages;
+    NullProgress progress;
+    const std::string path = (dir.path() / c.name).string();
+    EXPECT_FALSE(LoadGedcom(db, path, progress, messages));
+    ASSERT_EQ(messages.entries.size(), 1u);
+    EXPECT_EQ(messages.entries[0].text, c.message + path + c.reason);
+    EXPECT_EQ(messages.entries[0].help_context, 201);
+  }
 }
 
 TEST(GedcomReaderTest, MissingFileLeavesTheDatabaseAlone) {

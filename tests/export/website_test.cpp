@@ -207,8 +207,6 @@ TEST_F(WebsiteTest, IndexNameIsTheFileNamePartOfSurnameFile) {
   EXPECT_EQ(result.index_page_name, "Names.HTM");
   EXPECT_TRUE(std::filesystem::exists(site_ / "Names.HTM"));
   EXPECT_NE(ReadFileBytes(site_ / "f2.htm").find("<A HREF=\"Names.HTM\">"), std::string::npos);
-  EXPECT_EQ(IndexPageNameOf("a/b:c\\d.htm"), "d.htm");
-  EXPECT_EQ(IndexPageNameOf("plain.htm"), "plain.htm");
 }
 
 TEST_F(WebsiteTest, HandsBackThePersonListInNameOrder) {

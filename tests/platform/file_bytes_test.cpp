@@ -1,6 +1,8 @@
 #include "platform/file_bytes.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "support/test_paths.h"
 
@@ -19,6 +21,28 @@ TEST(ReadFileBytes, ReadsRegularFilesWholeOrTheirHead) {
   for (const char* missing : {"folder", "none.txt"}) {
     EXPECT_FALSE(ReadFileBytes(dir.path() / missing, bytes)) << missing;
     EXPECT_EQ(bytes, "") << missing;
+  }
+}
+
+// What the user is told when a file cannot be read.
+TEST(InputFile, SaysWhyAFileCannotBeOpened) {
+  testing::TempDir dir;
+  std::filesystem::create_directories(dir.path() / "folder");
+  ASSERT_EQ(::mkfifo((dir.path() / "pipe").c_str(), 0600), 0);
+  const auto locked = dir.Write("locked.ged", "0 HEAD");
+  std::filesystem::permissions(locked, std::filesystem::perms::none);
+  const std::pair<const char*, std::string_view> cases[] = {
+      {"folder", "a folder, not a file"},
+      {"none.ged", "no such file"},
+      {"none/x.ged", "no such file"},
+      {"pipe", "not a regular file"},
+      // root reads whatever the permissions say
+      {"locked.ged", ::geteuid() == 0 ? "" : "no permission to read it"},
+  };
+  for (const auto& [name, words] : cases) {
+    InputFile file;
+    EXPECT_EQ(file.Open(dir.path() / name), words.empty()) << name;
+    EXPECT_EQ(DescribeFileProblem(file.Problem()), words) << name;
   }
 }
 

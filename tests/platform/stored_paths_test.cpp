@@ -85,6 +85,8 @@ TEST(StoredPaths, BackslashesAreSlashesAndRelativePathsTakeTheBase) {
   EXPECT_EQ(ResolveStoredPath(".\\HTML", base), "/opt/stirpex/HTML");
   EXPECT_EQ(ResolveStoredPath("/home/u/x.ged", base), "/home/u/x.ged");
   EXPECT_EQ(ResolveStoredPath("", base), "");
+  EXPECT_EQ(StoredFileName("a/b:c\\d.htm"), "d.htm");
+  EXPECT_EQ(StoredFileName("plain.htm"), "plain.htm");
 }
 
 TEST(PageReferenceKinds, ExternalReferencesAndFragments) {
