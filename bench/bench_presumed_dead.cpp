@@ -3,13 +3,14 @@
 // many births and deaths, death and burial records dropped for some of the dead, some RESN
 // privacy; see bench/support/gedcom_generator.h).
 //
-//   bench_presumed_dead [--sizes=100k,1M] [--seed=1]
+//   bench_presumed_dead [--sizes=100k,1M] [--seed=1] [--years-ago=N]
 //   bench_presumed_dead --smoke    a small tree once, checking the targets, then exits
 //
-// The filter runs as the settings ExcMaxAge=110 with only ExcPresumedDead ticked would run it,
-// in the generator's year. Per size the table gives the people living and dead, how many of
-// the living were published (included by the filter; the target is none), whether every
-// restricted person was excluded, the share of the people who died more than 120 years ago
+// The filter runs as the default settings run it (only ExcPresumedDead ticked, ExcMaxAge empty,
+// that is 100 years, which the criterion raises to its least age of 110), in the generator's
+// year; --years-ago=N gives ExcMaxAge=N instead. Per size the table gives the people living and
+// dead, how many of the living were published (included by the filter; the target is none), whether
+// every restricted person was excluded, the share of the people who died more than 120 years ago
 // that were published (target: at least 95 %), the share of all the dead that were excluded
 // (target: at most 12 %), and the processor time of the filter over the whole tree.
 #include <cstdio>
@@ -22,13 +23,13 @@
 #include "app/auto_filter.h"
 #include "database/database.h"
 #include "database/gedcom_reader.h"
+#include "settings/settings.h"
 #include "support/bench_support.h"
 #include "support/gedcom_generator.h"
 
 namespace stirpex::bench {
 namespace {
 
-constexpr int kMaxAge = 110;
 constexpr int kLongDead = 120;  // died more than this many years ago
 
 struct Figures {
@@ -54,7 +55,7 @@ double ProcessSeconds() {
 }
 
 // Generates the blurred tree, loads it and compares the filter's choices with the truth.
-bool Measure(std::uint64_t people, std::uint64_t seed, Figures& f) {
+bool Measure(std::uint64_t people, std::uint64_t seed, const std::string& years_ago, Figures& f) {
   const GeneratorOptions options = PresentDayTree(people, seed);
   const std::filesystem::path path = BenchDataDir() / ("synthetic-blur-" + SizeLabel(people) +
                                                        "-s" + std::to_string(seed) + ".ged");
@@ -70,10 +71,9 @@ bool Measure(std::uint64_t people, std::uint64_t seed, Figures& f) {
     std::fprintf(stderr, "%s did not load as %zu people\n", path.c_str(), truth.size());
     return false;
   }
-  AutoFilterCriteria criteria;
-  criteria.presumed_dead = true;
-  criteria.years_ago = std::to_string(kMaxAge);
-  const AutoFilterRule rule(criteria, kGeneratorYear);
+  TSettings settings;  // the defaults
+  settings.ExcMaxAge = years_ago;
+  const AutoFilterRule rule(CriteriaFromSettings(settings), kGeneratorYear);
 
   const double start = ProcessSeconds();
   std::vector<char> included(truth.size());
@@ -107,14 +107,15 @@ bool Measure(std::uint64_t people, std::uint64_t seed, Figures& f) {
   return true;
 }
 
-void PrintTable(const std::vector<std::pair<std::uint64_t, Figures>>& rows) {
+void PrintTable(const std::string& years_ago,
+                const std::vector<std::pair<std::uint64_t, Figures>>& rows) {
   std::printf(
-      "ExcMaxAge=%d, only ExcPresumedDead, the year %d; blur: %d %% of birth dates and "
+      "ExcMaxAge=%s, only ExcPresumedDead, the year %d; blur: %d %% of birth dates and "
       "%d %% of death dates dropped, %d/%d/%d %% of the dead (died before 1900/1950/later) "
       "without DEAT or BURI, %d %% RESN privacy\n",
-      kMaxAge, kGeneratorYear, kBlurBirthDateDropped, kBlurDeathDateDropped,
-      kBlurDeathRecordDropped[0], kBlurDeathRecordDropped[1], kBlurDeathRecordDropped[2],
-      kBlurRestricted);
+      years_ago.empty() ? "(empty)" : years_ago.c_str(), kGeneratorYear, kBlurBirthDateDropped,
+      kBlurDeathDateDropped, kBlurDeathRecordDropped[0], kBlurDeathRecordDropped[1],
+      kBlurDeathRecordDropped[2], kBlurRestricted);
   std::printf("%8s %9s %9s %10s %11s %16s %14s %9s\n", "people", "living", "published", "RESN",
               "RESN excl.", "dead >120y publ.", "dead excluded", "filter s");
   for (const auto& [size, f] : rows) {
@@ -140,8 +141,8 @@ void PrintTable(const std::vector<std::pair<std::uint64_t, Figures>>& rows) {
 
 int RunSmoke() {
   Figures f;
-  if (!Measure(5000, 1, f)) return 1;
-  PrintTable({{5000, f}});
+  if (!Measure(5000, 1, "", f)) return 1;
+  PrintTable("", {{5000, f}});
   return f.TargetsMet() && f.living > 0 && f.restricted > 0 ? 0 : 1;
 }
 
@@ -152,6 +153,7 @@ int main(int argc, char** argv) {
   using namespace stirpex::bench;
   std::string sizes_text = "100k,1M";
   std::uint64_t seed = 1;
+  std::string years_ago;  // the default ExcMaxAge
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--smoke") return RunSmoke();
@@ -159,8 +161,12 @@ int main(int argc, char** argv) {
       sizes_text = arg.substr(8);
     } else if (arg.rfind("--seed=", 0) == 0) {
       seed = std::strtoull(arg.c_str() + 7, nullptr, 10);
+    } else if (arg.rfind("--years-ago=", 0) == 0) {
+      years_ago = arg.substr(12);
     } else {
-      std::fprintf(stderr, "usage: bench_presumed_dead [--sizes=100k,1M] [--seed=1] [--smoke]\n");
+      std::fprintf(stderr,
+                   "usage: bench_presumed_dead [--sizes=100k,1M] [--seed=1] [--years-ago=N] "
+                   "[--smoke]\n");
       return 2;
     }
   }
@@ -168,7 +174,7 @@ int main(int argc, char** argv) {
   bool met = true;
   for (std::uint64_t people : ParseSizeList(sizes_text)) {
     Figures f;
-    if (!Measure(people, seed, f)) return 1;
+    if (!Measure(people, seed, years_ago, f)) return 1;
     met = met && f.TargetsMet();
     rows.emplace_back(people, f);
   }
@@ -176,6 +182,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "bench_presumed_dead: --sizes takes a list such as 100k,1M\n");
     return 2;
   }
-  PrintTable(rows);
+  PrintTable(years_ago, rows);
   return met ? 0 : 1;
 }

@@ -11,7 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core
   desktop-file-utils poppler-utils
-  chromium
+  chromium nodejs
 )
 
 missing=()

@@ -1,8 +1,10 @@
 #include "app/auto_filter.h"
 
 #include <limits>
+#include <unordered_map>
 
 #include "app/presumed_dead.h"
+#include "pages/privacy.h"
 
 namespace stirpex {
 
@@ -83,14 +85,68 @@ std::string AutoFilterRule::Reason(const TPersonRec& person) const {
   return "no criterion ticked";
 }
 
+bool AutoFilterRule::PresumedDead(const TPersonRec& person) const {
+  return PresumeDead(person, current_year_, years_ago_).dead;
+}
+
+std::vector<const TPersonRec*> AutoExcluded(const Database& db, const AutoFilterRule& rule) {
+  const auto persons = db.PersonList();
+  std::vector<const TPersonRec*> decided(persons.size(), nullptr);
+  std::unordered_map<std::string_view, const TPersonRec*> first_of_name;
+  for (std::size_t i = 0; i < persons.size(); ++i) {
+    if (rule.Includes(*persons[i])) continue;
+    decided[i] = persons[i];
+    // An empty name names nobody (as in an exclude list).
+    if (!persons[i]->Name.empty()) first_of_name.try_emplace(persons[i]->Name.view(), persons[i]);
+  }
+  for (std::size_t i = 0; i < persons.size(); ++i) {
+    if (decided[i]) continue;
+    const auto namesake = first_of_name.find(persons[i]->Name.view());
+    if (namesake != first_of_name.end()) decided[i] = namesake->second;
+  }
+  return decided;
+}
+
 long long AutoExclude(Database& db, const AutoFilterRule& rule) {
+  const std::vector<const TPersonRec*> decided = AutoExcluded(db, rule);
   long long excluded = 0;
-  for (TPersonRec* person : db.PersonList()) {
-    if (rule.Includes(*person)) continue;
-    person->Excluded = true;
+  for (std::size_t i = 0; i < decided.size(); ++i) {
+    if (!decided[i]) continue;
+    db.PersonList()[i]->Excluded = true;
     ++excluded;
   }
   return excluded;
+}
+
+long long UnprotectedLiving(const Database& db, const TSettings& settings, int current_year) {
+  const ShownTree privacy(db, settings);
+  if (settings.ExcDoExclude) {
+    for (const TPersonRec* person : db.PersonList()) {
+      if (person->Excluded && !IsRestricted(*person)) return 0;
+    }
+  }
+  AutoFilterCriteria criteria;
+  criteria.years_ago = settings.ExcMaxAge;
+  const AutoFilterRule rule(criteria, current_year);
+  long long living = 0;
+  for (const TPersonRec* person : db.PersonList()) {
+    if (!privacy.IsProtected(person) && !rule.PresumedDead(*person)) ++living;
+  }
+  return living;
+}
+
+std::string UnprotectedLivingWarning(long long count, WarningReader reader) {
+  std::string text = std::to_string(count) +
+                     (count == 1 ? " person whom the presumed-dead rule finds living will be "
+                                   "published"
+                                 : " people whom the presumed-dead rule finds living will be "
+                                   "published");
+  if (reader == WarningReader::kCli) {
+    return text + "; --auto-exclude (or an exclude list and ExcDoExclude=1) protects them";
+  }
+  return text +
+         ". To protect them, tick \"Apply Filter\" in the Options (Filters tab) and press "
+         "\"Auto Exclude\" on the People tab.";
 }
 
 }  // namespace stirpex

@@ -3,16 +3,18 @@
 //
 // A person is included (not protected) when at least one ticked criterion says the person
 // is not living: the birth date is empty; the birth year lies more than N years back; the
-// death date is filled in; the person is presumed dead (presumed_dead.h). Everyone else, and
-// everyone when no criterion is ticked, is excluded; so is, always, a person the file
-// restricts (RESN confidential or privacy). The year arithmetic keeps the program's classic
-// form: the birth year, the current year and N are 16-bit unsigned numbers, compared as signed
-// whole numbers, so a negative N ("-5") becomes a huge one and includes nobody by years.
+// death date is filled in; the person is presumed dead (presumed_dead.h: by N years, but at
+// least kMinPresumedAge). Everyone else, and everyone when no criterion is ticked, is
+// excluded; so is, always, a person the file restricts (RESN confidential or privacy). The
+// year arithmetic keeps the program's classic form: the birth year, the current year and N are
+// 16-bit unsigned numbers, compared as signed whole numbers, so a negative N ("-5") becomes a
+// huge one and includes nobody by years.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "database/database.h"
 #include "database/records.h"
@@ -44,6 +46,8 @@ class AutoFilterRule {
   // 1990", "no evidence", ...); else "no birth date", "born 1950" or "no death date" by the
   // first ticked criterion; "no criterion ticked" when none is.
   std::string Reason(const TPersonRec& person) const;
+  // The presumed-dead criterion alone, whether ticked or not (presumed_dead.h).
+  bool PresumedDead(const TPersonRec& person) const;
 
  private:
   AutoFilterCriteria criteria_;
@@ -59,8 +63,28 @@ bool ParseWholeNumber(std::string_view text, int& value);
 // number, 0 when they are not one, kept as 16 bits.
 std::uint16_t BirthYear(std::string_view birth_date);
 
-// Adds to the exclusion (the Excluded flags) every person the rule does not include; nobody
-// is taken out of it. Returns the number of people the rule excludes.
+// Whom the rule excludes, by PersonList position: null for a person it includes; else the
+// person whose exclusion decided: the person themself, or, for a person the rule includes,
+// the first person of the same exact name that it excludes. An exclude list holds names, and
+// a name on both lists is excluded: people who share a name share their fate.
+std::vector<const TPersonRec*> AutoExcluded(const Database& db, const AutoFilterRule& rule);
+
+// Adds to the exclusion (the Excluded flags) every person AutoExcluded names; nobody is taken
+// out of it. Returns the number of those people.
 long long AutoExclude(Database& db, const AutoFilterRule& rule);
+
+// The people an export would publish although the presumed-dead rule (with the N of
+// ExcMaxAge) finds them living, while the user has protected nobody: the filter is off (the
+// default), or on with no one excluded but by the file's restrictions (the exclude list is
+// empty or names nobody). 0 once anyone is excluded: whom to protect is then the user's
+// choice. Save Website, Save GEDCOM and Save GENDEX, in the viewer and in stirpex-cli, say so
+// before they publish them (UnprotectedLivingWarning).
+long long UnprotectedLiving(const Database& db, const TSettings& settings, int current_year);
+
+// Where the warning is read, which decides how it tells the way to protect people.
+enum class WarningReader { kViewer, kCli };
+// "12 people whom the presumed-dead rule finds living will be published", then the way to
+// protect them: the options dialog's filter in the viewer, --auto-exclude on the command line.
+std::string UnprotectedLivingWarning(long long count, WarningReader reader);
 
 }  // namespace stirpex

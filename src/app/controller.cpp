@@ -5,6 +5,7 @@
 #include <system_error>
 #include <utility>
 
+#include "app/auto_filter.h"
 #include "database/gedcom_reader.h"
 #include "database/text.h"
 #include "database/text_lines.h"
@@ -519,6 +520,8 @@ void ViewerController::mniSurnameListClick() {
 }
 
 void ViewerController::SaveItemClick() {
+  // A page saved is a page published: not while the filter cannot know whom to protect.
+  if (RefuseExport()) return;
   SaveLinesAs("*.htm", page_lines_, "");
 }
 
@@ -558,8 +561,21 @@ bool ViewerController::RefuseExport() {
   return true;
 }
 
+bool ViewerController::ConfirmPublishing() {
+  const std::uint64_t tree = session_.db.Generation();
+  if (publishing_agreed_ == tree) return true;
+  const long long living = UnprotectedLiving(session_.db, session_.settings, session_.clock.Year());
+  if (living == 0) return true;
+  if (!windows_.ConfirmPublish(UnprotectedLivingWarning(living, WarningReader::kViewer) +
+                               "\n\nPublish them all the same?")) {
+    return false;
+  }
+  publishing_agreed_ = tree;
+  return true;
+}
+
 void ViewerController::mniSaveGedcomClick() {
-  if (RefuseExport()) return;
+  if (RefuseExport() || !ConfirmPublishing()) return;
   std::string path;
   if (!PromptSaveFile(path, "*.GED", "GED files (*.GED)|*.GED")) return;
   WriteFilteredGedcom(session_.db, session_.settings, path,
@@ -567,7 +583,7 @@ void ViewerController::mniSaveGedcomClick() {
 }
 
 void ViewerController::mniSaveGentextClick() {
-  if (RefuseExport()) return;
+  if (RefuseExport() || !ConfirmPublishing()) return;
   SaveLinesAs("*.txt", BuildGendexLines(session_.db, session_.settings), "");
 }
 

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -109,7 +110,8 @@ class ViewerController {
 
   // --- Commands ---
   void mniSurnameListClick();
-  // Save HTML: the family page last shown, through the save dialog.
+  // Save HTML: the family page last shown, through the save dialog; refused as the exports
+  // are (RefuseExport).
   void SaveItemClick();
   void mniSaveProjectClick();
   // Save GEDCOM: the tree in memory, filtered by the privacy settings, as a GEDCOM file.
@@ -117,9 +119,14 @@ class ViewerController {
   // Save GENDEX: the GENDEX index of the tree, built first, then saved as lines.
   void mniSaveGentextClick();
   // True, after saying why, while exports must not run: the filter is on and the exclude list
-  // in force could not be read (ShownTree::Refusal). Save Website, Save GEDCOM and Save GENDEX
-  // ask before anything else.
+  // in force could not be read (ShownTree::Refusal). Save Website, Save GEDCOM, Save GENDEX,
+  // Save HTML and the printing commands ask before anything else.
   bool RefuseExport();
+  // True when an export may publish the tree as it is: the user has protected someone, the
+  // presumed-dead rule finds nobody living that it would show (UnprotectedLiving), the user
+  // agreed for this tree before, or agrees now (ViewerWindows::ConfirmPublish, asked once per
+  // tree). Save Website, Save GEDCOM and Save GENDEX ask after RefuseExport.
+  bool ConfirmPublishing();
   // Save Website into a folder already chosen: the whole site of the session (SaveWebsite,
   // export/website.h) with the session's picture folders; failures are reported through the
   // messages. Afterwards the person list is sorted by name as the surname index left it, and
@@ -171,8 +178,9 @@ class ViewerController {
   const FileHistory& file_history() const { return file_history_; }
   // The folders a page's pictures and links are looked for in (Session::PageSearchDirs).
   std::vector<std::filesystem::path> PageSearchDirs() const;
-  // A path as stored in settings or given in a link, as a full path: "\" is taken as "/" and
-  // a relative path is taken against ProgramDir().
+  // A path as stored in settings or given in a link, as a full path: as the session finds it
+  // (Session::ResolveSetting: "\" taken as "/", a relative path beside the project first, else
+  // against ProgramDir()).
   std::filesystem::path ResolvePath(std::string_view stored) const;
 
   // A context for the page builders over the current state.
@@ -208,6 +216,8 @@ class ViewerController {
   std::uint64_t current_generation_ = 0;        // current_generation_
   std::vector<Place> places_;
   int place_index_ = 0;
+  // The tree (Database::Generation) whose living people the user agreed to publish.
+  std::optional<std::uint64_t> publishing_agreed_;
   PageLines page_lines_;     // the family page last built by ShowFamily (Save HTML)
   PageLines picture_lines_;  // the picture page last built
 };

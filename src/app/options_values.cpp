@@ -7,7 +7,6 @@
 #include "app/session.h"
 #include "database/records.h"
 #include "database/text.h"
-#include "platform/stored_paths.h"
 
 namespace stirpex {
 
@@ -91,11 +90,6 @@ void CloseOptions(const OptionsControls& controls, const std::vector<std::string
   if (controls.cbReplaceName) db.SetPrivateName(Cut(controls.edtFakeName, kPrivateTextCapacity));
   db.ExcludedNames() = exclude_entries;
   db.ApplyExcludedNames(progress);
-}
-
-std::filesystem::path ExcludeListDialogPath(const TSettings& settings,
-                                            const std::filesystem::path& program_dir) {
-  return ResolveStoredPath(settings.ExcludeList, program_dir);
 }
 
 bool LoadExcludeList(Database& db, const std::filesystem::path& chosen, Messages& messages) {

@@ -77,11 +77,6 @@ void CopyControlsToSettings(const OptionsControls& controls, TSettings& settings
 void CloseOptions(const OptionsControls& controls, const std::vector<std::string>& exclude_entries,
                   TSettings& settings, Database& db, Progress* progress);
 
-// The file the Open dialog of "&Load List" proposes: the ExcludeList setting as a full path
-// (taken against program_dir when relative); empty when the setting is empty.
-std::filesystem::path ExcludeListDialogPath(const TSettings& settings,
-                                            const std::filesystem::path& program_dir);
-
 // "&Load List" once a file was chosen: when it exists, the excluded names become its lines in
 // order (every line as it stands, read as ReadExcludeList reads it for the tree), the Excluded
 // flags are recomputed, and a list that could not be read before no longer stops exports

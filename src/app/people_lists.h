@@ -3,9 +3,13 @@
 // DstList).
 //
 // Every person of the tree is an entry of exactly one of the lists; an entry stands for one
-// person, so two people of the same name are two entries. A person the file restricts (RESN
-// confidential or privacy, records.h) is always an entry of the exclude list: no fill, split,
-// partition or move takes them out of it. Both lists are sorted by name without
+// person, so two people of the same name are two entries. But an exclude-list entry marks
+// every person of its exact name (Database::ApplyExcludedNames), so the people of one name are
+// always in the same list: every fill, split, partition and move takes them together, and a
+// name that would stand on both lists is excluded. A person the file restricts (RESN
+// confidential or privacy, records.h) is always an entry of the exclude list, and so with them
+// everyone of their name: no fill, split, partition or move takes them out of it. Both lists
+// are sorted by name without
 // regard to case (the collation of database/collation.h), people of equal names in the order
 // of PersonList. The order of all persons is worked out once when the lists are attached to a
 // tree; a list is then a sorted run of positions in that order, so that filling, moving and
@@ -32,7 +36,8 @@ inline PeopleSide OtherSide(PeopleSide side) {
 
 class PeopleLists {
  public:
-  // Orders the persons of db by name and empties both lists. The database is read through
+  // Orders the persons of db by name, groups them by name (with the restrictions of the file)
+  // and empties both lists. The database is read through
   // the pointer until the next Attach or Detach; it must not be cleared or reloaded meanwhile.
   void Attach(const Database& db);
   // Forgets the tree: both lists empty.
@@ -49,8 +54,8 @@ class PeopleLists {
   // people when progress is given.
   void Partition(const CollectedNames& names, PeopleSide to, Progress* progress);
 
-  // MoveSelected: the entries at the given rows of `from` go to the other list. Rows out of
-  // range and repeated rows are ignored.
+  // MoveSelected: the entries at the given rows of `from`, with everyone of their names, go to
+  // the other list. Rows out of range and repeated rows are ignored.
   void MoveRows(PeopleSide from, std::vector<int> rows);
   // ">>" and "<<": every entry of `from` goes to the other list; `from` is left empty (but
   // for the restricted people of the exclude list).
@@ -60,12 +65,23 @@ class PeopleLists {
   // The person and its name at a row (0 <= row < Count(side)).
   const TPersonRec& PersonAt(PeopleSide side, int row) const;
   std::string_view NameAt(PeopleSide side, int row) const { return PersonAt(side, row).Name; }
-  // The names of a list in its order (the exclude list gives ExcludedNames).
+  // The names of a list's entries in its order.
   std::vector<std::string> Names(PeopleSide side) const;
+  // Each name of a list once, in its order (the exclude list gives ExcludedNames).
+  std::vector<std::string> DistinctNames(PeopleSide side) const;
+  // How many people of the tree bear the exact name of the entry at a row (1 for a name of
+  // its own); they all move with it.
+  int NameCount(PeopleSide side, int row) const {
+    return static_cast<int>(group_size_[GroupAt(List(side)[static_cast<std::size_t>(row)])]);
+  }
 
  private:
-  // Whether the entry at rank (a position in order_) must stay in the exclude list.
-  bool Pinned(std::uint32_t rank) const;
+  // The name group of the entry at rank (a position in order_).
+  std::uint32_t GroupAt(std::uint32_t rank) const { return group_[order_[rank]]; }
+  // Fills both lists: side(rank) says where each entry goes, but a name with anyone pinned,
+  // or anyone sent to the exclude list, goes there as a whole.
+  template <typename Side>
+  void Place(Side&& side);
   std::vector<std::uint32_t>& List(PeopleSide side) { return lists_[static_cast<int>(side)]; }
   const std::vector<std::uint32_t>& List(PeopleSide side) const {
     return lists_[static_cast<int>(side)];
@@ -75,6 +91,11 @@ class PeopleLists {
   std::vector<std::string> keys_;        // collation key of each person, by PersonList position
   std::vector<std::uint32_t> order_;     // PersonList positions in name order
   std::vector<std::uint32_t> lists_[2];  // ascending positions in order_
+  // People of one exact Name form a group: the group of each person (by PersonList position),
+  // the size of each group, and whether the file restricts anyone of it (it stays excluded).
+  std::vector<std::uint32_t> group_;
+  std::vector<std::uint32_t> group_size_;
+  std::vector<char> group_pinned_;
 };
 
 }  // namespace stirpex

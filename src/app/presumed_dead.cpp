@@ -1,5 +1,6 @@
 #include "app/presumed_dead.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "database/date_years.h"
@@ -126,6 +127,7 @@ void TakeRelatives(Bound& bound, const TPersonRec& p) {
 }  // namespace
 
 Presumption PresumeDead(const TPersonRec& person, int current_year, int max_age) {
+  max_age = std::max(max_age, kMinPresumedAge);
   if ((person.Evidence & kDeathRecorded) || !person.DeathDate.empty()) {
     Bound death;
     TakeDeath(death, person);

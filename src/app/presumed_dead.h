@@ -40,8 +40,13 @@ struct Presumption {
   std::string reason;
 };
 
-// The presumption for person in current_year with N = max_age: dead when their birth lies
-// before current_year - max_age.
+// The least age this rule lets a person reach, whatever N the user gave: people born within
+// the last 100 years of whom the file records no death are still living often enough that a
+// smaller N would publish some of them.
+inline constexpr int kMinPresumedAge = 110;
+
+// The presumption for person in current_year with N = max(max_age, kMinPresumedAge): dead when
+// their birth lies before current_year - N.
 Presumption PresumeDead(const TPersonRec& person, int current_year, int max_age);
 
 }  // namespace stirpex

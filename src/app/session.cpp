@@ -16,12 +16,26 @@ Session::Session(const Clock& clock_in, std::filesystem::path program_dir_in)
 }
 
 std::filesystem::path Session::ResolveSetting(std::string_view stored) const {
+  const std::vector<std::filesystem::path> places = PlacesOfSetting(stored);
+  return places.empty() ? std::filesystem::path() : places.back();
+}
+
+std::vector<std::filesystem::path> Session::PlacesOfSetting(std::string_view stored) const {
+  std::vector<std::filesystem::path> places;
   if (!settings_dir.empty()) {
-    const std::filesystem::path beside = ResolveStoredPath(stored, settings_dir);
+    std::filesystem::path beside = ResolveStoredPath(stored, settings_dir);
     std::error_code ec;
-    if (!beside.empty() && std::filesystem::exists(beside, ec)) return beside;
+    if (beside.empty() || std::filesystem::exists(beside, ec)) {
+      if (!beside.empty()) places.push_back(std::move(beside));
+      return places;
+    }
+    places.push_back(std::move(beside));
   }
-  return ResolveStoredPath(stored, program_dir);
+  std::filesystem::path in_program_dir = ResolveStoredPath(stored, program_dir);
+  if (!in_program_dir.empty() && (places.empty() || places.front() != in_program_dir)) {
+    places.push_back(std::move(in_program_dir));
+  }
+  return places;
 }
 
 void Session::UseFilesOfSettings() {
@@ -105,20 +119,27 @@ std::filesystem::path FolderOf(const std::filesystem::path& file) {
 
 bool Session::ReadExcludeListInForce(Messages& messages) {
   const bool given = !exclude_list.empty();
-  const std::filesystem::path path = given ? exclude_list : ResolveSetting(settings.ExcludeList);
-  if (path.empty()) {
+  const std::vector<std::filesystem::path> places =
+      given ? std::vector<std::filesystem::path>{exclude_list}
+            : PlacesOfSetting(settings.ExcludeList);
+  if (places.empty()) {
     db.SetUnreadableExcludeList({});
     return true;
   }
-  if (ReadExcludeList(path, db.ExcludedNames(), db.SourceEncoding())) {
+  if (ReadExcludeList(places.back(), db.ExcludedNames(), db.SourceEncoding())) {
     db.SetUnreadableExcludeList({});
     return true;
   }
-  db.SetUnreadableExcludeList(path.string());
+  std::string looked;
+  for (const std::filesystem::path& place : places) {
+    if (!looked.empty()) looked += " or ";
+    looked += place.string();
+  }
+  db.SetUnreadableExcludeList(looked);
   // With the filter off nothing is protected, so a saved list that is missing is no error
   // then; the exports refuse once the filter is turned on.
   if (given || settings.ExcDoExclude) {
-    messages.Error("Exclude list cannot be read: " + path.string(), kHelpMissingFile);
+    messages.Error("Exclude list cannot be read: " + looked, kHelpMissingFile);
     return false;
   }
   return true;

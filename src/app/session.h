@@ -45,8 +45,12 @@ class Session {
   explicit Session(const Clock& clock, std::filesystem::path program_dir = DataDir(ProgramDir()));
 
   // A path stored in settings: a relative one is taken against settings_dir when the file or
-  // folder it names is there, else against the program's folder (see paths.h).
+  // folder it names is there, else against the program's folder (see paths.h). The one rule
+  // for every stored path the viewer and stirpex-cli open, choose from or write into.
   std::filesystem::path ResolveSetting(std::string_view stored) const;
+  // The places ResolveSetting looks at for a stored path, in order, up to the one it gives
+  // (its last); empty for an empty text.
+  std::vector<std::filesystem::path> PlacesOfSetting(std::string_view stored) const;
 
   // Takes the StyleFile and GEDCOMFile settings as the files in use.
   void UseFilesOfSettings();
@@ -72,9 +76,9 @@ class Session {
   // given, else the file of the ExcludeList setting (none when the setting is empty). A list
   // that cannot be read leaves the names as they were and is recorded in the database
   // (Database::UnreadableExcludeList, so that exports refuse while the filter is on); it is
-  // reported as "Exclude list cannot be read: " + path (help topic 204) when it was given, or
-  // while the filter is on. A list that was read clears that record. False when it was
-  // reported.
+  // reported as "Exclude list cannot be read: " + every place looked at (PlacesOfSetting,
+  // joined by " or "; help topic 204) when it was given, or while the filter is on. A list
+  // that was read clears that record. False when it was reported.
   bool ReadExcludeListInForce(Messages& messages);
 
   // Where the pictures a page names are looked for: the folder a GEDCOM archive was unpacked

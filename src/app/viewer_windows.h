@@ -64,6 +64,9 @@ class ViewerWindows {
   virtual bool RunSaveDialog(const SaveDialogRequest& request, std::string& chosen) = 0;
   // The replace question (caption "Saving File", exclamation icon, OK and Cancel); true on OK.
   virtual bool ConfirmReplace(const std::string& text) = 0;
+  // The question before an export publishes people who may be living (caption "Publishing
+  // Living People", exclamation icon, OK and Cancel); true on OK.
+  virtual bool ConfirmPublish(const std::string& text) = 0;
 
   // --- Small windows ---
   // The surname list over the database; selections start from the family on show.

@@ -102,6 +102,12 @@ int Run(int argc, char** argv) {
   AddPageCommands(app, options, clock, status);
   AddExportCommands(app, options, clock, status);
   AddLivingCommand(app, options, clock, status);
+  // Set after the commands are added, which would otherwise each repeat it.
+  app.footer(
+      "Paths given on the command line are taken against the current directory; paths stored in "
+      "settings (StyleFile, ImageList) against the folder of the --settings file when they are "
+      "there, else against the program's folder.\n"
+      "Run 'stirpex-cli COMMAND --help' for what a command does in full.");
 
   try {
     app.parse(argc, argv);

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "app/auto_filter.h"
 #include "app/session.h"
 #include "cli/cli.h"
 #include "cli/cli_session.h"
@@ -29,6 +30,13 @@ const char* const kPrivacyNote =
     "--auto-exclude also everyone the auto filter excludes), and nothing is written while that "
     "list cannot be read.";
 
+// The people the run publishes although the presumed-dead rule finds them living, while
+// nobody is protected: one line on standard error, and the run goes on.
+void WarnOfUnprotectedLiving(const Session& session, Messages& messages) {
+  const long long living = UnprotectedLiving(session.db, session.settings, session.clock.Year());
+  if (living > 0) messages.Warning(UnprotectedLivingWarning(living, WarningReader::kCli));
+}
+
 int Website(const GlobalOptions& options, const ExportArgs& args, const Clock& clock) {
   Session session(clock);
   if (const int status = LoadSession(options, args.gedcom, session, LoadWhat::kStyleAndTree);
@@ -37,6 +45,7 @@ int Website(const GlobalOptions& options, const ExportArgs& args, const Clock& c
   }
   CliProgress progress;
   CliMessages messages;
+  WarnOfUnprotectedLiving(session, messages);
 
   WebsiteOptions website;
   website.picture_dirs = session.PictureFolders();
@@ -65,6 +74,7 @@ int Gedcom(const GlobalOptions& options, const ExportArgs& args, const Clock& cl
   if (const int status = LoadTree(options, args, session); status != 0) return status;
   CliMessages messages;
   if (RefuseToOverwrite(session, args.target, messages)) return 1;
+  WarnOfUnprotectedLiving(session, messages);
   if (!WriteFilteredGedcom(session.db, session.settings, args.target,
                            GedcomHeaderDate(clock.Today()), messages)) {
     return 1;
@@ -81,6 +91,7 @@ int Gendex(const GlobalOptions& options, const ExportArgs& args, const Clock& cl
   if (const int status = LoadTree(options, args, session); status != 0) return status;
   CliMessages messages;
   if (RefuseToOverwrite(session, args.target, messages)) return 1;
+  WarnOfUnprotectedLiving(session, messages);
   if (!WriteGendex(session.db, session.settings, args.target, messages)) return 1;
   const std::size_t lines = BuildGendexLines(session.db, session.settings).size();
   std::printf("%zu lines written to %s\n", lines, args.target.c_str());
@@ -93,13 +104,13 @@ void AddExportCommands(CLI::App& app, const GlobalOptions& options, const Clock&
                        int& status) {
   auto args = std::make_shared<ExportArgs>();
 
-  CLI::App* website = app.add_subcommand(
-      "website", std::string("Write the web site of GEDCOM into DIR (made with its parents when "
-                             "missing), with the style in use. ") +
-                     kPrivacyNote +
-                     " A second website run into the same folder removes the files of the "
-                     "first that it no longer writes, and leaves the files whose bytes are "
-                     "already there untouched.");
+  CLI::App* website = app.add_subcommand("website", "Write the web site of a tree");
+  website->footer(std::string("Writes the web site of GEDCOM into DIR (made with its parents "
+                              "when missing), with the style in use. ") +
+                  kPrivacyNote +
+                  " A second website run into the same folder removes the files of the first "
+                  "that it no longer writes, and leaves the files whose bytes are already "
+                  "there untouched.");
   website->add_option("GEDCOM", args->gedcom, "GEDCOM file")->required();
   website->add_option("DIR", args->target, "Folder of the web site")->required();
   website
@@ -110,16 +121,16 @@ void AddExportCommands(CLI::App& app, const GlobalOptions& options, const Clock&
       ->check(CLI::Range(1, 1024));
   website->callback([args, &options, &clock, &status] { status = Website(options, *args, clock); });
 
-  CLI::App* gedcom = app.add_subcommand(
-      "gedcom", std::string("Write GEDCOM as a filtered GEDCOM 5.5 file OUT. ") + kPrivacyNote);
+  CLI::App* gedcom = app.add_subcommand("gedcom", "Write a tree as a filtered GEDCOM file");
+  gedcom->footer(std::string("Writes GEDCOM as a filtered GEDCOM 5.5 file OUT. ") + kPrivacyNote);
   gedcom->add_option("GEDCOM", args->gedcom, "GEDCOM file")->required();
   gedcom->add_option("OUT", args->target, "GEDCOM file to write")->required();
   gedcom->callback([args, &options, &clock, &status] { status = Gedcom(options, *args, clock); });
 
-  CLI::App* gendex = app.add_subcommand(
-      "gendex", std::string("Write the GENDEX index of GEDCOM to OUT: one line per person with "
-                            "a family page. ") +
-                    kPrivacyNote);
+  CLI::App* gendex = app.add_subcommand("gendex", "Write the GENDEX index of a tree");
+  gendex->footer(std::string("Writes the GENDEX index of GEDCOM to OUT: one line per person "
+                             "with a family page. ") +
+                 kPrivacyNote);
   gendex->add_option("GEDCOM", args->gedcom, "GEDCOM file")->required();
   gendex->add_option("OUT", args->target, "GENDEX file to write")->required();
   gendex->callback([args, &options, &clock, &status] { status = Gendex(options, *args, clock); });

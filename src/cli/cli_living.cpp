@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/auto_filter.h"
 #include "app/session.h"
@@ -14,12 +15,14 @@ namespace stirpex::cli {
 void AddLivingCommand(CLI::App& app, const GlobalOptions& options, const Clock& clock,
                       int& status) {
   auto gedcom = std::make_shared<std::string>();
-  CLI::App* living = app.add_subcommand(
-      "living",
-      "Print, in the order of the file, every person the auto filter would exclude (the "
-      "criteria of the settings, and the people the file restricts with RESN): one line "
-      "ID<TAB>NAME<TAB>REASON, the reason saying what decided (\"RESN privacy\", \"born 1950\", "
-      "\"no dates; child born 1990\", \"no evidence\").");
+  CLI::App* living =
+      app.add_subcommand("living", "List the people the auto filter would exclude, and why");
+  living->footer(
+      "Prints, in the order of the file, every person the auto filter would exclude (the "
+      "criteria of the settings, and the people the file restricts with RESN, with everyone who "
+      "shares an exact name with one of them): one line ID<TAB>NAME<TAB>REASON, the reason "
+      "saying what decided (\"RESN privacy\", \"born 1950\", \"no dates; child born 1990\", "
+      "\"no evidence\", \"same name as i12\").");
   living->add_option("GEDCOM", *gedcom, "GEDCOM file")->required();
   living->callback([gedcom, &options, &clock, &status] {
     Session session(clock);
@@ -31,14 +34,21 @@ void AddLivingCommand(CLI::App& app, const GlobalOptions& options, const Clock& 
       return;
     }
     const AutoFilterRule rule(CriteriaFromSettings(session.settings), clock.Year());
+    const std::vector<const TPersonRec*> decided = AutoExcluded(session.db, rule);
     std::string line;
-    for (const TPersonRec* person : session.db.PersonList()) {
-      if (rule.Includes(*person)) continue;
+    for (std::size_t i = 0; i < decided.size(); ++i) {
+      const TPersonRec* person = session.db.PersonList()[i];
+      if (!decided[i]) continue;
       line.assign(person->Id.view());
       line += '\t';
       line += person->Name.view();
       line += '\t';
-      line += rule.Reason(*person);
+      if (decided[i] == person) {
+        line += rule.Reason(*person);
+      } else {
+        line += "same name as ";
+        line += decided[i]->Id.view();
+      }
       line += '\n';
       std::fwrite(line.data(), 1, line.size(), stdout);
     }

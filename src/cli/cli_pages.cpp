@@ -40,21 +40,15 @@ struct PageArgs {
   std::string second_id;
 };
 
-const char* const kPathsNote =
-    "Paths given here are taken against the current directory; paths stored in settings "
-    "(StyleFile, ImageList) against the folder of the --settings file when they are there, else "
-    "against the program's folder.";
-
 }  // namespace
 
 void AddPageCommands(CLI::App& app, const GlobalOptions& options, const Clock& clock, int& status) {
   auto args = std::make_shared<PageArgs>();
 
-  CLI::App* page = app.add_subcommand(
-      "page",
-      std::string("Print the family page of FAMILY_ID. With PERSON_ID the page is built for "
-                  "that person (notes, parents and pedigree); without it as on a web site. ") +
-          kPathsNote);
+  CLI::App* page = app.add_subcommand("page", "Print the family page of a family");
+  page->footer(
+      "Prints the family page of FAMILY_ID. With PERSON_ID the page is built for that person "
+      "(notes, parents and pedigree); without it as on a web site.");
   page->add_option("GEDCOM", args->gedcom, "GEDCOM file")->required();
   page->add_option("FAMILY_ID", args->first_id, "Family id (any case)")->required();
   page->add_option("PERSON_ID", args->second_id, "Person id (any case)");
@@ -81,7 +75,7 @@ void AddPageCommands(CLI::App& app, const GlobalOptions& options, const Clock& c
 
   // tree and note: a person's page with the person's display family.
   auto add_person_page = [&](const char* name, const char* help, auto build) {
-    CLI::App* command = app.add_subcommand(name, std::string(help) + " " + kPathsNote);
+    CLI::App* command = app.add_subcommand(name, help);
     command->add_option("GEDCOM", args->gedcom, "GEDCOM file")->required();
     command->add_option("PERSON_ID", args->first_id, "Person id (any case)")->required();
     command->callback([args, &options, &clock, &status, build] {
@@ -97,14 +91,14 @@ void AddPageCommands(CLI::App& app, const GlobalOptions& options, const Clock& c
       PrintLines(lines);
     });
   };
-  add_person_page("tree", "Print the tree page (pedigree) of PERSON_ID.", &BuildTreePage);
-  add_person_page("note", "Print the note page of PERSON_ID.", &BuildNotePage);
+  add_person_page("tree", "Print the tree page (pedigree) of a person", &BuildTreePage);
+  add_person_page("note", "Print the note page of a person", &BuildNotePage);
 
-  CLI::App* picture = app.add_subcommand(
-      "picture",
-      std::string("Print the picture page of the person with id ID, else of the family with "
-                  "that id; nothing when it has no picture. ") +
-          kPathsNote);
+  CLI::App* picture =
+      app.add_subcommand("picture", "Print the picture page of a person or a family");
+  picture->footer(
+      "Prints the picture page of the person with id ID, else of the family with that id; "
+      "nothing when it has no picture.");
   picture->add_option("GEDCOM", args->gedcom, "GEDCOM file")->required();
   picture->add_option("ID", args->first_id, "Person or family id (any case)")->required();
   picture->callback([args, &options, &clock, &status] {

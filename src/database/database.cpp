@@ -4,6 +4,7 @@
 #include <cassert>
 #include <functional>
 #include <map>
+#include <unordered_set>
 #include <utility>
 
 #include "database/collation.h"
@@ -372,10 +373,15 @@ void Database::RebuildPersonIndexes() {
 }
 
 void Database::ApplyExcludedNames(Progress* progress) {
-  for (TPersonRec* person : persons_) person->Excluded = IsRestricted(*person);
+  std::unordered_set<std::string_view> names;
   for (const std::string& name : excluded_names_) {
-    if (TPersonRec* person = FindPersonByName(name)) person->Excluded = true;
-    if (progress) progress->Pump();
+    if (!name.empty()) names.insert(name);
+  }
+  constexpr std::size_t kPumpEvery = 4096;
+  for (std::size_t i = 0; i < persons_.size(); ++i) {
+    TPersonRec* person = persons_[i];
+    person->Excluded = IsRestricted(*person) || names.count(person->Name.view()) > 0;
+    if (progress && i % kPumpEvery == 0) progress->Pump();
   }
 }
 

@@ -197,9 +197,10 @@ class Database {
   // The persons in the order the file gave them: PersonList as it was before any reordering.
   std::vector<const TPersonRec*> PersonsInReadOrder() const;
 
-  // Recomputes every Excluded flag from ExcludedNames: the first person with each exact name
-  // is marked, and so is everyone the file restricts (IsRestricted). Pending messages run
-  // after each entry when a progress report is given.
+  // Recomputes every Excluded flag from ExcludedNames: every person whose Name equals an
+  // entry exactly is marked (people who share a name are marked together: privacy errs on the
+  // safe side), and so is everyone the file restricts (IsRestricted). Pending messages run
+  // now and then when a progress report is given.
   void ApplyExcludedNames(Progress* progress = nullptr);
 
   // Reads an image list file (lines "kind|full name|picture"): kind P sets the person's

@@ -371,12 +371,20 @@ class Reader {
   void Line(std::string_view text, const ParsedLine& line, std::uint32_t record_begun) {
     record_begun_ = record_begun;
 
+    // Text without a level inside a note is the rest of a note line that a stray line end
+    // broke (some programs leave bare LFs in note text): it continues the note, as CONC does.
+    if (!line.starts_with_digit && note_ && !text.empty()) {
+      note_->Lines.emplace_back(Cut(text, 255));
+      return;
+    }
+
     // A note stays open for CONC and CONT until a line at its level or above.
     if (note_ && line.level <= note_level_) note_ = nullptr;
     // The event state belongs to the level-1 line that opened it.
     if (line.level <= 1) {
       event_ = Event::kNone;
       evidence_year_ = EvidenceYear::kNone;
+      in_gedc_ = false;
     }
 
     const Tag tag = LookupTag(line.token);
@@ -404,7 +412,9 @@ class Reader {
       case Tag::kFam:
       case Tag::kHead:
       case Tag::kSour:
+        break;
       case Tag::kGedc:
+        in_gedc_ = context_ == Context::kHeader && line.level == 1;
         break;
       case Tag::kNote:
         Note(line, text);
@@ -469,6 +479,8 @@ class Reader {
       case Tag::kResn:
         if (line.level == 1 && context_ == Context::kPerson && person_) {
           person_->Evidence |= RestrictionBits(line.value);
+        } else if (line.level == 1 && context_ == Context::kFamily && family_) {
+          family_->Restriction |= RestrictionBits(line.value);
         }
         break;
       case Tag::kMarr:
@@ -493,7 +505,7 @@ class Reader {
         db_.SetGedCorp(line.value);
         break;
       case Tag::kVers:
-        db_.SetGedVersion(line.value);
+        Version(line);
         break;
     }
   }
@@ -586,6 +598,17 @@ class Reader {
     }
     note_ = note;
     note_level_ = line.level;
+  }
+
+  // The file's version is the header's GEDC VERS (1 GEDC / 2 VERS 7.0). A file without one
+  // takes its last VERS line, wherever it stands (the program's own, as a rule).
+  void Version(const ParsedLine& line) {
+    if (in_gedc_ && line.level == 2) {
+      db_.SetGedVersion(line.value);
+      version_from_gedc_ = true;
+    } else if (!version_from_gedc_) {
+      db_.SetGedVersion(line.value);
+    }
   }
 
   void Place(std::string_view value) {
@@ -695,6 +718,8 @@ class Reader {
   TFamilyRec* family_ = nullptr;
   TNoteRec* note_ = nullptr;
   int note_level_ = 0;
+  bool in_gedc_ = false;            // under the header's level-1 GEDC line
+  bool version_from_gedc_ = false;  // GedVersion came from it: no other VERS line counts
   long long indi_count_ = 0;
   long long open_placeholders_ = 0;  // placeholders no INDI record has filled yet
   std::string name_;                 // work space of Name()

@@ -73,11 +73,18 @@ struct TFamilyRec {
   Text<30> MarrDate;
   Text<90> MarrPlace;
   std::vector<TNoteRec*> Notes;
-  Text<30> Picture;  // set only from the image list
+  Text<30> Picture;              // set only from the image list
+  std::uint8_t Restriction = 0;  // kResn... bits (PersonEvidence) of the family's "1 RESN"
   // The first FAM record of the file with the family's id (GedcomStore numbering), or
   // kNoStoreRecord for a family only named by people.
   std::uint32_t StoreRecord = kNoStoreRecord;
 };
+
+// A restriction in the file on the family itself keeps its marriage, notes and picture private
+// whenever the privacy filter is on.
+inline bool IsRestricted(const TFamilyRec& family) {
+  return (family.Restriction & (kResnConfidential | kResnPrivacy)) != 0;
+}
 
 struct TNoteRec {
   // Note records and pointers: the text between the first two "@" exactly as written (case

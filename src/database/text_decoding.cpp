@@ -13,6 +13,7 @@ namespace stirpex {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
+constexpr char32_t kDropped = 0x110000;  // in kAnselHigh: a byte that gives no character
 
 // Writes the UTF-8 of cp at out; returns the number of bytes (1 to 4).
 inline std::size_t EncodeUtf8(char32_t cp, char* out) {
@@ -48,13 +49,15 @@ inline void AppendUtf8(char32_t cp, std::string& out) {
 // additions are 0xBE and 0xBF (empty and black box) and 0xCD to 0xCF (midline e and o, es
 // zet). Every other byte has no meaning.
 constexpr char32_t kAnselHigh[128] = {
-    // 0x80 - 0x9F: control characters with no meaning in GEDCOM text
+    // 0x80 - 0x9F: control characters. 0x88 and 0x89 begin and end the part of a name that
+    // sorting skips ("\x88The\x89 Hague"): they show nothing and are dropped. 0x8D and 0x8E are
+    // the zero width joiner and non-joiner. The others have no meaning in GEDCOM text.
+    kReplacement, kReplacement, kReplacement, kReplacement, kReplacement, kReplacement,
+    kReplacement, kReplacement, kDropped, kDropped, kReplacement, kReplacement, kReplacement,
+    0x200D /* ZWJ */, 0x200C /* ZWNJ */, kReplacement, kReplacement, kReplacement, kReplacement,
     kReplacement, kReplacement, kReplacement, kReplacement, kReplacement, kReplacement,
     kReplacement, kReplacement, kReplacement, kReplacement, kReplacement, kReplacement,
-    kReplacement, kReplacement, kReplacement, kReplacement, kReplacement, kReplacement,
-    kReplacement, kReplacement, kReplacement, kReplacement, kReplacement, kReplacement,
-    kReplacement, kReplacement, kReplacement, kReplacement, kReplacement, kReplacement,
-    kReplacement, kReplacement,
+    kReplacement,
     // 0xA0 - 0xAF
     kReplacement, 0x0141 /* Ł */, 0x00D8 /* Ø */, 0x0110 /* Đ */, 0x00DE /* Þ */, 0x00C6 /* Æ */,
     0x0152 /* Œ */, 0x02B9 /* miagkii znak */, 0x00B7 /* middle dot */, 0x266D /* flat */,
@@ -120,7 +123,8 @@ void AppendAnselLine(std::string_view line, std::string& out) {
   std::size_t diacritics_from = kNone;
   auto put_diacritics = [&](std::size_t end) {
     for (std::size_t k = diacritics_from; k < end; ++k) {
-      AppendUtf8(kAnselHigh[static_cast<unsigned char>(line[k]) - 0x80], out);
+      const unsigned char d = static_cast<unsigned char>(line[k]);
+      if (IsAnselDiacritic(d)) AppendUtf8(kAnselHigh[d - 0x80], out);  // not a dropped byte
     }
     diacritics_from = kNone;
   };
@@ -135,10 +139,13 @@ void AppendAnselLine(std::string_view line, std::string& out) {
       if (diacritics_from == kNone) diacritics_from = i;
       continue;
     }
-    // A control character (a LF kept inside the line) is no letter: the diacritics before it
-    // stand alone, as at the end of a line.
+    const char32_t cp = b < 0x80 ? char32_t(b) : kAnselHigh[b - 0x80];
+    // A dropped byte is nothing: diacritics before it wait for the letter after it.
+    if (cp == kDropped) continue;
+    // A control character is no letter: the diacritics before it stand alone, as at the end
+    // of a line.
     if (b < 0x20 && diacritics_from != kNone) put_lone_diacritics(i);
-    AppendUtf8(b < 0x80 ? char32_t(b) : kAnselHigh[b - 0x80], out);
+    AppendUtf8(cp, out);
     if (diacritics_from != kNone) {
       put_diacritics(i);
       segment_has_diacritic = true;

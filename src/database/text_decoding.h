@@ -11,8 +11,9 @@
 //   - ANSEL (the GEDCOM 5.5 default set): decoded line by line with the GEDCOM table of
 //     special letters; its combining diacritics stand before the letter they mark and are
 //     moved after it, and the result is normalised to NFC (0xE2 'e' gives U+00E9). A diacritic
-//     with no letter after it before the line ends stays as the combining character alone; a
-//     byte with no meaning gives U+FFFD.
+//     with no letter after it before the line ends stays as the combining character alone.
+//     The marks around the part of a name that sorting skips (0x88, 0x89) are dropped; a byte
+//     with no meaning gives U+FFFD.
 //   - Mac Roman (GEDCOM "MACINTOSH"): decoded line by line with ICU's converter.
 #pragma once
 

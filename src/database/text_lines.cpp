@@ -1,5 +1,6 @@
 #include "database/text_lines.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -16,24 +17,27 @@ namespace {
 constexpr std::size_t kBlock = 1 << 20;
 constexpr char kCtrlZ = 26;
 
-// True when the text before the first Ctrl-Z holds a CR (UTF-16 is looked at decoded).
-bool FileHoldsCr(InputFile& file, Utf16Decoder* utf16) {
-  std::string block(64 * 1024, '\0');
-  std::string decoded;
-  for (;;) {
-    std::size_t n = file.Read(block.data(), block.size());
-    if (n == 0) return false;
-    std::string_view view(block.data(), n);
-    if (utf16) {
-      decoded.clear();
-      utf16->Decode(view, decoded);
-      view = decoded;
-    }
-    std::size_t z = view.find(kCtrlZ);
-    if (z != std::string_view::npos) view = view.substr(0, z);
-    if (view.find('\r') != std::string_view::npos) return true;
-    if (z != std::string_view::npos) return false;
-  }
+// The first CR or LF of s at or after from, or npos. cr and lf hold where the next CR and the
+// next LF lie (s.size() for none) once looked for, else npos; whoever changes s sets both to
+// npos. Each kind is looked for (memchr) only once the one found before is passed, so a file
+// with one kind of line end is not searched through for the other on every line.
+std::size_t FindLineEnd(std::string_view s, std::size_t from, std::size_t& cr, std::size_t& lf) {
+  auto look = [&](std::size_t& at, char c) {
+    if (at != std::string_view::npos && at >= from) return;
+    const void* hit = from < s.size() ? std::memchr(s.data() + from, c, s.size() - from) : nullptr;
+    at = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - s.data()) : s.size();
+  };
+  look(cr, '\r');
+  look(lf, '\n');
+  const std::size_t end = std::min(cr, lf);
+  return end < s.size() ? end : std::string_view::npos;
+}
+
+// The end of the line end at s[end] (a CR or LF): behind its partner when the other of the
+// two follows (CR LF, LF CR), else behind it.
+std::size_t SkipLineEnd(std::string_view s, std::size_t end) {
+  const char partner = s[end] == '\r' ? '\n' : '\r';
+  return end + 1 < s.size() && s[end + 1] == partner ? end + 2 : end + 1;
 }
 
 // True when no byte has its high bit set; checked a word at a time.
@@ -90,6 +94,7 @@ bool TextLineReader::Open(const std::filesystem::path& path, TextEncoding eight_
   decode_utf16_ = decode_lines_ = false;
   raw_read_ = 0;
   decoded_ = 0;
+  next_cr_ = next_lf_ = std::string_view::npos;
 
   if (!file_.Open(path)) return false;
   file_size_ = file_.Size();
@@ -98,14 +103,11 @@ bool TextLineReader::Open(const std::filesystem::path& path, TextEncoding eight_
   const std::size_t got = file_.Read(first, 2);
   encoding_ = DetectUtf16(std::string_view(first, got));
   if (IsUtf16(encoding_)) {
-    Utf16Decoder probe(encoding_ == TextEncoding::kUtf16Be);
-    lf_ends_lines_ = file_.Rewind() && !FileHoldsCr(file_, &probe);
     utf16_ = std::make_unique<Utf16Decoder>(encoding_ == TextEncoding::kUtf16Be);
     decode_utf16_ = true;
   } else {
     encoding_ = IsEightBitDecoding(eight_bit) ? eight_bit : TextEncoding::kBytes;
     decode_lines_ = encoding_ != TextEncoding::kBytes;
-    lf_ends_lines_ = file_.Rewind() && !FileHoldsCr(file_, nullptr);
   }
   if (file_.Failed() || !file_.Rewind()) {
     failed_ = true;
@@ -123,6 +125,7 @@ bool TextLineReader::Open(const std::filesystem::path& path, TextEncoding eight_
 
 bool TextLineReader::Fill() {
   if (eof_) return false;
+  next_cr_ = next_lf_ = std::string_view::npos;  // the buffer moves and grows
   if (pos_ > 0) {
     buffer_.erase(0, pos_);
     pos_ = 0;
@@ -160,45 +163,35 @@ bool TextLineReader::Fill() {
 
 bool TextLineReader::Next(std::string_view& line) {
   if (!file_.IsOpen()) return false;
-  const char end_char = lf_ends_lines_ ? '\n' : '\r';
   std::size_t search_from = pos_;
   for (;;) {
-    const char* base = buffer_.data();
-    const std::size_t size = buffer_.size();
-    const void* hit = search_from < size
-                          ? std::memchr(base + search_from, end_char, size - search_from)
-                          : nullptr;
-    if (hit) {
-      std::size_t end = static_cast<const char*>(hit) - base;
-      // A CR at the very end of the buffer: the LF that may follow is in the next block.
-      if (!lf_ends_lines_ && end + 1 == size && !eof_) {
-        std::size_t offset = end - pos_;
+    const std::string_view buffer = buffer_;
+    const std::size_t end = FindLineEnd(buffer, search_from, next_cr_, next_lf_);
+    if (end != std::string_view::npos) {
+      // A line end at the very end of the buffer: its partner may be in the next block.
+      if (end + 1 == buffer.size() && !eof_) {
+        const std::size_t offset = end - pos_;
         Fill();
         search_from = pos_ + offset;
         continue;
       }
-      std::size_t line_end = end;
-      std::size_t next = end + 1;
-      if (!lf_ends_lines_) {
-        if (line_end > pos_ && base[line_end - 1] == '\n') --line_end;  // LF CR
-        if (next < size && base[next] == '\n') ++next;                  // CR LF
-      }
-      Take(std::string_view(base + pos_, line_end - pos_), line);
+      const std::size_t next = SkipLineEnd(buffer, end);
+      Take(buffer.substr(pos_, end - pos_), line);
       consumed_ += next - pos_;
       pos_ = next;
       return true;
     }
     if (!eof_) {
-      std::size_t offset = size - pos_;
+      const std::size_t offset = buffer.size() - pos_;
       Fill();
       search_from = pos_ + offset;
       continue;
     }
     // End of the file: a last line without a line end still counts.
-    if (pos_ < size) {
-      Take(std::string_view(base + pos_, size - pos_), line);
-      consumed_ += size - pos_;
-      pos_ = size;
+    if (pos_ < buffer.size()) {
+      Take(buffer.substr(pos_), line);
+      consumed_ += buffer.size() - pos_;
+      pos_ = buffer.size();
       return true;
     }
     return false;
@@ -267,23 +260,16 @@ std::vector<std::string> SplitTextLines(std::string_view bytes, TextEncoding eig
   std::size_t z = bytes.find(kCtrlZ);
   if (z != std::string_view::npos) bytes = bytes.substr(0, z);
   if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-  const bool lf_ends_lines = bytes.find('\r') == std::string_view::npos;
-  const char end_char = lf_ends_lines ? '\n' : '\r';
   std::size_t pos = 0;
+  std::size_t cr = std::string_view::npos, lf = std::string_view::npos;
   while (pos < bytes.size()) {
-    std::size_t end = bytes.find(end_char, pos);
+    const std::size_t end = FindLineEnd(bytes, pos, cr, lf);
     if (end == std::string_view::npos) {
       add(bytes.substr(pos));
       break;
     }
-    std::size_t line_end = end;
-    std::size_t next = end + 1;
-    if (!lf_ends_lines) {
-      if (line_end > pos && bytes[line_end - 1] == '\n') --line_end;
-      if (next < bytes.size() && bytes[next] == '\n') ++next;
-    }
-    add(bytes.substr(pos, line_end - pos));
-    pos = next;
+    add(bytes.substr(pos, end - pos));
+    pos = SkipLineEnd(bytes, end);
   }
   return lines;
 }

@@ -1,9 +1,9 @@
 // The line rule of every text file the program reads (GEDCOM, style, image list, exclude list).
 //
-// 8-bit bytes, kept as they are. A line ends at CR LF, LF CR or a lone CR; in a file that holds
-// no CR at all, at LF. Elsewhere a LF stays inside the line (real files carry bare LFs inside
-// note text). A Ctrl-Z character (26) ends the file, a last line without a line end still
-// counts, and a UTF-8 byte-order mark at the very start is skipped.
+// 8-bit bytes, kept as they are. A line ends at CR LF, LF CR, a lone CR or a lone LF, alike
+// in one file (real files mix them), so no line holds a CR or LF. A Ctrl-Z character (26) ends
+// the file, a last line without a line end still counts, and a UTF-8 byte-order mark at the
+// very start is skipped.
 //
 // A file in UTF-16 (text_decoding.h tells how it is recognised) is decoded to UTF-8 before its
 // lines are split, so the same rules apply to its characters. A caller that knows a file is in
@@ -32,9 +32,8 @@ class TextLineReader {
   TextLineReader& operator=(const TextLineReader&) = delete;
 
   // Opens the file; false when it cannot be opened (it does not exist or is not readable).
-  // Looks through the file for a CR once (up to the first one, or a Ctrl-Z) to learn which
-  // line rule applies. eight_bit (ANSEL or Mac Roman) decodes every line of a file that is
-  // not UTF-16; kBytes keeps the bytes.
+  // eight_bit (ANSEL or Mac Roman) decodes every line of a file that is not UTF-16; kBytes
+  // keeps the bytes.
   bool Open(const std::filesystem::path& path, TextEncoding eight_bit = TextEncoding::kBytes);
   // The next line without its end, valid until the next call; false at the end of the file.
   bool Next(std::string_view& line);
@@ -61,9 +60,11 @@ class TextLineReader {
   InputFile file_;
   std::string buffer_;
   std::size_t pos_ = 0;  // start of the unread part of buffer_
-  bool eof_ = false;     // no more bytes from the file (or Ctrl-Z seen)
+  // Where the next CR and LF of buffer_ lie, once looked for (see FindLineEnd).
+  std::size_t next_cr_ = std::string_view::npos;
+  std::size_t next_lf_ = std::string_view::npos;
+  bool eof_ = false;  // no more bytes from the file (or Ctrl-Z seen)
   bool failed_ = false;
-  bool lf_ends_lines_ = false;  // the file holds no CR: LF ends a line
   TextEncoding encoding_ = TextEncoding::kBytes;
   bool decode_utf16_ = false;            // the file is UTF-16: blocks are decoded
   bool decode_lines_ = false;            // the file is ANSEL or Mac Roman: lines are decoded

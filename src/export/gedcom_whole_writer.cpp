@@ -65,19 +65,6 @@ class Plan {
   std::string changed_;                   // work space for a changed line
 };
 
-// A masked date as a GEDCOM date phrase, which every reader accepts: the text the pages show,
-// in parentheses (parentheses inside it dropped), or the PrivateDate text.
-std::string MaskedGedcomDate(const TSettings& settings, std::string_view date) {
-  if (settings.ReplaceDate) return settings.PrivateDate;
-  std::string shown = MaskYear(date);
-  std::string phrase = "(";
-  for (char c : shown) {
-    if (c != '(' && c != ')') phrase += c;
-  }
-  phrase += ')';
-  return phrase;
-}
-
 bool IsFamilyFactTag(std::string_view tag) {
   return FamilyFactKind(tag).has_value() || tag == "NO" || (!tag.empty() && tag[0] == '_');
 }
@@ -335,7 +322,7 @@ void Plan::ForEachLine(std::size_t record, Emit&& emit, Visit&& visit) {
     if ((masked || family == FamilyRule::kMask) &&
         (l.line.tag == "DATE" || l.line.tag == "SDATE") && !l.line.value.empty()) {
       changed_.assign(l.line.text.substr(0, l.line.value.data() - l.line.text.data()));
-      changed_ += MaskedGedcomDate(privacy_.settings(), l.line.value);
+      changed_ += GedcomMaskedDate(privacy_.settings(), l.line.value);
       phrase_of_date = l.depth;
       emit(std::string_view(changed_));
       continue;

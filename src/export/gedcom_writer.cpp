@@ -39,6 +39,16 @@ class GedcomLineWriter {
     if (!value.empty() && value.front() == '@') out_.Write("@");
     out_.WriteLine(value);
   }
+  // A date: a calendar escape at its start ("@#DJULIAN@ 24 APR 1827") is no pointer and is
+  // written as it is; any other "@" at the start is doubled, as above.
+  void Date(std::string_view head, std::string_view date) {
+    if (date.substr(0, 2) == "@#" && date.find('@', 2) != std::string_view::npos) {
+      out_.Write(head);
+      out_.WriteLine(date);
+    } else {
+      Line(head, date);
+    }
+  }
   // "head" + "@" + id + "@" + tail
   void Pointer(std::string_view head, std::string_view id, std::string_view tail = {}) {
     out_.Write(head);
@@ -84,7 +94,7 @@ void WriteEvent(GedcomLineWriter& w, std::string_view tag, std::string_view date
                 std::string_view place) {
   if (date.empty() && place.empty()) return;
   w.Line(tag);
-  if (!date.empty()) w.Line("2 DATE ", date);
+  if (!date.empty()) w.Date("2 DATE ", date);
   if (!place.empty()) w.Line("2 PLAC ", place);
 }
 
@@ -127,7 +137,9 @@ void WriteFamily(GedcomLineWriter& w, const ShownTree& privacy, const TFamilyRec
   for (const TPersonRec* child : family.Children) {
     if (written(child)) w.Pointer("1 CHIL ", child->Id);
   }
-  WriteEvent(w, "1 MARR", family.MarrDate, family.MarrPlace);
+  const ShownMarriage marriage = privacy.GedcomMarriage(family);
+  WriteEvent(w, "1 MARR", marriage.date, marriage.place);
+  if (!privacy.ShowsFamilyNotes(&family)) return;
   for (const TNoteRec* note : family.Notes) WriteNoteReference(w, *note);
 }
 
@@ -224,14 +236,16 @@ bool WriteKeptFieldsGedcom(const Database& db, const TSettings& settings,
   w.Line("1 GEDC");
   w.Line("2 VERS 5.5");
 
-  // Note records that only left-out persons refer to would publish their notes.
+  // Note records that only left-out persons, or families whose notes are hidden, refer to
+  // would publish their notes.
   std::unordered_set<const TNoteRec*> shown_notes, hidden_notes;
   for (const TPersonRec* person : db.PersonList()) {
     auto& notes = privacy.ShowsNotes(person) ? shown_notes : hidden_notes;
     for (const TNoteRec* note : person->Notes) notes.insert(note);
   }
   for (const TFamilyRec* family : db.FamilyList()) {
-    for (const TNoteRec* note : family->Notes) shown_notes.insert(note);
+    auto& notes = privacy.ShowsFamilyNotes(family) ? shown_notes : hidden_notes;
+    for (const TNoteRec* note : family->Notes) notes.insert(note);
   }
 
   privacy.ForEachListedPerson([&](const TPersonRec& person) { WritePerson(w, privacy, person); });

@@ -2,11 +2,13 @@
 // privacy filter applied to persons. Two writers: the whole file (every record and line,
 // gedcom_whole_writer.h; the default) and the kept fields, a GEDCOM 5.5 file described here.
 //
-// The writer of the kept fields writes what the database keeps: per person the name, sex, birth,
-// death, family links and notes; the note records; per family the partners, children, marriage and
-// notes. Excluded persons are left out, or written with masked dates, as the settings say; nothing
-// in the file points to a person that was left out, and a note record only left-out persons refer
-// to is not written. Bytes are written as the database holds them, each line ended by CR LF.
+// The writer of the kept fields writes what the database keeps: per person the name, sex, birth, death, family links and
+// notes; the note records; per family the partners, children, marriage and notes. Excluded
+// persons are left out, or written with masked dates, as the settings say; nothing in the file
+// points to a person that was left out, a family's marriage and notes are written as the
+// privacy layer shows them (pages/privacy.h), and a note record only hidden notes refer to is
+// not written. Masked dates are written as pages show them, inside a date phrase. Bytes are
+// written as the database holds them, each line ended by CR LF.
 #pragma once
 
 #include <ctime>

@@ -31,7 +31,7 @@ std::vector<std::string> BuildGendexLines(const Database& db, const TSettings& s
   privacy.ForEachListedPerson([&](const TPersonRec& person) {
     const TFamilyRec* family = Database::DisplayFamily(&person);
     if (!family) return;
-    const ShownDates dates = privacy.ListingDates(person, nullptr);
+    const ShownDates dates = privacy.ListingDates(person);
     std::string line = PageName(family->Id, PageKind::kFamily);
     line += "|";
     line += person.Surname;

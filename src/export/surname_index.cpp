@@ -4,6 +4,7 @@
 #include <limits>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "database/collation.h"
@@ -47,6 +48,13 @@ class SurnameBlocks {
       const std::size_t origin = sort_.Origin(k);
       if (group_at_[origin] == g) visit(sort_.FirstSorted()[origin]);
     }
+  }
+
+  // Sorts once more for a heading that is not written: the blocks after it list their people
+  // in the order they would have had.
+  void Skip() {
+    sort_.Sort();
+    if (sort_.sorts() == 1) Group();
   }
 
   // PersonList as the sorts done leave it; empty when nothing was sorted.
@@ -146,16 +154,39 @@ void AppendContents(const PageContext& ctx, const std::vector<std::string>& surn
   }
 }
 
-// One person line, or nothing when the person is left out or has no family page.
+// Whether the person has a line in the index: shown under their own record, with a family
+// page to link to.
+bool IsListed(const PageContext& ctx, const TPersonRec& person) {
+  return !ctx.privacy.IsReplaced(&person) && Database::DisplayFamily(&person);
+}
+
+// The surnames some person is listed under (see SurnameBlocks: without regard to case): a
+// heading with nobody under it would only tell that the tree holds people of that name.
+std::vector<bool> ListedSurnames(const Database& db, const PageContext& ctx) {
+  SurnameCollator collator;
+  std::unordered_set<std::string_view> spellings;  // of the listed people's Surname
+  std::unordered_set<std::string> keys;
+  for (const TPersonRec* person : db.PersonList()) {
+    if (IsListed(ctx, *person) && spellings.insert(person->Surname.view()).second) {
+      keys.insert(collator.SortKey(person->Surname.view()));
+    }
+  }
+  std::vector<bool> listed;
+  listed.reserve(db.Surnames().size());
+  for (const std::string& surname : db.Surnames()) {
+    listed.push_back(keys.count(collator.SortKey(Cut(surname, kSurnameCapacity))) > 0);
+  }
+  return listed;
+}
+
+// One person line, or nothing when the person is not listed.
 void AppendPersonLine(const PageContext& ctx, const TPersonRec& person, LineSink& out) {
   const TSettings& settings = ctx.settings;
-  if (ctx.privacy.IsReplaced(&person)) return;
+  if (!IsListed(ctx, person)) return;
   const TFamilyRec* family = Database::DisplayFamily(&person);
-  if (!family) return;
-  const ShownDates dates = ctx.privacy.ListingDates(person, family);
+  const ShownDates dates = ctx.privacy.ListingDates(person);
   const std::string& birth = dates.birth;
   const std::string& death = dates.death;
-  const std::string& marriage = dates.marriage;
 
   std::string line = "<A HREF=\"";
   AppendPageName(line, family->Id, PageKind::kFamily);
@@ -170,7 +201,8 @@ void AppendPersonLine(const PageContext& ctx, const TPersonRec& person, LineSink
       const TPersonRec* spouse = person.Sex == 'M' ? own->Wife : own->Husband;
       const TPersonRec* shown = ctx.privacy.Show(spouse).record;
       if (shown && !shown->Name.empty()) {
-        married = " married " + marriage + ", " + own->MarrPlace.str() + " to " + shown->Name.str();
+        const ShownMarriage marriage = ctx.privacy.PageMarriage(*own);
+        married = " married " + marriage.date + ", " + marriage.place + " to " + shown->Name.str();
         married.resize(std::min(married.size(), kMarriagePart));
       }
     }
@@ -212,7 +244,12 @@ std::vector<const TPersonRec*> BuildSurnameIndex(const Database& db, const PageC
                                                  const std::filesystem::path& dir, LineSink& out,
                                                  WriteTally& tally) {
   const TSettings& settings = ctx.settings;
-  const std::vector<std::string>& surnames = db.Surnames();
+  const std::vector<std::string>& all_surnames = db.Surnames();
+  const std::vector<bool> listed = ListedSurnames(db, ctx);
+  std::vector<std::string> surnames;  // the headings written, numbered for the split pages
+  for (std::size_t i = 0; i < all_surnames.size(); ++i) {
+    if (listed[i]) surnames.push_back(all_surnames[i]);
+  }
   // The options dialog keeps SplitNumber within 1 to 100; a file may hold anything.
   const int per_page = std::max(1, settings.SplitNumber);
   SurnameBlocks blocks(db);
@@ -229,7 +266,12 @@ std::vector<const TPersonRec*> BuildSurnameIndex(const Database& db, const PageC
       AppendContents(ctx, surnames, per_page, out);
     }
     if (line.find(kPeopleMarker) != std::string::npos) {
-      for (std::size_t i = 0; i < surnames.size(); ++i) {
+      for (std::size_t all = 0, written = 0; all < all_surnames.size(); ++all) {
+        if (!listed[all]) {
+          blocks.Skip();
+          continue;
+        }
+        const std::size_t i = written++;
         if (!settings.SplitSurnames) {
           AppendSurnameBlock(ctx, blocks, surnames[i], out);
           continue;

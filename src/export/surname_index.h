@@ -1,5 +1,7 @@
 // The surname index page of a web site: every surname of the database and, under a heading per
-// surname, every person of that surname with a link to the page of the person's family.
+// surname, every person of that surname with a link to the page of the person's family. A
+// surname none of whose people is listed (the privacy layer replaces them all, or none has a
+// family page) has neither a heading nor an entry in the contents.
 //
 // The page is the style's SURNAME HEAD section. Before a line holding "<!--^SNContents^-->"
 // go the contents (a link per surname, or a drop-down list with a Go button); before a line

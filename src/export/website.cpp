@@ -97,6 +97,9 @@ class WebsitePass {
       for (const TPersonRec* person : people) {
         if (!Step()) return Stop(pipeline);
         progress_.ProgressTrees(++tree_count);
+        // A replaced person has no page of their own (and, unwritten, the manifest lets a
+        // re-publish remove one an older site had).
+        if (!ctx_.privacy.HasOwnPages(person)) continue;
         pipeline.Submit([this, person](PageWork& work) {
           work.lines.clear();
           BuildTreePage(ctx_, Database::DisplayFamily(person), person, work.lines);
@@ -120,7 +123,9 @@ class WebsitePass {
     if (!settings.ImageDir.empty() || picture_dirs.empty()) return 0;
     std::set<std::string, std::less<>> names;
     if (settings.IncludeGraphic) names.insert("stirpex.gif");
-    for (const TFamilyRec* family : db_.FamilyList()) names.insert(family->Picture.str());
+    for (const TFamilyRec* family : db_.FamilyList()) {
+      if (ctx_.privacy.ShowsFamilyPicture(family)) names.insert(family->Picture.str());
+    }
     for (const TPersonRec* person : db_.PersonList()) {
       if (ctx_.privacy.ShowsPicture(person)) names.insert(person->Picture.str());
     }

@@ -62,13 +62,14 @@ std::string IndexPageNameOf(std::string_view surname_file);
 // the index page (named IndexPageNameOf(SurnameFile)) with its split pages, the tree pass,
 // the search files and the sitemap; counts, the first failure and the manifest follow this
 // order whatever the threads (options.jobs) did.
-// Persons the privacy filter replaces get no picture or note page. Progress: the title
+// Persons the privacy filter replaces get no picture, note or tree page; families whose
+// pictures it hides no picture page. Progress: the title
 // "Saving Webpages", the family and people counts, the tree count in the tree pass, and the
 // percentage step * 100 / steps before each step (one step per family, per person and per
 // tree page). Cancel is looked at between pages; pages written stay.
 //
-// With ImageDir empty, the footer graphic (with IncludeGraphic) and the pictures of families
-// and of people who are not replaced are then copied into dir from the first of
+// With ImageDir empty, the footer graphic (with IncludeGraphic) and the pictures the privacy
+// layer shows (ShowsPicture, ShowsFamilyPicture) are then copied into dir from the first of
 // options.picture_dirs that holds them (a name matched exactly, else without regard to case),
 // unless dir holds an up-to-date copy. Only plain file names with a picture's extension are
 // copied: a name with a folder in it, or beginning with a dot, never makes the site publish

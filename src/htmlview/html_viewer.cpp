@@ -3,8 +3,8 @@
 #include <QAbstractTextDocumentLayout>
 #include <QDesktopServices>
 #include <QMouseEvent>
+#include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPrinter>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -105,10 +105,10 @@ QVariant PageDocument::loadResource(int type, const QUrl& name) {
   return found;
 }
 
-int PrintDocumentPages(QTextDocument& document, QPrinter* printer, QPainter& painter, int first,
-                       int last, bool new_page_first) {
+int PrintDocumentPages(QTextDocument& document, QPagedPaintDevice* printer, QPainter& painter,
+                       int first, int last, bool new_page_first) {
   const QRectF body(QPointF(0, 0),
-                    printer->pageLayout().paintRectPixels(printer->resolution()).size());
+                    printer->pageLayout().paintRectPixels(printer->logicalDpiX()).size());
   document.documentLayout()->setPaintDevice(printer);
   // The document's fonts are in points; laid out on the printer they keep their size.
   document.setPageSize(body.size());
@@ -304,7 +304,7 @@ void HtmlViewer::FollowLink(const QString& href) {
   QDesktopServices::openUrl(QUrl::fromLocalFile(PathToQString(file.string())));
 }
 
-void HtmlViewer::Print(QPrinter* printer, int first, int last) const {
+void HtmlViewer::Print(QPagedPaintDevice* printer, int first, int last) const {
   PageDocument page(page_bytes_, AllSearchDirs());
   if (page_bytes_.empty()) page.setPlainText(toPlainText());
   QPainter painter(printer);

@@ -19,7 +19,7 @@
 #include "app/html_view.h"
 
 class QPainter;
-class QPrinter;
+class QPagedPaintDevice;
 
 namespace stirpex {
 
@@ -56,8 +56,8 @@ class HtmlViewer : public QTextBrowser, public HtmlView {
   void ActivateLink(const QString& href);
 
   // Prints the page on show from page `first` to page `last` (1-based, clipped to the
-  // document) in one print job.
-  void Print(QPrinter* printer, int first, int last) const;
+  // document) in one print job: onto a QPrinter, or a QPdfWriter.
+  void Print(QPagedPaintDevice* printer, int first, int last) const;
 
   // The links of the page on show: each target as written and the document position of its
   // text. For the end-to-end tests that click through pages.
@@ -117,7 +117,7 @@ QVariant LoadPageResource(int type, const QUrl& name,
 // main window's Print All, which puts many documents into one job). Pages `first` to `last`
 // (1-based, clipped). `new_page_first` asks for a new printer page before the first one.
 // Returns the number of pages drawn.
-int PrintDocumentPages(QTextDocument& document, QPrinter* printer, QPainter& painter, int first,
-                       int last, bool new_page_first);
+int PrintDocumentPages(QTextDocument& document, QPagedPaintDevice* printer, QPainter& painter,
+                       int first, int last, bool new_page_first);
 
 }  // namespace stirpex

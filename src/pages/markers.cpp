@@ -56,6 +56,7 @@ enum class M : std::uint8_t {
   kMarrPlace,
   kMarrPic,
   kMarrPicLink,
+  kPartners,
   // Husband.
   kHusbName,
   kHusbBday,
@@ -150,6 +151,7 @@ constexpr MarkerText kMarkerTexts[] = {
     {M::kMarrPlace, "<!--^MarrPlace^-->"},
     {M::kMarrPic, "<!--^MarrPic^-->"},
     {M::kMarrPicLink, "<!--^MarrPicLink^-->"},
+    {M::kPartners, "<!--^Partners^-->"},
     {M::kHusbName, "<!--^HusbName^-->"},
     {M::kHusbBday, "<!--^HusbBday^-->"},
     {M::kHusbBPlace, "<!--^HusbBPlace^-->"},
@@ -389,7 +391,7 @@ void Expander::Run(std::string& line) {
     if (args_.person && In(m, M::kName, M::kSelfHtm)) ApplyPerson(m);
     if (args_.person) ApplyAncestors();
     if (args_.family) {
-      if (In(m, M::kMarrDate, M::kMarrPicLink) || m == M::kPictRef) ApplyFamily(m);
+      if (In(m, M::kMarrDate, M::kPartners) || m == M::kPictRef) ApplyFamily(m);
       if (In(m, M::kHusbName, M::kHusbMother)) ApplySpouse(m, true);
       if (In(m, M::kWifeName, M::kWifeMother)) {
         ApplySpouse(static_cast<M>(static_cast<int>(m) - kSpouseCount), false);
@@ -559,23 +561,38 @@ const TPersonRec* Expander::Ancestor(std::size_t k) {
 
 void Expander::ApplyFamily(M m) {
   const TFamilyRec& f = *args_.family;
+  // The marriage and the picture are the partners' as much as the family's (privacy.h).
+  const bool picture = !f.Picture.empty() && ctx_.privacy.ShowsFamilyPicture(&f);
   switch (m) {
     case M::kMarrDate:
-      ReplaceEscaped(m, f.MarrDate);
+      ReplaceEscaped(m, ctx_.privacy.PageMarriage(f).date);
       break;
     case M::kMarrPlace:
-      ReplacePlace(m, f.MarrPlace);
+      ReplacePlace(m, ctx_.privacy.PageMarriage(f).place);
       break;
     case M::kMarrPic:
-      if (!f.Picture.empty()) ReplaceTag(m, f.Picture);
+      if (picture) ReplaceTag(m, f.Picture);
       break;
     case M::kMarrPicLink:
-      if (!f.Picture.empty() && !in_template_) LinkTemplate(m, ssPicLink, f.Picture, nullptr);
+      if (picture && !in_template_) LinkTemplate(m, ssPicLink, f.Picture, nullptr);
       break;
     case M::kPictRef:
-      if (!f.Picture.empty()) {
+      if (picture) {
         ReplaceWith(m, [&](std::string& v) { AppendPageName(v, f.Id, PageKind::kPicture); });
       }
+      break;
+    case M::kPartners:
+      // "A and B", or the one partner the family has: never a dangling "and" (a title cannot
+      // hide a marker left as a comment).
+      ReplaceWith(m, [&](std::string& v) {
+        for (const TPersonRec* partner : {f.Husband, f.Wife}) {
+          if (!partner) continue;
+          const std::string_view name = Shown(partner).record->Name.view();
+          if (name.empty()) continue;
+          if (!v.empty()) v.append(" and ");
+          AppendHtmlEscaped(v, name);
+        }
+      });
       break;
     default:
       break;
@@ -677,10 +694,10 @@ void Expander::ApplyChild(M m) {
       }
       break;
     case M::kChildDMDate:
-      if (s) ReplaceEscaped(m, s->MarrDate);
+      if (s) ReplaceEscaped(m, ctx_.privacy.PageMarriage(*s).date);
       break;
     case M::kChildDMPlace:
-      if (s) ReplacePlace(m, s->MarrPlace);
+      if (s) ReplacePlace(m, ctx_.privacy.PageMarriage(*s).place);
       break;
     case M::kChildSpouse: {
       if (!s) break;

@@ -13,7 +13,9 @@
 // The names of the markers and their rules: page-wide ("<!--^Date^-->", "<!--^Surnameshtm^-->",
 // "<!--^ImageName^-->", "<!--^Charset^-->"), the page's person ("<!--^Name^-->", dates, places,
 // picture, tree and note targets), its ancestors over four generations ("<!--^Father^-->" ...
-// "<!--^MMMother^-->", "<!--^FamHtm^-->"), the family (marriage), husband, wife and child.
+// "<!--^MMMother^-->", "<!--^FamHtm^-->"), the family (marriage; "<!--^Partners^-->", the
+// family's name: "A and B", or "A" or "B" alone when it has one partner), husband, wife and
+// child.
 // Every person written passes through the privacy layer (privacy.h). Two page-wide markers act
 // only on the pages of a web site with a search page (PageContext::site_search) and leave
 // nothing elsewhere: "<!--^SearchBox^-->" (the style's SEARCHBOX lines, expanded and joined in

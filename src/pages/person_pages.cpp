@@ -9,7 +9,9 @@ namespace stirpex {
 bool BuildPicturePage(const PageContext& ctx, const TFamilyRec* family, const TPersonRec* person,
                       PageLines& out, std::string_view picture) {
   out.clear();
-  if (person && !ctx.privacy.ShowsPicture(person)) return false;
+  if (person ? !ctx.privacy.ShowsPicture(person) : !ctx.privacy.ShowsFamilyPicture(family)) {
+    return false;
+  }
   const std::string image = PicturePath(ctx.settings, picture);
   const MarkerArgs args{family, 0, image, person};
   for (const std::string& line : ctx.style.Section(ssImages)) {

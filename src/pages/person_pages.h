@@ -15,7 +15,7 @@ namespace stirpex {
 // Empties out and builds the picture page of picture (a file name) for person, or for family
 // when person is null. "<!--^ImageName^-->" shows the picture; a line holding the note-text
 // marker in any capitals gets the person's notes before it. Returns false, out left empty,
-// when the person is one the privacy filter replaces: their pictures appear nowhere.
+// when the privacy layer shows the person's (the family's) pictures nowhere.
 bool BuildPicturePage(const PageContext& ctx, const TFamilyRec* family, const TPersonRec* person,
                       PageLines& out, std::string_view picture);
 

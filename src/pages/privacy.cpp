@@ -10,13 +10,24 @@ bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-// A date of a protected person in a written GEDCOM file: the last four characters (the year
-// of a full date) are taken away, and any other year in what is left is masked.
-std::string WithoutYear(std::string_view date) {
-  return MaskYears(date.size() > 4 ? date.substr(0, date.size() - 4) : std::string_view());
+// A date shown as it stands, or, when masked, inside a GEDCOM date phrase: "(12 MAR 19xx)".
+// Parentheses of its own ("INT 19xx (from the census)") are left out: a phrase ends at the
+// first ")".
+std::string DatePhrase(std::string shown, bool masked) {
+  if (!masked || shown.empty()) return shown;
+  std::string phrase = "(";
+  for (char c : shown) {
+    if (c != '(' && c != ')') phrase += c;
+  }
+  phrase += ')';
+  return phrase;
 }
 
 }  // namespace
+
+std::string GedcomMaskedDate(const TSettings& settings, std::string_view date) {
+  return DatePhrase(MaskDate(settings, date, true), true);
+}
 
 std::string ShownTree::Refusal() const {
   if (!settings_.ExcDoExclude || db_.UnreadableExcludeList().empty()) return {};
@@ -28,16 +39,16 @@ bool ShownTree::IsProtected(const TPersonRec* person) const {
 }
 
 bool ShownTree::IsReplaced(const TPersonRec* person) const {
-  return IsProtected(person) && !settings_.ExcMaskDateOnly;
+  return IsProtected(person) && (!settings_.ExcMaskDateOnly || IsRestricted(*person));
 }
 
 bool ShownTree::HasMaskedDates(const TPersonRec* person) const {
-  return IsProtected(person) && settings_.ExcMaskDateOnly;
+  return IsProtected(person) && !IsReplaced(person);
 }
 
 ShownPerson ShownTree::Show(const TPersonRec* person) const {
   if (!IsProtected(person)) return {person, false};
-  if (!settings_.ExcMaskDateOnly) return {db_.PrivatePerson(), false};
+  if (IsReplaced(person)) return {db_.PrivatePerson(), false};
   return {person, true};
 }
 
@@ -48,29 +59,41 @@ std::string ShownTree::PageDate(std::string_view date, bool masked) const {
 ShownDates ShownTree::PageDates(const TPersonRec& person) const {
   const ShownPerson shown = Show(&person);
   return {PageDate(shown.record->BirthDate, shown.MaskDates),
-          PageDate(shown.record->DeathDate, shown.MaskDates),
-          {}};
+          PageDate(shown.record->DeathDate, shown.MaskDates)};
 }
 
-ShownDates ShownTree::ListingDates(const TPersonRec& person, const TFamilyRec* family) const {
+ShownDates ShownTree::ListingDates(const TPersonRec& person) const {
   const bool masked = HasMaskedDates(&person);
-  ShownDates dates{PageDate(person.BirthDate, masked), PageDate(person.DeathDate, masked),
-                   family ? PageDate(family->MarrDate, masked) : std::string()};
+  ShownDates dates{PageDate(person.BirthDate, masked), PageDate(person.DeathDate, masked)};
   if (masked && settings_.ReplaceDate) dates.birth = settings_.PrivateDate;
   return dates;
 }
 
 ShownDates ShownTree::GedcomDates(const TPersonRec& person) const {
-  ShownDates dates{person.BirthDate.str(), person.DeathDate.str(), {}};
-  if (!HasMaskedDates(&person)) return dates;
-  if (settings_.ReplaceDate) {
-    dates.birth = settings_.PrivateDate;
-    if (!dates.death.empty()) dates.death = settings_.PrivateDate;
-  } else {
-    dates.birth = WithoutYear(dates.birth);
-    dates.death = WithoutYear(dates.death);
-  }
-  return dates;
+  const bool masked = HasMaskedDates(&person);
+  const ShownDates listed = ListingDates(person);
+  return {DatePhrase(listed.birth, masked), DatePhrase(listed.death, masked)};
+}
+
+bool ShownTree::HidesFamilyFacts(const TFamilyRec* family) const {
+  if (!family || !settings_.ExcDoExclude) return false;
+  return IsRestricted(*family) || IsReplaced(family->Husband) || IsReplaced(family->Wife);
+}
+
+bool ShownTree::MasksMarriage(const TFamilyRec* family) const {
+  return family && !HidesFamilyFacts(family) &&
+         (HasMaskedDates(family->Husband) || HasMaskedDates(family->Wife));
+}
+
+ShownMarriage ShownTree::PageMarriage(const TFamilyRec& family) const {
+  if (HidesFamilyFacts(&family)) return {};
+  return {PageDate(family.MarrDate, MasksMarriage(&family)), family.MarrPlace.str()};
+}
+
+ShownMarriage ShownTree::GedcomMarriage(const TFamilyRec& family) const {
+  ShownMarriage marriage = PageMarriage(family);
+  marriage.date = DatePhrase(std::move(marriage.date), MasksMarriage(&family));
+  return marriage;
 }
 
 ShownPerson PrivacyView(const Database& db, const TSettings& settings, const TPersonRec* x) {

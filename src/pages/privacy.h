@@ -1,15 +1,22 @@
 // The privacy layer: the tree as it may be shown. Every output asks here and nowhere else:
 // the page builders, the web-site pass (pages of their own, pictures copied), the surname
-// index, the GEDCOM and GENDEX writers.
+// index, the search data, the GEDCOM and GENDEX writers.
 //
-// The people filter marks excluded (living) people with `Excluded`; a restriction in the file
-// (RESN confidential or privacy) protects a person whatever the lists say. While the filter is
-// on (`ExcDoExclude`) a protected person is either replaced by the one shared `PrivatePerson`
-// (a fixed name and nothing else: no dates, places, notes, pictures or pages of their own, and
-// no entry in any listing), or, with `ExcMaskDateOnly`, shown under their own record with every
+// The people filter marks excluded (living) people with `Excluded`. While the filter is on
+// (`ExcDoExclude`) an excluded person is either replaced by the one shared `PrivatePerson` (a
+// fixed name and nothing else: no dates, places, notes, pictures or pages of their own, and no
+// entry in any listing), or, with `ExcMaskDateOnly`, shown under their own record with every
 // year of their dates masked ("12 MAR 19xx") or, with `ReplaceDate`, each date replaced by the
-// `PrivateDate` text. While the exclude list in force could not be read, nothing may be
-// exported at all (Refusal).
+// `PrivateDate` text. A restriction in the file (RESN confidential or privacy) protects a
+// person whatever the lists say, and always by replacing them: the file asks that they are not
+// shown at all.
+//
+// A family's marriage (like every event of a family) is an event of each partner: while either
+// partner is replaced, its date and place are shown nowhere, and so are the family's notes and
+// pictures; while a partner's dates are masked, the marriage date is masked as theirs are. A
+// restriction in the file on the family itself hides its marriage, notes and pictures while
+// the filter is on (its partners and children are shown as their own rules say). While the
+// exclude list in force could not be read, nothing may be exported at all (Refusal).
 #pragma once
 
 #include <string>
@@ -32,7 +39,12 @@ struct ShownPerson {
 struct ShownDates {
   std::string birth;
   std::string death;
-  std::string marriage;  // of the family the caller named; empty without one
+};
+
+// A family's marriage as one output writes it; empty texts are left out.
+struct ShownMarriage {
+  std::string date;
+  std::string place;
 };
 
 class ShownTree {
@@ -48,16 +60,16 @@ class ShownTree {
   // --- People (each question takes null and answers as for nobody) ---
   // Filter on, and the person excluded or restricted by the file.
   bool IsProtected(const TPersonRec* person) const;
-  // Protected and shown as the private person (ExcMaskDateOnly off).
+  // Protected and shown as the private person: ExcMaskDateOnly off, or restricted by the file.
   bool IsReplaced(const TPersonRec* person) const;
-  // Protected and shown under their own record with masked dates (ExcMaskDateOnly on).
+  // Protected and shown under their own record with masked dates: the others, with
+  // ExcMaskDateOnly on.
   bool HasMaskedDates(const TPersonRec* person) const;
   // The record a page writes for the person, and whether its dates are masked.
   ShownPerson Show(const TPersonRec* person) const;
   // What of the person may appear beyond name and dates: notes, pictures (on pages and as
-  // files copied into a site), and note and picture pages of their own. Everyone's but a
-  // replaced person's. (A site's tree page is written for everyone: a replaced person's shows
-  // the private person, and no page links to it.)
+  // files copied into a site), and note, picture and tree pages of their own. Everyone's but
+  // a replaced person's.
   bool ShowsNotes(const TPersonRec* person) const { return person && !IsReplaced(person); }
   bool ShowsPicture(const TPersonRec* person) const { return person && !IsReplaced(person); }
   bool HasOwnPages(const TPersonRec* person) const { return person && !IsReplaced(person); }
@@ -67,14 +79,31 @@ class ShownTree {
   std::string PageDate(std::string_view date, bool masked) const;
   // The birth and death dates as pages show the person (the record's own, masked or not).
   ShownDates PageDates(const TPersonRec& person) const;
-  // The dates of a listed person's line in the surname index and the GENDEX file, with the
-  // marriage of `family` (may be null): as on pages, except that with ReplaceDate the birth
-  // date reads PrivateDate even when it is empty.
-  ShownDates ListingDates(const TPersonRec& person, const TFamilyRec* family) const;
-  // The birth and death dates of a person's record in a written GEDCOM file: masked dates
-  // lose their year (WithoutYear); with ReplaceDate the birth date reads PrivateDate even when
-  // it is empty, a death date that is there reads PrivateDate.
+  // The dates of a listed person's line in the surname index and the GENDEX file: as on
+  // pages, except that with ReplaceDate the birth date reads PrivateDate even when it is empty.
+  ShownDates ListingDates(const TPersonRec& person) const;
+  // The birth and death dates of a person's record in a written GEDCOM file: a masked date is
+  // written as the listings show it, inside a GEDCOM date phrase ("(12 MAR 19xx)",
+  // "(Living - Private)"), which every reader takes as a date it need not understand.
   ShownDates GedcomDates(const TPersonRec& person) const;
+
+  // --- Families (each question takes null and answers as for no family) ---
+  // Filter on, and the family's own facts (marriage, notes, pictures) shown nowhere: the file
+  // restricts the family, or a partner is replaced.
+  bool HidesFamilyFacts(const TFamilyRec* family) const;
+  // Filter on, the facts not hidden, and a partner's dates masked: so is the marriage date.
+  bool MasksMarriage(const TFamilyRec* family) const;
+  bool ShowsFamilyNotes(const TFamilyRec* family) const {
+    return family && !HidesFamilyFacts(family);
+  }
+  bool ShowsFamilyPicture(const TFamilyRec* family) const {
+    return family && !HidesFamilyFacts(family);
+  }
+  // The marriage date and place as pages and the surname index write them: both
+  // empty when hidden, the date masked (PageDate) when a partner's dates are.
+  ShownMarriage PageMarriage(const TFamilyRec& family) const;
+  // The marriage in a written GEDCOM file: as on pages, a masked date inside a date phrase.
+  ShownMarriage GedcomMarriage(const TFamilyRec& family) const;
 
   // --- The people as shown ---
   // Calls visit(person) for every person who appears under their own record (all but the
@@ -96,13 +125,19 @@ class ShownTree {
 
 // The record to show for person x (which may be null, giving null):
 //   filter off, or x neither excluded nor restricted -> x, dates unmasked;
-//   protected, ExcMaskDateOnly off                   -> db's PrivatePerson, dates unmasked;
-//   protected, ExcMaskDateOnly on                    -> x, dates masked.
+//   protected, ExcMaskDateOnly off, or restricted    -> db's PrivatePerson, dates unmasked;
+//   otherwise protected (ExcMaskDateOnly on)         -> x, dates masked.
 ShownPerson PrivacyView(const Database& db, const TSettings& settings, const TPersonRec* x);
 
 // The text to write for a date of a shown person: the date itself unless mask_dates is set and
 // the date is not empty; then the PrivateDate text (ReplaceDate on) or MaskYear(date).
 std::string MaskDate(const TSettings& settings, std::string_view date, bool mask_dates);
+
+// A date of a person whose dates are masked as a written GEDCOM file holds it: as the pages
+// show it (MaskDate), inside a GEDCOM date phrase ("(12 MAR 19xx)", "(Living - Private)"),
+// which every reader takes as a date it need not understand; parentheses of its own are left
+// out, so that the phrase stays one.
+std::string GedcomMaskedDate(const TSettings& settings, std::string_view date);
 
 // The date without its last two characters, followed by "xx" ("12 MAR 1923" gives
 // "12 MAR 19xx", "1" gives "xx"), and every other year in it masked too (MaskYears), so that

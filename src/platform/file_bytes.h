@@ -113,7 +113,9 @@ class ByteBlock {
 
 // Reads the whole file into `bytes` with one open and, when its size is known, one read (a
 // file that grows while it is read is read to its end). False when the file cannot be opened
-// (see InputFile::Open) or a read fails part way; `bytes` then holds what was read.
-bool ReadWholeFile(const std::filesystem::path& path, ByteBlock& bytes);
+// (`problem` then says why, see InputFile::Open) or a read fails part way (`problem` stays
+// kNone; `bytes` holds what was read).
+bool ReadWholeFile(const std::filesystem::path& path, ByteBlock& bytes,
+                   FileProblem* problem = nullptr);
 
 }  // namespace stirpex

@@ -13,6 +13,7 @@
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
+#include <QPrinter>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -144,12 +145,15 @@ TSDIAppForm::TSDIAppForm(QWidget* parent) : QMainWindow(parent) {
   frmImage = new TfrmImage(this);
   frmSurnames = new TfrmSurnames(this, [this](int topic) { ShowHelp(topic); });
   TfrmNotes::Actions note_actions;
+  // Saved or printed, a page is published: refused as the exports are.
   note_actions.save = [this](const std::vector<std::string>& lines) {
+    if (controller_->RefuseExport()) return;
     controller_->SaveLinesAs("*.htm", lines, "");
   };
   note_actions.print = [this](HtmlViewer& viewer) {
-    QPrintDialog dialog(&printer_, frmNotes);
-    if (dialog.exec() == QDialog::Accepted) viewer.Print(&printer_, 1, 9999);
+    if (controller_->RefuseExport()) return;
+    QPrintDialog dialog(&Printer(), frmNotes);
+    if (dialog.exec() == QDialog::Accepted) viewer.Print(&Printer(), 1, 9999);
   };
   note_actions.link = [this](const std::string& target) {
     return controller_->HTMLViewerHotSpotClick(target);
@@ -158,7 +162,6 @@ TSDIAppForm::TSDIAppForm(QWidget* parent) : QMainWindow(parent) {
   options_commands_ = new OptionsCommands(*this, {mniOptions, tbtnProperties, mniSaveAll});
   outline_commands_ = new OutlineCommands(
       *this, {mniViewOutline, tbToggleTV, mniRefreshTV, tbTreeRefresh, tvDescOutine});
-  printer_.setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
 
   resize(640, 480);
 }
@@ -498,6 +501,10 @@ bool TSDIAppForm::ConfirmReplace(const std::string& text) {
   return AskReplaceBox(this, PathToQString(text));
 }
 
+bool TSDIAppForm::ConfirmPublish(const std::string& text) {
+  return AskPublishBox(this, DecodePageText(text));
+}
+
 SurnameListResult TSDIAppForm::RunSurnameList(const Database& db, const TFamilyRec* current) {
   return frmSurnames->Run(db, current);
 }
@@ -519,24 +526,34 @@ void TSDIAppForm::ShowHelp(int topic) {
 
 // --- Commands --------------------------------------------------------------------------------
 
+QPrinter& TSDIAppForm::Printer() {
+  if (!printer_) {
+    printer_ = std::make_unique<QPrinter>();
+    printer_->setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
+  }
+  return *printer_;
+}
+
 void TSDIAppForm::mniPrintClick() {
-  QPrintDialog dialog(&printer_, this);
+  if (controller_->RefuseExport()) return;
+  QPrinter& printer = Printer();
+  QPrintDialog dialog(&printer, this);
   dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
   if (dialog.exec() != QDialog::Accepted) return;
   int first = 1, last = 9999;
-  if (printer_.printRange() == QPrinter::PageRange) {
-    first = printer_.fromPage();
-    last = printer_.toPage();
+  if (printer.printRange() == QPrinter::PageRange) {
+    first = printer.fromPage();
+    last = printer.toPage();
   }
-  HTMLViewer->Print(&printer_, first, last);
+  HTMLViewer->Print(&printer, first, last);
 }
 
 void TSDIAppForm::mniPrintSetupClick() {
-  QPageSetupDialog dialog(&printer_, this);
+  QPageSetupDialog dialog(&Printer(), this);
   dialog.exec();
 }
 
-int TSDIAppForm::PrintAllFamilies(QPrinter* printer, Progress& progress) {
+int TSDIAppForm::PrintAllFamilies(QPagedPaintDevice* printer, Progress& progress) {
   const auto& families = controller_->db().FamilyList();
   const long long total = static_cast<long long>(families.size());
   progress.ProgressOpen("Printing", "0", "0", "");
@@ -564,7 +581,8 @@ int TSDIAppForm::PrintAllFamilies(QPrinter* printer, Progress& progress) {
       progress.ProgressFamilies(printed);
       progress.ProgressPercent(static_cast<int>(printed * 100 / total));
     }
-    if (cancelled) printer->abort();
+    // A printer drops the job; a PDF writer has none to drop and keeps the pages so far.
+    if (auto* job = dynamic_cast<QPrinter*>(printer); cancelled && job) job->abort();
     painter.end();
   }
   progress.ProgressClose();
@@ -572,12 +590,13 @@ int TSDIAppForm::PrintAllFamilies(QPrinter* printer, Progress& progress) {
 }
 
 void TSDIAppForm::mniPrintAllClick() {
-  if (controller_->db().FamilyList().empty()) return;
-  QPrintDialog dialog(&printer_, this);
+  if (controller_->db().FamilyList().empty() || controller_->RefuseExport()) return;
+  QPrinter& printer = Printer();
+  QPrintDialog dialog(&printer, this);
   dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
   if (dialog.exec() != QDialog::Accepted) return;
   ProgressReport progress(this, /*cancellable=*/true);
-  PrintAllFamilies(&printer_, progress);
+  PrintAllFamilies(&printer, progress);
 }
 
 void TSDIAppForm::mniGEDCOMInfoClick() {

@@ -7,7 +7,6 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QPrinter>
 #include <array>
 #include <filesystem>
 #include <memory>
@@ -24,6 +23,9 @@ class QMenu;
 class QSplitter;
 class QToolBar;
 class QTreeView;
+
+class QPagedPaintDevice;
+class QPrinter;
 
 namespace stirpex {
 
@@ -69,6 +71,7 @@ class TSDIAppForm : public QMainWindow, public ViewerWindows {
                      std::string& chosen) override;
   bool RunSaveDialog(const SaveDialogRequest& request, std::string& chosen) override;
   bool ConfirmReplace(const std::string& text) override;
+  bool ConfirmPublish(const std::string& text) override;
   SurnameListResult RunSurnameList(const Database& db, const TFamilyRec* current) override;
   void ShowNotes(const std::vector<std::string>& lines,
                  const std::vector<std::filesystem::path>& search_dirs) override;
@@ -91,9 +94,10 @@ class TSDIAppForm : public QMainWindow, public ViewerWindows {
   // from 1), k being (t - w) / m.
   static QString FitPathText(const QString& path, int t, int w, int m);
 
-  // Print All over a given printer without the print dialog (tests print to PDF); returns
-  // the number of family pages printed (fewer when cancelled).
-  int PrintAllFamilies(QPrinter* printer, Progress& progress);
+  // Print All over a given printer without the print dialog; returns the number of family
+  // pages printed (fewer when cancelled). Tests print to a QPdfWriter: a QPrinter, even one
+  // that writes PDF, loads the system's print plugin (CUPS and the libraries under it).
+  int PrintAllFamilies(QPagedPaintDevice* printer, Progress& progress);
 
   // The windows, for tests.
   TfrmSurnames* SurnamesWindow() const { return frmSurnames; }
@@ -177,7 +181,10 @@ class TSDIAppForm : public QMainWindow, public ViewerWindows {
   std::array<QAction*, ViewerController::kPlaceLimit> place_items_{};
   std::array<QAction*, 5> file_items_{};
   std::array<QLabel*, 3> panels_{};
-  QPrinter printer_;
+  // Made when a print command first needs it (see PrintAllFamilies): a window that never
+  // prints never loads the print plugin.
+  QPrinter& Printer();
+  std::unique_ptr<QPrinter> printer_;
   std::string style_path_, gedcom_path_;
   QString last_save_dir_;
   bool destroyed_ = false;

@@ -81,6 +81,12 @@ bool AskReplaceBox(QWidget* parent, const QString& text) {
   return box.exec() == QDialog::Accepted;
 }
 
+bool AskPublishBox(QWidget* parent, const QString& text) {
+  MessageBoxDialog box(parent, MessageBoxDialog::Kind::kQuestion,
+                       QStringLiteral("Publishing Living People"), text, 0, {});
+  return box.exec() == QDialog::Accepted;
+}
+
 void ShellMessages::Error(std::string_view text, int help_context) {
   ShowErrorBox(parent_, DecodePageText(text), help_context, open_help_);
 }

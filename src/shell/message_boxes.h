@@ -46,6 +46,9 @@ void ShowWarningBox(QWidget* parent, const QString& text);
 // "File: ... exists. Replace? ": caption "Saving File", an exclamation icon, OK and Cancel.
 // True on OK.
 bool AskReplaceBox(QWidget* parent, const QString& text);
+// The question before an export publishes people who may be living: caption "Publishing
+// Living People", an exclamation icon, OK and Cancel. True on OK.
+bool AskPublishBox(QWidget* parent, const QString& text);
 
 // The core's messages as boxes over `parent`.
 class ShellMessages : public Messages {

@@ -4,7 +4,6 @@
 #include <QLabel>
 
 #include "app/controller.h"
-#include "platform/stored_paths.h"
 #include "shell/folder_chooser.h"
 #include "shell/main_window.h"
 #include "shell/progress_window.h"
@@ -42,6 +41,9 @@ class OptionsCommands::Host : public OptionsHost {
   void ShowHelp(int topic) override { form_.ShowHelp(topic); }
   Messages& DialogMessages() override { return form_.WindowMessages(); }
   const Clock& DialogClock() const override { return form_.Controller().clock(); }
+  std::filesystem::path ResolveSetting(std::string_view stored) const override {
+    return form_.Controller().ResolvePath(stored);
+  }
 
  private:
   TSDIAppForm& form_;
@@ -72,9 +74,9 @@ void OptionsCommands::mniOptionsClick() {
 
 void OptionsCommands::mniSaveAllClick() {
   ViewerController& c = form_.Controller();
-  if (c.RefuseExport()) return;
-  // A relative HTMLDir is taken against the program's folder, as every stored path is.
-  const std::string start = ResolveStoredPath(c.settings().HTMLDir, c.ProgramDir()).string();
+  if (c.RefuseExport() || !c.ConfirmPublishing()) return;
+  // HTMLDir is found as every stored path is (beside a project first).
+  const std::string start = c.ResolvePath(c.settings().HTMLDir).string();
   std::string folder;
   if (!ChooseFolder(&form_, start, folder)) return;
   ProgressReport progress(&form_, /*cancellable=*/true);

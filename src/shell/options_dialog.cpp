@@ -20,7 +20,6 @@
 #include "database/relationship_walks.h"
 #include "database/text.h"
 #include "htmlview/page_text.h"
-#include "platform/stored_paths.h"
 #include "shell/paint_pump.h"
 #include "shell/working_directory.h"
 
@@ -98,6 +97,10 @@ QVariant PeopleListModel::data(const QModelIndex& index, int role) const {
   if (role == Qt::DisplayRole) return DecodePageText(person.Name);
   if (role == Qt::ToolTipRole) {
     QString tip = DecodePageText(person.Name);
+    // The exclude list holds names: all people of one name are excluded or included together.
+    if (const int share = lists_.NameCount(side_, index.row()); share > 1) {
+      tip += QStringLiteral("\n%1 people of this name: they move together").arg(share);
+    }
     if (tip_) tip += QStringLiteral("\n") + QString::fromStdString(tip_(person));
     return tip;
   }
@@ -295,7 +298,8 @@ QWidget* TnbkOptions::MakeFiltersTab() {
   cbPresumedDead = MakeCheck("cbPresumedDead", "Presumed &dead");
   cbPresumedDead->setToolTip(QStringLiteral(
       "Include people the file shows to be dead: a death, burial or cremation recorded, or "
-      "their birth (or their relatives' dates) more than the years ago"));
+      "their birth (or their relatives' dates) more than the years ago, and at least 110 "
+      "years ago"));
   auto* criteria_grid = new QGridLayout(criteria);
   criteria_grid->addWidget(cbBDEmpty, 0, 0, 1, 3);
   criteria_grid->addWidget(new QLabel(QStringLiteral("OR")), 1, 0);
@@ -436,7 +440,7 @@ void TnbkOptions::done(int result) {
 void TnbkOptions::FormClose() {
   if (!settings_ || !db_) return;
   PaintPump pump;
-  CloseOptions(ReadControls(), lists_.Names(PeopleSide::kExclude), *settings_, *db_, &pump);
+  CloseOptions(ReadControls(), lists_.DistinctNames(PeopleSide::kExclude), *settings_, *db_, &pump);
 }
 
 // --- Controls and values ---------------------------------------------------------------------
@@ -681,7 +685,7 @@ void TnbkOptions::btnLoadListClick() {
   if (!db_ || !settings_) return;
   std::string chosen;
   const bool confirmed =
-      host_.RunOpenDialog(ExcludeListDialogPath(*settings_, program_dir_).string(), chosen) &&
+      host_.RunOpenDialog(host_.ResolveSetting(settings_->ExcludeList).string(), chosen) &&
       !chosen.empty();
   const bool loaded = confirmed && LoadExcludeList(*db_, chosen, host_.DialogMessages());
   RestoreWorkingDirectory(program_dir_);
@@ -691,9 +695,9 @@ void TnbkOptions::btnLoadListClick() {
 
 void TnbkOptions::btnSaveListClick() {
   if (!db_ || !settings_) return;
-  db_->ExcludedNames() = lists_.Names(PeopleSide::kExclude);
+  db_->ExcludedNames() = lists_.DistinctNames(PeopleSide::kExclude);
   // SaveExcludeList: at the ExcludeList file, or in LastDir when there is none.
-  const std::string path = ExcludeListDialogPath(*settings_, program_dir_).string();
+  const std::string path = host_.ResolveSetting(settings_->ExcludeList).string();
   host_.SaveLinesAs("*.txt", db_->ExcludedNames(), path);
   RestoreWorkingDirectory(program_dir_);
 }
@@ -704,7 +708,7 @@ void TnbkOptions::ChooseFileName(const char* title, const char* filter, QLineEdi
   const std::string stored = Field(field);
   std::string start_dir, file_name;
   if (!stored.empty()) {
-    const std::filesystem::path path = ResolveStoredPath(stored, program_dir_);
+    const std::filesystem::path path = host_.ResolveSetting(stored);
     start_dir = FolderOf(path);
     file_name = path.filename().string();
   }
@@ -716,7 +720,7 @@ void TnbkOptions::ChooseFileName(const char* title, const char* filter, QLineEdi
 }
 
 void TnbkOptions::ChooseFolder(QLineEdit* field) {
-  const std::string start = ResolveStoredPath(Field(field), program_dir_).string();
+  const std::string start = host_.ResolveSetting(Field(field)).string();
   std::string chosen;
   if (host_.RunFolderChooser(start, chosen) && !chosen.empty()) {
     field->setText(PathToQString(chosen));

@@ -8,7 +8,8 @@
 // excluded names (app/options_values.h holds those rules). The lists are model/view lists over
 // app/people_lists.h, so a tree of a hundred thousand people fills and moves at once. Each
 // entry's tool tip says what the auto filter, with the criteria as the boxes stand, makes of
-// the person and why; people the file restricts stay in the exclude list.
+// the person and why, and how many people share the name (they move together); people the
+// file restricts stay in the exclude list.
 #pragma once
 
 #include <QAbstractListModel>
@@ -17,6 +18,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/auto_filter.h"
@@ -61,10 +63,15 @@ class OptionsHost {
   virtual Messages& DialogMessages() = 0;
   // The clock the auto filter counts years from.
   virtual const Clock& DialogClock() const = 0;
+  // A path stored in settings as the tree's session finds it (Session::ResolveSetting: beside
+  // the settings or project file first, else in the program's folder): where the choosers
+  // start and the exclude list is loaded from and saved to.
+  virtual std::filesystem::path ResolveSetting(std::string_view stored) const = 0;
 };
 
 // One of the two people lists as a Qt list model: one row per entry, the person's name, with
-// the text `tip` gives for the person as tool tip.
+// the count of people of that name (when there are several) and the text `tip` gives for the
+// person as tool tip.
 class PeopleListModel : public QAbstractListModel {
   Q_OBJECT
 

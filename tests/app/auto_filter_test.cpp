@@ -106,5 +106,24 @@ TEST_F(AutoFilterTest, SplitsThePeopleListsByTheRule) {
   EXPECT_EQ(lists.Names(PeopleSide::kExclude), (std::vector<std::string>{"Bare", "Unknown"}));
 }
 
+// Father and son of one name, the son living: both are excluded, by the lists and by the flags.
+TEST_F(AutoFilterTest, PeopleOfOneNameAreExcludedTogether) {
+  TPersonRec* son = tree.Person("i6", "Old", 'M', "1990");
+  AutoFilterCriteria c;
+  c.birth_year = true;
+  const AutoFilterRule rule(c, 2024);
+  const std::vector<const TPersonRec*> decided = AutoExcluded(tree.db, rule);
+  ASSERT_EQ(decided.size(), 6u);
+  EXPECT_EQ(decided[0], son);  // Old (1920) goes with his son
+  EXPECT_EQ(decided[5], son);
+  EXPECT_EQ(decided[3], nullptr);  // Odd
+  EXPECT_EQ(AutoExclude(tree.db, rule), 5);
+  EXPECT_TRUE(old->Excluded);
+  PeopleLists lists;
+  lists.Attach(tree.db);
+  lists.Split([&](const TPersonRec& p) { return rule.Includes(p); });
+  EXPECT_EQ(lists.Names(PeopleSide::kInclude), (std::vector<std::string>{"Odd"}));
+}
+
 }  // namespace
 }  // namespace stirpex

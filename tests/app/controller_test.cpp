@@ -735,6 +735,35 @@ TEST_F(ControllerTest, NoSaveReplacesTheGedcomFile) {
   EXPECT_EQ(ReadFileBytes(dir.path() / "ged/tree.ged"), tree);
 }
 
+// With nobody protected, an export that would publish people presumed living asks first, once
+// per tree; Cancel stops it. Once someone is excluded there is nothing to ask.
+TEST_F(ControllerTest, PublishingPeoplePresumedLivingIsAskedOncePerTree) {
+  WriteSettings();
+  Start();
+  windows.save_answer = Path("out.ged");
+  windows.publish_answer = false;
+  controller.mniSaveGedcomClick();
+  ASSERT_EQ(windows.publish_questions.size(), 1u);
+  EXPECT_EQ(windows.publish_questions[0].substr(0, 71),
+            "5 people whom the presumed-dead rule finds living will be published. To");
+  EXPECT_TRUE(windows.save_requests.empty());
+  windows.publish_answer = true;
+  controller.mniSaveGedcomClick();
+  controller.mniSaveGentextClick();
+  EXPECT_EQ(windows.publish_questions.size(), 2u);
+  EXPECT_EQ(windows.save_requests.size(), 2u);
+  controller.OpenFile(Path("ged/tree.ged"));  // another tree: asked again
+  EXPECT_TRUE(controller.ConfirmPublishing());
+  EXPECT_EQ(windows.publish_questions.size(), 3u);
+
+  controller.OpenFile(Path("ged/tree.ged"));
+  controller.settings().ExcDoExclude = true;
+  controller.db().ExcludedNames() = {"Lucy SMITH"};
+  controller.db().ApplyExcludedNames();
+  EXPECT_TRUE(controller.ConfirmPublishing());
+  EXPECT_EQ(windows.publish_questions.size(), 3u);
+}
+
 // --- The exclude list ------------------------------------------------------------------------
 
 // A saved list that is missing is no error while the filter is off; with the filter on it is
@@ -756,9 +785,10 @@ TEST_F(ControllerTest, AnUnreadableExcludeListStopsExportsWhileTheFilterIsOn) {
   w.save_answer = Path("out.ged");
   c.mniSaveGedcomClick();
   c.mniSaveGentextClick();
+  c.SaveItemClick();  // Save HTML publishes a page as much
   EXPECT_TRUE(w.save_requests.empty());
-  ASSERT_EQ(m.entries.size(), 3u);
-  EXPECT_EQ(m.entries[2].text, refusal);
+  ASSERT_EQ(m.entries.size(), 4u);
+  EXPECT_EQ(m.entries[3].text, refusal);
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "out.ged"));
 
   c.settings().ExcDoExclude = false;

@@ -133,18 +133,15 @@ TEST_F(CloseOptionsTest, RenamesThePrivatePersonOnlyWhenReplaceNameIsTicked) {
   EXPECT_EQ(tree.db.PrivatePerson()->Surname, "Private");
 }
 
-// The exclude list's entries become the excluded names; the first person of each name is
-// marked, so of two people of one name only the first is excluded.
-TEST_F(CloseOptionsTest, ExcludedNamesBecomeTheExcludeListAndMarkTheFirstOfEachName) {
+// The exclude list's entries become the excluded names and the flags follow them.
+TEST_F(CloseOptionsTest, ExcludedNamesBecomeTheExcludeListAndMarkTheirPeople) {
   bob->Excluded = true;
   testing::RecordingProgress progress;
-  CloseOptions(ControlsFromSettings(tree.settings), {"Ann Lee", "Ann Lee"}, tree.settings, tree.db,
-               &progress);
-  EXPECT_EQ(tree.db.ExcludedNames(), (Names{"Ann Lee", "Ann Lee"}));
-  EXPECT_TRUE(ann->Excluded);
-  EXPECT_FALSE(ann2->Excluded);
+  CloseOptions(ControlsFromSettings(tree.settings), {"Ann Lee"}, tree.settings, tree.db, &progress);
+  EXPECT_EQ(tree.db.ExcludedNames(), (Names{"Ann Lee"}));
+  EXPECT_TRUE(ann->Excluded && ann2->Excluded);
   EXPECT_FALSE(bob->Excluded);
-  EXPECT_EQ(progress.pumps, 2);
+  EXPECT_GT(progress.pumps, 0);
 }
 
 TEST_F(CloseOptionsTest, LoadExcludeListReadsTheLinesOrReportsAMissingFile) {
@@ -175,13 +172,6 @@ TEST_F(CloseOptionsTest, LoadExcludeListReadsTheLinesOrReportsAMissingFile) {
 
   EXPECT_FALSE(LoadExcludeList(tree.db, dir.path(), messages));  // a folder is no list
   EXPECT_TRUE(ann->Excluded);
-}
-
-TEST(OptionsValues, TheLoadListDialogStartsAtTheExcludeListFile) {
-  TSettings s;
-  EXPECT_EQ(ExcludeListDialogPath(s, "/opt/stirpex"), "");
-  s.ExcludeList = "lists\\living.txt";
-  EXPECT_EQ(ExcludeListDialogPath(s, "/opt/stirpex"), "/opt/stirpex/lists/living.txt");
 }
 
 }  // namespace

@@ -34,24 +34,28 @@ class PeopleListsTest : public ::testing::Test {
   PeopleLists lists;
 };
 
-// One entry per person, sorted without regard to case; equal names in PersonList order.
+// One entry per person, sorted without regard to case; equal names in PersonList order. The
+// people of one exact name share a list: one excluded, all excluded.
 TEST_F(PeopleListsTest, FillSortsWithoutRegardToCaseAndKeepsOneEntryPerPerson) {
-  EXPECT_EQ(lists.Names(PeopleSide::kExclude), (Names{"Ann Lee", "bob Lee"}));
-  EXPECT_EQ(lists.Names(PeopleSide::kInclude),
-            (Names{"Alice Lee", "Ann Lee", "ANN LEE", "Bob Lea"}));
+  EXPECT_EQ(lists.Names(PeopleSide::kExclude), (Names{"Ann Lee", "Ann Lee", "bob Lee"}));
+  EXPECT_EQ(lists.Names(PeopleSide::kInclude), (Names{"Alice Lee", "ANN LEE", "Bob Lea"}));
+  EXPECT_EQ(lists.DistinctNames(PeopleSide::kExclude), (Names{"Ann Lee", "bob Lee"}));
   EXPECT_EQ(&lists.PersonAt(PeopleSide::kExclude, 0), ann1);
-  EXPECT_EQ(&lists.PersonAt(PeopleSide::kInclude, 1), ann2);
+  EXPECT_EQ(&lists.PersonAt(PeopleSide::kExclude, 1), ann2);
+  EXPECT_EQ(lists.NameCount(PeopleSide::kExclude, 1), 2);
+  EXPECT_EQ(lists.NameCount(PeopleSide::kInclude, 1), 1);
 }
 
-TEST_F(PeopleListsTest, MovedEntriesKeepBothListsSorted) {
-  lists.MoveRows(PeopleSide::kInclude, {3, 0, 0, 99, -1});  // Bob Lea, Alice Lee
+TEST_F(PeopleListsTest, MovedEntriesTakeTheirNamesAlongAndKeepBothListsSorted) {
+  lists.MoveRows(PeopleSide::kInclude, {2, 0, 0, 99, -1});  // Bob Lea, Alice Lee
   EXPECT_EQ(lists.Names(PeopleSide::kExclude),
-            (Names{"Alice Lee", "Ann Lee", "Bob Lea", "bob Lee"}));
-  EXPECT_EQ(lists.Names(PeopleSide::kInclude), (Names{"Ann Lee", "ANN LEE"}));
-  // The second Ann comes back after the first, as in PersonList.
-  lists.MoveRows(PeopleSide::kInclude, {0});
-  EXPECT_EQ(&lists.PersonAt(PeopleSide::kExclude, 1), ann1);
-  EXPECT_EQ(&lists.PersonAt(PeopleSide::kExclude, 2), ann2);
+            (Names{"Alice Lee", "Ann Lee", "Ann Lee", "Bob Lea", "bob Lee"}));
+  EXPECT_EQ(lists.Names(PeopleSide::kInclude), (Names{"ANN LEE"}));
+  // One Ann selected: both go, in PersonList order.
+  lists.MoveRows(PeopleSide::kExclude, {2});
+  EXPECT_EQ(lists.Names(PeopleSide::kInclude), (Names{"Ann Lee", "Ann Lee", "ANN LEE"}));
+  EXPECT_EQ(&lists.PersonAt(PeopleSide::kInclude, 0), ann1);
+  EXPECT_EQ(&lists.PersonAt(PeopleSide::kInclude, 1), ann2);
 
   lists.MoveAll(PeopleSide::kExclude);
   EXPECT_EQ(lists.Count(PeopleSide::kExclude), 0);
@@ -84,23 +88,25 @@ TEST_F(PeopleListsTest, PartitionMovesEveryoneWhoseNameIsCollectedInAnyCase) {
   EXPECT_EQ(lists.Names(PeopleSide::kExclude), (Names{"Ann Lee", "Ann Lee", "ANN LEE"}));
 }
 
-// A person the file restricts stays in the exclude list whatever is done to the lists.
+// A person the file restricts stays in the exclude list whatever is done to the lists, and
+// so does everyone of their name.
 TEST_F(PeopleListsTest, RestrictedPeopleNeverLeaveTheExcludeList) {
   ann2->Evidence = kResnConfidential;
+  ann1->Excluded = false;
+  lists.Attach(tree.db);
   lists.Fill();
   EXPECT_EQ(lists.Names(PeopleSide::kExclude), (Names{"Ann Lee", "Ann Lee", "bob Lee"}));
   lists.MoveRows(PeopleSide::kExclude, {0, 1, 2});
-  EXPECT_EQ(lists.Names(PeopleSide::kExclude), (Names{"Ann Lee"}));
-  EXPECT_EQ(&lists.PersonAt(PeopleSide::kExclude, 0), ann2);
+  EXPECT_EQ(lists.Names(PeopleSide::kExclude), (Names{"Ann Lee", "Ann Lee"}));
   lists.MoveAll(PeopleSide::kInclude);
   lists.MoveAll(PeopleSide::kExclude);
-  EXPECT_EQ(lists.Names(PeopleSide::kExclude), (Names{"Ann Lee"}));
+  EXPECT_EQ(lists.Names(PeopleSide::kExclude), (Names{"Ann Lee", "Ann Lee"}));
   lists.Split([](const TPersonRec&) { return true; });
-  EXPECT_EQ(lists.Count(PeopleSide::kExclude), 1);
+  EXPECT_EQ(lists.Count(PeopleSide::kExclude), 2);
   CollectedNames names;
   names.Add("ann lee");
   lists.Partition(names, PeopleSide::kInclude, nullptr);
-  EXPECT_EQ(lists.Names(PeopleSide::kInclude), (Names{"Ann Lee", "ANN LEE"}));
+  EXPECT_EQ(lists.Names(PeopleSide::kInclude), (Names{"ANN LEE"}));
 }
 
 TEST(PeopleListsLarge, AHundredThousandPeopleFillAndMoveInNameOrder) {

@@ -114,6 +114,11 @@ TEST(PresumedDead, EvidenceOfTheirOwnThenOfTheirRelatives) {
     EXPECT_EQ(presumption.dead, c.dead) << c.what;
     EXPECT_EQ(presumption.reason, c.reason) << c.what;
   }
+  // Whatever N says, a person may reach 110 years; a larger N counts.
+  testing::SmallTree tree;
+  EXPECT_FALSE(PresumeDead(*Dated(tree, "a", "1920"), kYear, 100).dead);
+  EXPECT_FALSE(PresumeDead(*Dated(tree, "b", "1910"), kYear, 120).dead);
+  EXPECT_TRUE(PresumeDead(*Dated(tree, "c", "1900"), kYear, 120).dead);
 }
 
 // A restriction in the file excludes the person whatever the criteria say; the auto filter of

@@ -78,6 +78,14 @@ TEST_F(SessionSettingsTest, RelativePathsOfAProjectAreTakenBesideIt) {
   EXPECT_TRUE(elsewhere.db.FindPersonById("i1")->Excluded);
   // A file that is not beside the project is still looked for beside the program.
   EXPECT_EQ(elsewhere.style_file, program.path() / "styles" / "none.sty");
+  // A list found in neither place: the message names both.
+  elsewhere.settings.ExcludeList = "lists\\gone.txt";
+  elsewhere.settings.ExcDoExclude = true;
+  EXPECT_TRUE(elsewhere.LoadTree(progress, messages).exclude_list_failed);
+  ASSERT_EQ(messages.entries.size(), 1u);
+  EXPECT_EQ(messages.entries[0].text,
+            "Exclude list cannot be read: " + (dir.path() / "lists" / "gone.txt").string() +
+                " or " + (program.path() / "lists" / "gone.txt").string());
 }
 
 // A tree that fails to load leaves the exclude list read: the next tree opened is protected.

@@ -118,6 +118,10 @@ class FakeWindows : public ViewerWindows {
     replace_questions.push_back(text);
     return replace_answer;
   }
+  bool ConfirmPublish(const std::string& text) override {
+    publish_questions.push_back(text);
+    return publish_answer;
+  }
   SurnameListResult RunSurnameList(const Database& db, const TFamilyRec* current) override {
     ++surname_lists;
     surname_selection = InitialSurnameSelection(db, db.Surnames(), current);
@@ -148,6 +152,8 @@ class FakeWindows : public ViewerWindows {
   std::string save_answer;
   std::vector<std::string> replace_questions;
   bool replace_answer = true;
+  std::vector<std::string> publish_questions;
+  bool publish_answer = true;
   int surname_lists = 0;
   SurnameSelection surname_selection;
   SurnameListResult surname_answer;

@@ -98,9 +98,25 @@ TEST(CliInfo, UsageErrorsAndHelp) {
   EXPECT_EQ(r.out, "");
   EXPECT_FALSE(r.err.empty());
 
+  // The first screen: one short line per command, the path rule said once; the details
+  // behind COMMAND --help.
   r = RunCli({"--help"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_NE(r.out.find("info"), std::string::npos);
+  for (const char* command :
+       {"info", "page", "tree", "note", "picture", "website", "gedcom", "gendex", "living"}) {
+    const std::size_t at = r.out.find("\n  " + std::string(command) + " ");
+    ASSERT_NE(at, std::string::npos) << command;
+    EXPECT_LT(r.out.find('\n', at + 1) - at, 90u) << command;
+  }
+  std::size_t rules = 0;
+  for (std::size_t at = r.out.find("current directory"); at != std::string::npos;
+       at = r.out.find("current directory", at + 1)) {
+    ++rules;
+  }
+  EXPECT_EQ(rules, 1u) << r.out;
+  r = RunCli({"website", "--help"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("removes the files of the first"), std::string::npos) << r.out;
 
   r = RunCli({"--version"});
   EXPECT_EQ(r.status, 0);

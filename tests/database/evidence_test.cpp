@@ -68,10 +68,14 @@ TEST(EvidenceTest, DeathBurialChristeningAndRestrictionsAreKept) {
               "0 @I4@ INDI",  // locked restricts nothing; a family's burial is nobody's
               "1 RESN locked",
               "1 FAMS @F1@",
-              "0 @F1@ FAM",
+              "0 @F1@ FAM",  // the family's own restriction is the family's
               "1 HUSB @I4@",
               "1 BURI",
               "2 DATE 1800",
+              "1 RESN confidential",
+              "0 @F2@ FAM",
+              "1 MARR",
+              "2 RESN privacy",
               "0 TRLR",
           })));
   const TPersonRec* dead = db.FindPersonById("i1");
@@ -96,6 +100,8 @@ TEST(EvidenceTest, DeathBurialChristeningAndRestrictionsAreKept) {
   EXPECT_EQ(locked->Evidence, kResnLocked);
   EXPECT_FALSE(IsRestricted(*locked));
   EXPECT_EQ(locked->BurialYear, 0);
+  EXPECT_TRUE(IsRestricted(*db.FindFamilyById("f1")));
+  EXPECT_FALSE(IsRestricted(*db.FindFamilyById("f2")));
 }
 
 }  // namespace

@@ -105,6 +105,21 @@ TEST(GedcomReaderTest, RecordsOpenOnlyOnLevelZero) {
   EXPECT_TRUE(db.PersonList()[0]->Notes.empty());
 }
 
+// The header's GEDC VERS is the file's version, before or after the program's own VERS; a
+// file without GEDC keeps its last VERS line (above).
+TEST(GedcomReaderTest, VersionIsTheHeadersGedcVersion) {
+  for (const auto& header :
+       {std::vector<std::string>{"0 HEAD", "1 GEDC", "2 VERS 7.0", "1 SOUR PROG", "2 VERS 0.4"},
+        std::vector<std::string>{"0 HEAD", "1 SOUR PROG", "2 VERS 0.4", "1 GEDC", "2 VERS 7.0",
+                                 "1 CHAR UTF-8", "2 VERS 1.0"}}) {
+    std::vector<std::string> lines = header;
+    for (const char* line : {"0 @I1@ INDI", "1 NAME A /B/", "0 TRLR"}) lines.emplace_back(line);
+    Database db;
+    ASSERT_TRUE(LoadGedcomText(db, CrLf(lines)));
+    EXPECT_EQ(db.GedVersion(), "7.0");
+  }
+}
+
 // Only a pointer names a partner: "2 HUSB" under a family event holds an age.
 TEST(GedcomReaderTest, PartnerLinesNeedAPointer) {
   Database db;
@@ -362,15 +377,21 @@ TEST(GedcomReaderTest, HeaderFactsOfAnEarlierFileDoNotSurvive) {
   EXPECT_EQ(db.GedSourceName(), "");
 }
 
-TEST(GedcomReaderTest, LinesEndingInLfOnlyAndByteOrderMark) {
+// Lines end at CR, LF or both, mixed in one file; the rest of a note line that a stray line
+// end broke stays in the note.
+TEST(GedcomReaderTest, MixedLineEndsAndByteOrderMark) {
   Database db;
   ASSERT_TRUE(LoadGedcomText(db,
                              "\xEF\xBB\xBF"
-                             "0 HEAD\n1 SOUR X\n2 NAME Linux Tool\n"
-                             "0 @I1@ INDI\n1 NAME Kay /Lee/\n0 TRLR\n"));
+                             "0 HEAD\r1 SOUR X\r2 NAME Linux Tool\n2 VERS 1.0\n"
+                             "0 @I1@ INDI\r\n1 NAME Kay /Lee/\n1 NOTE <div>a</div>\n<p>b</p>\r\n"
+                             "2 CONT c\r0 @I2@ INDI\n1 NAME Lou /Lee/\n0 TRLR\n"));
   EXPECT_EQ(db.GedSourceName(), "Linux Tool");
-  ASSERT_EQ(db.PersonList().size(), 1u);
+  ASSERT_EQ(db.PersonList().size(), 2u);
   EXPECT_EQ(db.PersonList()[0]->Name, "Kay Lee");
+  EXPECT_EQ(NoteLines(db.PersonList()[0]),
+            (std::vector<std::string>{"<div>a</div>", "<p>b</p>", "<br>c"}));
+  EXPECT_EQ(db.PersonList()[1]->Name, "Lou Lee");
 }
 
 TEST(GedcomReaderTest, ReportsProgress) {

@@ -32,6 +32,10 @@ TEST(AnselTest, LettersDiacriticsAndBytesWithoutMeaning) {
       // A diacritic without a letter stays alone and does not combine with the letter before.
       {"a\xE2", "a\u0301"},
       {"a\xE2\nb", "a\u0301\nb"},
+      // The non-sorting marks show nothing, not even between a diacritic and its letter; the
+      // zero width joiner and non-joiner.
+      {"\210The\211 Hague \342\210e\211", "The Hague é"},
+      {"a\215b\216c", "a\u200Db\u200Cc"},
       // Bytes with no meaning.
       {"\x80\xA0\xAF\xBB\xC9\xD5\xFC\xFD\xFF",
        "\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"},

@@ -52,7 +52,7 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"CrLf", "0 HEAD\r\n1 SOUR X\r\n", {"0 HEAD", "1 SOUR X"}},
         LineCase{"CrOnly", "a\rb\rc", {"a", "b", "c"}}, LineCase{"LfCr", "a\n\rb\n\r", {"a", "b"}},
         LineCase{"LfOnlyFileEndsLinesAtLf", "a\nb\n\nc", {"a", "b", "", "c"}},
-        LineCase{"BareLfInCrFileStaysInText", "note\nmore\r\nnext\r\n", {"note\nmore", "next"}},
+        LineCase{"MixedEndsAlike", "a\nb\r\nc\rd\n\re\r\n\rf", {"a", "b", "c", "d", "e", "", "f"}},
         LineCase{"CtrlZEndsTheFile", "a\r\nb\x1a\r\nhidden\r\n", {"a", "b"}},
         LineCase{"LastLineWithoutEndCounts", "a\r\nlast", {"a", "last"}},
         LineCase{"ByteOrderMarkSkipped",
@@ -73,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"Utf16BeWithoutMark",
                  Utf16(u"0 HEAD\r1 NAME Maïke\r", true),
                  {"0 HEAD", "1 NAME Maïke"}},
-        LineCase{"Utf16BareLfInCrFile", Utf16(u"a\nb\rc\nd"), {"a\nb", "c\nd"}},
+        LineCase{"Utf16MixedEnds", Utf16(u"a\nb\rc\r\nd"), {"a", "b", "c", "d"}},
         // К is 1A 04: only the character 26 ends the file, not the byte.
         LineCase{"Utf16CtrlZIsACharacter", Utf16(u"0 HEAD\rК\r\u001A\rhidden"), {"0 HEAD", "К"}}),
     [](const ::testing::TestParamInfo<LineCase>& info) { return std::string(info.param.name); });

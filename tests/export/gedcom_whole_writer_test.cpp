@@ -154,7 +154,7 @@ TEST_F(FilteredWholeGedcomTest, MaskedPersonKeepsEverythingButTheYears) {
   EXPECT_TRUE(Has(out, "2 DATE 1950"));  // Bob's own dates are his
   settings_.ReplaceDate = true;
   settings_.PrivateDate = "Private";
-  EXPECT_TRUE(Has(Written(db_, settings_), "2 DATE Private"));
+  EXPECT_TRUE(Has(Written(db_, settings_), "2 DATE (Private)"));
 }
 
 // GEDCOM 7: a citation whose source is left out keeps what it says of its own as @VOID@.

@@ -3,17 +3,20 @@
 // tree pages, the surname index and its split pages, the search page's data, the pictures
 // copied), the viewer's pages, the GEDCOM and the GENDEX file.
 //
-// Every other person of a file is excluded, and each of them carries marked texts that nothing
-// else holds: a word "QzN<k>Q" in the name, "QzB<k>Q " and "QzD<k>Q " before the birth and
-// death dates (the file's own dates, or a year when there were none), a line "QzT<k>Q" in
-// notes only excluded people have, and, for some, a picture "QzP<k>Q.png" that lies in a
-// picture folder. The rules by mode:
+// Every other person of a file is put on the exclude list, and some of the others are given
+// the name of one of them (a namesake the list marks too). Each protected person carries
+// marked texts that nothing else holds: a word "QzN<k>Q" in the name, "QzB<k>Q " and "QzD<k>Q "
+// before the birth and death dates (the file's own dates, or a year when there were none), a
+// line "QzT<k>Q" in notes only protected people have, and, for some, a picture "QzP<k>Q.png"
+// that lies in a picture folder. The marriage of each family with a protected partner is
+// theirs too: "QzM<k>Q " before its date, "QzL<k>Q " before its place and, for some, a
+// picture "QzG<k>Q.png". The rules by mode:
 //   filter off                  every mark may appear (and the marks do appear: a check that
 //                               the scan sees them at all);
 //   replaced by a private person no mark appears anywhere, in no file and no file name;
-//   dates masked                the name, notes and pictures appear; a date mark is followed
-//                               by no year with its last two digits shown;
-//   dates replaced by a text    the name, notes and pictures appear; no date mark appears.
+//   dates masked                names, places, notes and pictures appear; a date mark is
+//                               followed by no year with its last two digits shown;
+//   dates replaced by a text    names, places, notes and pictures appear; no date mark appears.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -66,29 +69,34 @@ std::string Mark(char kind, std::size_t k) {
   return "Qz" + std::string(1, kind) + std::to_string(k) + "Q";
 }
 
-// Loads a file and marks every other person as excluded, with the marks described above.
-// Returns the number of people excluded.
+// Loads a file, marks every other person and every tenth of the others (their namesakes) as
+// described above, and excludes them by name. Returns the number of people protected so.
 std::size_t LoadMarked(Database& db, const std::filesystem::path& file,
                        const testing::TempDir& pictures) {
   NullProgress progress;
   NullMessages messages;
   if (!LoadGedcom(db, file, progress, messages)) return 0;
   db.ApplyImageList(testing::SourceDir() / "ged" / "images.txt");
+  const std::vector<TPersonRec*>& people = db.PersonList();
+  auto is_namesake = [](std::size_t i) { return i % 20 == 1; };
   // Notes that a shown person or a family refers to are theirs to show.
   std::set<const TNoteRec*> shown_notes;
   for (const TFamilyRec* family : db.FamilyList()) {
     shown_notes.insert(family->Notes.begin(), family->Notes.end());
   }
-  for (std::size_t i = 1; i < db.PersonList().size(); i += 2) {
-    const auto& notes = db.PersonList()[i]->Notes;
-    shown_notes.insert(notes.begin(), notes.end());
+  for (std::size_t i = 1; i < people.size(); i += 2) {
+    if (is_namesake(i)) continue;
+    shown_notes.insert(people[i]->Notes.begin(), people[i]->Notes.end());
   }
-  std::size_t excluded = 0;
-  for (std::size_t i = 0; i < db.PersonList().size(); i += 2, ++excluded) {
-    TPersonRec* p = db.PersonList()[i];
-    p->Excluded = true;
-    const std::size_t k = excluded;
-    db.SetPersonName(p, Mark('N', k) + " " + p->Name.str());
+  std::set<const TPersonRec*> marked;
+  std::vector<std::string>& names = db.ExcludedNames();
+  names.clear();
+  for (std::size_t i = 0, k = 0; i < people.size(); ++i) {
+    const bool listed = i % 2 == 0;
+    if (!listed && !is_namesake(i)) continue;
+    TPersonRec* p = people[i];
+    db.SetPersonName(p, listed ? Mark('N', k) + " " + p->Name.str() : people[i - 1]->Name.str());
+    if (listed) names.push_back(p->Name.str());
     db.Set(p->BirthDate, Mark('B', k) + " " + (p->BirthDate.empty() ? "1950" : p->BirthDate.str()));
     db.Set(p->DeathDate, Mark('D', k) + " " + (p->DeathDate.empty() ? "2001" : p->DeathDate.str()));
     for (TNoteRec* note : p->Notes) {
@@ -99,8 +107,27 @@ std::size_t LoadMarked(Database& db, const std::filesystem::path& file,
       db.Set(p->Picture, picture);
       pictures.Write(picture, "png");
     }
+    marked.insert(p);
+    ++k;
   }
-  return excluded;
+  std::size_t k = 0;
+  for (TFamilyRec* family : db.FamilyList()) {
+    if (!marked.count(family->Husband) && !marked.count(family->Wife)) continue;
+    db.Set(family->MarrDate,
+           Mark('M', k) + " " + (family->MarrDate.empty() ? "1975" : family->MarrDate.str()));
+    db.Set(family->MarrPlace, Mark('L', k) + " " + family->MarrPlace.str());
+    if (k < kPictures) {
+      const std::string picture = Mark('G', k) + ".png";
+      db.Set(family->Picture, picture);
+      pictures.Write(picture, "png");
+    }
+    ++k;
+  }
+  db.ApplyExcludedNames();
+  for (const TPersonRec* p : marked) {
+    if (!p->Excluded) ADD_FAILURE() << p->Id.view() << " is not excluded by name";
+  }
+  return marked.size();
 }
 
 // Every mark in text: calls found(kind, what follows the mark up to the end of its field).
@@ -134,7 +161,7 @@ std::size_t CheckOutput(Mode mode, const std::string& where, std::string_view te
   std::size_t seen = 0;
   ForEachMark(text, [&](char kind, std::string_view rest) {
     ++seen;
-    const bool date = kind == 'B' || kind == 'D';
+    const bool date = kind == 'B' || kind == 'D' || kind == 'M';
     switch (mode) {
       case Mode::kOff:
         break;

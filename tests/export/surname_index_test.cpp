@@ -186,23 +186,35 @@ TEST_F(SurnameIndexPage, VerboseLinesNameTheSpouseAndKeepTheirSeparators) {
 TEST_F(SurnameIndexPage, PrivacyMasksLeavesOutAndReplacesTheSpouse) {
   settings_.SurnameVerbose = true;
   settings_.ExcDoExclude = true;
+  db_.Set(db_.FindFamilyById("f1")->MarrDate, "1949");
   db_.FindPersonById("i1")->Excluded = true;
-  // Replaced people are left out, and named as the private person where they are spouses.
+  // Replaced people are left out, and named as the private person where they are spouses;
+  // their marriage is theirs too.
   Lines out = Build();
-  EXPECT_EQ(out[5],
-            "<A HREF=\"f1.htm\">Mary Jones</A> (b.,  married , Hull to Private. d. , )<BR>");
+  EXPECT_EQ(out[5], "<A HREF=\"f1.htm\">Mary Jones</A> (b.,  married ,  to Private. d. , )<BR>");
   EXPECT_EQ(out[7], "<A HREF=\"f1.htm\">Tom SMITH</A> (b., . d. , )<BR>");
+  // A surname with nobody listed has no heading and no entry in the contents.
+  db_.FindPersonById("i3")->Excluded = true;
+  EXPECT_EQ(Build(), (Lines{"<A HREF=\"#Jones\">Jones</A> | ", "<html><!--SNContents^-->",
+                            "<H3><A NAME=\"Jones\">Jones</A></H3><BR>",
+                            "<A HREF=\"f2.htm\">Eve &lt;b&gt; Jones</A> (b., . d. , )<BR>",
+                            "<A HREF=\"f1.htm\">Mary Jones</A> (b.,  married ,  to Private. d. , )"
+                            "<BR>",
+                            "<!--SNPeople^--></html>"}));
 
   settings_.ExcMaskDateOnly = true;
   out = Build();
+  EXPECT_EQ(out[5],
+            "<A HREF=\"f1.htm\">Mary Jones</A> (b.,  married 19xx, Hull to John Smith. d. , )<BR>");
   EXPECT_EQ(out[7],
-            "<A HREF=\"f1.htm\">John Smith</A> (b.12 MAR 19xx, Leeds married , Hull to Mary Jones."
-            " d. 3 APR 19xx, )<BR>");
+            "<A HREF=\"f1.htm\">John Smith</A> (b.12 MAR 19xx, Leeds married 19xx, Hull to Mary "
+            "Jones. d. 3 APR 19xx, )<BR>");
   settings_.ReplaceDate = true;
   out = Build();
-  EXPECT_EQ(out[7],
-            "<A HREF=\"f1.htm\">John Smith</A> (b.Living - Private, Leeds married , Hull to Mary "
-            "Jones. d. Living - Private, )<BR>");
+  EXPECT_EQ(
+      out[7],
+      "<A HREF=\"f1.htm\">John Smith</A> (b.Living - Private, Leeds married Living - Private, "
+      "Hull to Mary Jones. d. Living - Private, )<BR>");
 }
 
 TEST_F(SurnameIndexPage, ListBoxContents) {

@@ -137,13 +137,16 @@ TEST_F(WebsiteTest, PicturesThePagesShowAreCopiedBesideThem) {
   // A second run finds the copies up to date.
   EXPECT_EQ(Save().pictures_copied, 0);
 
-  // A replaced person's picture stays out of the site; with a picture folder set, pages name
+  // A replaced person's picture, and their family's, stay out of the site; with a picture
+  // folder set, pages name
   // pictures there and nothing is copied.
   std::filesystem::remove_all(site_);
   settings_.ExcDoExclude = true;
   db_.FindPersonById("i3")->Excluded = true;
-  EXPECT_EQ(Save().pictures_copied, 2);
+  db_.FindPersonById("i5")->Excluded = true;  // the husband of the wedding
+  EXPECT_EQ(Save().pictures_copied, 1);
   EXPECT_FALSE(std::filesystem::exists(site_ / "di.jpg"));
+  EXPECT_FALSE(std::filesystem::exists(site_ / "wedding.jpg"));
   std::filesystem::remove_all(site_);
   settings_.ImageDir = "pictures";
   EXPECT_EQ(Save().pictures_copied, 0);
@@ -215,21 +218,27 @@ TEST_F(WebsiteTest, HandsBackThePersonListInNameOrder) {
   EXPECT_EQ(names, (Lines{"Al Bo", "Cy Bo", "Di Ek", "Fa Go", "Ha Go"}));
 }
 
-TEST_F(WebsiteTest, ReplacedPersonsGetNoNoteOrPicturePage) {
-  settings_.ExcDoExclude = true;
-  db_.FindPersonById("i2")->Excluded = true;
-  db_.FindPersonById("i3")->Excluded = true;
+// A replaced person has no page of their own, and a family with a replaced partner no picture
+// page; a site written before loses them.
+TEST_F(WebsiteTest, ReplacedPersonsGetNoPagesOfTheirOwnNorTheirFamiliesPictures) {
+  settings_.IncludeTrees = true;
   Save();
-  EXPECT_FALSE(std::filesystem::exists(site_ / "i2nt.htm"));
-  EXPECT_FALSE(std::filesystem::exists(site_ / "i3nt.htm"));
-  EXPECT_FALSE(std::filesystem::exists(site_ / "i3pk.htm"));
+  settings_.ExcDoExclude = true;
+  for (const char* id : {"i2", "i3", "i5"}) db_.FindPersonById(id)->Excluded = true;
+  EXPECT_EQ(Save().stale_removed, 7);
+  for (const char* gone :
+       {"i2nt.htm", "i3nt.htm", "i3pk.htm", "i2tr.htm", "i3tr.htm", "i5tr.htm", "f3pk.htm"}) {
+    EXPECT_FALSE(std::filesystem::exists(site_ / gone)) << gone;
+  }
   EXPECT_TRUE(std::filesystem::exists(site_ / "i4nt.htm"));
+  EXPECT_TRUE(std::filesystem::exists(site_ / "i1tr.htm"));
 
   // With dates masked only, they keep their pages.
   settings_.ExcMaskDateOnly = true;
   Save();
-  EXPECT_TRUE(std::filesystem::exists(site_ / "i2nt.htm"));
-  EXPECT_TRUE(std::filesystem::exists(site_ / "i3pk.htm"));
+  for (const char* kept : {"i2nt.htm", "i3pk.htm", "i2tr.htm", "f3pk.htm"}) {
+    EXPECT_TRUE(std::filesystem::exists(site_ / kept)) << kept;
+  }
 }
 
 TEST_F(WebsiteTest, FailedPagesAreCountedReportedOnceAndThePassGoesOn) {
@@ -375,11 +384,11 @@ TEST_F(WebsiteTest, APassRemovesTheStaleFilesOfTheLastOneAndNothingElse) {
   settings_.SplitNumber = 2;
   db_.FindPersonById("i3")->Excluded = true;
   const WebsiteResult result = Save();
-  // Di's note and picture pages and the third split page go.
-  EXPECT_EQ(result.stale_removed, 3);
-  EXPECT_EQ(Files(),
-            (Lines{".stirpex-manifest", "f1.htm", "f2.htm", "f3.htm", "f3pk.htm", "i2nt.htm",
-                   "i4nt.htm", "index.htm", "mine.txt", "pers0000.htm", "pers0001.htm"}));
+  // Di's note and picture pages go, and, her surname being left without anybody listed, the
+  // split pages after the first.
+  EXPECT_EQ(result.stale_removed, 4);
+  EXPECT_EQ(Files(), (Lines{".stirpex-manifest", "f1.htm", "f2.htm", "f3.htm", "f3pk.htm",
+                            "i2nt.htm", "i4nt.htm", "index.htm", "mine.txt", "pers0000.htm"}));
   EXPECT_TRUE(std::filesystem::exists(dir_.path() / "new" / "outside.txt"));
 }
 

@@ -114,10 +114,16 @@ TEST_F(MarkersTest, HusbandWifeAndMarriage) {
             "<A HREF=\"f3.htm\">x</a> George Smith & Edith Smith");
   EXPECT_EQ(Expand("<!--^WifeFamHtm^--><!--^WifeFather^-->", f1),
             "<!--WifeFamHtm^--><!--WifeFather^-->");
-  // No wife: her markers stay comments; the husband's still fire.
+  // No wife: her markers stay comments; the husband's still fire. The family's name is both
+  // partners, or the one it has.
   TFamilyRec* no_wife = t.Family("F8", george, nullptr);
   EXPECT_EQ(Expand("<!--^WifeName^-->|<!--^HusbName^-->", no_wife),
             "<!--WifeName^-->|George Smith");
+  EXPECT_EQ(Expand("<!--^Partners^-->|<!--^Partners^-->", f1),
+            "John Smith and Mary Jones|John Smith and Mary Jones");
+  EXPECT_EQ(Expand("<!--^Partners^-->", no_wife), "George Smith");
+  EXPECT_EQ(Expand("<!--^Partners^-->", t.Family("F7", nullptr, edith)), "Edith Smith");
+  EXPECT_EQ(Expand("[<!--^Partners^-->]", t.Family("F6", nullptr, nullptr)), "[]");
 }
 
 TEST_F(MarkersTest, OtherFamiliesLinkTheOtherPartnersLastFirst) {
@@ -270,7 +276,15 @@ TEST_F(MarkersPrivacyTest, AReplacedPersonShowsOnlyThePrivateName) {
   EXPECT_EQ(Expand("<!--^HTreeLink^-->|<!--^WTreeLink^-->", f1),
             "<!--HTreeLink^-->|<a href=\"i2tr.htm\">tree</a>");
   t.db.SetPrivateName("Living - Private");
-  EXPECT_EQ(Expand("<!--^HusbName^-->", f1), "Living - Private");
+  EXPECT_EQ(Expand("<!--^HusbName^-->|<!--^Partners^-->", f1),
+            "Living - Private|Living - Private and Mary Jones");
+  // His marriage is his as much as Mary's: nothing of it, nor of the family's picture.
+  t.db.Set(f1->Picture, "wed.jpg");
+  EXPECT_EQ(Expand("<!--^MarrDate^-->|<!--^MarrPlace^-->|<!--^MarrPic^-->|<!--^PictRef^-->", f1),
+            "|<!--MarrPlace^-->|<!--MarrPic^-->|<!--PictRef^-->");
+  sue->Excluded = true;  // Tom's wife: his marriage is hers too
+  t.db.Set(f2->MarrPlace, "York");
+  EXPECT_EQ(Expand("<!--^ChildDMDate^-->|<!--^ChildDMPlace^-->", f1), "|<!--ChildDMPlace^-->");
 }
 
 TEST_F(MarkersPrivacyTest, EveryPersonOnThePagePassesThroughTheFilter) {
@@ -292,8 +306,10 @@ TEST_F(MarkersPrivacyTest, MaskedDatesKeepTheRecord) {
   t.settings.ReplaceDate = true;
   EXPECT_EQ(Expand("<!--^BDate^-->|<!--^DDate^-->|<!--^PictRef^-->", f1, john),
             "Living - Private|Living - Private|i1pk.htm");
-  // Marriages are never masked.
-  EXPECT_EQ(Expand("<!--^MarrDate^-->", f1), "1 JUN 1949");
+  // A marriage is masked as its partner's dates are.
+  EXPECT_EQ(Expand("<!--^MarrDate^-->", f1), "Living - Private");
+  t.settings.ReplaceDate = false;
+  EXPECT_EQ(Expand("<!--^MarrDate^--><!--^MarrPlace^-->", f1), "1 JUN 19xx in: Leeds");
 }
 
 TEST(ReplaceMarker, ReplacesTheFirstExactOccurrenceOnly) {

@@ -15,13 +15,21 @@ class PrivacyTest : public ::testing::Test {
     person->Excluded = true;
     restricted = db.AddPerson("I2");
     restricted->Evidence = kResnPrivacy;
+    undated = db.AddPerson("I3");
+    undated->Excluded = true;
+    partner = db.AddPerson("I4");
     family = db.FindOrAddFamily("F1");
+    family->Husband = person;
+    family->Wife = partner;
     db.Set(family->MarrDate, "1950");
+    db.Set(family->MarrPlace, "Eastholm");
   }
   Database db;
   TSettings settings;
   TPersonRec* person = nullptr;
   TPersonRec* restricted = nullptr;
+  TPersonRec* undated = nullptr;
+  TPersonRec* partner = nullptr;
   TFamilyRec* family = nullptr;
 };
 
@@ -44,19 +52,21 @@ TEST_F(PrivacyTest, WhoIsShownHowInEachMode) {
   EXPECT_TRUE(tree.ShowsNotes(person));
   person->Excluded = true;
 
-  settings.ExcMaskDateOnly = true;  // mask
+  settings.ExcMaskDateOnly = true;  // mask; the file's restriction still replaces
   const ShownPerson shown = tree.Show(person);
   EXPECT_EQ(shown.record, person);
   EXPECT_TRUE(shown.MaskDates);
-  EXPECT_TRUE(tree.HasMaskedDates(restricted));
   EXPECT_TRUE(tree.ShowsNotes(person));
+  EXPECT_TRUE(tree.IsReplaced(restricted));
+  EXPECT_FALSE(tree.HasMaskedDates(restricted));
+  EXPECT_EQ(tree.Show(restricted).record, db.PrivatePerson());
   int listed = 0;
   tree.ForEachListedPerson([&](const TPersonRec&) { ++listed; });
-  EXPECT_EQ(listed, 2);
+  EXPECT_EQ(listed, 3);
   settings.ExcMaskDateOnly = false;
   listed = 0;
   tree.ForEachListedPerson([&](const TPersonRec&) { ++listed; });
-  EXPECT_EQ(listed, 0);
+  EXPECT_EQ(listed, 1);
 }
 
 TEST_F(PrivacyTest, EveryYearOfAMaskedDateIsHidden) {
@@ -87,28 +97,65 @@ TEST_F(PrivacyTest, EachOutputWritesTheDatesOfAMaskedPerson) {
   struct Expected {
     ShownDates page, listing, gedcom;
   };
-  const Expected masked{{"12 MAR 19xx", "BET 19xx AND 19xx", ""},
-                        {"12 MAR 19xx", "BET 19xx AND 19xx", "19xx"},
-                        {"12 MAR ", "BET 19xx AND ", ""}};
-  const Expected replaced{{"P", "P", ""}, {"P", "P", "P"}, {"P", "P", ""}};
+  const Expected masked{{"12 MAR 19xx", "BET 19xx AND 19xx"},
+                        {"12 MAR 19xx", "BET 19xx AND 19xx"},
+                        {"(12 MAR 19xx)", "(BET 19xx AND 19xx)"}};
+  const Expected replaced{{"P", "P"}, {"P", "P"}, {"(P)", "(P)"}};
   for (bool replace_date : {false, true}) {
     settings.ReplaceDate = replace_date;
     settings.PrivateDate = "P";
     const Expected& e = replace_date ? replaced : masked;
     for (const auto& [got, want] : {std::pair{tree.PageDates(*person), e.page},
-                                    std::pair{tree.ListingDates(*person, family), e.listing},
+                                    std::pair{tree.ListingDates(*person), e.listing},
                                     std::pair{tree.GedcomDates(*person), e.gedcom}}) {
       EXPECT_EQ(got.birth, want.birth) << replace_date;
       EXPECT_EQ(got.death, want.death) << replace_date;
-      EXPECT_EQ(got.marriage, want.marriage) << replace_date;
     }
   }
   // An empty birth date reads the private date in listings and GEDCOM files, and stays empty
   // on pages; an empty death date stays empty everywhere.
-  EXPECT_EQ(tree.ListingDates(*restricted, nullptr).birth, "P");
-  EXPECT_EQ(tree.GedcomDates(*restricted).birth, "P");
-  EXPECT_EQ(tree.PageDates(*restricted).birth, "");
-  EXPECT_EQ(tree.GedcomDates(*restricted).death, "");
+  EXPECT_EQ(tree.ListingDates(*undated).birth, "P");
+  EXPECT_EQ(tree.GedcomDates(*undated).birth, "(P)");
+  EXPECT_EQ(tree.PageDates(*undated).birth, "");
+  EXPECT_EQ(tree.GedcomDates(*undated).death, "");
+}
+
+// A marriage is an event of each partner; a family the file restricts shows none of its own.
+TEST_F(PrivacyTest, AFamilyShowsItsMarriageAsItsPartnersAreShown) {
+  const ShownTree tree(db, settings);
+  auto page = [&] {
+    const ShownMarriage m = tree.PageMarriage(*family);
+    return m.date + "|" + m.place;
+  };
+  auto gedcom = [&] {
+    const ShownMarriage m = tree.GedcomMarriage(*family);
+    return m.date + "|" + m.place;
+  };
+  family->Restriction = kResnConfidential;
+  EXPECT_EQ(page(), "1950|Eastholm");  // filter off
+  EXPECT_TRUE(tree.ShowsFamilyNotes(family) && tree.ShowsFamilyPicture(family));
+
+  settings.ExcDoExclude = true;
+  EXPECT_EQ(page(), "|");
+  EXPECT_FALSE(tree.ShowsFamilyNotes(family) || tree.ShowsFamilyPicture(family));
+  family->Restriction = kResnLocked;              // restricts nothing
+  EXPECT_FALSE(tree.ShowsFamilyPicture(family));  // Ann is replaced
+  EXPECT_EQ(gedcom(), "|");
+
+  settings.ExcMaskDateOnly = true;
+  EXPECT_EQ(page(), "19xx|Eastholm");
+  EXPECT_EQ(gedcom(), "(19xx)|Eastholm");
+  EXPECT_TRUE(tree.ShowsFamilyNotes(family) && tree.ShowsFamilyPicture(family));
+  settings.ReplaceDate = true;
+  EXPECT_EQ(gedcom(), "(Living - Private)|Eastholm");
+  family->Wife = restricted;  // replaced in every mode
+  EXPECT_EQ(page(), "|");
+  EXPECT_FALSE(tree.ShowsFamilyPicture(family));
+
+  family->Husband = family->Wife = partner;
+  EXPECT_EQ(page(), "1950|Eastholm");
+  EXPECT_EQ(gedcom(), "1950|Eastholm");
+  EXPECT_FALSE(tree.HidesFamilyFacts(nullptr) || tree.MasksMarriage(nullptr));
 }
 
 TEST_F(PrivacyTest, AnUnreadableExcludeListRefusesExportsWhileTheFilterIsOn) {

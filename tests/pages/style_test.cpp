@@ -91,11 +91,11 @@ TEST(StyleLoader, LinesAreReadByTheTextFileRule) {
   testing::TempDir dir;
   TStyle style;
   RecordingMessages messages;
-  // A byte-order mark, CR LF, a lone CR, LF-only inside a CR file, and Ctrl-Z at the end.
+  // A byte-order mark, CR LF, a lone CR, a lone LF in the same file, and Ctrl-Z at the end.
   const auto path =
-      dir.Write("s.sty", "\xEF\xBB\xBF<!--FOOTER -->\r\none\rtwo\nstill two\r\n\x1Agone\r\n");
+      dir.Write("s.sty", "\xEF\xBB\xBF<!--FOOTER -->\r\none\rtwo\nthree\r\n\x1Agone\r\n");
   ASSERT_TRUE(LoadStyleFile(style, path, messages));
-  EXPECT_EQ(style.Section(ssFooter), (std::vector<std::string>{"one", "two\nstill two"}));
+  EXPECT_EQ(style.Section(ssFooter), (std::vector<std::string>{"one", "two", "three"}));
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QPrinter>
+#include <QPdfWriter>
 #include <QTest>
 #include <QTextCursor>
 
@@ -145,11 +145,11 @@ TEST_F(HtmlViewerTest, PrintsTheChosenPageRange) {
   for (int i = 0; i < 400; ++i) lines.push_back("<p>Line " + std::to_string(i) + "</p>");
   viewer.LoadLines(lines, {dir.path()});
   auto pages_in = [&](int first, int last) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
     const std::string file = (dir.path() / "out.pdf").string();
-    printer.setOutputFileName(QString::fromStdString(file));
-    viewer.Print(&printer, first, last);
+    {
+      QPdfWriter printer(QString::fromStdString(file));
+      viewer.Print(&printer, first, last);
+    }  // the writer finishes the file when it goes
     const std::string pdf = ReadFileBytes(file);
     int pages = 0;
     for (std::size_t at = pdf.find("/Type /Page\n"); at != std::string::npos;

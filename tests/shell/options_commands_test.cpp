@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,6 +17,7 @@
 #include "pages/small_tree.h"
 #include "shell/folder_chooser.h"
 #include "shell/main_window.h"
+#include "shell/message_boxes.h"
 #include "shell/outline_commands.h"
 #include "shell/outline_model.h"
 #include "shell/progress_window.h"
@@ -135,19 +137,31 @@ TEST_F(OptionsCommandsTest, SaveWebsiteAsksForAFolderAndWritesTheSite) {
   ViewerController& c = window->Controller();
   c.settings().SurnameFile = "names\\all.htm";
   const std::filesystem::path site = folder->path() / "out" / "site";
-  AnswerModal<FolderChooser>(
-      [&] { Control(*window, "mniSaveAll")->trigger(); },
-      [&](FolderChooser* chooser) {
-        // Opens at HTMLDir, taken against the program's folder.
-        EXPECT_EQ(chooser->directory().absolutePath().toStdString(), folder->path().string());
-        chooser->SetCreateQuestion([](QWidget*, const QString&) { return true; });
-        // Typed into the name field as a user does: selecting a file in a folder that does
-        // not exist yet depends on the dialog's background folder reading.
-        auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        ASSERT_NE(name, nullptr);
-        name->setText(QString::fromStdString(site.string()));
-        chooser->accept();
+  const std::function<void(FolderChooser*)> choose_site = [&](FolderChooser* chooser) {
+    // Opens at HTMLDir, taken against the program's folder.
+    EXPECT_EQ(chooser->directory().absolutePath().toStdString(), folder->path().string());
+    chooser->SetCreateQuestion([](QWidget*, const QString&) { return true; });
+    // Typed into the name field as a user does: selecting a file in a folder that does
+    // not exist yet depends on the dialog's background folder reading.
+    auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    name->setText(QString::fromStdString(site.string()));
+    chooser->accept();
+  };
+  // The sample's living are published with the filter off: asked first (once per tree).
+  QString question;
+  AnswerModal<MessageBoxDialog>(
+      [&] {
+        AnswerModal<FolderChooser>([&] { Control(*window, "mniSaveAll")->trigger(); }, choose_site);
+      },
+      [&](MessageBoxDialog* box) {
+        question = box->Text();
+        box->OkButton()->click();
       });
+  EXPECT_TRUE(
+      question.contains(" people whom the presumed-dead rule finds living will be "
+                        "published. To protect them"))
+      << question.toStdString();
   EXPECT_TRUE(std::filesystem::is_regular_file(site / "all.htm"));
   EXPECT_TRUE(std::filesystem::is_regular_file(site / "f1.htm"));
   // The status bar sums the pass up.
@@ -170,6 +184,38 @@ TEST_F(OptionsCommandsTest, SaveWebsiteAsksForAFolderAndWritesTheSite) {
   AnswerModal<FolderChooser>([&] { Control(*window, "mniSaveAll")->trigger(); },
                              [&](FolderChooser* chooser) { chooser->reject(); });
   EXPECT_FALSE(std::filesystem::exists(site));
+}
+
+// The paths of a project are found beside it: Save Website starts at its HTMLDir there, and
+// Load List at its exclude list there, not in the program's folder.
+TEST_F(OptionsCommandsTest, AProjectsWebFolderAndExcludeListAreFoundBesideIt) {
+  testing::TempDir project;
+  std::filesystem::create_directories(project.path() / "web");
+  project.Write("living.txt", testing::CrLf({"Emma Ambervale"}));
+  project.Write(
+      "p.sxp",
+      testing::CrLf({"[Options]", "StyleFile=" + folder->File("styles/stirp1.sty"),
+                     "GEDCOMFile=" + folder->File("ged/sample.ged"), "HTMLDir=web",
+                     "ExcludeList=living.txt", "ExcDoExclude=1", "[Stirpex]", "SXProj=1"}));
+  window->Controller().OpenFile((project.path() / "p.sxp").string());
+  const std::filesystem::path beside = std::filesystem::canonical(project.path());
+  AnswerModal<FolderChooser>([&] { Control(*window, "mniSaveAll")->trigger(); },
+                             [&](FolderChooser* chooser) {
+                               EXPECT_EQ(chooser->directory().canonicalPath().toStdString(),
+                                         (beside / "web").string());
+                               chooser->reject();
+                             });
+  AnswerModal<TnbkOptions>([&] { Control(*window, "mniOptions")->trigger(); },
+                           [&](TnbkOptions* dialog) {
+                             AnswerModal<QFileDialog>(
+                                 [&] { dialog->btnLoadList->click(); },
+                                 [&](QFileDialog* open) {
+                                   EXPECT_EQ(open->directory().canonicalPath().toStdString(),
+                                             beside.string());
+                                   open->reject();
+                                 });
+                             dialog->btnCancel->click();
+                           });
 }
 
 // The progress window's Cancel reaches the site pass.

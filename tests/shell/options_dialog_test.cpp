@@ -15,6 +15,7 @@
 
 #include "app/session.h"
 #include "pages/small_tree.h"
+#include "platform/stored_paths.h"
 #include "shell/folder_chooser.h"
 #include "shell_fixture.h"
 #include "support/recorders.h"
@@ -52,6 +53,9 @@ class FakeHost : public OptionsHost {
   void ShowHelp(int topic) override { help_topic = topic; }
   Messages& DialogMessages() override { return messages; }
   const Clock& DialogClock() const override { return clock; }
+  std::filesystem::path ResolveSetting(std::string_view stored) const override {
+    return ResolveStoredPath(stored, "/opt/stirpex");
+  }
 
   std::string open_answer, open_start, save_answer, folder_answer, folder_start;
   std::vector<std::string> save_requests;
