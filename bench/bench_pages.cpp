@@ -1,6 +1,7 @@
 // Page benchmark: how fast the family pages of a generated tree are built in memory with the
 // default style, as the web-site pass builds them (no page person) and as the viewer builds
-// them (the husband as the page's person, with notes and pedigree).
+// them (the husband as the page's person, with notes and pedigree), and the chart pages of
+// every family that has them (fan of ancestors, tree of descendants).
 //
 //   bench_pages [--sizes=100k] [--seed=1] [Google Benchmark flags]
 //   bench_pages --smoke    builds the pages of a small file once and checks them, then exits
@@ -16,6 +17,7 @@
 
 #include "database/database.h"
 #include "database/gedcom_reader.h"
+#include "pages/chart_pages.h"
 #include "pages/family_page.h"
 #include "pages/style.h"
 #include "settings/settings.h"
@@ -65,6 +67,42 @@ PassResult BuildAllFamilyPages(const Tree& tree, bool with_person) {
     ++result.pages;
   }
   return result;
+}
+
+enum class Chart { kFan, kDescendants };
+
+// Builds the chart page of every family that has one, as the web-site pass does.
+PassResult BuildAllChartPages(const Tree& tree, Chart kind) {
+  const PageContext ctx(tree.db, tree.settings, tree.style, SystemClock());
+  PassResult result;
+  PageLines lines;
+  for (const TFamilyRec* family : tree.db.FamilyList()) {
+    lines.clear();
+    if (kind == Chart::kFan) {
+      if (FanChartPage(ctx, *family).empty()) continue;
+      BuildFanChartPage(ctx, *family, lines);
+    } else {
+      if (DescendantChartPage(ctx, *family).empty()) continue;
+      BuildDescendantChartPage(ctx, *family, lines);
+    }
+    for (const std::string& line : lines) {
+      result.bytes += line.size() + 2;
+      if (line.find("<!--^") != std::string::npos) result.markers_left = true;
+    }
+    ++result.pages;
+  }
+  return result;
+}
+
+void BM_ChartPages(benchmark::State& state, const Tree* tree, Chart kind) {
+  PassResult last;
+  for (auto _ : state) {
+    last = BuildAllChartPages(*tree, kind);
+    benchmark::DoNotOptimize(last.bytes);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * last.bytes));
+  state.counters["pages/s"] = benchmark::Counter(
+      static_cast<double>(state.iterations() * last.pages), benchmark::Counter::kIsRate);
 }
 
 void BM_FamilyPages(benchmark::State& state, const Tree* tree, bool with_person) {
@@ -136,6 +174,11 @@ int main(int argc, char** argv) {
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark(("viewer/" + label).c_str(), BM_FamilyPages, tree.get(), true)
         ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("fan/" + label).c_str(), BM_ChartPages, tree.get(), Chart::kFan)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("descendants/" + label).c_str(), BM_ChartPages, tree.get(),
+                                 Chart::kDescendants)
+        ->Unit(benchmark::kMillisecond);
     trees.push_back(std::move(tree));
   }
 
@@ -145,15 +188,18 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks(&collector);
   benchmark::Shutdown();
 
-  std::printf("\n%8s %8s %10s %12s %10s %14s\n", "people", "kind", "families", "pages/s",
-              "HTML MB/s", "bytes/page");
+  std::printf("\n%8s %12s %10s %12s %10s %14s\n", "people", "kind", "pages", "pages/s", "HTML MB/s",
+              "bytes/page");
   for (std::size_t i = 0; i < sizes.size(); ++i) {
-    for (bool with_person : {false, true}) {
-      const std::string kind = with_person ? "viewer" : "site";
-      const double seconds = collector.Seconds(kind + "/" + SizeLabel(sizes[i]));
-      const PassResult pass = BuildAllFamilyPages(*trees[i], with_person);
-      std::printf("%8s %8s %10llu %12.0f %10.1f %14.0f\n", SizeLabel(sizes[i]).c_str(),
-                  kind.c_str(), static_cast<unsigned long long>(pass.pages),
+    for (const char* kind : {"site", "viewer", "fan", "descendants"}) {
+      const double seconds = collector.Seconds(std::string(kind) + "/" + SizeLabel(sizes[i]));
+      const std::string_view k = kind;
+      const PassResult pass = k == "fan" ? BuildAllChartPages(*trees[i], Chart::kFan)
+                              : k == "descendants"
+                                  ? BuildAllChartPages(*trees[i], Chart::kDescendants)
+                                  : BuildAllFamilyPages(*trees[i], k == "viewer");
+      std::printf("%8s %12s %10llu %12.0f %10.1f %14.0f\n", SizeLabel(sizes[i]).c_str(), kind,
+                  static_cast<unsigned long long>(pass.pages),
                   seconds > 0 ? static_cast<double>(pass.pages) / seconds : 0.0,
                   seconds > 0 ? static_cast<double>(pass.bytes) / seconds / 1e6 : 0.0,
                   static_cast<double>(pass.bytes) / static_cast<double>(pass.pages));

@@ -1,6 +1,8 @@
 // Web-site benchmark: the whole web site of generated trees written with the default style,
 // against a floor measured in the same run: creating the same number of files of the same
-// sizes in a fresh folder with plain open, write and close, and nothing else.
+// sizes in a fresh folder with plain open, write and close, and nothing else. Each round also
+// writes the site with the style's chart sections taken out (no chart pages, no statistics
+// page), so that what the charts cost is measured in the same run.
 //
 //   bench_website [--sizes=10k,100k,1M] [--seed=1] [--trees] [--dir=FOLDER] [--keep]
 //                 [--jobs=N] [--one-thread] [--rounds=2]
@@ -14,7 +16,9 @@
 // --rounds rounds of site and floor and keeps the best time of each (the range of the rounds
 // goes to standard error). Then the site of the last round is written again, unchanged, and
 // once more after one person's name changed: the seconds of each and the files they wrote.
-// The last columns give the largest search data file and all of them together. Sites are
+// The last columns give the largest search data file and all of them together, then the site
+// without charts (files and seconds), the ratio of the site to it, and the largest chart page
+// and the chart pages' average size. Sites are
 // written under bench/data/website/ (or FOLDER, such as /dev/shm to leave the disk out) and
 // removed afterwards unless --keep is given. Everything is synced to disk before each timing
 // (not in the smoke run, which makes one round of a small tree).
@@ -115,7 +119,23 @@ struct Row {
   long long renamed_written = 0;
   std::uintmax_t largest_search_file = 0;
   double search_megabytes = 0;
+  long long plain_pages = 0;  // the site without charts
+  double plain_seconds = 0;
+  long long chart_pages = 0;
+  std::uintmax_t largest_chart_page = 0;
+  double chart_bytes = 0;
 };
+
+// The style without its chart sections: a site without chart pages or statistics.
+TStyle WithoutCharts(const TStyle& style) {
+  TStyle plain;
+  for (int s = 0; s < kStyleSectionCount; ++s) {
+    const auto section = static_cast<TStyleSection>(s);
+    if (section >= ssFanChart && section <= ssStatsLink) continue;
+    for (const std::string& line : style.Section(section)) plain.Append(section, line);
+  }
+  return plain;
+}
 
 struct Config {
   std::uint64_t seed = 1;
@@ -168,6 +188,20 @@ double WriteSite(Database& db, TSettings& settings, const TStyle& style,
     search_total += entry.file_size();
   }
   row.search_megabytes = static_cast<double>(search_total) / 1e6;
+  row.chart_pages = 0;
+  row.largest_chart_page = 0;
+  std::uintmax_t chart_total = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(site)) {
+    const std::string name = entry.path().filename().string();
+    if (name.size() < 6 || (name.compare(name.size() - 6, 6, "fc.htm") != 0 &&
+                            name.compare(name.size() - 6, 6, "dc.htm") != 0)) {
+      continue;
+    }
+    ++row.chart_pages;
+    row.largest_chart_page = std::max(row.largest_chart_page, entry.file_size());
+    chart_total += entry.file_size();
+  }
+  row.chart_bytes = row.chart_pages ? static_cast<double>(chart_total) / row.chart_pages : 0;
   return seconds;
 }
 
@@ -208,11 +242,12 @@ bool RunSize(const std::filesystem::path& root, std::uint64_t people, const Conf
   TSettings settings;
   settings.IncludeTrees = config.trees;
   row.people = people;
+  const TStyle plain = WithoutCharts(style);
 
   const std::filesystem::path work = root / SizeLabel(people);
   std::filesystem::remove_all(work);
-  row.site_seconds = row.floor_seconds = 1e30;
-  double worst_site = 0, worst_floor = 0, worst_one = 0;
+  row.site_seconds = row.floor_seconds = row.plain_seconds = 1e30;
+  double worst_site = 0, worst_floor = 0, worst_one = 0, worst_plain = 0;
   const bool measured = config.rounds > 1;  // the smoke run only checks
   std::filesystem::path last_site;
   for (int round = 0; round < config.rounds; ++round) {
@@ -231,6 +266,19 @@ bool RunSize(const std::filesystem::path& root, std::uint64_t people, const Conf
       worst_one = std::max(worst_one, one);
       if (!config.keep) std::filesystem::remove_all(work / ("one" + n));
     }
+    {
+      // The same site without charts, into a folder of its own.
+      if (measured) ::sync();
+      Row plain_row;
+      std::vector<std::uintmax_t> plain_sizes;
+      const double seconds =
+          WriteSite(db, settings, plain, work / ("plain" + n), config.jobs, plain_row, plain_sizes);
+      if (seconds < 0) return false;
+      row.plain_pages = plain_row.pages;
+      row.plain_seconds = std::min(row.plain_seconds, seconds);
+      worst_plain = std::max(worst_plain, seconds);
+      if (!config.keep) std::filesystem::remove_all(work / ("plain" + n));
+    }
     if (measured) ::sync();
     const double floor = WriteFloor(work / ("floor" + n), sizes);
     if (floor < 0) return false;
@@ -242,8 +290,9 @@ bool RunSize(const std::filesystem::path& root, std::uint64_t people, const Conf
     if (round + 1 < config.rounds && !config.keep) std::filesystem::remove_all(last_site);
   }
   if (measured) {
-    std::fprintf(stderr, "%s: site %.2f-%.2f s, floor %.2f-%.2f s", SizeLabel(people).c_str(),
-                 row.site_seconds, worst_site, row.floor_seconds, worst_floor);
+    std::fprintf(stderr, "%s: site %.2f-%.2f s, without charts %.2f-%.2f s, floor %.2f-%.2f s",
+                 SizeLabel(people).c_str(), row.site_seconds, worst_site, row.plain_seconds,
+                 worst_plain, row.floor_seconds, worst_floor);
     if (config.one_thread) {
       std::fprintf(stderr, ", one thread %.2f-%.2f s", row.one_thread_seconds, worst_one);
     }
@@ -264,7 +313,9 @@ int Smoke() {
   // pages and search files are written and most are not.
   if (!RunSize(BenchDataDir() / "website", 1000, config, row) || row.pages < 1000 ||
       row.unchanged_written != 0 || row.renamed_written == 0 ||
-      row.renamed_written > row.pages / 10 || row.largest_search_file == 0) {
+      row.renamed_written > row.pages / 10 || row.largest_search_file == 0 ||
+      row.chart_pages == 0 || row.plain_pages + row.chart_pages + 1 != row.pages ||
+      row.largest_chart_page > 30 * 1000) {
     std::fprintf(stderr, "bench_website: smoke run failed\n");
     return 1;
   }
@@ -318,18 +369,20 @@ int main(int argc, char** argv) {
   }
   std::printf("\nWeb site of generated trees (%s tree pages), default style, %u threads\n",
               config.trees ? "with" : "without", stirpex::PageThreads(config.jobs));
-  std::printf("%6s %8s %7s %7s %7s %7s %6s %8s %7s %7s %6s %7s %6s %8s %7s\n", "people", "files",
-              "MB", "site s", "1thr s", "floor s", "ratio", "pages/s", "mem +MB", "again s",
-              "wrote", "rename s", "wrote", "srch max", "srch MB");
+  std::printf("%6s %8s %7s %7s %7s %7s %6s %8s %7s %7s %6s %7s %6s %8s %7s %8s %7s %6s %8s %8s\n",
+              "people", "files", "MB", "site s", "1thr s", "floor s", "ratio", "pages/s", "mem +MB",
+              "again s", "wrote", "rename s", "wrote", "srch max", "srch MB", "plain f", "plain s",
+              "charts", "chrt max", "chrt avg");
   for (const Row& r : rows) {
     std::printf(
         "%6s %8lld %7.1f %7.2f %7.2f %7.2f %6.2f %8.0f %7.1f %7.2f %6lld %7.2f %6lld %7.0fk "
-        "%7.1f\n",
+        "%7.1f %8lld %7.2f %5.2fx %7.1fk %7.1fk\n",
         SizeLabel(r.people).c_str(), r.pages, r.megabytes, r.site_seconds, r.one_thread_seconds,
         r.floor_seconds, r.site_seconds / r.floor_seconds, r.pages / r.site_seconds,
         static_cast<double>(r.memory_growth) / 1e6, r.unchanged_seconds, r.unchanged_written,
         r.renamed_seconds, r.renamed_written, static_cast<double>(r.largest_search_file) / 1e3,
-        r.search_megabytes);
+        r.search_megabytes, r.plain_pages, r.plain_seconds, r.site_seconds / r.plain_seconds,
+        static_cast<double>(r.largest_chart_page) / 1e3, r.chart_bytes / 1e3);
   }
   return 0;
 }

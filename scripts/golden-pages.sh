@@ -1,9 +1,16 @@
 #!/usr/bin/env bash
 # The golden pages: the web site of the bundled sample with the default style and its tree
-# pages, written by stirpex-cli with the clock fixed, compared byte for byte with the copy
-# checked in under tests/golden/sample-site (every .htm page; the pictures are copies). Any
-# difference, or a page missing or new, fails and is shown. After a change of the pages that
-# is meant, --update replaces the copy: review `git diff` before committing it.
+# pages, written by stirpex-cli with the clock fixed, compared byte for byte with the copies
+# checked in under tests/golden (every .htm page; the pictures are copies). Any difference, or
+# a page missing or new, fails and is shown.
+#
+# Two sites are written. The default style without its charts (the chart sections, which come
+# last in it, and the lines holding the markers that use them) must give exactly the pages of
+# tests/golden/sample-site: a style without charts writes the pages it always wrote. The whole
+# style must give the pages of tests/golden/sample-charts where that folder has one (the chart
+# pages, the statistics page, and the pages that link to them) and of sample-site elsewhere.
+# After a change of the pages that is meant, --update replaces both copies: review `git diff`
+# before committing them.
 #
 #   scripts/golden-pages.sh [--update] BIN_DIR
 #
@@ -15,23 +22,49 @@ if [ "${1:-}" = --update ]; then
   shift
 fi
 bin=$(cd "$1" && pwd)
-golden=$(cd "$(dirname "$0")/../tests/golden" && pwd)/sample-site
+golden=$(cd "$(dirname "$0")/../tests/golden" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export SOURCE_DATE_EPOCH=1700000000 LC_ALL=C TZ=UTC
 
-(cd "$work" && "$bin/stirpex-cli" --settings "$bin/ged/stirpex.ini" --set IncludeTrees=1 \
-  website "$bin/ged/sample.ged" site >/dev/null)
-mkdir "$work/pages"
-cp "$work"/site/*.htm "$work/pages/"
+awk '/^<!--FANLINK/ { exit } !/<!--\^(FanLink|DescLink|StatsLink)\^-->/' \
+  "$bin/styles/stirp1.sty" >"$work/plain.sty"
+
+site() {  # site NAME [STYLE]
+  local name=$1
+  shift
+  (cd "$work" && "$bin/stirpex-cli" --settings "$bin/ged/stirpex.ini" "$@" --set IncludeTrees=1 \
+    website "$bin/ged/sample.ged" "$name" >/dev/null)
+  mkdir "$work/$name-pages"
+  cp "$work/$name"/*.htm "$work/$name-pages/"
+}
+site plain --style "$work/plain.sty"
+site charts
 
 if [ $update = 1 ]; then
-  rm -rf "$golden"
-  cp -r "$work/pages" "$golden"
-  echo "golden pages updated: $(ls "$golden" | wc -l) pages in $golden"
+  rm -rf "$golden/sample-site" "$golden/sample-charts"
+  cp -r "$work/plain-pages" "$golden/sample-site"
+  mkdir "$golden/sample-charts"
+  for page in "$work/charts-pages"/*.htm; do
+    name=$(basename "$page")
+    cmp -s "$page" "$golden/sample-site/$name" || cp "$page" "$golden/sample-charts/"
+  done
+  echo "golden pages updated: $(ls "$golden/sample-site" | wc -l) pages in sample-site," \
+    "$(ls "$golden/sample-charts" | wc -l) in sample-charts"
   exit 0
 fi
-if ! diff -r "$golden" "$work/pages"; then
-  echo "the sample's pages differ from tests/golden/sample-site (scripts/golden-pages.sh --update after a meant change)"
-  exit 1
+status=0
+if ! diff -r "$golden/sample-site" "$work/plain-pages"; then
+  echo "the sample's pages without charts differ from tests/golden/sample-site"
+  status=1
 fi
+# The whole style's pages against the two copies together.
+mkdir "$work/expected"
+cp "$golden/sample-site"/*.htm "$work/expected/"
+cp "$golden/sample-charts"/*.htm "$work/expected/"
+if ! diff -r "$work/expected" "$work/charts-pages"; then
+  echo "the sample's pages differ from tests/golden/sample-charts and sample-site"
+  status=1
+fi
+[ $status = 0 ] || echo "(scripts/golden-pages.sh --update after a meant change)"
+exit $status

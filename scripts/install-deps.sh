@@ -6,8 +6,8 @@ set -euo pipefail
 packages=(
   cmake g++ ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev libicu-dev libcli11-dev libzip-dev
-  libxml2-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libxml2-dev libfreetype-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   clang libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core
   desktop-file-utils poppler-utils

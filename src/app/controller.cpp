@@ -11,7 +11,9 @@
 #include "database/text_lines.h"
 #include "export/gedcom_writer.h"
 #include "export/gendex_writer.h"
+#include "pages/descendant_chart.h"
 #include "pages/family_page.h"
+#include "pages/fan_chart.h"
 #include "pages/page_names.h"
 #include "pages/person_pages.h"
 #include "pages/privacy.h"
@@ -329,6 +331,17 @@ void ViewerController::ShowTreePage(const TFamilyRec* family, const TPersonRec* 
   viewing_file_ = false;
 }
 
+void ViewerController::ShowChart(LinkKind kind, std::string_view id) {
+  const TFamilyRec* family = FindFamilyByPageId(session_.db, id);
+  if (!family) return;
+  const PageContext ctx = MakePageContext();
+  if (kind == LinkKind::kFanChart) {
+    if (HasFanChart(ctx, *family)) windows_.ShowChart(BuildFanChart(ctx, *family));
+  } else if (HasDescendantChart(ctx, *family)) {
+    windows_.ShowChart(BuildDescendantChart(ctx, *family));
+  }
+}
+
 void ViewerController::btnHomeClick() {
   if (session_.settings.ShowWelcome && !session_.settings.WelcomePage.empty()) {
     std::string error;
@@ -381,6 +394,13 @@ bool ViewerController::HTMLViewerHotSpotClick(const std::string& target) {
       break;
     case LinkKind::kPicture:
       ShowPicturePage(link.id);
+      break;
+    case LinkKind::kFanChart:
+    case LinkKind::kDescendantChart:
+      ShowChart(link.kind, link.id);
+      break;
+    case LinkKind::kStatistics:
+      // The statistics page belongs to a written site: the viewer has none to show.
       break;
   }
   return true;

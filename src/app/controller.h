@@ -91,6 +91,10 @@ class ViewerController {
   void ShowNotePage(std::string_view id);
   // The tree page of person in the main display (the family page when the style has none).
   void ShowTreePage(const TFamilyRec* family, const TPersonRec* person);
+  // The fan chart (kFanChart) or descendant chart (kDescendantChart) of the family of a page
+  // link's id in the chart window; nothing when there is no such family or it has no such
+  // chart.
+  void ShowChart(LinkKind kind, std::string_view id);
   // The home page: the welcome page when it is on, else the start person's family.
   void btnHomeClick();
 

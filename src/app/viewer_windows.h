@@ -4,7 +4,7 @@
 // calls and answers dialogs from a script.
 //
 // Every Run/Show call here is modal: it returns when the user has closed the window (but see
-// ShowNotes for a note followed inside the notes window).
+// ShowNotes for a note followed inside the notes window), except ShowChart.
 #pragma once
 
 #include <string>
@@ -12,6 +12,7 @@
 
 #include "database/database.h"
 #include "database/records.h"
+#include "pages/chart.h"
 
 namespace stirpex {
 
@@ -80,6 +81,10 @@ class ViewerWindows {
                            const std::vector<std::filesystem::path>& search_dirs) = 0;
   // The help window at a topic (1 is the contents).
   virtual void ShowHelp(int topic) = 0;
+  // The chart window showing the chart, in place of the one it showed. It stays open beside
+  // the main window and returns at once; a click on a chart's area comes back as a clicked
+  // link (ViewerController::HTMLViewerHotSpotClick with the area's target).
+  virtual void ShowChart(const Chart& chart) = 0;
 };
 
 }  // namespace stirpex

@@ -15,6 +15,7 @@
 #include "export/sitemap.h"
 #include "pages/markers.h"
 #include "pages/page_names.h"
+#include "pages/privacy.h"
 
 namespace stirpex {
 
@@ -485,24 +486,7 @@ std::vector<std::string> SearchWords(std::string_view name) {
 }
 
 std::string SearchYear(std::string_view shown_date) {
-  auto year_char = [](char c) { return (c >= '0' && c <= '9') || c == 'x'; };
-  for (std::size_t i = 0; i < shown_date.size();) {
-    if (!year_char(shown_date[i]) ||
-        (i > 0 && std::isalnum(static_cast<unsigned char>(shown_date[i - 1])))) {
-      ++i;
-      continue;
-    }
-    std::size_t end = i;
-    while (end < shown_date.size() && year_char(shown_date[end])) ++end;
-    const std::size_t length = end - i;
-    const bool word_ends =
-        end == shown_date.size() || !std::isalnum(static_cast<unsigned char>(shown_date[end]));
-    if (length >= 3 && length <= 4 && word_ends && shown_date[i] != 'x') {
-      return std::string(shown_date.substr(i, length));
-    }
-    i = end;
-  }
-  return {};
+  return std::string(ShownYear(shown_date));
 }
 
 std::string SearchDataFileName(std::string_view prefix, std::string_view suffix) {

@@ -47,8 +47,7 @@ inline constexpr std::size_t kSearchPrefixLimit = 16;
 // the same way.
 std::vector<std::string> SearchWords(std::string_view name);
 
-// The year of a date as a result shows it: the first run of three or four digits, or of
-// digits and the "x" of a masked year ("12 MAR 19xx" gives "19xx"); empty when there is none.
+// The year of a date as a result shows it: the year as pages show it (ShownYear, privacy.h).
 std::string SearchYear(std::string_view shown_date);
 
 // The file name of the data of prefix (UTF-8): letters a-z and digits as they are, every other

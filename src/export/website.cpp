@@ -12,6 +12,7 @@
 #include "export/site_manifest.h"
 #include "export/sitemap.h"
 #include "export/surname_index.h"
+#include "pages/chart_pages.h"
 #include "pages/family_page.h"
 #include "pages/page_context.h"
 #include "pages/page_names.h"
@@ -88,6 +89,14 @@ class WebsitePass {
 
     if (progress_.Cancelled()) return false;
     WriteIndex();
+    if (ctx_.site_statistics) {
+      index_pages_.emplace_back(kStatisticsPageName);
+      pipeline.Submit([this](PageWork& work) {
+        work.lines.clear();
+        BuildStatisticsPage(ctx_, work.lines);
+        WritePage(std::string(kStatisticsPageName), work);
+      });
+    }
 
     if (settings.IncludeTrees) {
       long long tree_count = 0;
@@ -112,7 +121,13 @@ class WebsitePass {
     if (progress_.Cancelled()) return false;
     WriteSearch(ctx_, dir_, pipeline);
     if (!ctx_.site_url.empty()) {
-      WriteSitemaps(dir_, ctx_.site_url, index_pages_, db_.FamilyList(), tally_);
+      WriteSitemaps(dir_, ctx_.site_url, index_pages_, db_.FamilyList(), tally_, kSitemapLimit,
+                    [this](const TFamilyRec& family, std::vector<std::string>& pages) {
+                      for (std::string page :
+                           {FanChartPage(ctx_, family), DescendantChartPage(ctx_, family)}) {
+                        if (!page.empty()) pages.push_back(std::move(page));
+                      }
+                    });
     }
     return true;
   }
@@ -179,7 +194,7 @@ class WebsitePass {
     return false;
   }
 
-  // The family page, then the family's picture page.
+  // The family page, the family's picture page, then its chart pages.
   void FamilyPages(const TFamilyRec& family, PageWork& work) {
     FamilyPageSource(ctx_).Build(family, work.lines);
     WritePage(PageName(family.Id, PageKind::kFamily), work);
@@ -188,6 +203,16 @@ class WebsitePass {
       if (BuildPicturePage(ctx_, &family, nullptr, work.lines, family.Picture)) {
         WritePage(PageName(family.Id, PageKind::kPicture), work);
       }
+    }
+    if (const std::string fan = FanChartPage(ctx_, family); !fan.empty()) {
+      work.lines.clear();
+      BuildFanChartPage(ctx_, family, work.lines);
+      WritePage(fan, work);
+    }
+    if (const std::string tree = DescendantChartPage(ctx_, family); !tree.empty()) {
+      work.lines.clear();
+      BuildDescendantChartPage(ctx_, family, work.lines);
+      WritePage(tree, work);
     }
   }
 
@@ -286,6 +311,7 @@ WebsiteResult SaveWebsite(const Database& db, const TSettings& settings, const T
   PageContext ctx(db, settings, style, clock);
   ctx.index_page_name = result.index_page_name;
   ctx.site_search = !style.Section(ssSearchPage).empty();
+  ctx.site_statistics = !style.Section(ssStatistics).empty();
   ctx.site_url = SiteAddress(settings.SiteURL);
   progress.ProgressOpen("Saving Webpages", "0", "0", "");
   SiteManifest manifest(dir);

@@ -1,12 +1,13 @@
 // Writing the whole database as a static web site into one folder (the Save Website command).
 //
 // One page per family, a picture page per family and person with a picture, a note page per
-// person with notes, the surname index (maybe with split pages) and, with IncludeTrees, a tree
-// page per person, all built by the page builders from the style in force and written under
-// the page names of pages/page_names.h. Pages are built on several threads (page_pipeline.h)
-// and written as soon as built, a few pages per thread at a time, so memory does not grow with
-// the number of pages; the site is the same, byte for byte, whatever the number of threads.
-// A file whose bytes the folder holds already is not written again (site_files.h). When no
+// person with notes, the surname index (maybe with split pages), with IncludeTrees a tree page
+// per person, and with a style that makes them the chart pages of each family and the
+// statistics page (pages/chart_pages.h), all built by the page builders from the style in force and
+// written under the page names of pages/page_names.h. Pages are built on several threads
+// (page_pipeline.h) and written as soon as built, a few pages per thread at a time, so memory does
+// not grow with the number of pages; the site is the same, byte for byte, whatever the number of
+// threads. A file whose bytes the folder holds already is not written again (site_files.h). When no
 // picture folder is set (ImageDir empty) pages name their pictures beside themselves, so the
 // pictures they name are copied into the site from where they lie. A style with a SEARCH PAGE
 // section gives the site a search page (search_index.h); with SiteURL set the site gets a
@@ -58,15 +59,15 @@ std::string WebsiteSummary(const WebsiteResult& result, const std::string& dir);
 std::string IndexPageNameOf(std::string_view surname_file);
 
 // Writes the web site into dir (made with its parents when missing). In order: the family
-// pass (family page, then its picture page), the person pass (picture page, then note page),
-// the index page (named IndexPageNameOf(SurnameFile)) with its split pages, the tree pass,
-// the search files and the sitemap; counts, the first failure and the manifest follow this
-// order whatever the threads (options.jobs) did.
+// pass (family page, its picture page, its fan and descendant chart pages), the person pass
+// (picture page, then note page), the index page (named IndexPageNameOf(SurnameFile)) with its
+// split pages, the statistics page, the tree pass, the search files and the sitemap; counts, the
+// first failure and the manifest follow this order whatever the threads (options.jobs) did.
 // Persons the privacy filter replaces get no picture, note or tree page; families whose
-// pictures it hides no picture page. Progress: the title
-// "Saving Webpages", the family and people counts, the tree count in the tree pass, and the
-// percentage step * 100 / steps before each step (one step per family, per person and per
-// tree page). Cancel is looked at between pages; pages written stay.
+// pictures it hides no picture page. Progress: the title "Saving Webpages", the family and
+// people counts, the tree count in the tree pass, and the percentage step * 100 / steps before
+// each step (one step per family, per person and per tree page). Cancel is looked at between
+// pages; pages written stay.
 //
 // With ImageDir empty, the footer graphic (with IncludeGraphic) and the pictures the privacy
 // layer shows (ShowsPicture, ShowsFamilyPicture) are then copied into dir from the first of

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "database/text.h"
+#include "pages/chart_pages.h"
 #include "pages/html_escape.h"
 #include "pages/page_names.h"
 #include "pages/privacy.h"
@@ -24,6 +25,8 @@ enum class M : std::uint8_t {
   kCharset,
   kSearchBox,
   kSearchScript,
+  kStatsLink,
+  kChartRef,
   // The page's person.
   kName,
   kBDate,
@@ -57,6 +60,9 @@ enum class M : std::uint8_t {
   kMarrPic,
   kMarrPicLink,
   kPartners,
+  kFanLink,
+  kDescLink,
+  kFamilyRef,
   // Husband.
   kHusbName,
   kHusbBday,
@@ -122,6 +128,8 @@ constexpr MarkerText kMarkerTexts[] = {
     {M::kCharset, "<!--^Charset^-->"},
     {M::kSearchBox, "<!--^SearchBox^-->"},
     {M::kSearchScript, "<!--^SearchScript^-->"},
+    {M::kStatsLink, "<!--^StatsLink^-->"},
+    {M::kChartRef, "<!--^ChartRef^-->"},
     {M::kName, "<!--^Name^-->"},
     {M::kBDate, "<!--^BDate^-->"},
     {M::kBPlace, "<!--^BPlace^-->"},
@@ -152,6 +160,9 @@ constexpr MarkerText kMarkerTexts[] = {
     {M::kMarrPic, "<!--^MarrPic^-->"},
     {M::kMarrPicLink, "<!--^MarrPicLink^-->"},
     {M::kPartners, "<!--^Partners^-->"},
+    {M::kFanLink, "<!--^FanLink^-->"},
+    {M::kDescLink, "<!--^DescLink^-->"},
+    {M::kFamilyRef, "<!--^FamilyRef^-->"},
     {M::kHusbName, "<!--^HusbName^-->"},
     {M::kHusbBday, "<!--^HusbBday^-->"},
     {M::kHusbBPlace, "<!--^HusbBPlace^-->"},
@@ -197,6 +208,7 @@ constexpr std::string_view kRulelessKeys[] = {
     "<!--^NOTETEXT",  // "<!--^NoteText^-->"
     "<!--^SNCONTEN",  // "<!--^SNContents^-->"
     "<!--^SNPEOPLE",  // "<!--^SNPeople^-->"
+    "<!--^CHART^--",  // "<!--^Chart^-->" (the chart of a chart page, chart_pages.h)
 };
 
 constexpr std::string_view kMarkerStart = "<!--^";
@@ -286,12 +298,14 @@ constexpr std::size_t kMaxPasses = 1 << 16;
 
 void InsertLinkTemplate(const PageContext& ctx, std::string& line, std::size_t pos,
                         TStyleSection section, const TFamilyRec* family, std::string_view picture,
-                        const TPersonRec* person);
+                        const TPersonRec* person, std::string_view link_target = {});
 
 class Expander {
  public:
-  Expander(const PageContext& ctx, const MarkerArgs& args, bool in_template)
-      : ctx_(ctx), args_(args), in_template_(in_template) {}
+  // link_target: what "<!--^ChartRef^-->" writes in a chart link template.
+  Expander(const PageContext& ctx, const MarkerArgs& args, bool in_template,
+           std::string_view link_target = {})
+      : ctx_(ctx), args_(args), in_template_(in_template), link_target_(link_target) {}
 
   void Run(std::string& line);
 
@@ -348,7 +362,8 @@ class Expander {
       v.append("\">");
     });
   }
-  void LinkTemplate(M m, TStyleSection section, std::string_view picture, const TPersonRec* person);
+  void LinkTemplate(M m, TStyleSection section, std::string_view picture, const TPersonRec* person,
+                    std::string_view link_target = {});
   void SearchBox(M m);
   void OtherFamilies(M m, const TPersonRec* spouse, const TPersonRec* current_partner,
                      bool husband_marker);
@@ -364,6 +379,7 @@ class Expander {
   const PageContext& ctx_;
   const MarkerArgs& args_;
   const bool in_template_;
+  const std::string_view link_target_;
   std::string* line_ = nullptr;
   std::size_t p_ = 0;
   bool replaced_at_p_ = false;
@@ -387,11 +403,11 @@ void Expander::Run(std::string& line) {
     }
     replaced_at_p_ = false;
     const M m = kKeys.Identify(line, p_);
-    if (In(m, M::kDate, M::kSearchScript)) ApplyPageWide(m);
+    if (In(m, M::kDate, M::kChartRef)) ApplyPageWide(m);
     if (args_.person && In(m, M::kName, M::kSelfHtm)) ApplyPerson(m);
     if (args_.person) ApplyAncestors();
     if (args_.family) {
-      if (In(m, M::kMarrDate, M::kPartners) || m == M::kPictRef) ApplyFamily(m);
+      if (In(m, M::kMarrDate, M::kFamilyRef) || m == M::kPictRef) ApplyFamily(m);
       if (In(m, M::kHusbName, M::kHusbMother)) ApplySpouse(m, true);
       if (In(m, M::kWifeName, M::kWifeMother)) {
         ApplySpouse(static_cast<M>(static_cast<int>(m) - kSpouseCount), false);
@@ -437,6 +453,19 @@ void Expander::ApplyPageWide(M m) {
       break;
     case M::kSearchScript:
       ReplaceText(m, ctx_.site_search ? "<script src=\"search.js\"></script>" : "");
+      break;
+    case M::kStatsLink:
+      // As the search box: only a written site has a statistics page to lead to.
+      if (!ctx_.site_statistics) {
+        ReplaceText(m, "");
+      } else if (!in_template_) {
+        LinkTemplate(m, ssStatsLink, {}, nullptr, kStatisticsPageName);
+      }
+      break;
+    case M::kChartRef:
+      if (!link_target_.empty()) {
+        ReplaceWith(m, [&](std::string& v) { AppendHtmlEscaped(v, link_target_); });
+      }
       break;
     default:
       break;
@@ -594,6 +623,20 @@ void Expander::ApplyFamily(M m) {
         }
       });
       break;
+    case M::kFanLink:
+    case M::kDescLink:
+      if (!in_template_) {
+        const bool fan = m == M::kFanLink;
+        // Only to a page the style makes and the family has.
+        const std::string target = fan ? FanChartPage(ctx_, f) : DescendantChartPage(ctx_, f);
+        if (!target.empty()) {
+          LinkTemplate(m, fan ? ssFanLink : ssDescLink, {}, nullptr, target);
+        }
+      }
+      break;
+    case M::kFamilyRef:
+      ReplaceWith(m, [&](std::string& v) { AppendPageName(v, f.Id, PageKind::kFamily); });
+      break;
     default:
       break;
   }
@@ -714,13 +757,13 @@ void Expander::ApplyChild(M m) {
 }
 
 void Expander::LinkTemplate(M m, TStyleSection section, std::string_view picture,
-                            const TPersonRec* person) {
+                            const TPersonRec* person, std::string_view link_target) {
   const std::string_view text = kText[m];
   const std::size_t pos = FindMarkerText(*line_, text, p_);
   if (pos == std::string::npos) return;
   line_->erase(pos, text.size());
   if (pos == p_) replaced_at_p_ = true;
-  InsertLinkTemplate(ctx_, *line_, pos, section, args_.family, picture, person);
+  InsertLinkTemplate(ctx_, *line_, pos, section, args_.family, picture, person, link_target);
 }
 
 // The lines of the SEARCHBOX section, expanded and joined in their order, in place of the marker.
@@ -762,12 +805,12 @@ void Expander::OtherFamilies(M m, const TPersonRec* spouse, const TPersonRec* cu
 // reverse order. Link markers inside template lines do not fire.
 void InsertLinkTemplate(const PageContext& ctx, std::string& line, std::size_t pos,
                         TStyleSection section, const TFamilyRec* family, std::string_view picture,
-                        const TPersonRec* person) {
+                        const TPersonRec* person, std::string_view link_target) {
   const std::string image = PicturePath(ctx.settings, picture);
   const MarkerArgs template_args{family, 0, image, person};
   for (const std::string& template_line : ctx.style.Section(section)) {
     std::string expanded(template_line);
-    Expander(ctx, template_args, true).Run(expanded);
+    Expander(ctx, template_args, true, link_target).Run(expanded);
     line.insert(pos, expanded);
   }
 }

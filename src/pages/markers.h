@@ -20,6 +20,12 @@
 // only on the pages of a web site with a search page (PageContext::site_search) and leave
 // nothing elsewhere: "<!--^SearchBox^-->" (the style's SEARCHBOX lines, expanded and joined in
 // order) and "<!--^SearchScript^-->" (the tag that loads the search code, search.js).
+//
+// The charts (chart_pages.h) add the family markers "<!--^FanLink^-->" and "<!--^DescLink^-->"
+// (the FANLINK and DESCLINK templates, where "<!--^ChartRef^-->" names the family's chart page;
+// only when the style makes that page and the family has the chart), "<!--^FamilyRef^-->" (the
+// family's own page) and the page-wide "<!--^StatsLink^-->" (the STATSLINK template, on the
+// pages of a web site with a statistics page; nothing elsewhere).
 #pragma once
 
 #include <string>

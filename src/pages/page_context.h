@@ -47,6 +47,9 @@ struct PageContext {
   // site's address (SiteURL) for the canonical links of its pages.
   bool site_search = false;
   std::string site_url;
+  // Only while a web site is written: whether it has a statistics page (the style has a
+  // STATISTICS section), so that "<!--^StatsLink^-->" shows the link to it.
+  bool site_statistics = false;
 };
 
 }  // namespace stirpex

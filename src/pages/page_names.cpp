@@ -33,6 +33,10 @@ std::string_view PageSuffix(PageKind kind) {
       return "nt.htm";
     case PageKind::kTree:
       return "tr.htm";
+    case PageKind::kFanChart:
+      return "fc.htm";
+    case PageKind::kDescendantChart:
+      return "dc.htm";
   }
   return ".htm";
 }
@@ -80,6 +84,10 @@ LinkKind LinkKindOf(PageKind kind) {
       return LinkKind::kNote;
     case PageKind::kTree:
       return LinkKind::kTree;
+    case PageKind::kFanChart:
+      return LinkKind::kFanChart;
+    case PageKind::kDescendantChart:
+      return LinkKind::kDescendantChart;
   }
   return LinkKind::kFamily;
 }
@@ -107,7 +115,9 @@ PageLink ParsePageLink(std::string_view target, std::string_view index_page_name
   if (load) return {LinkKind::kLoad, SecondField(target)};
   if (help) return {LinkKind::kHelp, SecondField(target)};
   if (target == index_page_name || target == kViewerIndexPageName) return {LinkKind::kIndex, {}};
-  for (PageKind kind : {PageKind::kNote, PageKind::kTree, PageKind::kPicture, PageKind::kFamily}) {
+  if (target == kStatisticsPageName) return {LinkKind::kStatistics, {}};
+  for (PageKind kind : {PageKind::kNote, PageKind::kTree, PageKind::kPicture, PageKind::kFanChart,
+                        PageKind::kDescendantChart, PageKind::kFamily}) {
     const std::string_view suffix = PageSuffix(kind);
     if (target.size() >= suffix.size() && target.substr(target.size() - suffix.size()) == suffix) {
       return {LinkKindOf(kind), std::string(target.substr(0, target.size() - suffix.size()))};

@@ -17,16 +17,21 @@
 namespace stirpex {
 
 enum class PageKind {
-  kFamily,   // family Id + ".htm"
-  kPicture,  // person or family Id + "pk.htm"
-  kNote,     // person Id + "nt.htm"
-  kTree,     // person Id + "tr.htm"
+  kFamily,           // family Id + ".htm"
+  kPicture,          // person or family Id + "pk.htm"
+  kNote,             // person Id + "nt.htm"
+  kTree,             // person Id + "tr.htm"
+  kFanChart,         // family Id + "fc.htm": the couple's fan of ancestors
+  kDescendantChart,  // family Id + "dc.htm": the tree of the couple's descendants
 };
+
+// The statistics page of a web site.
+inline constexpr std::string_view kStatisticsPageName = "statistics.htm";
 
 // The target of the surname link in the viewer (a written web site uses SurnameFile's name).
 inline constexpr std::string_view kViewerIndexPageName = "surname.htm";
 
-// The suffix of a page kind (".htm", "pk.htm", "nt.htm", "tr.htm").
+// The suffix of a page kind (".htm", "pk.htm", "nt.htm", "tr.htm", "fc.htm", "dc.htm").
 std::string_view PageSuffix(PageKind kind);
 
 // The page name of a record: the Id lower-cased, the suffix, unsafe bytes escaped. An empty Id
@@ -45,14 +50,17 @@ std::string UnescapePageId(std::string_view escaped_id);
 
 // What a clicked link asks the viewer for.
 enum class LinkKind {
-  kFamily,   // the family page of `id`
-  kPicture,  // the picture page of the person or family `id`
-  kNote,     // the note page of the person `id`
-  kTree,     // the tree page of the person `id`
-  kIndex,    // the surname list
-  kLoad,     // open the file `id` ("#Load|path")
-  kHelp,     // the help topic `id` ("#Help|number", the number as written)
-  kOther,    // none of the program's own: the display follows it (web links, anchors, files)
+  kFamily,           // the family page of `id`
+  kPicture,          // the picture page of the person or family `id`
+  kNote,             // the note page of the person `id`
+  kTree,             // the tree page of the person `id`
+  kFanChart,         // the fan chart of the family `id`
+  kDescendantChart,  // the descendant chart of the family `id`
+  kStatistics,       // the statistics page
+  kIndex,            // the surname list
+  kLoad,             // open the file `id` ("#Load|path")
+  kHelp,             // the help topic `id` ("#Help|number", the number as written)
+  kOther,  // none of the program's own: the display follows it (web links, anchors, files)
 };
 
 struct PageLink {
@@ -70,17 +78,18 @@ LinkKind LinkKindOf(PageKind kind);
 //   1. a web or mail address ("http:", "mailto:", see IsExternalReference) without "#Load"
 //      or "#Help": kOther;
 //   2. holds "#Load": kLoad; 3. holds "#Help": kHelp;
-//   4. is the index page name in force or "surname.htm": kIndex;
-//   5. ends in "nt.htm", "tr.htm", "pk.htm" or ".htm": kNote, kTree, kPicture, kFamily, with
-//      the text before that ending as id;
+//   4. is the index page name in force or "surname.htm": kIndex; is "statistics.htm":
+//      kStatistics;
+//   5. ends in "nt.htm", "tr.htm", "pk.htm", "fc.htm", "dc.htm" or ".htm": kNote, kTree,
+//      kPicture, kFanChart, kDescendantChart, kFamily, with the text before that ending as id;
 //   6. holds ".gif": kPicture with the whole text as id (a picture named in a page, which no
 //      record's Id normally matches);
 //   7. anything else: kOther.
 // So ParsePageLink(PageName(id, kind)) gives kind and the id as PageName wrote it, for every
 // id, except where the naming scheme cannot tell names apart: a family Id ending in "nt",
-// "tr" or "pk" reads as the note, tree or picture page of the Id before it, a family named
-// like the index page reads as the index, and the family page of an empty Id ("_2ehtm") is
-// no page name.
+// "tr", "pk", "fc" or "dc" reads as the note, tree, picture or chart page of the Id before it,
+// a family named like the index or statistics page reads as that page, and the family page of
+// an empty Id ("_2ehtm") is no page name.
 PageLink ParsePageLink(std::string_view target, std::string_view index_page_name);
 
 // The record Ids a page link's id may stand for, in the order they are to be looked up: the

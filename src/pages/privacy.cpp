@@ -1,6 +1,7 @@
 #include "pages/privacy.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace stirpex {
 
@@ -137,6 +138,27 @@ std::string MaskDate(const TSettings& settings, std::string_view date, bool mask
   if (!mask_dates || date.empty()) return std::string(date);
   if (settings.ReplaceDate) return settings.PrivateDate;
   return MaskYear(date);
+}
+
+std::string_view ShownYear(std::string_view shown_date) {
+  auto year_char = [](char c) { return (c >= '0' && c <= '9') || c == 'x'; };
+  for (std::size_t i = 0; i < shown_date.size();) {
+    if (!year_char(shown_date[i]) ||
+        (i > 0 && std::isalnum(static_cast<unsigned char>(shown_date[i - 1])))) {
+      ++i;
+      continue;
+    }
+    std::size_t end = i;
+    while (end < shown_date.size() && year_char(shown_date[end])) ++end;
+    const std::size_t length = end - i;
+    const bool word_ends =
+        end == shown_date.size() || !std::isalnum(static_cast<unsigned char>(shown_date[end]));
+    if (length >= 3 && length <= 4 && word_ends && shown_date[i] != 'x') {
+      return shown_date.substr(i, length);
+    }
+    i = end;
+  }
+  return {};
 }
 
 }  // namespace stirpex

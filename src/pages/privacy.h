@@ -150,4 +150,9 @@ std::string MaskYear(std::string_view date);
 // Days and months stay.
 std::string MaskYears(std::string_view date);
 
+// The year of a date as a page shows it: the first run of three or four digits, or of digits
+// and the "x" of a masked year ("12 MAR 19xx" gives "19xx"), that stands as a word of its own;
+// empty when there is none (a date replaced by the PrivateDate text). A view of shown_date.
+std::string_view ShownYear(std::string_view shown_date);
+
 }  // namespace stirpex

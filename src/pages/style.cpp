@@ -8,10 +8,11 @@ namespace stirpex {
 namespace {
 
 constexpr std::array<std::string_view, kStyleSectionCount> kKeys = {
-    "<!--MAIN HEAD", "<!--FAMILY HE", "<!--CHILDREN ", "<!--CHILD -->",
-    "<!--CHILDCLOS", "<!--FOOTER --", "<!--IMAGES --", "<!--NOTE HEAD",
-    "<!--TREE HEAD", "<!--SURNAME H", "<!--PICLINK--", "<!--NOTELINK-",
-    "<!--TREELINK-", "<!--INDEX HEA", "<!--SEARCH PA", "<!--SEARCHBOX",
+    "<!--MAIN HEAD", "<!--FAMILY HE", "<!--CHILDREN ", "<!--CHILD -->", "<!--CHILDCLOS",
+    "<!--FOOTER --", "<!--IMAGES --", "<!--NOTE HEAD", "<!--TREE HEAD", "<!--SURNAME H",
+    "<!--PICLINK--", "<!--NOTELINK-", "<!--TREELINK-", "<!--INDEX HEA", "<!--SEARCH PA",
+    "<!--SEARCHBOX", "<!--FAN CHART", "<!--DESC CHAR", "<!--STATISTIC", "<!--FANLINK--",
+    "<!--DESCLINK-", "<!--STATSLINK",
 };
 constexpr std::size_t kKeyLength = 13;
 

@@ -1,10 +1,12 @@
 // Style files: the HTML templates every page is made from.
 //
-// A style file (.sty) is plain text cut into up to sixteen sections by header lines that are
+// A style file (.sty) is plain text cut into up to twenty-two sections by header lines that are
 // recognised by their first 13 characters ("<!--MAIN HEAD", "<!--CHILD -->", ...). The last
-// two are optional and only shape a written web site: its search page and the search box that
-// "<!--^SearchBox^-->" puts on its pages; a style without them writes a site without search. The
-// loader reads it into a `TStyle`: sixteen ordered lists of lines, stored exactly as read. Lines
+// eight are optional. Two only shape a written web site: its search page and the search box that
+// "<!--^SearchBox^-->" puts on its pages; a style without them writes a site without search.
+// Six make the chart pages (chart_pages.h) and the links to them; a style without them has no
+// charts, and its pages stay as they were. The
+// loader reads it into a `TStyle`: twenty-two ordered lists of lines, stored exactly as read. Lines
 // shorter than three characters and lines beginning with "#" are dropped everywhere; lines
 // before the first header are dropped. The markers inside the lines are expanded by the page
 // builders (markers.h).
@@ -38,8 +40,14 @@ enum TStyleSection : int {
   ssIndexHead,    // "<!--INDEX HEA": head of each split surname page
   ssSearchPage,   // "<!--SEARCH PA": the search page of a web site (search.htm)
   ssSearchBox,    // "<!--SEARCHBOX": what "<!--^SearchBox^-->" shows on a web site's pages
+  ssFanChart,     // "<!--FAN CHART": a couple's fan of ancestors (family Id + "fc.htm")
+  ssDescChart,    // "<!--DESC CHAR": the tree of a couple's descendants ("dc.htm")
+  ssStatistics,   // "<!--STATISTIC": the statistics of the tree (a web site's statistics.htm)
+  ssFanLink,      // "<!--FANLINK--": link template of "<!--^FanLink^-->"
+  ssDescLink,     // "<!--DESCLINK-": link template of "<!--^DescLink^-->"
+  ssStatsLink,    // "<!--STATSLINK": what "<!--^StatsLink^-->" shows on a web site's pages
 };
-inline constexpr int kStyleSectionCount = 16;
+inline constexpr int kStyleSectionCount = 22;
 
 // The header key of a section (13 characters, upper case).
 std::string_view StyleSectionKey(TStyleSection section);

@@ -40,6 +40,8 @@ struct TSettings {
   std::string ExcMaxAge;                         // ExcMaxAge (5): "Years ago" of the auto filter
   bool SurnameVerbose = false;                   // SurnameVerbose: long index lines
   std::string SiteURL;                           // SiteURL: address a web site will live at
+  int ChartGenerations = 5;                      // ChartGenerations: rings of the fan (2-10)
+  int DescendantGenerations = 4;                 // DescendantGenerations: of the tree (2-10)
   bool GedcomWholeRecords = true;                // GedcomWholeRecords: Save GEDCOM writes every
                                                  // record and line, else the kept fields only
   int top = 0;                                   // top: main window

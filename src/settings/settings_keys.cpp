@@ -91,6 +91,10 @@ const std::vector<SettingKey>& SettingKeys() {
       // The address a published web site will live at ("https://example.org/tree/"): with it
       // the site gets a sitemap and canonical links.
       TextKey("SiteURL", &TSettings::SiteURL),
+      // How many generations the charts draw, the couple's own included: the fan of ancestors
+      // and the tree of descendants (held to 2 to 10 when drawn).
+      IntKey("ChartGenerations", &TSettings::ChartGenerations),
+      IntKey("DescendantGenerations", &TSettings::DescendantGenerations),
       FlagKey("GedcomWholeRecords", &TSettings::GedcomWholeRecords),
       IntKey("top", &TSettings::top),
       IntKey("left", &TSettings::left),

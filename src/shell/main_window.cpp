@@ -24,6 +24,7 @@
 #include "export/family_pages.h"
 #include "htmlview/html_viewer.h"
 #include "htmlview/page_text.h"
+#include "shell/chart_window.h"
 #include "shell/help_window.h"
 #include "shell/icons.h"
 #include "shell/options_commands.h"
@@ -159,6 +160,9 @@ TSDIAppForm::TSDIAppForm(QWidget* parent) : QMainWindow(parent) {
     return controller_->HTMLViewerHotSpotClick(target);
   };
   frmNotes = new TfrmNotes(this, std::move(note_actions));
+  frmChart = new ChartWindow(this, [this](const std::string& target) {
+    return controller_->HTMLViewerHotSpotClick(target);
+  });
   options_commands_ = new OptionsCommands(*this, {mniOptions, tbtnProperties, mniSaveAll});
   outline_commands_ = new OutlineCommands(
       *this, {mniViewOutline, tbToggleTV, mniRefreshTV, tbTreeRefresh, tvDescOutine});
@@ -517,6 +521,10 @@ void TSDIAppForm::ShowNotes(const std::vector<std::string>& lines,
 void TSDIAppForm::ShowPicture(const std::vector<std::string>& lines,
                               const std::vector<std::filesystem::path>& search_dirs) {
   frmImage->ShowPage(lines, search_dirs);
+}
+
+void TSDIAppForm::ShowChart(const Chart& chart) {
+  frmChart->ShowChart(chart);
 }
 
 void TSDIAppForm::ShowHelp(int topic) {

@@ -29,6 +29,7 @@ class QPrinter;
 
 namespace stirpex {
 
+class ChartWindow;
 class HelpWindow;
 class HtmlViewer;
 class OptionsCommands;
@@ -78,6 +79,7 @@ class TSDIAppForm : public QMainWindow, public ViewerWindows {
   void ShowPicture(const std::vector<std::string>& lines,
                    const std::vector<std::filesystem::path>& search_dirs) override;
   void ShowHelp(int topic) override;
+  void ShowChart(const Chart& chart) override;
 
   // --- Commands the controller does not hold ---
   void mniPrintClick();
@@ -104,6 +106,7 @@ class TSDIAppForm : public QMainWindow, public ViewerWindows {
   TfrmGEDinfo* GedInfoWindow() const { return frmGEDinfo; }
   TfrmNotes* NotesWindow() const { return frmNotes; }
   TfrmImage* ImageWindow() const { return frmImage; }
+  ChartWindow* ChartsWindow() const { return frmChart; }
   TAboutBox* AboutWindow() const { return AboutBox; }
   HelpWindow* Help() const { return help_.get(); }
   QLabel* StatusPanel(int i) const { return panels_.at(static_cast<std::size_t>(i)); }
@@ -176,6 +179,7 @@ class TSDIAppForm : public QMainWindow, public ViewerWindows {
   TfrmImage* frmImage;
   TfrmSurnames* frmSurnames;
   TfrmNotes* frmNotes;
+  ChartWindow* frmChart;
   OptionsCommands* options_commands_;
   OutlineCommands* outline_commands_;
   std::array<QAction*, ViewerController::kPlaceLimit> place_items_{};

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -464,6 +465,43 @@ TEST_F(ControllerTest, PictureLinksOpenTheImageWindowOnlyForAPicture) {
   EXPECT_TRUE(view.Click("i2pk.htm"));   // Mary has no picture
   EXPECT_TRUE(view.Click("photo.gif"));  // handled, but names no record
   EXPECT_EQ(windows.pictures.size(), 2u);
+}
+
+// Chart links open the chart window (whatever the style); a click on a person there follows
+// the link as a page link would, into the main display and the place history.
+TEST_F(ControllerTest, ChartLinksOpenTheChartWindowWhoseClicksLeadToFamilies) {
+  // John's father Adam (f4) gives Tom a grandparent: f2 has a fan.
+  std::vector<std::string> tree = kTree;
+  tree.insert(std::find(tree.begin(), tree.end(), "1 NAME John /Smith/") + 1, "1 FAMC @F4@");
+  tree.insert(tree.end() - 1, {"0 @I6@ INDI", "1 NAME Adam /Smith/", "1 FAMS @F4@", "0 @F4@ FAM",
+                               "1 HUSB @I6@", "1 CHIL @I1@"});
+  dir.Write("ged/tree.ged", CrLf(tree));
+  WriteSettings();
+  Start();
+  auto area = [&](std::size_t chart, std::u32string_view title) {
+    const std::vector<ChartArea>& areas = windows.charts.at(chart).areas;
+    const auto it = std::find_if(areas.begin(), areas.end(),
+                                 [&](const ChartArea& a) { return a.title == title; });
+    return it == areas.end() ? std::string() : it->target;
+  };
+  EXPECT_TRUE(view.Click("f1dc.htm"));
+  ASSERT_EQ(windows.charts.size(), 1u);
+  EXPECT_EQ(windows.charts[0].title, U"Descendants of John Smith and Mary Jones");
+  EXPECT_TRUE(view.Click(area(0, U"Tom Smith")));
+  EXPECT_EQ(controller.CurrentFamily()->Id.str(), "f2");
+  controller.PrevButtonClick(true);
+  EXPECT_EQ(controller.CurrentFamily()->Id.str(), "f1");  // back where the chart was opened
+
+  EXPECT_TRUE(view.Click("f2fc.htm"));
+  ASSERT_EQ(windows.charts.size(), 2u);
+  EXPECT_EQ(windows.charts[1].title, U"Ancestors of Tom Smith and Ann Brown");
+  EXPECT_EQ(area(1, U"John Smith"), "f1.htm");
+  // No grandparents of f1's couple, no grandchildren of f2, no family f9, no statistics in the
+  // viewer.
+  for (const char* link : {"f1fc.htm", "f2dc.htm", "f9fc.htm", "statistics.htm"}) {
+    EXPECT_TRUE(view.Click(link)) << link;
+  }
+  EXPECT_EQ(windows.charts.size(), 2u);
 }
 
 TEST_F(ControllerTest, LoadLinksOpenFilesAndHelpLinksOpenTopics) {

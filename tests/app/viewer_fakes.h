@@ -136,6 +136,7 @@ class FakeWindows : public ViewerWindows {
     pictures.push_back(Join(lines));
   }
   void ShowHelp(int topic) override { help_topics.push_back(topic); }
+  void ShowChart(const Chart& chart) override { charts.push_back(chart); }
 
   static std::string Join(const std::vector<std::string>& lines) {
     std::string text;
@@ -159,6 +160,7 @@ class FakeWindows : public ViewerWindows {
   SurnameListResult surname_answer;
   std::vector<std::string> notes, pictures;
   std::vector<int> help_topics;
+  std::vector<Chart> charts;
 };
 
 }  // namespace stirpex::testing

@@ -13,11 +13,13 @@
 #include <QScreen>
 #include <QTextStream>
 #include <QTimer>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 
 #include "htmlview/html_viewer.h"
 #include "htmlview/page_text.h"
+#include "shell/chart_window.h"
 #include "shell/main_window.h"
 #include "shell/small_windows.h"
 #include "shell/surnames_dialog.h"
@@ -86,6 +88,36 @@ class Driver : public QObject {
     Fail(QStringLiteral("no link matching ") + pattern);
   }
 
+  // Clicks the first area of the chart window whose target matches, at its middle.
+  void ClickChart(const QString& pattern) {
+    ChartWindow* charts = window_.ChartsWindow();
+    if (!charts->isVisible()) return Fail(QStringLiteral("the chart window is not open"));
+    const Chart& chart = charts->CurrentChart();
+    QRegularExpression re(pattern);
+    for (const ChartArea& area : chart.areas) {
+      if (!re.match(QString::fromStdString(area.target)).hasMatch()) continue;
+      double x = (area.x0 + area.x1) / 2, y = (area.y0 + area.y1) / 2;
+      if (area.sector) {
+        const double angle = (area.y0 + area.y1) / 2 * 3.14159265358979 / 180;
+        x = std::cos(angle) * (area.x0 + area.x1) / 2;
+        y = std::sin(angle) * (area.x0 + area.x1) / 2;
+      }
+      QWidget* canvas = charts->Canvas();
+      const QPointF local(x - chart.left, y - chart.top);
+      const QPointF global(canvas->mapToGlobal(local.toPoint()));
+      Later([canvas, local, global] {
+        QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(canvas, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QApplication::sendEvent(canvas, &release);
+      });
+      return;
+    }
+    Fail(QStringLiteral("no chart area leading to ") + pattern);
+  }
+
   // Answers the next save dialog with `file`, typed into its name field as a user does.
   void AnswerSaveDialog(const QString& file) {
     auto* timer = new QTimer(this);
@@ -132,6 +164,16 @@ class Driver : public QObject {
 
     if (command == QLatin1String("click-link")) {
       ClickLink(arg);
+    } else if (command == QLatin1String("click-chart")) {
+      ClickChart(arg);
+    } else if (command == QLatin1String("shot-chart")) {
+      const QString file = QDir(out_dir_).filePath(arg + QStringLiteral(".png"));
+      if (!window_.ChartsWindow()->isVisible()) return Fail(QStringLiteral("no chart window"));
+      if (!window_.ChartsWindow()->grab().save(file)) {
+        return Fail(QStringLiteral("cannot write ") + file);
+      }
+    } else if (command == QLatin1String("close-chart")) {
+      window_.ChartsWindow()->close();
     } else if (command == QLatin1String("back")) {
       if (!Action("tbtnBack")->isEnabled()) return Fail(QStringLiteral("back is off"));
       Action("tbtnBack")->trigger();

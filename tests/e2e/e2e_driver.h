@@ -5,6 +5,9 @@
 //
 // Script lines ("#" starts a comment):
 //   click-link REGEX      click the first link on show whose target matches
+//   click-chart REGEX     in the chart window, click the first person (or mark) whose link
+//                         target matches
+//   shot-chart NAME | close-chart   screenshot of the chart window / close it
 //   back | forward | home | surnames | gedinfo | about | copy
 //   open PATH             open a file as the Open dialog would
 //   select-surname TEXT   in the open surname list, select that surname (any case)

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Writes the web site of the bundled sample tree with stirpex-cli and walks it in headless
 # Chromium as a reader would: the surname index, a family page reached from it, and a tree page
-# and a note page reached from that family page. Each page is loaded by the browser (its DOM is
-# what the next link is taken from) and photographed.
+# and a note page reached from that family page; then the charts: a family's fan and tree of
+# descendants, a person in the fan followed to a family page, and the statistics page reached
+# from the index. Each page is loaded by the browser (its DOM is what the next link is taken
+# from) and photographed.
 #
 #   sample_site_browser.sh STIRPEX_CLI SOURCE_DIR OUT_DIR
 #
-# Screenshots go to OUT_DIR (index.png, family.png, tree.png, note.png). Exit status 77 (a
-# skip for ctest) when Chromium is not installed.
+# Screenshots go to OUT_DIR (index.png, family.png, tree.png, note.png, fan.png,
+# descendants.png, statistics.png). Exit status 77 (a skip for ctest) when Chromium is not
+# installed.
 set -euo pipefail
 
 cli=$1
@@ -85,5 +88,34 @@ done
 browse dom "$site/$tree" | grep -q 'tr\.htm' || fail "$tree shows no pedigree links"
 browse shot "$site/$tree" "$out_dir/tree.png"
 browse shot "$site/$note" "$out_dir/note.png"
+
+# The charts: the first family page of the index that links to both of its charts.
+charts_family=""
+for candidate in $(links "$work/index.dom" 'f[^/]*\.htm' | awk '!seen[$0]++'); do
+  if grep -q 'fc\.htm' "$site/$candidate" && grep -q 'dc\.htm' "$site/$candidate"; then
+    charts_family=$candidate
+    break
+  fi
+done
+[ -n "$charts_family" ] || fail "no family page reached from the index links to its charts"
+browse dom "$site/$charts_family" > "$work/family.dom"
+fan=$(links "$work/family.dom" '[^/]*fc\.htm' | head -n 1)
+descendants=$(links "$work/family.dom" '[^/]*dc\.htm' | head -n 1)
+for page in "$fan" "$descendants"; do
+  [ -f "$site/$page" ] || fail "$charts_family links to $page, which was not written"
+  browse dom "$site/$page" > "$work/chart.dom"
+  grep -q '<svg' "$work/chart.dom" || fail "$page shows no chart"
+done
+browse dom "$site/$fan" > "$work/fan.dom"
+person=$(grep -o '<a href="f[^"]*\.htm"' "$work/fan.dom" | head -n 1 | sed 's/<a href="//; s/"$//')
+[ -n "$person" ] && [ -f "$site/$person" ] || fail "no person of $fan leads to a family page"
+echo "$charts_family -> $fan -> $person, $descendants"
+browse shot "$site/$fan" "$out_dir/fan.png"
+browse shot "$site/$descendants" "$out_dir/descendants.png"
+statistics=$(links "$work/index.dom" 'statistics\.htm' | head -n 1)
+[ -n "$statistics" ] || fail "the index does not link to the statistics page"
+browse dom "$site/$statistics" | grep -q '<table class="numbers">' ||
+  fail "the statistics page shows no numbers"
+browse shot "$site/$statistics" "$out_dir/statistics.png"
 
 echo "screenshots in $out_dir"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end run of the viewer under a virtual X display: a scripted user clicks through the
 # bundled sample (family links, back and forward, the surname list, the notes and picture
-# windows, a pedigree), follows a note link inside the notes window and saves that note, and
+# windows, the fan and descendant charts, a pedigree), follows a note link inside the notes window and saves that note, and
 # clicks through a large real GEDCOM file; screenshots of every step are saved for a person to
 # look at.
 #
@@ -45,8 +45,8 @@ run() {  # run NAME SCRIPT [ARGS...]
 }
 
 run sample "$source_dir/tests/e2e/sample.e2e"
-for shot in home family back forward surnames surname-choice notes picture tree gedinfo \
-            welcome-help notes-followed; do
+for shot in home family back forward surnames surname-choice notes picture fan descendants \
+            tree gedinfo welcome-help notes-followed; do
   [ -s "$out/sample/$shot.png" ] || { echo "missing screenshot sample/$shot.png"; exit 1; }
 done
 

@@ -367,6 +367,47 @@ TEST_F(WebsiteTest, AStyleWithASearchPageGivesTheSiteSearch) {
   EXPECT_EQ(result.pages_written + result.pages_unchanged, 9 + 4);
 }
 
+// A style with the chart sections gives each family its charts and the site its statistics
+// page, all named in the manifest and the sitemap; without them a later pass removes those.
+TEST_F(WebsiteTest, ChartSectionsGiveChartPagesAndTheStatisticsPage) {
+  // Cy (Al's son) has a child in f9: Al's f1 has a grandchild.
+  TPersonRec* cy = db_.FindPersonById("i2");
+  TFamilyRec* f9 = db_.FindOrAddFamily("f9");
+  f9->Husband = cy;
+  cy->SpouseFamilies.push_back(f9);
+  TPersonRec* ed = db_.AddPerson("i9");
+  db_.SetPersonName(ed, "Ed Bo");
+  f9->Children.push_back(ed);
+  ed->ParentFamily = f9;
+  style_.Append(ssFanChart, "<!--^Chart^-->");
+  style_.Append(ssDescChart, "tree of <!--^HusbName^-->");
+  style_.Append(ssDescChart, "<!--^Chart^-->");
+  style_.Append(ssStatistics, "<!--^Chart^-->");
+  settings_.SiteURL = "https://x.org/";
+  Save();
+  // Only f1 has a grandchild; no partner has a grandparent, so no family has a fan.
+  EXPECT_EQ(testing::FileLines(site_ / "f1dc.htm").front(), "tree of Al Bo");
+  EXPECT_NE(ReadFileBytes(site_ / "f1dc.htm").find("<svg"), std::string::npos);
+  EXPECT_NE(ReadFileBytes(site_ / "statistics.htm").find("6 people"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(site_ / "f1fc.htm"));
+  const Lines manifest = testing::FileLines(site_ / ".stirpex-manifest");
+  for (const char* page : {"f1dc.htm", "statistics.htm"}) {
+    EXPECT_NE(std::find(manifest.begin(), manifest.end(), page), manifest.end()) << page;
+  }
+  const Lines sitemap = testing::FileLines(site_ / "sitemap.xml");
+  EXPECT_EQ(Lines(sitemap.begin() + 2, sitemap.end() - 1),
+            (Lines{"<url><loc>https://x.org/index.htm</loc></url>",
+                   "<url><loc>https://x.org/statistics.htm</loc></url>",
+                   "<url><loc>https://x.org/f1.htm</loc></url>",
+                   "<url><loc>https://x.org/f1dc.htm</loc></url>",
+                   "<url><loc>https://x.org/f2.htm</loc></url>",
+                   "<url><loc>https://x.org/f3.htm</loc></url>",
+                   "<url><loc>https://x.org/f9.htm</loc></url>"}));
+  style_ = SmallStyle();
+  EXPECT_EQ(Save().stale_removed, 2);
+  EXPECT_FALSE(std::filesystem::exists(site_ / "statistics.htm"));
+}
+
 // A second pass into the folder removes the files the first wrote and it no longer writes (a
 // person excluded since keeps no note or picture page online), and nothing else: not a file
 // of the user's own, not a name a tampered manifest points outside the folder with.

@@ -1,17 +1,21 @@
 // The default style over real files: every page built from it has all markers consumed, links
-// only to pages the web site has, and balanced tables, with people replaced or not. (That
-// nothing of a protected person leaks from any output is tests/export/privacy_leak_test.cpp.)
+// only to pages the web site has, and balanced tables, with people replaced or not; its charts
+// are sound SVG whose texts fit, and show nothing of a protected person. (That nothing of a
+// protected person leaks from any output is tests/export/privacy_leak_test.cpp; a chart writes
+// years without the marks that test looks for, so the charts are checked here.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <set>
 
 #include "database/gedcom_reader.h"
+#include "pages/chart_pages.h"
 #include "pages/family_page.h"
 #include "pages/page_names.h"
 #include "pages/person_pages.h"
 #include "support/recorders.h"
 #include "support/sanitized.h"
+#include "support/svg_check.h"
 #include "support/test_paths.h"
 
 namespace stirpex {
@@ -76,6 +80,32 @@ class SiteChecker {
     }
     // The private person's pages: its Id is empty.
     if (settings.ExcDoExclude) pages_.insert(PageName("", PageKind::kTree));
+    for (const TFamilyRec* f : db.FamilyList()) {
+      pages_.insert(FanChartPage(ctx_, *f));
+      pages_.insert(DescendantChartPage(ctx_, *f));
+    }
+    pages_.erase("");
+  }
+
+  // Calls check(which page, page text) for every chart page and the statistics page.
+  template <typename Check>
+  void ForEachChartPage(Check&& check) {
+    PageLines lines;
+    for (const TFamilyRec* f : db_.FamilyList()) {
+      if (!FanChartPage(ctx_, *f).empty()) {
+        lines.clear();
+        BuildFanChartPage(ctx_, *f, lines);
+        check("fan chart " + f->Id.str(), Join(lines));
+      }
+      if (!DescendantChartPage(ctx_, *f).empty()) {
+        lines.clear();
+        BuildDescendantChartPage(ctx_, *f, lines);
+        check("descendant chart " + f->Id.str(), Join(lines));
+      }
+    }
+    lines.clear();
+    BuildStatisticsPage(ctx_, lines);
+    check("statistics", Join(lines));
   }
 
   // Calls check(which page, page text) for every page.
@@ -155,16 +185,33 @@ TEST(DefaultStyle, HasEverySectionAndUsesEveryMarker) {
         "WifePicLink", "WifePic",      "WifeFamHtm",   "WifeFather",   "WifeMother", "ChildName",
         "ChildBday",   "ChildBPlace",  "ChildDeath",   "ChildDPlace",  "ChildPLink", "ChildPic",
         "ChildDMDate", "ChildDMPlace", "ChildSpouse",  "ChildSpHtm",   "NoteText",   "SNContents",
-        "SNPeople",    "SearchBox",    "SearchScript"}) {
+        "SNPeople",    "SearchBox",    "SearchScript", "FanLink",      "DescLink",   "StatsLink",
+        "ChartRef",    "FamilyRef",    "Chart"}) {
     EXPECT_NE(all.find("<!--^" + std::string(name) + "^-->"), std::string::npos) << name;
   }
   EXPECT_NE(all.find("function box1(form)"), std::string::npos);
 }
 
-// Every page of every file, as it stands and with every other person replaced.
+// Every page of every file, as it stands and with every other person replaced; the charts also
+// with every other person's years masked. The protected people get marked names ("QzN") and
+// dates in a year no file holds (2999), which no chart may show: neither in replacing mode nor,
+// the year, in masking mode.
 TEST(DefaultStyle, PagesOfEveryFileAreWellFormedWithAndWithoutReplacedPeople) {
   const TStyle style = LoadDefaultStyle();
   if (testing::TestdataGedcomDir().empty()) GTEST_LOG_(INFO) << "test data absent: sample only";
+  testing::ChartCheck charts;
+  auto check_charts = [&](const std::string& where, const std::string& page,
+                          std::initializer_list<std::string_view> hidden) {
+    const std::size_t problems = charts.problems.size();
+    charts.shown_text.clear();
+    testing::CheckCharts(page, charts);
+    for (std::size_t i = problems; i < charts.problems.size(); ++i) {
+      ADD_FAILURE() << where << ": " << charts.problems[i];
+    }
+    for (std::string_view mark : hidden) {
+      EXPECT_EQ(charts.shown_text.find(mark), std::string::npos) << where << " shows " << mark;
+    }
+  };
   for (const std::filesystem::path& file : GedcomFiles()) {
     SCOPED_TRACE(file.string());
     Database db;
@@ -177,23 +224,45 @@ TEST(DefaultStyle, PagesOfEveryFileAreWellFormedWithAndWithoutReplacedPeople) {
     settings.ImageDir = "pictures";
     SiteChecker checker(db, settings, style);
     int pages = 0;
-    checker.ForEachPage([&](const std::string& where, const std::string& page) {
+    auto well_formed = [&](const std::string& where, const std::string& page) {
       checker.ExpectWellFormed(where, page);
       ++pages;
+    };
+    checker.ForEachPage(well_formed);
+    checker.ForEachChartPage([&](const std::string& where, const std::string& page) {
+      well_formed(where, page);
+      check_charts(where, page, {});
     });
     EXPECT_TRUE(db.FamilyList().empty() || pages > 0);
 
     for (std::size_t i = 0; i < db.PersonList().size(); ++i) {
-      db.PersonList()[i]->Excluded = i % 2 == 0;
+      TPersonRec* person = db.PersonList()[i];
+      person->Excluded = i % 2 == 0;
+      if (!person->Excluded) continue;
+      db.SetPersonName(person, "QzN " + person->Name.str());
+      db.Set(person->BirthDate, "1 JAN 2999");
+      if (!person->DeathDate.empty()) db.Set(person->DeathDate, "2 FEB 2999");
     }
     TSettings replaced;
     replaced.ExcDoExclude = true;
     replaced.IncludeTrees = true;
     SiteChecker replaced_checker(db, replaced, style);
-    replaced_checker.ForEachPage([&](const std::string& where, const std::string& page) {
+    auto replaced_well_formed = [&](const std::string& where, const std::string& page) {
       replaced_checker.ExpectWellFormed(where, page);
+    };
+    replaced_checker.ForEachPage(replaced_well_formed);
+    replaced_checker.ForEachChartPage([&](const std::string& where, const std::string& page) {
+      replaced_well_formed(where, page);
+      check_charts(where, page, {"QzN", "2999"});
     });
+    TSettings masked = replaced;
+    masked.ExcMaskDateOnly = true;
+    SiteChecker(db, masked, style)
+        .ForEachChartPage([&](const std::string& where, const std::string& page) {
+          check_charts(where, page, {"2999"});
+        });
   }
+  EXPECT_GT(charts.fitted, 1000u);  // the checks did see the charts' texts
 }
 
 }  // namespace

@@ -66,6 +66,31 @@ TEST_F(MarkersTest, SearchMarkersActOnlyOnTheSiteOfASearchPage) {
             "</form>][<script src=\"search.js\"></script>]");
 }
 
+// The chart links lead only to pages the style makes and the family has: f1 a fan (George's
+// father added) and a tree (Tom's child added), f3 a tree only; the statistics link only on a
+// site that has the page.
+TEST_F(MarkersTest, ChartLinksOnlyToChartsThatExist) {
+  t.Family("F9", t.Person("I9", "Old Smith"), nullptr, {george});
+  TPersonRec* baby = t.Person("I10", "Baby Smith");
+  f2->Children.push_back(baby);
+  baby->ParentFamily = f2;
+  const std::string line = "<!--^FanLink^-->|<!--^DescLink^-->|<!--^FamilyRef^-->";
+  EXPECT_EQ(Expand(line, f1), "<!--FanLink^-->|<!--DescLink^-->|f1.htm");
+  t.Section(ssFanLink, {"<a href=\"<!--^ChartRef^-->\">fan of <!--^HusbName^--></a>"});
+  t.Section(ssDescLink, {"<a href=\"<!--^ChartRef^-->\">tree</a>"});
+  t.Section(ssFanChart, {"<!--^Chart^-->"});
+  t.Section(ssDescChart, {"<!--^Chart^-->"});
+  EXPECT_EQ(Expand(line, f1),
+            "<a href=\"f1fc.htm\">fan of John Smith</a>|<a href=\"f1dc.htm\">tree</a>|f1.htm");
+  EXPECT_EQ(Expand(line, f3), "<!--FanLink^-->|<a href=\"f3dc.htm\">tree</a>|f3.htm");
+  t.Section(ssStatsLink, {"<a href=\"<!--^ChartRef^-->\">Statistics</a>"});
+  EXPECT_EQ(Expand("[<!--^StatsLink^-->][<!--^ChartRef^-->]"), "[][<!--ChartRef^-->]");
+  PageContext site = t.Context();
+  site.site_statistics = true;
+  EXPECT_EQ(ExpandMarkers(site, "[<!--^StatsLink^-->]", MarkerArgs{}),
+            "[<a href=\"statistics.htm\">Statistics</a>]");
+}
+
 TEST_F(MarkersTest, PersonMarkersDescribeThePagePerson) {
   t.db.Set(john->Picture, "john.jpg");
   EXPECT_EQ(Expand("<!--^Name^-->, <!--^Name^-->: <!--^BDate^--> <!--^BPlace^--> - "

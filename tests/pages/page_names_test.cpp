@@ -48,8 +48,8 @@ TEST(PageLinks, ParseReadsBackEveryPageName) {
                              std::string(22, 'z'),
                              "abcdefghijklmnopqr s\\"};
   for (const std::string& id : ids) {
-    for (PageKind kind :
-         {PageKind::kFamily, PageKind::kPicture, PageKind::kNote, PageKind::kTree}) {
+    for (PageKind kind : {PageKind::kFamily, PageKind::kPicture, PageKind::kNote, PageKind::kTree,
+                          PageKind::kFanChart, PageKind::kDescendantChart}) {
       const std::string name = PageName(id, kind);
       const PageLink link = ParsePageLink(name, "index.htm");
       EXPECT_EQ(link.kind, LinkKindOf(kind)) << name;
@@ -67,7 +67,9 @@ TEST(PageLinks, NamesTheSchemeCannotTellApartReadByTheFirstRule) {
       {"xpk.htm", {LinkKind::kPicture, "x"}},
       {"index.htm", {LinkKind::kIndex, ""}},  // also the family page of "index"
       {"surname.htm", {LinkKind::kIndex, ""}},
-      {"_2ehtm", {LinkKind::kOther, ""}},  // the family page of an empty Id
+      {"statistics.htm", {LinkKind::kStatistics, ""}},  // also the family page of "statistics"
+      {"f1fc.htm", {LinkKind::kFanChart, "f1"}},        // also the family page of "f1fc"
+      {"_2ehtm", {LinkKind::kOther, ""}},               // the family page of an empty Id
   };
   for (const Case& c : cases)
     EXPECT_EQ(ParsePageLink(c.target, "index.htm"), c.expected) << c.target;

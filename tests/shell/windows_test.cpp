@@ -6,9 +6,14 @@
 #include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSvgRenderer>
 #include <QTest>
+#include <cmath>
 
 #include "htmlview/html_viewer.h"
+#include "pages/fan_chart.h"
+#include "pages/small_tree.h"
+#include "shell/chart_window.h"
 #include "shell/progress_window.h"
 #include "shell/small_windows.h"
 #include "shell/surnames_dialog.h"
@@ -188,6 +193,32 @@ TEST(AboutBoxTest, ShowsTheVersion) {
   TAboutBox about;
   EXPECT_EQ(about.windowTitle(), "About");
   EXPECT_EQ(about.lblVersion->text(), "Version 2.01");
+}
+
+// Qt SVG draws the core's chart, and a click on a person follows that person's link: the
+// canvas's pixels are the chart's own units, whatever the view box's origin.
+TEST(ChartWindowTest, DrawsTheChartAndFollowsAClickOnAPerson) {
+  testing::SmallTree t;
+  auto* hugo = t.Person("I1", "Hugo Ash", 'M');
+  auto* paul = t.Person("I2", "Paul Ash", 'M');
+  TFamilyRec* f1 = t.Family("F1", hugo, t.Person("I3", "Wanda Birch", 'F'));
+  t.Family("F2", paul, nullptr, {hugo});
+  const Chart chart = BuildFanChart(t.Context(), *f1);
+  std::vector<std::string> followed;
+  ChartWindow window(nullptr, [&](const std::string& target) {
+    followed.push_back(target);
+    return true;
+  });
+  window.LoadChart(chart);
+  EXPECT_TRUE(window.Canvas()->Renderer()->isValid());
+  EXPECT_EQ(window.Canvas()->size(), QSize(static_cast<int>(std::ceil(chart.width)),
+                                           static_cast<int>(std::ceil(chart.height))));
+  EXPECT_EQ(window.windowTitle(), QString("Ancestors of Hugo Ash and Wanda Birch"));
+  // Paul in the upper left quarter of the first ring; nobody in the upper right one.
+  const QPointF centre(-chart.left, -chart.top);
+  QTest::mouseClick(window.Canvas(), Qt::LeftButton, {}, (centre + QPointF(-70, -70)).toPoint());
+  EXPECT_FALSE(window.ClickAt(centre + QPointF(70, -70)));
+  EXPECT_EQ(followed, std::vector<std::string>{"f2.htm"});
 }
 
 }  // namespace
