@@ -137,6 +137,9 @@ void Database::ClearDatabase() {
   person_store_.clear();
   family_store_.clear();
   note_store_.clear();
+  family_lists_.Clear();
+  person_lists_.Clear();
+  note_lists_.Clear();
   surname_set_->Clear();
   surnames_.clear();
   surnames_dirty_ = false;
@@ -361,7 +364,7 @@ void Database::ReorderPersons(const std::vector<const TPersonRec*>& order) {
 std::vector<const TPersonRec*> Database::PersonsInReadOrder() const {
   std::vector<const TPersonRec*> order;
   order.reserve(person_store_.size());
-  for (const TPersonRec& person : person_store_) order.push_back(&person);
+  person_store_.ForEach([&order](const TPersonRec& person) { order.push_back(&person); });
   return order;
 }
 
@@ -431,15 +434,11 @@ std::size_t Database::ApproximateBytes() const {
   bytes += person_store_.size() * sizeof(TPersonRec);
   bytes += family_store_.size() * sizeof(TFamilyRec);
   bytes += note_store_.size() * sizeof(TNoteRec);
-  for (const TPersonRec& p : person_store_) {
-    bytes += p.SpouseFamilies.capacity() * sizeof(void*) + p.Notes.capacity() * sizeof(void*);
-  }
-  for (const TFamilyRec& f : family_store_) {
-    bytes += f.Children.capacity() * sizeof(void*) + f.Notes.capacity() * sizeof(void*);
-  }
-  for (const TNoteRec& n : note_store_) {
+  bytes +=
+      family_lists_.ReservedBytes() + person_lists_.ReservedBytes() + note_lists_.ReservedBytes();
+  note_store_.ForEach([&bytes](const TNoteRec& n) {
     for (const std::string& line : n.Lines) bytes += sizeof(std::string) + line.capacity();
-  }
+  });
   bytes += (persons_.capacity() + families_.capacity() + notes_.capacity()) * sizeof(void*);
   bytes += person_by_id_->Bytes() + person_by_name_->Bytes() + family_by_id_->Bytes() +
            note_by_id_->Bytes();

@@ -125,6 +125,15 @@ class Database {
     field.Assign(arena_, value);
   }
   void SetPersonName(TPersonRec* person, std::string_view name);
+  // Appends a record to a list held by a record of this database (a person's spouse families
+  // or notes, a family's children or notes).
+  void Append(RecordList<TFamilyRec>& list, TFamilyRec* family) {
+    family_lists_.Append(list, family);
+  }
+  void Append(RecordList<TPersonRec>& list, TPersonRec* person) {
+    person_lists_.Append(list, person);
+  }
+  void Append(RecordList<TNoteRec>& list, TNoteRec* note) { note_lists_.Append(list, note); }
 
   // --- Operations ---
   // Empties the person, family and note lists and the surnames, releases every record
@@ -224,9 +233,12 @@ class Database {
 
   TextArena arena_;
   TextArena private_arena_;  // the private person's texts survive ClearDatabase
-  std::deque<TPersonRec> person_store_;
-  std::deque<TFamilyRec> family_store_;
-  std::deque<TNoteRec> note_store_;
+  RecordBlocks<TPersonRec> person_store_;
+  RecordBlocks<TFamilyRec> family_store_;
+  RecordBlocks<TNoteRec> note_store_;
+  ListPool<TFamilyRec> family_lists_;
+  ListPool<TPersonRec> person_lists_;
+  ListPool<TNoteRec> note_lists_;
   std::vector<TPersonRec*> persons_;
   std::vector<TFamilyRec*> families_;
   std::vector<TNoteRec*> notes_;

@@ -431,7 +431,7 @@ class Reader {
       case Tag::kFams:
         if (context_ == Context::kPerson && person_ && HasPointer(text)) {
           const std::string_view id = PointerId(text);
-          if (!IsVoid(id)) person_->SpouseFamilies.push_back(db_.FindOrAddFamily(id));
+          if (!IsVoid(id)) db_.Append(person_->SpouseFamilies, db_.FindOrAddFamily(id));
         }
         break;
       case Tag::kFamc:
@@ -591,9 +591,9 @@ class Reader {
     }
     if (attach) {
       if (context_ == Context::kPerson && person_) {
-        person_->Notes.push_back(note);
+        db_.Append(person_->Notes, note);
       } else if (context_ == Context::kFamily && family_) {
-        family_->Notes.push_back(note);
+        db_.Append(family_->Notes, note);
       }
     }
     note_ = note;
@@ -672,7 +672,7 @@ class Reader {
     } else if (tag == Tag::kWife) {
       family->Wife = person;
     } else {
-      family->Children.push_back(person);
+      db_.Append(family->Children, person);
     }
   }
 

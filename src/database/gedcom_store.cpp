@@ -227,7 +227,11 @@ void GedcomStore::Clear() {
   facts_ = 0;
   inline_media_ = 0;
   places_.clear();
-  place_set_.clear();
+  place_bytes_.clear();
+  place_next_ = nullptr;
+  place_bytes_left_ = 0;
+  place_hashes_.clear();
+  place_slots_.clear();
   header_ = GedcomHeader();
 }
 
@@ -256,11 +260,66 @@ void GedcomStore::Finish() {
   }
 }
 
+namespace {
+
+// A hash of a short text, eight bytes at a time.
+std::uint64_t HashText(std::string_view text) {
+  std::uint64_t h = 0x9E3779B97F4A7C15ull ^ text.size();
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + i, 8);
+    h = (h ^ word) * 0xFF51AFD7ED558CCDull;
+    h ^= h >> 32;
+  }
+  std::uint64_t tail = 0;
+  std::memcpy(&tail, text.data() + i, text.size() - i);
+  h = (h ^ tail) * 0xC4CEB9FE1A85EC53ull;
+  return h ^ (h >> 29);
+}
+
+}  // namespace
+
 void GedcomStore::AddPlace(std::string_view text) {
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   if (text.empty()) return;
-  if (place_set_.insert(text).second) places_.push_back(text);
+  // Events of one person often share a place: the last one answers at once.
+  if (!places_.empty() && places_.back() == text) return;
+  if (place_slots_.size() < 2 * (places_.size() + 1)) {
+    // At most half full: rehash into twice the room.
+    std::vector<std::uint32_t> slots(place_slots_.empty() ? 1024 : place_slots_.size() * 2, 0);
+    const std::size_t mask = slots.size() - 1;
+    for (std::uint32_t k = 0; k < places_.size(); ++k) {
+      std::size_t at = place_hashes_[k] & mask;
+      while (slots[at] != 0) at = (at + 1) & mask;
+      slots[at] = k + 1;
+    }
+    place_slots_ = std::move(slots);
+  }
+  const std::uint64_t hash = HashText(text);
+  const std::size_t mask = place_slots_.size() - 1;
+  for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+    const std::uint32_t slot = place_slots_[at];
+    if (slot == 0) {
+      constexpr std::size_t kChunk = 64 * 1024;
+      if (place_bytes_left_ < text.size()) {
+        const std::size_t size = std::max(kChunk, text.size());
+        place_bytes_.push_back(std::make_unique_for_overwrite<char[]>(size));
+        place_next_ = place_bytes_.back().get();
+        place_bytes_left_ = size;
+      }
+      char* copy = place_next_;
+      std::memcpy(copy, text.data(), text.size());
+      place_next_ += text.size();
+      place_bytes_left_ -= text.size();
+      place_slots_[at] = static_cast<std::uint32_t>(places_.size() + 1);
+      places_.emplace_back(copy, text.size());
+      place_hashes_.push_back(hash);
+      return;
+    }
+    if (place_hashes_[slot - 1] == hash && places_[slot - 1] == text) return;
+  }
 }
 
 std::uint32_t GedcomStore::FindRecord(std::string_view xref) const {

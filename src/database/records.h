@@ -2,6 +2,7 @@
 //
 // Records are plain values owned by the `Database` (database.h); they refer to each other with
 // non-owning pointers that stay valid until the database is emptied (the next GEDCOM load).
+// Their lists of other records are RecordLists (record_storage.h), filled through the database.
 // Both sides of a link are kept exactly as the file states them: the database never completes
 // or checks one side from the other. Text fields keep the file's bytes, cut to the capacity
 // given by their type (see text.h); person and family Ids are stored in lower case.
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "database/record_storage.h"
 #include "database/text.h"
 
 namespace stirpex {
@@ -42,11 +44,11 @@ struct TPersonRec {
   Text<90> BirthPlace;  // PLAC inside BIRT
   Text<30> DeathDate;
   Text<90> DeathPlace;
-  TFamilyRec* ParentFamily = nullptr;       // the last FAMC
-  std::vector<TFamilyRec*> SpouseFamilies;  // FAMS lines in file order (repeats kept)
-  std::vector<TNoteRec*> Notes;             // inline notes and note pointers in file order
-  Text<30> Picture;                         // from an "Image" note or the image list
-  bool Excluded = false;                    // on the excluded list; never read from GEDCOM
+  TFamilyRec* ParentFamily = nullptr;     // the last FAMC
+  RecordList<TFamilyRec> SpouseFamilies;  // FAMS lines in file order (repeats kept)
+  RecordList<TNoteRec> Notes;             // inline notes and note pointers in file order
+  Text<30> Picture;                       // from an "Image" note or the image list
+  bool Excluded = false;                  // on the excluded list; never read from GEDCOM
   // Made by a HUSB, WIFE or CHIL reference before any INDI line named it; the first INDI
   // record with this id fills it instead of making a second person.
   bool Placeholder = false;
@@ -69,10 +71,10 @@ struct TFamilyRec {
   Text<22> Id;  // lower case
   TPersonRec* Husband = nullptr;
   TPersonRec* Wife = nullptr;
-  std::vector<TPersonRec*> Children;  // CHIL lines in file order
+  RecordList<TPersonRec> Children;  // CHIL lines in file order
   Text<30> MarrDate;
   Text<90> MarrPlace;
-  std::vector<TNoteRec*> Notes;
+  RecordList<TNoteRec> Notes;
   Text<30> Picture;              // set only from the image list
   std::uint8_t Restriction = 0;  // kResn... bits (PersonEvidence) of the family's "1 RESN"
   // The first FAM record of the file with the family's id (GedcomStore numbering), or

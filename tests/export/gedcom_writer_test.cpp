@@ -315,7 +315,7 @@ std::string Describe(const PersonFacts& f) {
   return text;
 }
 
-std::vector<std::vector<std::string>> NoteTexts(const std::vector<TNoteRec*>& notes) {
+std::vector<std::vector<std::string>> NoteTexts(const RecordList<TNoteRec>& notes) {
   std::vector<std::vector<std::string>> texts;
   for (const TNoteRec* note : notes) texts.push_back(note->Lines);
   return texts;
