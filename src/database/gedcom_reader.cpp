@@ -736,6 +736,10 @@ class StoreBuilder {
   // One line as read (raw), with its spaces trimmed, and as the reader took it apart. Returns
   // the store's number of the record the line begins, or kNoStoreRecord.
   std::uint32_t Line(std::string_view raw, std::string_view trimmed, const ParsedLine& line) {
+    if (!place_.empty()) {
+      store_.AddPlace(place_);
+      place_ = {};
+    }
     if (raw.empty()) return kNoStoreRecord;
     int level;
     std::string_view tag, value;
@@ -773,6 +777,12 @@ class StoreBuilder {
     return kNoStoreRecord;
   }
 
+  // The end of the text: what is still waiting goes in.
+  void Finish() {
+    if (!place_.empty()) store_.AddPlace(place_);
+    place_ = {};
+  }
+
  private:
   void Count(int level, std::string_view tag, std::string_view value) {
     if (level == 1) {
@@ -790,7 +800,9 @@ class StoreBuilder {
     }
     if (tag.size() == 4) {
       if (tag == "PLAC") {
-        store_.AddPlace(value);
+        // Added with the next line: meanwhile the table's slot comes into the cache.
+        store_.PrefetchPlace(value);
+        place_ = value;
       } else if (tag == "OBJE" && (value.empty() || value[0] != '@')) {
         store_.CountInlineMedia();
       }
@@ -801,6 +813,7 @@ class StoreBuilder {
   std::string_view text_;
   RecordKind kind_ = RecordKind::kPrologue;
   bool extension_ = false;  // an extension structure of level 1 not yet known to be a fact
+  std::string_view place_;  // a place met on the line before, still to be added
 };
 
 // The picture of a person comes from a note whose first line holds "Image file.jpg".
@@ -895,6 +908,7 @@ bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progr
     const ParsedLine line = Parse(trimmed);
     state.Line(trimmed, line, builder.Line(raw, trimmed, line));
   }
+  builder.Finish();
   store.Finish();
   db.SetLastFamilyRead(state.LastFamily());
   db.SetTextIsUtf8(all_utf8);

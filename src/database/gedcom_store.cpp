@@ -230,8 +230,8 @@ void GedcomStore::Clear() {
   place_bytes_.clear();
   place_next_ = nullptr;
   place_bytes_left_ = 0;
-  place_hashes_.clear();
   place_slots_.clear();
+  last_place_ = 0;
   header_ = GedcomHeader();
 }
 
@@ -278,29 +278,40 @@ std::uint64_t HashText(std::string_view text) {
   return h ^ (h >> 29);
 }
 
-}  // namespace
-
-void GedcomStore::AddPlace(std::string_view text) {
+std::string_view TrimPlace(std::string_view text) {
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  return text;
+}
+
+}  // namespace
+
+void GedcomStore::PrefetchPlace(std::string_view text) const {
+  if (place_slots_.empty()) return;
+  __builtin_prefetch(&place_slots_[HashText(TrimPlace(text)) & (place_slots_.size() - 1)]);
+}
+
+void GedcomStore::AddPlace(std::string_view text) {
+  text = TrimPlace(text);
   if (text.empty()) return;
-  // Events of one person often share a place: the last one answers at once.
-  if (!places_.empty() && places_.back() == text) return;
+  if (!places_.empty() && places_[last_place_] == text) return;
   if (place_slots_.size() < 2 * (places_.size() + 1)) {
     // At most half full: rehash into twice the room.
-    std::vector<std::uint32_t> slots(place_slots_.empty() ? 1024 : place_slots_.size() * 2, 0);
+    std::vector<std::uint64_t> slots(place_slots_.empty() ? 1024 : place_slots_.size() * 2, 0);
     const std::size_t mask = slots.size() - 1;
-    for (std::uint32_t k = 0; k < places_.size(); ++k) {
-      std::size_t at = place_hashes_[k] & mask;
+    for (std::uint64_t slot : place_slots_) {
+      if (slot == 0) continue;
+      std::size_t at = HashText(places_[(slot & 0xFFFFFFFFu) - 1]) & mask;
       while (slots[at] != 0) at = (at + 1) & mask;
-      slots[at] = k + 1;
+      slots[at] = slot;
     }
     place_slots_ = std::move(slots);
   }
   const std::uint64_t hash = HashText(text);
+  const std::uint64_t tag = hash >> 32 << 32;
   const std::size_t mask = place_slots_.size() - 1;
   for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
-    const std::uint32_t slot = place_slots_[at];
+    const std::uint64_t slot = place_slots_[at];
     if (slot == 0) {
       constexpr std::size_t kChunk = 64 * 1024;
       if (place_bytes_left_ < text.size()) {
@@ -313,12 +324,18 @@ void GedcomStore::AddPlace(std::string_view text) {
       std::memcpy(copy, text.data(), text.size());
       place_next_ += text.size();
       place_bytes_left_ -= text.size();
-      place_slots_[at] = static_cast<std::uint32_t>(places_.size() + 1);
+      last_place_ = places_.size();
+      place_slots_[at] = tag | (places_.size() + 1);
       places_.emplace_back(copy, text.size());
-      place_hashes_.push_back(hash);
       return;
     }
-    if (place_hashes_[slot - 1] == hash && places_[slot - 1] == text) return;
+    if ((slot & ~std::uint64_t{0xFFFFFFFFu}) == tag) {
+      const std::size_t index = (slot & 0xFFFFFFFFu) - 1;
+      if (places_[index] == text) {
+        last_place_ = index;
+        return;
+      }
+    }
   }
 }
 

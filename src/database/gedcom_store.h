@@ -200,6 +200,9 @@ class GedcomStore {
   void CountFact() { ++facts_; }
   void CountInlineMedia() { ++inline_media_; }
   void AddPlace(std::string_view text);
+  // Asks for the part of the place table the text will need, to be added a little later with
+  // AddPlace: a load that meets a place and then reads on finds it in the cache.
+  void PrefetchPlace(std::string_view text) const;
   void Finish();
   void Clear();
 
@@ -237,15 +240,16 @@ class GedcomStore {
   std::size_t unparsed_lines_ = 0;
   std::size_t facts_ = 0;
   std::size_t inline_media_ = 0;
-  // The distinct place texts and, for finding them, an open-addressing table of their hashes
-  // (slot: index into places_ + 1, 0 free); a load meets millions of PLAC lines. The texts
-  // are copied together into place_bytes_, where comparing them stays in the cache.
+  // The distinct place texts and, for finding them, an open-addressing table (a slot: the
+  // upper half of the text's hash above its index in places_ + 1; 0 free); a load meets
+  // millions of PLAC lines. The texts are copied together into place_bytes_, where comparing
+  // them stays in the cache.
   std::vector<std::string_view> places_;
+  std::size_t last_place_ = 0;  // the place found last: the next line often names it again
   std::vector<std::unique_ptr<char[]>> place_bytes_;
   char* place_next_ = nullptr;
   std::size_t place_bytes_left_ = 0;
-  std::vector<std::uint64_t> place_hashes_;
-  std::vector<std::uint32_t> place_slots_;
+  std::vector<std::uint64_t> place_slots_;
   GedcomHeader header_;
 };
 
