@@ -88,7 +88,8 @@ void BM_WriteWhole(benchmark::State& state, std::filesystem::path path, std::fil
   TSettings settings;
   if (filtered) {
     settings.ExcDoExclude = true;
-    for (std::size_t i = 0; i < db.PersonList().size(); i += 10) db.PersonList()[i]->Excluded = true;
+    for (std::size_t i = 0; i < db.PersonList().size(); i += 10)
+      db.PersonList()[i]->Excluded = true;
   }
   NullMessages messages;
   for (auto _ : state) {
@@ -290,12 +291,13 @@ void PrintSummary(const std::vector<SizeFacts>& sizes, const Collector& collecto
     const std::string label = Label(s);
     const double floor = collector.Seconds("write-floor/" + label);
     if (floor <= 0) continue;
-    std::printf("whole GEDCOM of %s: written in %.0f ms, %.2fx the floor of writing its bytes "
-                "(%.0f ms); filtered (every tenth person replaced) %.0f ms, %.2fx\n",
-                label.c_str(), collector.Seconds("write-whole/" + label) * 1000,
-                collector.Seconds("write-whole/" + label) / floor, floor * 1000,
-                collector.Seconds("write-filtered/" + label) * 1000,
-                collector.Seconds("write-filtered/" + label) / floor);
+    std::printf(
+        "whole GEDCOM of %s: written in %.0f ms, %.2fx the floor of writing its bytes "
+        "(%.0f ms); filtered (every tenth person replaced) %.0f ms, %.2fx\n",
+        label.c_str(), collector.Seconds("write-whole/" + label) * 1000,
+        collector.Seconds("write-whole/" + label) / floor, floor * 1000,
+        collector.Seconds("write-filtered/" + label) * 1000,
+        collector.Seconds("write-filtered/" + label) / floor);
   }
   for (const SizeFacts& s : sizes) {
     if (s.people < 1000000) continue;
