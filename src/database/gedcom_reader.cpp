@@ -773,6 +773,7 @@ class StoreBuilder {
       store_.CountUnparsedLine();
       return kNoStoreRecord;
     }
+    if (tag.size() == 4 && tag == "RESN") store_.MarkResn(level);
     if (kind_ == RecordKind::kIndi || kind_ == RecordKind::kFam) Count(level, tag, value);
     return kNoStoreRecord;
   }
@@ -909,6 +910,7 @@ bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progr
     state.Line(trimmed, line, builder.Line(raw, trimmed, line));
   }
   builder.Finish();
+  store.SetCrLfOnly(lines.CrLfOnly() && encoding == TextEncoding::kBytes);
   store.Finish();
   db.SetLastFamilyRead(state.LastFamily());
   db.SetTextIsUtf8(all_utf8);

@@ -13,6 +13,22 @@ bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
+// A hash of a short text, eight bytes at a time.
+std::uint64_t HashText(std::string_view text) {
+  std::uint64_t h = 0x9E3779B97F4A7C15ull ^ text.size();
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + i, 8);
+    h = (h ^ word) * 0xFF51AFD7ED558CCDull;
+    h ^= h >> 32;
+  }
+  std::uint64_t tail = 0;
+  std::memcpy(&tail, text.data() + i, text.size() - i);
+  h = (h ^ tail) * 0xC4CEB9FE1A85EC53ull;
+  return h ^ (h >> 29);
+}
+
 // The level of a line that can be taken apart, -1 otherwise; only the level is read (the
 // walk over a structure asks nothing else of most lines).
 int LevelOf(std::string_view line) {
@@ -222,8 +238,10 @@ void GedcomStore::Clear() {
   text_.Release();
   records_.clear();
   records_.shrink_to_fit();
-  by_xref_.clear();
+  xref_slots_.clear();
+  xref_of_.clear();
   unparsed_lines_ = 0;
+  crlf_only_ = false;
   facts_ = 0;
   inline_media_ = 0;
   places_.clear();
@@ -242,6 +260,8 @@ std::string_view GedcomStore::RecordText(std::size_t i) const {
 }
 
 void GedcomStore::Finish() {
+  std::vector<std::uint32_t> with_id;
+  xref_of_.assign(records_.size(), std::string_view());
   for (std::size_t i = 0; i < records_.size(); ++i) {
     const RecordKind kind = records_[i].kind;
     if (kind == RecordKind::kHead && header_.version.empty()) {
@@ -256,27 +276,33 @@ void GedcomStore::Finish() {
     std::string_view line;
     if (!cursor.Next(line)) continue;
     const GedcomLine first = ParseGedcomLine(line);
-    if (!first.xref.empty()) by_xref_.emplace(first.xref, static_cast<std::uint32_t>(i));
+    if (first.xref.empty()) continue;
+    xref_of_[i] = first.xref;
+    with_id.push_back(static_cast<std::uint32_t>(i));
+  }
+  // At most half full; of several records with one id, the first is found.
+  std::size_t size = 16;
+  while (size < 2 * with_id.size()) size *= 2;
+  xref_slots_.assign(size, 0);
+  const std::size_t mask = size - 1;
+  for (std::uint32_t record : with_id) {
+    const std::uint64_t hash = HashText(xref_of_[record]);
+    const std::uint64_t tag = hash >> 32 << 32;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+      const std::uint64_t slot = xref_slots_[at];
+      if (slot == 0) {
+        xref_slots_[at] = tag | (record + std::uint64_t{1});
+        break;
+      }
+      if ((slot & ~std::uint64_t{0xFFFFFFFFu}) == tag &&
+          xref_of_[(slot & 0xFFFFFFFFu) - 1] == xref_of_[record]) {
+        break;  // the first record of this id stays the one found
+      }
+    }
   }
 }
 
 namespace {
-
-// A hash of a short text, eight bytes at a time.
-std::uint64_t HashText(std::string_view text) {
-  std::uint64_t h = 0x9E3779B97F4A7C15ull ^ text.size();
-  std::size_t i = 0;
-  for (; i + 8 <= text.size(); i += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, text.data() + i, 8);
-    h = (h ^ word) * 0xFF51AFD7ED558CCDull;
-    h ^= h >> 32;
-  }
-  std::uint64_t tail = 0;
-  std::memcpy(&tail, text.data() + i, text.size() - i);
-  h = (h ^ tail) * 0xC4CEB9FE1A85EC53ull;
-  return h ^ (h >> 29);
-}
 
 std::string_view TrimPlace(std::string_view text) {
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
@@ -340,8 +366,16 @@ void GedcomStore::AddPlace(std::string_view text) {
 }
 
 std::uint32_t GedcomStore::FindRecord(std::string_view xref) const {
-  const auto it = by_xref_.find(xref);
-  return it == by_xref_.end() ? kNoRecord : it->second;
+  if (xref_slots_.empty() || xref.empty()) return kNoRecord;
+  const std::uint64_t hash = HashText(xref);
+  const std::uint64_t tag = hash >> 32 << 32;
+  const std::size_t mask = xref_slots_.size() - 1;
+  for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+    const std::uint64_t slot = xref_slots_[at];
+    if (slot == 0) return kNoRecord;
+    const std::uint32_t record = static_cast<std::uint32_t>(slot & 0xFFFFFFFFu) - 1;
+    if ((slot & ~std::uint64_t{0xFFFFFFFFu}) == tag && xref_of_[record] == xref) return record;
+  }
 }
 
 std::size_t GedcomStore::CountOf(RecordKind kind) const {
@@ -351,8 +385,8 @@ std::size_t GedcomStore::CountOf(RecordKind kind) const {
 
 std::size_t GedcomStore::ApproximateBytes() const {
   return text_.reserved() + records_.capacity() * sizeof(Record) +
-         by_xref_.size() * (sizeof(std::string_view) + sizeof(std::uint32_t) + 2 * sizeof(void*)) +
-         by_xref_.bucket_count() * sizeof(void*);
+         xref_slots_.capacity() * sizeof(std::uint64_t) +
+         xref_of_.capacity() * sizeof(std::string_view);
 }
 
 }  // namespace stirpex

@@ -20,7 +20,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/file_bytes.h"
@@ -179,6 +178,10 @@ class GedcomStore {
   struct Record {
     std::uint64_t begin = 0;  // offset of its level-0 line in the text
     RecordKind kind = RecordKind::kOther;
+    // A structure below the record's first level holds a RESN (confidential, privacy, or any
+    // other: the writers look closer).
+    bool inner_resn = false;
+    bool resn = false;  // a RESN of the record itself (level 1)
   };
   static constexpr std::uint32_t kNoRecord = 0xFFFFFFFFu;  // equals kNoStoreRecord
 
@@ -194,6 +197,14 @@ class GedcomStore {
   std::uint32_t NextRecordIndex() const { return static_cast<std::uint32_t>(records_.size()); }
   void BeginRecord(std::size_t offset, RecordKind kind) { records_.push_back({offset, kind}); }
   void CountUnparsedLine() { ++unparsed_lines_; }
+  // Marks the record begun last as holding a RESN: of its own (level 1) or below.
+  void MarkResn(int level) {
+    if (records_.empty()) return;
+    (level == 1 ? records_.back().resn : records_.back().inner_resn) = true;
+  }
+  // Tells that every line of the text ends in CR LF and none is empty, so that a record's
+  // text is its lines as a writer that ends each in CR LF writes them.
+  void SetCrLfOnly(bool crlf_only) { crlf_only_ = crlf_only; }
   // What the reader counts of people's and families' records as it reads them: their events
   // and attributes (GEDCOM 7 NO structures are none), media objects written inline, and
   // every place text (the same text counts once).
@@ -217,6 +228,7 @@ class GedcomStore {
   std::size_t UnparsedLines() const { return unparsed_lines_; }
   const GedcomHeader& Header() const { return header_; }
   int MajorVersion() const { return header_.major; }
+  bool CrLfOnly() const { return crlf_only_; }
 
   // The record whose level-0 line carries the id (as written, "@" signs left off), among the
   // records that are neither people nor families (those the database finds by their own
@@ -236,8 +248,13 @@ class GedcomStore {
  private:
   ByteBlock text_;
   std::vector<Record> records_;
-  std::unordered_map<std::string_view, std::uint32_t> by_xref_;
+  // The records other than people and families by their id: an open-addressing table (a
+  // slot: the upper half of the id's hash above the record's number + 1; 0 free). Exports
+  // look up every pointer of a file in it.
+  std::vector<std::uint64_t> xref_slots_;
+  std::vector<std::string_view> xref_of_;  // per record: its id (empty for people, families)
   std::size_t unparsed_lines_ = 0;
+  bool crlf_only_ = false;
   std::size_t facts_ = 0;
   std::size_t inline_media_ = 0;
   // The distinct place texts and, for finding them, an open-addressing table (a slot: the

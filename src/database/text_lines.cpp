@@ -224,8 +224,14 @@ bool TextLineSplitter::Next(std::string_view& line) {
   if (next_ < end_) {
     const char first = *next_++;
     // CR LF and LF CR are one line end each.
-    if (next_ < end_ && (*next_ == '\r' || *next_ == '\n') && *next_ != first) ++next_;
+    if (next_ < end_ && (*next_ == '\r' || *next_ == '\n') && *next_ != first) {
+      crlf_only_ = crlf_only_ && first == '\r';
+      ++next_;
+    } else {
+      crlf_only_ = false;
+    }
   }
+  crlf_only_ = crlf_only_ && !line.empty();
   return true;
 }
 

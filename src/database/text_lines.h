@@ -92,8 +92,11 @@ class TextLineSplitter {
   bool Next(std::string_view& line);
   // Bytes of the text consumed so far (line ends included).
   std::size_t Offset() const { return static_cast<std::size_t>(next_ - begin_); }
+  // Every line given so far ended in CR LF (the last may have had no end) and none was empty.
+  bool CrLfOnly() const { return crlf_only_; }
 
  private:
+  bool crlf_only_ = true;
   const char* begin_;
   const char* next_;
   const char* end_;

@@ -6,6 +6,7 @@
 
 #include "database/gedcom_facts.h"
 #include "database/text.h"
+#include "database/text_lines.h"
 #include "pages/privacy.h"
 #include "platform/line_files.h"
 
@@ -24,6 +25,7 @@ enum class FamilyRule : std::uint8_t {
 struct RecordLine {
   GedcomLine line;
   int depth;  // the level; lines that could not be read lie below everything before them
+  std::uint32_t target = GedcomStore::kNoRecord;  // the record a pointer names
 };
 
 // The decisions of one pass over a filtered tree: which records are written, and how.
@@ -38,6 +40,17 @@ class Plan {
   bool filtering() const { return filtering_; }
   void Make();
   bool Writes(std::size_t record) const { return !filtering_ || written_[record]; }
+  // Nothing in the record is changed or left out: it may be written as it stands.
+  bool Untouched(std::size_t record) const {
+    if (masked_[record] || family_rule_[record] != FamilyRule::kNone || restricted_[record] ||
+        inner_restricted_[record]) {
+      return false;
+    }
+    for (std::size_t t = first_target_[record]; t < first_target_[record + 1]; ++t) {
+      if (!RecordWritten(targets_[t])) return false;
+    }
+    return true;
+  }
 
   // Calls emit(text) for every line of the record that is written, in order: the line as
   // read, or changed (a masked date, a voided pointer). Pointers to records that are not
@@ -58,12 +71,34 @@ class Plan {
   const ShownTree& privacy_;
   const bool filtering_;
   std::vector<std::uint8_t> written_;
-  std::vector<std::uint8_t> masked_;      // a person's record whose dates are masked
-  std::vector<FamilyRule> family_rule_;   // per FAM record
-  std::vector<std::uint8_t> restricted_;  // a FAM record with its own RESN
-  std::vector<RecordLine> lines_;         // work space of ForEachLine
-  std::string changed_;                   // work space for a changed line
+  std::vector<std::uint8_t> masked_;            // a person's record whose dates are masked
+  std::vector<FamilyRule> family_rule_;         // per FAM record
+  std::vector<std::uint8_t> restricted_;        // a FAM record with its own RESN
+  std::vector<std::uint8_t> inner_restricted_;  // a record with a structure restricted by RESN
+  // The record each pointer of the file names, found once: pointers in file order (the first
+  // line of each record left out), and where each record's pointers begin.
+  std::vector<std::uint32_t> targets_;
+  std::vector<std::size_t> first_target_;
+  std::vector<RecordLine> lines_;                   // work space of ForEachLine
+  std::vector<std::uint8_t> restricted_structure_;  // ... per line: restricted by its own RESN
+  std::vector<std::size_t> open_;                   // ... the structures around a line
+  std::string changed_;                             // work space for a changed line
 };
+
+// Calls visit(line) for each line between begin and end that holds `what`, once a line and in
+// order (a line is what lies between CR and LF bytes).
+template <typename Visit>
+void ForEachLineHolding(const char* begin, const char* end, std::string_view what, Visit&& visit) {
+  const std::string_view text(begin, static_cast<std::size_t>(end - begin));
+  std::size_t at = text.find(what);
+  while (at != std::string_view::npos) {
+    std::size_t start = at;
+    while (start > 0 && text[start - 1] != '\r' && text[start - 1] != '\n') --start;
+    const char* stop = FindCrOrLf(begin + at, end);
+    visit(text.substr(start, static_cast<std::size_t>(stop - begin) - start));
+    at = text.find(what, static_cast<std::size_t>(stop - begin));
+  }
+}
 
 bool IsFamilyFactTag(std::string_view tag) {
   return FamilyFactKind(tag).has_value() || tag == "NO" || (!tag.empty() && tag[0] == '_');
@@ -93,20 +128,28 @@ bool IsRestriction(const GedcomLine& line) {
 }
 
 std::uint32_t Plan::Target(std::string_view tag, std::string_view id) const {
+  // People and families are found as the fields found them (the id cut and in lower case);
+  // the tag says which kind a pointer names, so most look-ups are one.
+  char lower[kIdCapacity];
+  const std::string_view cut = Cut(id, kIdCapacity);
+  for (std::size_t i = 0; i < cut.size(); ++i) lower[i] = ToLowerAscii(cut[i]);
+  const std::string_view key(lower, cut.size());
+  auto person = [&] {
+    const TPersonRec* p = db_.FindPersonById(key);
+    return p ? p->StoreRecord : GedcomStore::kNoRecord;
+  };
+  auto family = [&] {
+    const TFamilyRec* f = db_.FindFamilyById(key);
+    return f ? f->StoreRecord : GedcomStore::kNoRecord;
+  };
+  if (tag == "FAMC" || tag == "FAMS") return family();
+  if (tag == "HUSB" || tag == "WIFE" || tag == "CHIL" || tag == "ASSO" || tag == "ALIA") {
+    return person();
+  }
   const std::uint32_t other = store_.FindRecord(id);
   if (other != GedcomStore::kNoRecord) return other;
-  const std::string key = ToLowerAscii(Cut(id, kIdCapacity));
-  const bool family_first = tag == "FAMC" || tag == "FAMS";
-  const TPersonRec* person = family_first ? nullptr : db_.FindPersonById(key);
-  if (person && person->StoreRecord != kNoStoreRecord) return person->StoreRecord;
-  if (const TFamilyRec* family = db_.FindFamilyById(key)) {
-    if (family->StoreRecord != kNoStoreRecord) return family->StoreRecord;
-  }
-  if (family_first) {
-    person = db_.FindPersonById(key);
-    if (person && person->StoreRecord != kNoStoreRecord) return person->StoreRecord;
-  }
-  return GedcomStore::kNoRecord;
+  const std::uint32_t p = person();
+  return p != GedcomStore::kNoRecord ? p : family();
 }
 
 void Plan::Make() {
@@ -139,7 +182,8 @@ void Plan::Make() {
     } else if (kind == RecordKind::kHead || kind == RecordKind::kTrlr ||
                kind == RecordKind::kPrologue) {
       dropped[i] = 1;  // written apart (the header, the trailer) or as it is (the prologue)
-    } else if (kind != RecordKind::kFam && IsRestrictedStructure(store_.Node(i))) {
+    } else if (kind != RecordKind::kFam && store_.RecordAt(i).resn &&
+               IsRestrictedStructure(store_.Node(i))) {
       dropped[i] = 1;
     }
   }
@@ -152,14 +196,13 @@ void Plan::Make() {
       dropped[i] = 1;
       continue;
     }
-    bool someone = false;
-    for (const GedcomNode& link : store_.Node(i).children()) {
-      if (!link.Is("HUSB") && !link.Is("WIFE") && !link.Is("CHIL")) continue;
-      const std::string_view id = link.pointer();
-      if (id.empty() || id == "VOID") continue;
-      const std::uint32_t target = Target(link.tag(), id);
-      someone |= target == GedcomStore::kNoRecord || written_[target];
-    }
+    // The partners and children as the fields found them; one named by the file but given no
+    // record of its own stays named.
+    auto stays = [&](const TPersonRec* p) {
+      return p && (p->StoreRecord >= n || written_[p->StoreRecord] != 0);
+    };
+    bool someone = stays(f->Husband) || stays(f->Wife);
+    for (const TPersonRec* child : f->Children) someone = someone || stays(child);
     written_[i] = someone;
     dropped[i] = !someone;
     if (privacy_.IsReplaced(f->Husband) || privacy_.IsReplaced(f->Wife)) {
@@ -167,29 +210,38 @@ void Plan::Make() {
     } else if (privacy_.HasMaskedDates(f->Husband) || privacy_.HasMaskedDates(f->Wife)) {
       family_rule_[i] = FamilyRule::kMask;
     }
-    restricted_[i] = IsRestrictedStructure(store_.Node(i));
+    restricted_[i] = IsRestricted(*f);
   }
 
   // The other records: written when something written points to them, or nothing points to
   // them at all. Whether anything points to a record is learnt from every record's lines.
   std::vector<std::uint8_t> pointed_to(n, 0);
+  inner_restricted_.assign(n, 0);
+  first_target_.assign(n + 1, 0);
+  targets_.clear();
   for (std::size_t i = 0; i < n; ++i) {
-    GedcomLineCursor cursor(store_.RecordText(i));
-    std::string_view text;
-    bool first = true;
-    while (cursor.Next(text)) {
-      if (first) {
-        first = false;
-        continue;
-      }
-      if (text.find('@') == std::string_view::npos) continue;
+    first_target_[i] = targets_.size();
+    // Only lines with an "@" can point, and only lines with "RESN" restrict: the record's
+    // text is searched for them, and just those lines are taken apart.
+    const std::string_view record = store_.RecordText(i);
+    const char* const end = record.data() + record.size();
+    const char* const body = FindCrOrLf(record.data(), end);  // after the record's own line
+    if (store_.RecordAt(i).inner_resn) {
+      ForEachLineHolding(body, end, "RESN", [&](std::string_view text) {
+        const GedcomLine resn = ParseGedcomLine(text);
+        if (resn.level >= 2 && IsRestriction(resn)) inner_restricted_[i] = 1;
+      });
+    }
+    ForEachLineHolding(body, end, "@", [&](std::string_view text) {
       const GedcomLine line = ParseGedcomLine(text);
       const std::string_view id = line.pointer();
-      if (id.empty()) continue;
-      const std::uint32_t target = store_.FindRecord(id);
+      if (id.empty()) return;
+      const std::uint32_t target = id == "VOID" ? GedcomStore::kNoRecord : Target(line.tag, id);
+      targets_.push_back(target);
       if (target != GedcomStore::kNoRecord && target != i) pointed_to[target] = 1;
-    }
+    });
   }
+  first_target_[n] = targets_.size();
   // The walk starts at the header (its pointers keep their records), the people and families
   // written and the records nothing points to.
   std::vector<std::uint8_t> reached(n, 0);
@@ -217,8 +269,14 @@ void Plan::Make() {
     }
   };
   for (std::size_t q = 0; q < queue.size(); ++q) {
-    ForEachLine(
-        queue[q], [](std::string_view) {}, walk);
+    const std::uint32_t r = queue[q];
+    if (Untouched(r)) {
+      // Every pointer of it stays.
+      for (std::size_t t = first_target_[r]; t < first_target_[r + 1]; ++t) walk(targets_[t]);
+    } else {
+      ForEachLine(
+          r, [](std::string_view) {}, walk);
+    }
   }
   for (std::size_t i = 0; i < n; ++i) written_[i] = reached[i];
 }
@@ -235,16 +293,23 @@ void Plan::ForEachLine(std::size_t record, Emit&& emit, Visit&& visit) {
   GedcomLineCursor cursor(store_.RecordText(record));
   std::string_view text;
   int last_depth = 0;
+  std::size_t next_target = first_target_[record];
   while (cursor.Next(text)) {
     RecordLine l{ParseGedcomLine(text), 0};
     l.depth = l.line.ok() ? l.line.level : last_depth + 1;
     if (l.line.ok()) last_depth = l.depth;
+    // The pointers, as Make found them (every line with "@" but the first).
+    if (!lines_.empty() && text.find('@') != std::string_view::npos && !l.line.pointer().empty()) {
+      l.target = targets_[next_target++];
+    }
     lines_.push_back(l);
   }
   // Structures with a RESN of their own below the record's first level (a restricted fact).
-  std::vector<std::uint8_t> restricted_structure(lines_.size(), 0);
+  std::vector<std::uint8_t>& restricted_structure = restricted_structure_;
+  restricted_structure.assign(lines_.size(), 0);
   {
-    std::vector<std::size_t> open;  // indices of the structures that enclose the line
+    std::vector<std::size_t>& open = open_;  // indices of the structures that enclose the line
+    open.clear();
     for (std::size_t k = 0; k < lines_.size(); ++k) {
       if (!lines_[k].line.ok()) continue;
       while (!open.empty() && lines_[open.back()].depth >= lines_[k].depth) open.pop_back();
@@ -305,7 +370,7 @@ void Plan::ForEachLine(std::size_t record, Emit&& emit, Visit&& visit) {
     }
     const std::string_view id = l.line.pointer();
     if (!id.empty() && id != "VOID") {
-      const std::uint32_t target = Target(l.line.tag, id);
+      const std::uint32_t target = l.target;
       if (!RecordWritten(target)) {
         const bool has_details = k + 1 < lines_.size() && lines_[k + 1].depth > l.depth;
         if (version >= 7 && l.line.tag == "SOUR" && has_details) {
@@ -329,6 +394,35 @@ void Plan::ForEachLine(std::size_t record, Emit&& emit, Visit&& visit) {
     }
     emit(l.line.text);
   }
+}
+
+// Writes the lines of a record's text, each ended by CR LF and empty lines left out: a run of
+// lines that end so already goes out as it stands, in one piece (the whole text, when the store
+// knows that every line of it ends so).
+void WriteCrLfLines(AtomicFileWriter& out, std::string_view text, bool crlf_only) {
+  if (crlf_only && text.size() >= 2 && text.substr(text.size() - 2) == "\r\n") {
+    out.Write(text);
+    return;
+  }
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  const char* run = p;  // the lines from here to p end in CR LF already
+  auto flush = [&] {
+    if (p > run) out.Write(std::string_view(run, static_cast<std::size_t>(p - run)));
+  };
+  while (p < end) {
+    const char* stop = FindCrOrLf(p, end);
+    if (stop > p && end - stop >= 2 && stop[0] == '\r' && stop[1] == '\n') {
+      p = stop + 2;
+      continue;
+    }
+    flush();
+    if (stop > p) out.WriteLine(std::string_view(p, static_cast<std::size_t>(stop - p)));
+    p = stop;
+    while (p < end && (*p == '\r' || *p == '\n')) ++p;
+    run = p;
+  }
+  flush();
 }
 
 // The header: the program's own lines with the input header's other structures.
@@ -420,16 +514,12 @@ bool WriteWholeGedcom(const Database& db, const TSettings& settings,
     if (kind == RecordKind::kPrologue) {
       // Lines before the first record: kept, behind the header (they were never part of a
       // record).
-      GedcomLineCursor cursor(store.RecordText(i));
-      std::string_view line;
-      while (cursor.Next(line)) out.WriteLine(line);
+      WriteCrLfLines(out, store.RecordText(i), store.CrLfOnly());
       continue;
     }
     if (!plan.Writes(i)) continue;
-    if (!plan.filtering()) {
-      GedcomLineCursor cursor(store.RecordText(i));
-      std::string_view line;
-      while (cursor.Next(line)) out.WriteLine(line);
+    if (!plan.filtering() || plan.Untouched(i)) {
+      WriteCrLfLines(out, store.RecordText(i), store.CrLfOnly());
       continue;
     }
     plan.ForEachLine(i, emit, ignore);
