@@ -124,6 +124,12 @@ class Database {
   void Set(Text<N>& field, std::string_view value) {
     field.Assign(arena_, value);
   }
+  // The same for a value that lies in the store's text (Store().Text()), as the file holds it:
+  // the field refers to it, without a copy.
+  template <std::size_t N>
+  void SetFromStore(Text<N>& field, std::string_view value) {
+    field.Refer(value);
+  }
   void SetPersonName(TPersonRec* person, std::string_view name);
   // Appends a record to a list held by a record of this database (a person's spouse families
   // or notes, a family's children or notes).

@@ -614,13 +614,13 @@ class Reader {
   void Place(std::string_view value) {
     switch (event_) {
       case Event::kBirth:
-        if (person_) db_.Set(person_->BirthPlace, value);
+        if (person_) db_.SetFromStore(person_->BirthPlace, value);
         break;
       case Event::kDeath:
-        if (person_) db_.Set(person_->DeathPlace, value);
+        if (person_) db_.SetFromStore(person_->DeathPlace, value);
         break;
       case Event::kMarriage:
-        if (family_) db_.Set(family_->MarrPlace, value);
+        if (family_) db_.SetFromStore(family_->MarrPlace, value);
         break;
       default:
         break;
@@ -630,13 +630,13 @@ class Reader {
   void Date(std::string_view value) {
     switch (event_) {
       case Event::kBirth:
-        if (person_) db_.Set(person_->BirthDate, value);
+        if (person_) db_.SetFromStore(person_->BirthDate, value);
         break;
       case Event::kDeath:
-        if (person_) db_.Set(person_->DeathDate, value);
+        if (person_) db_.SetFromStore(person_->DeathDate, value);
         break;
       case Event::kMarriage:
-        if (family_) db_.Set(family_->MarrDate, value);
+        if (family_) db_.SetFromStore(family_->MarrDate, value);
         break;
       default:
         break;
@@ -704,7 +704,7 @@ class Reader {
     }
     db_.AddSurname(Cut(surname, kSurnameListCapacity));
     db_.SetPersonName(person_, name);
-    db_.Set(person_->Surname, surname);
+    db_.SetFromStore(person_->Surname, surname);
   }
 
   Database& db_;

@@ -323,22 +323,24 @@ void GedcomStore::AddPlace(std::string_view text) {
   if (!places_.empty() && places_[last_place_] == text) return;
   if (place_slots_.size() < 2 * (places_.size() + 1)) {
     // At most half full: rehash into twice the room.
-    std::vector<std::uint64_t> slots(place_slots_.empty() ? 1024 : place_slots_.size() * 2, 0);
+    std::vector<PlaceSlot> slots(place_slots_.empty() ? 1024 : place_slots_.size() * 2);
     const std::size_t mask = slots.size() - 1;
-    for (std::uint64_t slot : place_slots_) {
-      if (slot == 0) continue;
-      std::size_t at = HashText(places_[(slot & 0xFFFFFFFFu) - 1]) & mask;
-      while (slots[at] != 0) at = (at + 1) & mask;
+    for (const PlaceSlot& slot : place_slots_) {
+      if (slot.index == 0) continue;
+      std::size_t at = slot.hash & mask;
+      while (slots[at].index != 0) at = (at + 1) & mask;
       slots[at] = slot;
     }
     place_slots_ = std::move(slots);
   }
+  // Texts are told apart by their 64-bit hashes alone: comparing the bytes would fetch a
+  // text from memory for every line, and for the places of a file (thousands, at most a few
+  // million) two hashes meet with a chance far below one in a billion.
   const std::uint64_t hash = HashText(text);
-  const std::uint64_t tag = hash >> 32 << 32;
   const std::size_t mask = place_slots_.size() - 1;
   for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
-    const std::uint64_t slot = place_slots_[at];
-    if (slot == 0) {
+    PlaceSlot& slot = place_slots_[at];
+    if (slot.index == 0) {
       constexpr std::size_t kChunk = 64 * 1024;
       if (place_bytes_left_ < text.size()) {
         const std::size_t size = std::max(kChunk, text.size());
@@ -351,16 +353,13 @@ void GedcomStore::AddPlace(std::string_view text) {
       place_next_ += text.size();
       place_bytes_left_ -= text.size();
       last_place_ = places_.size();
-      place_slots_[at] = tag | (places_.size() + 1);
+      slot = {hash, static_cast<std::uint32_t>(places_.size() + 1)};
       places_.emplace_back(copy, text.size());
       return;
     }
-    if ((slot & ~std::uint64_t{0xFFFFFFFFu}) == tag) {
-      const std::size_t index = (slot & 0xFFFFFFFFu) - 1;
-      if (places_[index] == text) {
-        last_place_ = index;
-        return;
-      }
+    if (slot.hash == hash) {
+      last_place_ = slot.index - 1;
+      return;
     }
   }
 }

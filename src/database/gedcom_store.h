@@ -257,16 +257,19 @@ class GedcomStore {
   bool crlf_only_ = false;
   std::size_t facts_ = 0;
   std::size_t inline_media_ = 0;
-  // The distinct place texts and, for finding them, an open-addressing table (a slot: the
-  // upper half of the text's hash above its index in places_ + 1; 0 free); a load meets
-  // millions of PLAC lines. The texts are copied together into place_bytes_, where comparing
-  // them stays in the cache.
+  // The distinct place texts and, for finding them, an open-addressing table of their hashes
+  // (index: into places_ + 1, 0 free); a load meets millions of PLAC lines. The texts are
+  // copied together into place_bytes_.
   std::vector<std::string_view> places_;
   std::size_t last_place_ = 0;  // the place found last: the next line often names it again
   std::vector<std::unique_ptr<char[]>> place_bytes_;
   char* place_next_ = nullptr;
   std::size_t place_bytes_left_ = 0;
-  std::vector<std::uint64_t> place_slots_;
+  struct PlaceSlot {
+    std::uint64_t hash = 0;
+    std::uint32_t index = 0;
+  };
+  std::vector<PlaceSlot> place_slots_;
   GedcomHeader header_;
 };
 
