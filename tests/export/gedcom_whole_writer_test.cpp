@@ -174,3 +174,28 @@ TEST(GedcomWholeWriterTest, Gedcom7CitationOfALeftOutSourceBecomesVoid) {
 
 }  // namespace
 }  // namespace stirpex
+
+namespace stirpex {
+namespace {
+
+// Hostile structures: a level jump, the deepest level, a line the grammar cannot read, pointers
+// to records that do not exist, records that point to each other in a cycle and a note that
+// points to itself. The export ends, the round trip holds, and with the filter on the cycle a
+// shown person cites stays while nothing else of it is lost.
+TEST(GedcomWholeWriterTest, HostileStructuresRoundTripAndCyclesEnd) {
+  const Lines tree = {
+      "0 HEAD",      "0 @I1@ INDI", "1 NAME Ann /Lee/", "5 _DEEP jump",     "99 _DEEPEST x",
+      "not a line",  "1 SOUR @S1@", "1 NOTE @MISSING@", "0 @S1@ SOUR",      "1 OBJE @O1@",
+      "0 @O1@ OBJE", "1 SOUR @S1@", "1 FILE a.jpg",     "0 @N1@ NOTE @N1@", "0 TRLR"};
+  Database db;
+  ASSERT_TRUE(LoadLines(db, tree));
+  for (const bool filtered : {false, true}) {
+    TSettings settings;
+    settings.ExcDoExclude = filtered;
+    const Lines out = Written(db, settings);
+    EXPECT_EQ(Lines(out.begin() + 9, out.end()), Lines(tree.begin() + 1, tree.end())) << filtered;
+  }
+}
+
+}  // namespace
+}  // namespace stirpex
