@@ -1,8 +1,10 @@
 // Load benchmark: how fast LoadGedcom reads synthetic trees of 1k to 1M people and how much
 // memory it takes, side by side with a floor measured in the same run: reading the same file
-// and splitting its lines with the same line reader, doing nothing with them.
+// into memory as the load does and finding its line ends, doing nothing with the lines. With
+// --rich the trees are the generator's rich files, and the whole-file GEDCOM export of each is
+// timed too, against a floor of writing the same bytes.
 //
-//   bench_load [--sizes=1k,10k,100k,1M] [--seed=1] [Google Benchmark flags]
+//   bench_load [--sizes=1k,10k,100k,1M] [--seed=1] [--rich] [Google Benchmark flags]
 //   bench_load --smoke    checks the generator and the measuring on a small file, then exits
 //
 // Files are made under bench/data on first use (stirpex-gen-gedcom makes the same files).
@@ -17,13 +19,18 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "database/database.h"
 #include "database/gedcom_reader.h"
 #include "database/text_lines.h"
+#include "export/gedcom_whole_writer.h"
+#include "platform/file_bytes.h"
+#include "platform/line_files.h"
 #include "support/bench_support.h"
 #include "support/best_times.h"
 #include "support/gedcom_generator.h"
@@ -32,12 +39,15 @@ namespace stirpex::bench {
 namespace {
 
 // Reads the file and splits its lines, as every load must at least do.
+// The floor: what any load must do, reading the whole file into memory as LoadGedcom does
+// (one open, one read) and finding its line ends.
 std::uint64_t SplitLines(const std::filesystem::path& path) {
-  TextLineReader reader;
-  if (!reader.Open(path)) return 0;
+  ByteBlock text;
+  if (!ReadWholeFile(path, text)) return 0;
+  TextLineSplitter lines(text.view());
   std::uint64_t bytes = 0;
   std::string_view line;
-  while (reader.Next(line)) bytes += line.size();
+  while (lines.Next(line)) bytes += line.size();
   return bytes;
 }
 
@@ -66,8 +76,95 @@ void BM_Load(benchmark::State& state, std::filesystem::path path, std::uint64_t 
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * file_bytes));
 }
 
+// Writes the whole file of the tree; with `filtered` every tenth person excluded (people
+// replaced), which makes the writer follow every pointer.
+void BM_WriteWhole(benchmark::State& state, std::filesystem::path path, std::filesystem::path out,
+                   bool filtered, std::uint64_t file_bytes) {
+  Database db;
+  if (!Load(db, path)) {
+    state.SkipWithError("the file did not load");
+    return;
+  }
+  TSettings settings;
+  if (filtered) {
+    settings.ExcDoExclude = true;
+    for (std::size_t i = 0; i < db.PersonList().size(); i += 10)
+      db.PersonList()[i]->Excluded = true;
+  }
+  NullMessages messages;
+  for (auto _ : state) {
+    if (!WriteWholeGedcom(db, settings, out, "1 JAN 2024", messages)) {
+      state.SkipWithError("the file was not written");
+    }
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * file_bytes));
+}
+
+// The floor of a write: the same bytes through the same atomic writer, in large pieces.
+void BM_WriteFloor(benchmark::State& state, std::filesystem::path bytes_of,
+                   std::filesystem::path out) {
+  std::string bytes;
+  ReadFileBytes(bytes_of, bytes);
+  for (auto _ : state) {
+    AtomicFileWriter writer;
+    writer.Open(out);
+    constexpr std::size_t kPiece = 1 << 20;
+    for (std::size_t at = 0; at < bytes.size(); at += kPiece) {
+      writer.Write(std::string_view(bytes).substr(at, kPiece));
+    }
+    if (!writer.Commit()) state.SkipWithError("the file was not written");
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
+}
+
+// The first fault in the records and pointers of a generated file: a pointer that names no
+// record of the kind its tag wants, or record counts other than the generator's. Empty when
+// there is none.
+std::string RecordFault(const std::string& file, const GeneratorCounts& counts) {
+  static const std::map<std::string, std::string> kWanted = {
+      {"FAMC", "FAM"},  {"FAMS", "FAM"},  {"HUSB", "INDI"}, {"WIFE", "INDI"},
+      {"CHIL", "INDI"}, {"ASSO", "INDI"}, {"SOUR", "SOUR"}, {"REPO", "REPO"},
+      {"OBJE", "OBJE"}, {"NOTE", "NOTE"}, {"SUBM", "SUBM"}};
+  std::unordered_map<std::string, std::string> kind_of;  // "@S1@" -> "SOUR"
+  std::map<std::string, std::uint64_t> records;
+  std::vector<std::pair<std::string, std::string>> pointers;  // tag, "@I1@"
+  std::istringstream in(file);
+  std::string line, level, first, second;
+  while (std::getline(in, line)) {
+    std::istringstream words(line);
+    second.clear();
+    words >> level >> first >> second;
+    if (level == "0" && first.front() == '@') {
+      kind_of[first] = second;
+      ++records[second];
+    } else if (second.size() > 2 && second.front() == '@' && second.back() == '@') {
+      pointers.emplace_back(first, second);
+    }
+  }
+  for (const auto& [tag, id] : pointers) {
+    const auto wanted = kWanted.find(tag);
+    const auto found = kind_of.find(id);
+    if (wanted == kWanted.end() || found == kind_of.end() || found->second != wanted->second) {
+      return "the pointer " + tag + " " + id;
+    }
+  }
+  if (records["INDI"] != counts.people || records["FAM"] != counts.families ||
+      records["NOTE"] != counts.notes || records["SOUR"] != counts.sources ||
+      records["REPO"] != counts.repositories || records["OBJE"] != counts.media) {
+    return "the record counts";
+  }
+  return {};
+}
+
+std::uint64_t Fnv1a(const std::string& bytes) {
+  std::uint64_t h = 0xcbf29ce484222325ull;
+  for (const char c : bytes) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
+  return h;
+}
+
 struct SizeFacts {
   std::uint64_t people = 0;
+  bool rich = false;
   std::filesystem::path path;
   std::filesystem::path utf16_path;
   std::uint64_t file_bytes = 0;
@@ -76,6 +173,10 @@ struct SizeFacts {
   std::uint64_t db_bytes = 0;
   long long peak = -1;
 };
+
+std::string Label(const SizeFacts& s) {
+  return (s.rich ? "rich-" : "") + SizeLabel(s.people);
+}
 
 int RunSmoke() {
   char pattern[] = "/tmp/stirpex-bench-smoke-XXXXXX";
@@ -108,6 +209,26 @@ int RunSmoke() {
   check(a != bytes(dir / "c.ged"), "another seed gave the same file");
   check(a.size() == counts.bytes, "byte count");
   check(a.find("\r\n") != std::string::npos && a.find("\n") == a.find("\r\n") + 1, "CR LF");
+  // Figures and comparisons between builds rest on the plain files: their bytes stay put.
+  check(Fnv1a(a) == 0xfc3c22f86c3718ddull, "the plain file is not the one this seed always gave");
+  check(RecordFault(a, counts).empty(), "a fault in the records of the plain file");
+
+  // A rich file holds the same people and families, and every pointer names a record.
+  options.seed = 7;
+  options.rich = true;
+  GeneratorCounts rich_counts;
+  check(WriteSyntheticGedcomFile(options, dir / "r.ged", &rich_counts), "cannot write r.ged");
+  check(WriteSyntheticGedcomFile(options, dir / "s.ged"), "cannot write s.ged");
+  const std::string r = bytes(dir / "r.ged");
+  check(r == bytes(dir / "s.ged"), "the same seed gave different rich files");
+  const std::string fault = RecordFault(r, rich_counts);
+  if (!fault.empty()) std::fprintf(stderr, "rich file: %s\n", fault.c_str());
+  check(fault.empty() && rich_counts.media > 0 && rich_counts.repositories > 0,
+        "a fault in the records of the rich file");
+  Database rich_db;
+  check(Load(rich_db, dir / "r.ged") && rich_db.PersonList().size() == counts.people &&
+            rich_db.FamilyList().size() == counts.families,
+        "the rich file does not load as the same tree");
 
   Database db;
   check(Load(db, dir / "a.ged"), "a.ged does not load");
@@ -152,7 +273,7 @@ void PrintSummary(const std::vector<SizeFacts>& sizes, const Collector& collecto
               "floor MB/s", "load MB/s", "load/floor", "peak MB", "peak B/pers", "peak/file",
               "db B/pers", "UTF-16 ms", "UTF-16/-8");
   for (const SizeFacts& s : sizes) {
-    const std::string label = SizeLabel(s.people);
+    const std::string label = Label(s);
     const double floor = collector.Seconds("floor/" + label);
     const double load = collector.Seconds("load/" + label);
     const double mb = static_cast<double>(s.file_bytes) / 1e6;
@@ -167,8 +288,22 @@ void PrintSummary(const std::vector<SizeFacts>& sizes, const Collector& collecto
                 load > 0 ? utf16 / load : 0.0);
   }
   for (const SizeFacts& s : sizes) {
+    const std::string label = Label(s);
+    // Writing is the system's work as much as the program's: wall-clock time.
+    const double floor = collector.WallSeconds("write-floor/" + label);
+    if (floor <= 0) continue;
+    const double whole = collector.WallSeconds("write-whole/" + label);
+    const double filtered = collector.WallSeconds("write-filtered/" + label);
+    std::printf(
+        "whole GEDCOM of %s (wall-clock): written in %.0f ms, %.2fx the floor of writing "
+        "its bytes (%.0f ms); filtered (every tenth person replaced) %.0f ms, %.2fx; "
+        "target 2x: %s\n",
+        label.c_str(), whole * 1000, whole / floor, floor * 1000, filtered * 1000, filtered / floor,
+        std::max(whole, filtered) <= 2 * floor ? "met" : "MISSED");
+  }
+  for (const SizeFacts& s : sizes) {
     if (s.people < 1000000) continue;
-    const std::string label = SizeLabel(s.people);
+    const std::string label = Label(s);
     const double ratio = collector.Seconds("load/" + label) / collector.Seconds("floor/" + label);
     const double memory = static_cast<double>(s.peak) / static_cast<double>(s.file_bytes);
     const double utf16 =
@@ -189,12 +324,15 @@ int main(int argc, char** argv) {
   using namespace stirpex::bench;
   std::string sizes_text = "1k,10k,100k,1M";
   std::uint64_t seed = 1;
+  bool rich = false;
   std::vector<char*> rest;
   for (int i = 0; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--smoke") return RunSmoke();
     if (arg.rfind("--sizes=", 0) == 0) {
       sizes_text = arg.substr(8);
+    } else if (arg == "--rich") {
+      rich = true;
     } else if (arg.rfind("--seed=", 0) == 0) {
       seed = std::strtoull(arg.c_str() + 7, nullptr, 10);
     } else {
@@ -209,7 +347,8 @@ int main(int argc, char** argv) {
   for (std::uint64_t people : ParseSizeList(sizes_text)) {
     SizeFacts s;
     s.people = people;
-    s.path = SyntheticGedcom(people, seed);
+    s.rich = rich;
+    s.path = SyntheticGedcom(people, seed, rich);
     if (s.path.empty()) return 1;
     s.file_bytes = std::filesystem::file_size(s.path);
     s.utf16_path = Utf16Copy(s.path);
@@ -237,13 +376,36 @@ int main(int argc, char** argv) {
     return 2;
   }
   for (const SizeFacts& s : sizes) {
-    const std::string label = SizeLabel(s.people);
+    const std::string label = Label(s);
     benchmark::RegisterBenchmark(("floor/" + label).c_str(), BM_Floor, s.path, s.file_bytes)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark(("load/" + label).c_str(), BM_Load, s.path, s.file_bytes)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark(("load-utf16/" + label).c_str(), BM_Load, s.utf16_path,
                                  s.utf16_bytes)
+        ->Unit(benchmark::kMillisecond);
+    if (!s.rich) continue;
+    // The whole file written out again, beside the file; the floor writes the bytes of the
+    // unfiltered output.
+    std::filesystem::path out = s.path;
+    out += ".out.ged";
+    {
+      stirpex::Database db;
+      stirpex::NullMessages messages;
+      if (!Load(db, s.path) ||
+          !stirpex::WriteWholeGedcom(db, stirpex::TSettings{}, out, "1 JAN 2024", messages)) {
+        return 1;
+      }
+    }
+    std::filesystem::path floor_out = s.path;
+    floor_out += ".floor.ged";
+    benchmark::RegisterBenchmark(("write-whole/" + label).c_str(), BM_WriteWhole, s.path, out,
+                                 false, s.file_bytes)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("write-filtered/" + label).c_str(), BM_WriteWhole, s.path, out,
+                                 true, s.file_bytes)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("write-floor/" + label).c_str(), BM_WriteFloor, out, floor_out)
         ->Unit(benchmark::kMillisecond);
   }
   Collector collector;

@@ -1,9 +1,10 @@
 // stirpex-gen-gedcom: writes a synthetic GEDCOM file of invented people for benchmarks.
 //
-//   stirpex-gen-gedcom --people 1M [--seed 1] [--blur] [--out FILE]
+//   stirpex-gen-gedcom --people 1M [--seed 1] [--blur] [--rich] [--out FILE]
 //
 // Without --out the file goes to bench/data/synthetic-<size>-s<seed>.ged (with --blur,
-// synthetic-blur-<size>-s<seed>.ged). The same size, seed and blur always give the same bytes.
+// synthetic-blur-<size>-s<seed>.ged; with --rich, synthetic-rich-...). The same size, seed and
+// options always give the same bytes.
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <string>
@@ -25,6 +26,11 @@ int main(int argc, char** argv) {
   app.add_flag("--blur", blur,
                "Blur the evidence as real files do: dates dropped from many births and deaths, "
                "the death and burial records of some of the dead dropped, some RESN privacy");
+  bool rich = false;
+  app.add_flag("--rich", rich,
+               "Write a researcher's GEDCOM 5.5.1 file: citations of shared sources with "
+               "repositories, more events, media records, other names, associations, places "
+               "with coordinates");
   app.add_option("--out", out, "File to write (default: bench/data/synthetic-SIZE-sSEED.ged)");
   CLI11_PARSE(app, argc, argv);
 
@@ -37,11 +43,12 @@ int main(int argc, char** argv) {
   options.people = sizes[0];
   options.seed = seed;
   options.blur = blur;
+  options.rich = rich;
+  const std::string name = std::string("synthetic-") + (blur ? "blur-" : "") +
+                           (rich ? "rich-" : "") + SizeLabel(options.people) + "-s" +
+                           std::to_string(seed) + ".ged";
   const std::filesystem::path path =
-      out.empty()
-          ? BenchDataDir() / (std::string(blur ? "synthetic-blur-" : "synthetic-") +
-                              SizeLabel(options.people) + "-s" + std::to_string(seed) + ".ged")
-          : std::filesystem::path(out);
+      out.empty() ? BenchDataDir() / name : std::filesystem::path(out);
   GeneratorCounts counts;
   if (!WriteSyntheticGedcomFile(options, path, &counts)) {
     std::fprintf(stderr, "stirpex-gen-gedcom: cannot write %s\n", path.c_str());
@@ -53,5 +60,11 @@ int main(int argc, char** argv) {
               static_cast<unsigned long long>(counts.notes),
               static_cast<unsigned long long>(counts.lines),
               static_cast<unsigned long long>(counts.bytes));
+  if (rich) {
+    std::printf("%llu source, %llu repository and %llu media records\n",
+                static_cast<unsigned long long>(counts.sources),
+                static_cast<unsigned long long>(counts.repositories),
+                static_cast<unsigned long long>(counts.media));
+  }
   return 0;
 }

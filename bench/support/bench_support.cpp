@@ -36,15 +36,17 @@ std::filesystem::path BenchDataDir() {
   return STIRPEX_BENCH_DATA_DIR;
 }
 
-std::filesystem::path SyntheticGedcom(std::uint64_t people, std::uint64_t seed) {
+std::filesystem::path SyntheticGedcom(std::uint64_t people, std::uint64_t seed, bool rich) {
   const std::filesystem::path path =
-      BenchDataDir() / ("synthetic-" + SizeLabel(people) + "-s" + std::to_string(seed) + ".ged");
+      BenchDataDir() / (std::string(rich ? "synthetic-rich-" : "synthetic-") + SizeLabel(people) +
+                        "-s" + std::to_string(seed) + ".ged");
   std::error_code ec;
   if (std::filesystem::is_regular_file(path, ec)) return path;
   std::fprintf(stderr, "making %s ...\n", path.c_str());
   GeneratorOptions options;
   options.people = people;
   options.seed = seed;
+  options.rich = rich;
   if (!WriteSyntheticGedcomFile(options, path)) {
     std::fprintf(stderr, "cannot write %s\n", path.c_str());
     return {};

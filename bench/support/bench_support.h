@@ -14,10 +14,11 @@ namespace stirpex::bench {
 // bench/data in the source tree (git-ignored).
 std::filesystem::path BenchDataDir();
 
-// The synthetic GEDCOM file of `people` people made with `seed`, under BenchDataDir(); made
-// first (with a line on standard error) when it is not there yet. Empty when it cannot be
-// written.
-std::filesystem::path SyntheticGedcom(std::uint64_t people, std::uint64_t seed = 1);
+// The synthetic GEDCOM file of `people` people made with `seed` (a rich one with `rich`, see
+// GeneratorOptions), under BenchDataDir(); made first (with a line on standard error) when it
+// is not there yet. Empty when it cannot be written.
+std::filesystem::path SyntheticGedcom(std::uint64_t people, std::uint64_t seed = 1,
+                                      bool rich = false);
 
 // A UTF-16LE copy (with byte-order mark) of a UTF-8 file, beside it as "<name>-utf16le.ged";
 // made first (with a line on standard error) when it is not there yet. Empty when it cannot

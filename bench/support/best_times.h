@@ -1,7 +1,8 @@
 // A console reporter for the Google Benchmark programs that also keeps, per benchmark, the best
 // processor time of one iteration over all its repetitions. Processor time, because other
 // programs on the machine stretch the wall-clock time of a measurement and of its floor
-// unevenly. Header-only: the support library does not link Google Benchmark.
+// unevenly; the best wall-clock time too, for measurements whose work is the system's (writing
+// files). Header-only: the support library does not link Google Benchmark.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -21,6 +22,9 @@ class Collector : public benchmark::ConsoleReporter {
       const double seconds = run.cpu_accumulated_time / static_cast<double>(run.iterations);
       auto [it, added] = best_.emplace(run.run_name.function_name, seconds);
       if (!added) it->second = std::min(it->second, seconds);
+      const double wall = run.real_accumulated_time / static_cast<double>(run.iterations);
+      auto [w, wall_added] = best_wall_.emplace(run.run_name.function_name, wall);
+      if (!wall_added) w->second = std::min(w->second, wall);
     }
     ConsoleReporter::ReportRuns(runs);
   }
@@ -30,9 +34,15 @@ class Collector : public benchmark::ConsoleReporter {
     auto it = best_.find(name);
     return it == best_.end() ? 0.0 : it->second;
   }
+  // Best wall-clock time of the named benchmark in seconds; 0 when it did not run.
+  double WallSeconds(const std::string& name) const {
+    auto it = best_wall_.find(name);
+    return it == best_wall_.end() ? 0.0 : it->second;
+  }
 
  private:
   std::map<std::string, double> best_;
+  std::map<std::string, double> best_wall_;
 };
 
 }  // namespace stirpex::bench

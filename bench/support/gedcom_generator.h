@@ -10,6 +10,14 @@
 // dates left out of many births and deaths, the death and burial records of some of the dead
 // left out altogether, and some people marked "1 RESN privacy". The truth about everyone (who
 // is living, when the dead died) comes back for measuring the privacy rules against.
+//
+// With `rich` the same population is written as a researcher's GEDCOM 5.5.1 file: 1 to 3
+// citations per person (PAGE, some QUAY, DATA with TEXT) of a few thousand shared sources held
+// in a few hundred repositories; christenings, burials, censuses, residences, emigration and
+// typed EVEN events; engagements and divorces; media records linked from about a tenth of the
+// people; other names, nicknames and associations; places "Town, County, Region, Country" of
+// a fixed set, half of them with MAP coordinates. Its choices come from a random stream of
+// their own, so the people, families and every line of the plain file are there too.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +34,7 @@ struct GeneratorOptions {
   std::uint64_t people = 1000;  // exact number of INDI records
   std::uint64_t seed = 1;
   bool blur = false;
+  bool rich = false;
   // Founders (men who marry in from nowhere) are born in these years, one for every
   // people_per_founder people asked for; the generations grow from them until the tree is full.
   int founders_born_from = 1550;
@@ -56,7 +65,10 @@ struct PersonTruth {
 struct GeneratorCounts {
   std::uint64_t people = 0;
   std::uint64_t families = 0;
-  std::uint64_t notes = 0;  // note records (level 0)
+  std::uint64_t notes = 0;         // note records (level 0)
+  std::uint64_t sources = 0;       // source records
+  std::uint64_t repositories = 0;  // repository records
+  std::uint64_t media = 0;         // media (OBJE) records
   std::uint64_t lines = 0;
   std::uint64_t bytes = 0;
 };

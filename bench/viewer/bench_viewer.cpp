@@ -214,7 +214,7 @@ int Run(const Options& options) {
       for (int k = 0; k < 10; ++k, ++next) {
         TPersonRec* kid =
             outline_tree.Person("i" + std::to_string(next), "Person " + std::to_string(next));
-        f->Children.push_back(kid);
+        outline_tree.db.Append(f->Children, kid);
         kid->ParentFamily = f;
         children_of_all.push_back(kid);
       }

@@ -90,7 +90,7 @@ bool AutoFilterRule::PresumedDead(const TPersonRec& person) const {
 }
 
 std::vector<const TPersonRec*> AutoExcluded(const Database& db, const AutoFilterRule& rule) {
-  const std::vector<TPersonRec*>& persons = db.PersonList();
+  const auto persons = db.PersonList();
   std::vector<const TPersonRec*> decided(persons.size(), nullptr);
   std::unordered_map<std::string_view, const TPersonRec*> first_of_name;
   for (std::size_t i = 0; i < persons.size(); ++i) {

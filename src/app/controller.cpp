@@ -560,7 +560,7 @@ WebsiteResult ViewerController::SaveWebsiteTo(const std::string& folder, Progres
   WebsiteResult result = SaveWebsite(session_.db, session_.settings, session_.style, session_.clock,
                                      folder, options, progress, messages_);
   // The viewer's person list stays sorted by name as the surname index left it.
-  if (!result.name_order.empty()) session_.db.ReorderPersons(std::move(result.name_order));
+  if (!result.name_order.empty()) session_.db.ReorderPersons(result.name_order);
   // Pages shown from now on link to the index under the name the site gave it.
   SetIndexPageName(result.index_page_name);
   if (!result.folder_failed && !result.refused) {

@@ -55,7 +55,7 @@ bool DescendantOutline::Build(const TFamilyRec* family, Progress* progress) {
   expand(top, add_node(top, kNoNode));
   while (!stack.empty()) {
     Frame& frame = stack.back();
-    const std::vector<TFamilyRec*>& families = frame.person->SpouseFamilies;
+    const RecordList<TFamilyRec>& families = frame.person->SpouseFamilies;
     const TPersonRec* child = nullptr;
     while (!child && frame.family < families.size()) {
       const TFamilyRec* f = families[frame.family];

@@ -16,4 +16,16 @@ std::vector<std::pair<std::string, std::string>> GedcomInfoRows(const Database& 
   };
 }
 
+std::vector<std::pair<std::string, std::string>> GedcomContentRows(const Database& db) {
+  const GedcomStore& store = db.Store();
+  return {
+      {"Sources:", std::to_string(store.CountOf(RecordKind::kSour))},
+      {"Repositories:", std::to_string(store.CountOf(RecordKind::kRepo))},
+      {"Media:", std::to_string(store.MediaCount())},
+      {"Places:", std::to_string(store.Places().size())},
+      {"Events:", std::to_string(store.FactCount())},
+      {"Unreadable Lines:", std::to_string(store.UnparsedLines())},
+  };
+}
+
 }  // namespace stirpex

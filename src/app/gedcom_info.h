@@ -16,4 +16,9 @@ namespace stirpex {
 std::vector<std::pair<std::string, std::string>> GedcomInfoRows(const Database& db,
                                                                 std::string_view gedcom_path);
 
+// What else the file holds, counted while it was read: source, repository and media records
+// (inline media objects counted too), distinct places, the events and attributes of people
+// and families, and the lines no level or tag could be read from (kept all the same).
+std::vector<std::pair<std::string, std::string>> GedcomContentRows(const Database& db);
+
 }  // namespace stirpex

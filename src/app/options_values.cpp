@@ -29,6 +29,7 @@ OptionsControls ControlsFromSettings(const TSettings& s) {
   c.cbSplitSurnames = s.SplitSurnames;
   c.sedtSplitNumber = std::to_string(std::clamp(s.SplitNumber, kSplitNumberMin, kSplitNumberMax));
   c.cbIncludeGraphic = s.IncludeGraphic;
+  c.cbWholeRecords = s.GedcomWholeRecords;
 
   c.edtExcludeFile = s.ExcludeList;
   c.cbReplaceName = s.ReplaceName;
@@ -77,6 +78,7 @@ void CopyControlsToSettings(const OptionsControls& c, TSettings& s) {
   s.ReplaceDate = c.rbReplaceDate;
   s.SplitSurnames = c.cbSplitSurnames;
   s.IncludeGraphic = c.cbIncludeGraphic;
+  s.GedcomWholeRecords = c.cbWholeRecords;
   s.IncludeTrees = c.cbIncludeTrees;
   s.ShowWelcome = c.cbShowWelcome;
   s.IncludeSpouse = c.cbIncludeSpouse;

@@ -36,6 +36,7 @@ struct OptionsControls {
   bool cbSplitSurnames = false;   // SplitSurnames
   std::string sedtSplitNumber;    // SplitNumber, the number box's value in decimal
   bool cbIncludeGraphic = false;  // IncludeGraphic
+  bool cbWholeRecords = false;    // GedcomWholeRecords ("Export every record")
   // "&Filters"
   std::string edtExcludeFile;   // ExcludeList
   bool cbReplaceName = false;   // ReplaceName ("Replace Name With")

@@ -11,7 +11,7 @@ namespace stirpex {
 
 void PeopleLists::Attach(const Database& db) {
   db_ = &db;
-  const std::vector<TPersonRec*>& persons = db.PersonList();
+  const auto persons = db.PersonList();
   SurnameCollator collator;
   keys_.clear();
   keys_.reserve(persons.size());
@@ -70,7 +70,7 @@ void PeopleLists::Split(const std::function<bool(const TPersonRec&)>& include) {
     lists_[1].clear();
     return;
   }
-  const std::vector<TPersonRec*>& persons = db_->PersonList();
+  const auto persons = db_->PersonList();
   Place([&](std::uint32_t rank) {
     return include(*persons[order_[rank]]) ? PeopleSide::kInclude : PeopleSide::kExclude;
   });

@@ -122,7 +122,17 @@ void AddExportCommands(CLI::App& app, const GlobalOptions& options, const Clock&
   website->callback([args, &options, &clock, &status] { status = Website(options, *args, clock); });
 
   CLI::App* gedcom = app.add_subcommand("gedcom", "Write a tree as a filtered GEDCOM file");
-  gedcom->footer(std::string("Writes GEDCOM as a filtered GEDCOM 5.5 file OUT. ") + kPrivacyNote);
+  gedcom->footer(
+      std::string(
+          "Writes GEDCOM again as the GEDCOM file OUT, with the privacy filter applied. By "
+          "default (GedcomWholeRecords=1) every record and line of the file comes out as it was "
+          "read, sources, events, media and extensions included, in the file's own GEDCOM "
+          "version: with the filter on, a replaced person's record, every pointer to them and "
+          "every record only they pointed to are left out, the events of their families lose "
+          "their dates and places, and a masked person's dates are masked in date phrases. "
+          "With --set GedcomWholeRecords=0 only the names, sex, birth, death, marriage, family "
+          "links and notes are written, as a GEDCOM 5.5 file. ") +
+      kPrivacyNote);
   gedcom->add_option("GEDCOM", args->gedcom, "GEDCOM file")->required();
   gedcom->add_option("OUT", args->target, "GEDCOM file to write")->required();
   gedcom->callback([args, &options, &clock, &status] { status = Gedcom(options, *args, clock); });

@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "app/gedcom_info.h"
 #include "cli/cli.h"
 #include "database/database.h"
 #include "database/gedcom_reader.h"
@@ -32,6 +33,9 @@ void AddInfoCommand(CLI::App& app, const GlobalOptions& options, int& status) {
               << "Families:\t" << db.FamilyList().size() << '\n'
               << "People:\t" << db.PersonList().size() << '\n'
               << "Character Set:\t" << db.SourceCharset() << '\n';
+    for (const auto& [caption, value] : GedcomContentRows(db)) {
+      std::cout << caption << '\t' << value << '\n';
+    }
   });
 }
 

@@ -137,6 +137,9 @@ void Database::ClearDatabase() {
   person_store_.clear();
   family_store_.clear();
   note_store_.clear();
+  family_lists_.Clear();
+  person_lists_.Clear();
+  note_lists_.Clear();
   surname_set_->Clear();
   surnames_.clear();
   surnames_dirty_ = false;
@@ -156,6 +159,7 @@ void Database::ClearDatabase() {
   text_is_utf8_ = true;
   source_encoding_ = TextEncoding::kBytes;
   archive_.reset();
+  store_.Clear();
 }
 
 std::string Database::PageCharset() const {
@@ -310,7 +314,8 @@ void Database::AddSurname(std::string_view surname) {
   if (!InBatch()) UpdateIndexes();
 }
 
-void Database::SortByName(std::vector<TPersonRec*>& list) {
+template <typename Person>
+void Database::SortByName(std::vector<Person*>& list) {
   if (list.size() < 2) return;
   // A partition sort over index ranges. The order it leaves among equal names is what users
   // see in the surname index, so it keeps the classic steps: the pivot is the name in the
@@ -341,20 +346,25 @@ void Database::SortByName(std::vector<TPersonRec*>& list) {
   }
 }
 
+template void Database::SortByName(std::vector<TPersonRec*>&);
+template void Database::SortByName(std::vector<const TPersonRec*>&);
+
 void Database::SortPersonsByName() {
   SortByName(persons_);
   RebuildPersonIndexes();
 }
 
-void Database::ReorderPersons(std::vector<TPersonRec*> order) {
-  persons_ = std::move(order);
+void Database::ReorderPersons(const std::vector<const TPersonRec*>& order) {
+  // The records are this database's own, and it may change them: the order only names them.
+  persons_.clear();
+  for (const TPersonRec* person : order) persons_.push_back(const_cast<TPersonRec*>(person));
   RebuildPersonIndexes();
 }
 
-std::vector<TPersonRec*> Database::PersonsInReadOrder() const {
-  std::vector<TPersonRec*> order;
+std::vector<const TPersonRec*> Database::PersonsInReadOrder() const {
+  std::vector<const TPersonRec*> order;
   order.reserve(person_store_.size());
-  for (const TPersonRec& person : person_store_) order.push_back(const_cast<TPersonRec*>(&person));
+  person_store_.ForEach([&order](const TPersonRec& person) { order.push_back(&person); });
   return order;
 }
 
@@ -420,19 +430,15 @@ void Database::ApplyImageList(const std::filesystem::path& path) {
 }
 
 std::size_t Database::ApproximateBytes() const {
-  std::size_t bytes = arena_.ReservedBytes();
+  std::size_t bytes = arena_.ReservedBytes() + store_.ApproximateBytes();
   bytes += person_store_.size() * sizeof(TPersonRec);
   bytes += family_store_.size() * sizeof(TFamilyRec);
   bytes += note_store_.size() * sizeof(TNoteRec);
-  for (const TPersonRec& p : person_store_) {
-    bytes += p.SpouseFamilies.capacity() * sizeof(void*) + p.Notes.capacity() * sizeof(void*);
-  }
-  for (const TFamilyRec& f : family_store_) {
-    bytes += f.Children.capacity() * sizeof(void*) + f.Notes.capacity() * sizeof(void*);
-  }
-  for (const TNoteRec& n : note_store_) {
+  bytes +=
+      family_lists_.ReservedBytes() + person_lists_.ReservedBytes() + note_lists_.ReservedBytes();
+  note_store_.ForEach([&bytes](const TNoteRec& n) {
     for (const std::string& line : n.Lines) bytes += sizeof(std::string) + line.capacity();
-  }
+  });
   bytes += (persons_.capacity() + families_.capacity() + notes_.capacity()) * sizeof(void*);
   bytes += person_by_id_->Bytes() + person_by_name_->Bytes() + family_by_id_->Bytes() +
            note_by_id_->Bytes();

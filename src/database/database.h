@@ -14,10 +14,12 @@
 #include <deque>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "database/gedcom_store.h"
 #include "database/progress.h"
 #include "database/records.h"
 #include "database/text.h"
@@ -35,9 +37,14 @@ class Database {
   Database& operator=(const Database&) = delete;
 
   // --- The lists (read access; records themselves may be changed through the pointers) ---
-  const std::vector<TPersonRec*>& PersonList() const { return persons_; }
-  const std::vector<TFamilyRec*>& FamilyList() const { return families_; }
-  const std::vector<TNoteRec*>& NoteList() const { return notes_; }
+  // Through a const Database the lists hand out const records; through a changeable one, records
+  // that may be changed (the lists themselves change only through the operations below).
+  std::span<const TPersonRec* const> PersonList() const { return persons_; }
+  std::span<const TFamilyRec* const> FamilyList() const { return families_; }
+  std::span<const TNoteRec* const> NoteList() const { return notes_; }
+  const std::vector<TPersonRec*>& PersonList() { return persons_; }
+  const std::vector<TFamilyRec*>& FamilyList() { return families_; }
+  const std::vector<TNoteRec*>& NoteList() { return notes_; }
   // Sorted and unique without regard to case (ICU collation, secondary strength); of two
   // spellings that differ only in case the first met stays.
   const std::vector<std::string>& Surnames() const { return surnames_; }
@@ -55,11 +62,18 @@ class Database {
 
   // The family of the last FAM record the GEDCOM reader read, or none (the viewer starts on
   // it when the start person has no family). Set by the reader; none after ClearDatabase.
-  TFamilyRec* LastFamilyRead() const { return last_family_read_; }
+  const TFamilyRec* LastFamilyRead() const { return last_family_read_; }
+  TFamilyRec* LastFamilyRead() { return last_family_read_; }
   void SetLastFamilyRead(TFamilyRec* family) { last_family_read_ = family; }
   // Counts the ClearDatabase calls: whoever keeps a record pointer between commands compares
   // it to know whether the record still exists.
   std::uint64_t Generation() const { return generation_; }
+
+  // The whole file as read: every record with every line (gedcom_store.h), the ground of the
+  // typed views (gedcom_facts.h). TPersonRec::StoreRecord and TFamilyRec::StoreRecord number
+  // its records. Emptied by ClearDatabase; filled by the GEDCOM reader.
+  const GedcomStore& Store() const { return store_; }
+  GedcomStore& MutableStore() { return store_; }
 
   // --- Header facts (cut to kHeaderTextCapacity, kHeaderTextCapacity, 10 and 20 characters) ---
   const std::string& GedSourceName() const { return ged_source_name_; }
@@ -110,7 +124,22 @@ class Database {
   void Set(Text<N>& field, std::string_view value) {
     field.Assign(arena_, value);
   }
+  // The same for a value that lies in the store's text (Store().Text()), as the file holds it:
+  // the field refers to it, without a copy.
+  template <std::size_t N>
+  void SetFromStore(Text<N>& field, std::string_view value) {
+    field.Refer(value);
+  }
   void SetPersonName(TPersonRec* person, std::string_view name);
+  // Appends a record to a list held by a record of this database (a person's spouse families
+  // or notes, a family's children or notes).
+  void Append(RecordList<TFamilyRec>& list, TFamilyRec* family) {
+    family_lists_.Append(list, family);
+  }
+  void Append(RecordList<TPersonRec>& list, TPersonRec* person) {
+    person_lists_.Append(list, person);
+  }
+  void Append(RecordList<TNoteRec>& list, TNoteRec* note) { note_lists_.Append(list, note); }
 
   // --- Operations ---
   // Empties the person, family and note lists and the surnames, releases every record
@@ -175,12 +204,13 @@ class Database {
   // part of the program's behaviour (see SortByName). Rebuilds the look-ups by person.
   void SortPersonsByName();
   // The same sort on any list of persons.
-  static void SortByName(std::vector<TPersonRec*>& list);
+  template <typename Person>
+  static void SortByName(std::vector<Person*>& list);
   // Replaces PersonList by a reordering of itself (the same records, each once); rebuilds
   // the look-ups by person. Lets a caller apply the surname index's order without sorting.
-  void ReorderPersons(std::vector<TPersonRec*> order);
+  void ReorderPersons(const std::vector<const TPersonRec*>& order);
   // The persons in the order the file gave them: PersonList as it was before any reordering.
-  std::vector<TPersonRec*> PersonsInReadOrder() const;
+  std::vector<const TPersonRec*> PersonsInReadOrder() const;
 
   // Recomputes every Excluded flag from ExcludedNames: every person whose Name equals an
   // entry exactly is marked (people who share a name are marked together: privacy errs on the
@@ -209,9 +239,12 @@ class Database {
 
   TextArena arena_;
   TextArena private_arena_;  // the private person's texts survive ClearDatabase
-  std::deque<TPersonRec> person_store_;
-  std::deque<TFamilyRec> family_store_;
-  std::deque<TNoteRec> note_store_;
+  RecordBlocks<TPersonRec> person_store_;
+  RecordBlocks<TFamilyRec> family_store_;
+  RecordBlocks<TNoteRec> note_store_;
+  ListPool<TFamilyRec> family_lists_;
+  ListPool<TPersonRec> person_lists_;
+  ListPool<TNoteRec> note_lists_;
   std::vector<TPersonRec*> persons_;
   std::vector<TFamilyRec*> families_;
   std::vector<TNoteRec*> notes_;
@@ -227,6 +260,7 @@ class Database {
   bool text_is_utf8_ = true;
   TextEncoding source_encoding_ = TextEncoding::kBytes;
   std::unique_ptr<UnpackedArchive> archive_;
+  GedcomStore store_;
   TPersonRec private_person_;
 
   std::unique_ptr<IdIndex> person_by_id_;    // records may wait in it (RecordIndex::AddLater)

@@ -270,7 +270,11 @@ bool IsSafeRelativePath(std::string_view name) {
 bool IsZipArchive(const std::filesystem::path& path) {
   std::string magic;
   ReadFileBytes(path, magic, 4);
-  return magic == std::string_view("PK\x03\x04", 4);
+  return IsZipBytes(magic);
+}
+
+bool IsZipBytes(std::string_view first_bytes) {
+  return first_bytes.substr(0, 4) == std::string_view("PK\x03\x04", 4);
 }
 
 UnpackedArchive::~UnpackedArchive() {

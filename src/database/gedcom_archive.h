@@ -28,6 +28,8 @@ namespace stirpex {
 // True when the file begins as a zip archive does ("PK\3\4"); false when it does not or
 // cannot be read. No GEDCOM text file begins so.
 bool IsZipArchive(const std::filesystem::path& path);
+// The same test on a file's first bytes.
+bool IsZipBytes(std::string_view first_bytes);
 
 struct UnpackLimits {
   std::uint64_t max_entries = 100000;

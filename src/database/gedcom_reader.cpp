@@ -12,6 +12,7 @@
 #include "database/collation.h"
 #include "database/date_years.h"
 #include "database/gedcom_archive.h"
+#include "database/gedcom_facts.h"
 #include "database/text_lines.h"
 #include "platform/file_bytes.h"
 
@@ -49,14 +50,6 @@ enum class Tag {
   kCremation,    // CREM: the same; its notes stay the person's, as before it was known
   kResn,         // a restriction notice
 };
-
-// A word of up to four bytes as one number, its length above the bytes: equal numbers mean
-// equal words, so a tag is found by one switch instead of a text comparison per table row.
-constexpr std::uint64_t PackWord(std::string_view word) {
-  std::uint64_t packed = word.size();
-  for (char c : word) packed = packed << 8 | static_cast<unsigned char>(c);
-  return packed;
-}
 
 // The tag words. Rows after VERS are events and attributes whose DATE, PLAC and NOTE lines
 // must not be taken for a birth, death or marriage, or for the person.
@@ -261,6 +254,8 @@ bool IsVoid(std::string_view id) {
   return id == "VOID";
 }
 
+constexpr char kCtrlZ = 26;  // ends a text file
+
 // True when no byte has its high bit set; the common case, so checked a word at a time.
 bool IsAscii(std::string_view s) {
   const char* p = s.data();
@@ -322,36 +317,47 @@ std::string_view HeaderCharset(std::string_view head, bool whole_file) {
   return {};
 }
 
-// The 8-bit set the lines of a GEDCOM file are to be decoded from: ANSEL or Mac Roman when
-// the header declares CHAR ANSEL or CHAR MACINTOSH, unless the text is UTF-8 with letters
-// beyond ASCII (a file that says ANSEL but was written in UTF-8 stays as it is); else kBytes.
-// UTF-16 files give kBytes too: the line reader recognises and decodes them itself.
+// The text of a GEDCOM file as the reader takes it, from the bytes read: a UTF-16 file
+// decoded to UTF-8; a file whose header declares CHAR ANSEL or CHAR MACINTOSH decoded line by
+// line from that set, unless its text is UTF-8 with letters beyond ASCII (a file that says
+// ANSEL but was written in UTF-8 stays as it is); any other file kept as read. Everything from
+// a Ctrl-Z on is dropped. Returns the set the text was decoded from (kBytes: none).
 // Not inlined: the reader's loop in LoadGedcom must stay small enough to have its helpers
 // inlined.
-[[gnu::noinline]] TextEncoding EightBitEncodingOf(const std::filesystem::path& path) {
-  constexpr std::size_t kHead = 64 * 1024;
-  std::string head;
-  ReadFileBytes(path, head, kHead);  // what could be read decides
-  if (DetectUtf16(head) != TextEncoding::kBytes) return TextEncoding::kBytes;
-  const bool whole_file = head.size() < kHead;
-  if (const std::size_t z = head.find('\x1A'); z != std::string::npos) head.resize(z);
-
-  const std::string_view declared = HeaderCharset(head, whole_file);
+[[gnu::noinline]] TextEncoding DecodeGedcomText(ByteBlock& bytes) {
+  const TextEncoding utf16 = DetectUtf16(bytes.view().substr(0, 2));
+  if (utf16 != TextEncoding::kBytes) {
+    std::string text = DecodeUtf16(bytes.view(), utf16 == TextEncoding::kUtf16Be);
+    bytes.Release();
+    if (const std::size_t z = text.find(kCtrlZ); z != std::string::npos) text.resize(z);
+    bytes.Adopt(std::move(text));
+    return utf16;
+  }
+  if (const void* z = std::memchr(bytes.data(), kCtrlZ, bytes.size())) {
+    bytes.Shrink(static_cast<std::size_t>(static_cast<const char*>(z) - bytes.data()));
+  }
+  const std::string_view declared = HeaderCharset(bytes.view(), true);
   TextEncoding wanted = TextEncoding::kBytes;
   if (EqualsNoCaseAscii(declared, "ANSEL")) wanted = TextEncoding::kAnsel;
   if (EqualsNoCaseAscii(declared, "MACINTOSH")) wanted = TextEncoding::kMacRoman;
   if (wanted == TextEncoding::kBytes) return wanted;
+  if (!IsAscii(bytes.view()) && IsValidUtf8(bytes.view())) return TextEncoding::kBytes;
 
-  // Only files that declare such a set pay for this look at all their lines.
-  TextLineReader reader;
-  if (!reader.Open(path)) return wanted;
-  bool utf8_letters = false;
+  // Each line decoded; line ends become LF (the lines themselves are what the reader sees).
+  std::string text;
+  text.reserve(bytes.size() + bytes.size() / 8);
+  TextLineSplitter lines(bytes.view());
   std::string_view line;
-  while (reader.Next(line)) {
-    if (!IsValidUtf8(line)) return wanted;
-    for (char c : line) utf8_letters |= (static_cast<unsigned char>(c) & 0x80) != 0;
+  while (lines.Next(line)) {
+    if (IsAscii(line)) {
+      text.append(line);
+    } else {
+      AppendDecodedLine(wanted, line, text);
+    }
+    text += '\n';
   }
-  return utf8_letters ? TextEncoding::kBytes : wanted;
+  bytes.Adopt(std::move(text));
+  return wanted;
 }
 
 class Reader {
@@ -360,9 +366,10 @@ class Reader {
 
   TFamilyRec* LastFamily() const { return family_; }
 
-  void Line(std::string_view raw) {
-    const std::string_view text = TrimSpaces(raw);
-    const ParsedLine line = Parse(text);
+  // One line of the file: `text` with its spaces trimmed, `line` it taken apart, and the
+  // store's number of the record it begins (kNoStoreRecord when it begins none).
+  void Line(std::string_view text, const ParsedLine& line, std::uint32_t record_begun) {
+    record_begun_ = record_begun;
 
     // Text without a level inside a note is the rest of a note line that a stray line end
     // broke (some programs leave bare LFs in note text): it continues the note, as CONC does.
@@ -424,7 +431,7 @@ class Reader {
       case Tag::kFams:
         if (context_ == Context::kPerson && person_ && HasPointer(text)) {
           const std::string_view id = PointerId(text);
-          if (!IsVoid(id)) person_->SpouseFamilies.push_back(db_.FindOrAddFamily(id));
+          if (!IsVoid(id)) db_.Append(person_->SpouseFamilies, db_.FindOrAddFamily(id));
         }
         break;
       case Tag::kFamc:
@@ -524,12 +531,14 @@ class Reader {
       person_ = db_.AddPerson(id);
       person_->Placeholder = false;
     }
+    person_->StoreRecord = record_begun_;
     context_ = Context::kPerson;
     progress_.ProgressPeople(++indi_count_);
   }
 
   void OpenFamily(const ParsedLine& line) {
     family_ = db_.FindOrAddFamily(PointerId(line.xref));
+    if (family_->StoreRecord == kNoStoreRecord) family_->StoreRecord = record_begun_;
     context_ = Context::kFamily;
     person_ = nullptr;
     progress_.ProgressFamilies(++fam_count_);
@@ -582,9 +591,9 @@ class Reader {
     }
     if (attach) {
       if (context_ == Context::kPerson && person_) {
-        person_->Notes.push_back(note);
+        db_.Append(person_->Notes, note);
       } else if (context_ == Context::kFamily && family_) {
-        family_->Notes.push_back(note);
+        db_.Append(family_->Notes, note);
       }
     }
     note_ = note;
@@ -605,13 +614,13 @@ class Reader {
   void Place(std::string_view value) {
     switch (event_) {
       case Event::kBirth:
-        if (person_) db_.Set(person_->BirthPlace, value);
+        if (person_) db_.SetFromStore(person_->BirthPlace, value);
         break;
       case Event::kDeath:
-        if (person_) db_.Set(person_->DeathPlace, value);
+        if (person_) db_.SetFromStore(person_->DeathPlace, value);
         break;
       case Event::kMarriage:
-        if (family_) db_.Set(family_->MarrPlace, value);
+        if (family_) db_.SetFromStore(family_->MarrPlace, value);
         break;
       default:
         break;
@@ -621,13 +630,13 @@ class Reader {
   void Date(std::string_view value) {
     switch (event_) {
       case Event::kBirth:
-        if (person_) db_.Set(person_->BirthDate, value);
+        if (person_) db_.SetFromStore(person_->BirthDate, value);
         break;
       case Event::kDeath:
-        if (person_) db_.Set(person_->DeathDate, value);
+        if (person_) db_.SetFromStore(person_->DeathDate, value);
         break;
       case Event::kMarriage:
-        if (family_) db_.Set(family_->MarrDate, value);
+        if (family_) db_.SetFromStore(family_->MarrDate, value);
         break;
       default:
         break;
@@ -663,7 +672,7 @@ class Reader {
     } else if (tag == Tag::kWife) {
       family->Wife = person;
     } else {
-      family->Children.push_back(person);
+      db_.Append(family->Children, person);
     }
   }
 
@@ -695,7 +704,7 @@ class Reader {
     }
     db_.AddSurname(Cut(surname, kSurnameListCapacity));
     db_.SetPersonName(person_, name);
-    db_.Set(person_->Surname, surname);
+    db_.SetFromStore(person_->Surname, surname);
   }
 
   Database& db_;
@@ -715,6 +724,97 @@ class Reader {
   long long open_placeholders_ = 0;  // placeholders no INDI record has filled yet
   std::string name_;                 // work space of Name()
   long long fam_count_ = 0;
+  std::uint32_t record_begun_ = kNoStoreRecord;  // the store record the line begins
+};
+
+// Marks the records of the store as their lines go by, by the store's own reading of a line,
+// and counts what the store counts of people's and families' records.
+class StoreBuilder {
+ public:
+  explicit StoreBuilder(GedcomStore& store) : store_(store), text_(store.Text()) {}
+
+  // One line as read (raw), with its spaces trimmed, and as the reader took it apart. Returns
+  // the store's number of the record the line begins, or kNoStoreRecord.
+  std::uint32_t Line(std::string_view raw, std::string_view trimmed, const ParsedLine& line) {
+    if (!place_.empty()) {
+      store_.AddPlace(place_);
+      place_ = {};
+    }
+    if (raw.empty()) return kNoStoreRecord;
+    int level;
+    std::string_view tag, value;
+    // The common line ("1 NAME x": one digit, a space, the tag after a space) is told from the
+    // reader's own parts; any other is read again by the store's rule.
+    if (line.starts_with_digit && trimmed.size() > 1 && trimmed[1] == ' ' && !line.token.empty() &&
+        line.token.data()[-1] == ' ') {
+      level = line.level;
+      tag = line.token;
+      const std::size_t after = static_cast<std::size_t>(tag.data() + tag.size() - trimmed.data());
+      if (after < trimmed.size()) value = trimmed.substr(after + 1);
+    } else {
+      const GedcomLine parsed = ParseGedcomLine(raw);
+      level = parsed.level;
+      tag = parsed.tag;
+      value = parsed.value;
+    }
+    const std::size_t offset = static_cast<std::size_t>(raw.data() - text_.data());
+    if (level == 0) {
+      kind_ = RecordKindOfTag(tag);
+      extension_ = false;
+      const std::uint32_t record = store_.NextRecordIndex();
+      store_.BeginRecord(offset, kind_);
+      return record;
+    }
+    if (store_.NextRecordIndex() == 0) {
+      kind_ = RecordKind::kPrologue;
+      store_.BeginRecord(offset, kind_);
+    }
+    if (level < 0) {
+      store_.CountUnparsedLine();
+      return kNoStoreRecord;
+    }
+    if (tag.size() == 4 && tag == "RESN") store_.MarkResn(level);
+    if (kind_ == RecordKind::kIndi || kind_ == RecordKind::kFam) Count(level, tag, value);
+    return kNoStoreRecord;
+  }
+
+  // The end of the text: what is still waiting goes in.
+  void Finish() {
+    if (!place_.empty()) store_.AddPlace(place_);
+    place_ = {};
+  }
+
+ private:
+  void Count(int level, std::string_view tag, std::string_view value) {
+    if (level == 1) {
+      extension_ = false;
+      const bool fact = kind_ == RecordKind::kIndi ? PersonFactKind(tag).has_value()
+                                                   : FamilyFactKind(tag).has_value();
+      if (fact) {
+        store_.CountFact();
+      } else if (tag[0] == '_') {
+        extension_ = true;  // a fact when it says when or where (gedcom_facts.h)
+      }
+    } else if (level == 2 && extension_ && (tag == "DATE" || tag == "PLAC")) {
+      store_.CountFact();
+      extension_ = false;
+    }
+    if (tag.size() == 4) {
+      if (tag == "PLAC") {
+        // Added with the next line: meanwhile the table's slot comes into the cache.
+        store_.PrefetchPlace(value);
+        place_ = value;
+      } else if (tag == "OBJE" && (value.empty() || value[0] != '@')) {
+        store_.CountInlineMedia();
+      }
+    }
+  }
+
+  GedcomStore& store_;
+  std::string_view text_;
+  RecordKind kind_ = RecordKind::kPrologue;
+  bool extension_ = false;  // an extension structure of level 1 not yet known to be a fact
+  std::string_view place_;  // a place met on the line before, still to be added
 };
 
 // The picture of a person comes from a note whose first line holds "Image file.jpg".
@@ -744,10 +844,19 @@ bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progr
     if (!reason.empty()) text += " (" + std::string(reason) + ")";
     return text;
   };
-  // An archive is unpacked first and its gedcom.ged read; until then the database stays.
+  // The file is opened and read once; an archive is unpacked and its gedcom.ged read instead.
+  // Until the text is in hand the database stays as it is.
+  ByteBlock bytes;
+  FileProblem problem = FileProblem::kNone;
+  bool read_failed = !ReadWholeFile(path, bytes, &problem);
+  if (problem != FileProblem::kNone) {
+    messages.Error(failure("Error reading GEDCOM file: ", DescribeFileProblem(problem)),
+                   kHelpGedcomFile);
+    return false;
+  }
   std::unique_ptr<UnpackedArchive> archive;
-  std::filesystem::path text_file = path;
-  if (IsZipArchive(path)) {
+  if (IsZipBytes(bytes.view())) {
+    bytes.Release();
     UnpackStatus status;
     archive = UnpackGedcomArchive(path, status);
     if (!archive) {
@@ -757,53 +866,59 @@ bool LoadGedcom(Database& db, const std::filesystem::path& path, Progress& progr
                      kHelpGedcomFile);
       return false;
     }
-    text_file = archive->gedcom();
+    read_failed = !ReadWholeFile(archive->gedcom(), bytes, &problem);
+    if (problem != FileProblem::kNone) {
+      messages.Error(failure("Error reading GEDCOM file: ", DescribeFileProblem(problem)),
+                     kHelpGedcomFile);
+      return false;
+    }
   }
-  TextLineReader reader;
-  if (!reader.Open(text_file, EightBitEncodingOf(text_file))) {
-    InputFile file;  // opened once more to learn why it cannot be
-    file.Open(text_file);
-    messages.Error(failure("Error reading GEDCOM file: ", DescribeFileProblem(file.Problem())),
-                   kHelpGedcomFile);
-    return false;
-  }
+  const TextEncoding encoding = DecodeGedcomText(bytes);
   db.ClearDatabase();
   db.AdoptArchive(std::move(archive));
   progress.ProgressOpen("Loading GEDCOM", "0", "0", shown);
   // The look-ups by person and the surname list are made once, when the records are in.
   std::optional<Database::Batch> batch(std::in_place, db);
 
-  // Progress is the share of the file's bytes read so far: it needs no pass over the file
-  // before the real one, and it advances evenly whatever the lengths of the lines.
-  const unsigned long long total = reader.FileSize();
+  GedcomStore& store = db.MutableStore();
+  store.Reset(std::move(bytes));
+  const std::string_view text = store.Text();
+  // Progress is the share of the text read so far: it advances evenly whatever the lengths
+  // of the lines.
+  const std::size_t total = text.size();
   Reader state(db, progress);
-  bool all_utf8 = true;
+  const bool all_utf8 = encoding != TextEncoding::kBytes || IsAscii(text) || IsValidUtf8(text);
   int last_percent = -1;
-  unsigned long long next_percent_at = 0;  // bytes read at which the percentage changes
-  std::string_view line;
-  while (reader.Next(line)) {
+  std::size_t next_percent_at = 0;  // bytes read at which the percentage changes
+  TextLineSplitter lines(text);
+  StoreBuilder builder(store);
+  std::string_view raw;
+  while (lines.Next(raw)) {
     progress.Pump();
-    if (reader.BytesRead() >= next_percent_at) {
-      const unsigned long long read = reader.BytesRead();
+    if (lines.Offset() >= next_percent_at) {
+      const std::size_t read = lines.Offset();
       const int percent = total > 0 && read < total ? static_cast<int>(read * 100 / total) : 100;
       if (percent != last_percent) {
         progress.ProgressPercent(percent);
         last_percent = percent;
       }
       // The first byte count that gives the next percentage: (p + 1) * total / 100, rounded up.
-      next_percent_at = percent >= 100 ? ~0ull : ((percent + 1) * total + 99) / 100;
+      next_percent_at = percent >= 100 ? ~std::size_t{0} : ((percent + 1) * total + 99) / 100;
     }
-    if (all_utf8 && !IsAscii(line)) all_utf8 = IsValidUtf8(line);
-    state.Line(line);
+    const std::string_view trimmed = TrimSpaces(raw);
+    const ParsedLine line = Parse(trimmed);
+    state.Line(trimmed, line, builder.Line(raw, trimmed, line));
   }
+  builder.Finish();
+  store.SetCrLfOnly(lines.CrLfOnly() && encoding == TextEncoding::kBytes);
+  store.Finish();
   db.SetLastFamilyRead(state.LastFamily());
   db.SetTextIsUtf8(all_utf8);
-  db.SetSourceEncoding(reader.Encoding());
-  // A Ctrl-Z ends the file before its last byte: the reading is done all the same.
+  db.SetSourceEncoding(encoding);
   if (last_percent != 100) progress.ProgressPercent(100);
 
   bool ok = true;
-  if (reader.Failed()) {
+  if (read_failed) {
     messages.Error(failure("Error reading GEDCOM file: ", "a read failed part way through"),
                    kHelpGedcomFile);
     ok = false;

@@ -2,6 +2,7 @@
 //
 // Records are plain values owned by the `Database` (database.h); they refer to each other with
 // non-owning pointers that stay valid until the database is emptied (the next GEDCOM load).
+// Their lists of other records are RecordLists (record_storage.h), filled through the database.
 // Both sides of a link are kept exactly as the file states them: the database never completes
 // or checks one side from the other. Text fields keep the file's bytes, cut to the capacity
 // given by their type (see text.h); person and family Ids are stored in lower case.
@@ -12,12 +13,16 @@
 #include <string>
 #include <vector>
 
+#include "database/record_storage.h"
 #include "database/text.h"
 
 namespace stirpex {
 
 struct TFamilyRec;
 struct TNoteRec;
+
+// No record of the store (see TPersonRec::StoreRecord).
+inline constexpr std::uint32_t kNoStoreRecord = 0xFFFFFFFFu;
 
 // What a person's record says beyond the fields that are shown, for the privacy rules: flag
 // bits of TPersonRec::Evidence.
@@ -39,11 +44,11 @@ struct TPersonRec {
   Text<90> BirthPlace;  // PLAC inside BIRT
   Text<30> DeathDate;
   Text<90> DeathPlace;
-  TFamilyRec* ParentFamily = nullptr;       // the last FAMC
-  std::vector<TFamilyRec*> SpouseFamilies;  // FAMS lines in file order (repeats kept)
-  std::vector<TNoteRec*> Notes;             // inline notes and note pointers in file order
-  Text<30> Picture;                         // from an "Image" note or the image list
-  bool Excluded = false;                    // on the excluded list; never read from GEDCOM
+  TFamilyRec* ParentFamily = nullptr;     // the last FAMC
+  RecordList<TFamilyRec> SpouseFamilies;  // FAMS lines in file order (repeats kept)
+  RecordList<TNoteRec> Notes;             // inline notes and note pointers in file order
+  Text<30> Picture;                       // from an "Image" note or the image list
+  bool Excluded = false;                  // on the excluded list; never read from GEDCOM
   // Made by a HUSB, WIFE or CHIL reference before any INDI line named it; the first INDI
   // record with this id fills it instead of making a second person.
   bool Placeholder = false;
@@ -51,6 +56,9 @@ struct TPersonRec {
   std::int16_t ChristeningYear = 0;  // year named by the first dated CHR or BAPM (date_years.h)
   std::int16_t BurialYear = 0;       // year named by the first dated BURI or CREM read before
                                      // any death date; 0: none
+  // The INDI record of the file that made the person, as the store numbers records
+  // (GedcomStore); kNoStoreRecord for a placeholder no record filled, or a person made by hand.
+  std::uint32_t StoreRecord = kNoStoreRecord;
 };
 
 // A restriction in the file (RESN confidential or privacy) keeps the person private whenever
@@ -63,12 +71,15 @@ struct TFamilyRec {
   Text<22> Id;  // lower case
   TPersonRec* Husband = nullptr;
   TPersonRec* Wife = nullptr;
-  std::vector<TPersonRec*> Children;  // CHIL lines in file order
+  RecordList<TPersonRec> Children;  // CHIL lines in file order
   Text<30> MarrDate;
   Text<90> MarrPlace;
-  std::vector<TNoteRec*> Notes;
+  RecordList<TNoteRec> Notes;
   Text<30> Picture;              // set only from the image list
   std::uint8_t Restriction = 0;  // kResn... bits (PersonEvidence) of the family's "1 RESN"
+  // The first FAM record of the file with the family's id (GedcomStore numbering), or
+  // kNoStoreRecord for a family only named by people.
+  std::uint32_t StoreRecord = kNoStoreRecord;
 };
 
 // A restriction in the file on the family itself keeps its marriage, notes and picture private

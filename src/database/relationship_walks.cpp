@@ -24,7 +24,7 @@ void CollectDescendants(const TPersonRec& person, bool include_spouses, Collecte
   enter(&person);
   while (!stack.empty()) {
     Frame& frame = stack.back();
-    const std::vector<TFamilyRec*>& families = frame.person->SpouseFamilies;
+    const RecordList<TFamilyRec>& families = frame.person->SpouseFamilies;
     if (frame.family >= families.size()) {
       stack.pop_back();
       continue;

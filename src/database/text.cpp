@@ -61,11 +61,11 @@ std::string DecodeHexEscapes(std::string_view text, char marker, bool upper_case
   return out;
 }
 
-const unsigned char* TextArena::Store(std::string_view s, std::size_t capacity) {
+std::string_view TextArena::Store(std::string_view s, std::size_t capacity) {
   s = Cut(s, std::min<std::size_t>(capacity, 255));
-  if (s.empty()) return nullptr;
+  if (s.empty()) return {};
   const std::size_t length = s.size();
-  const std::size_t need = length + 1;
+  const std::size_t need = length;
   if (need > left_) {
     constexpr std::size_t kChunk = 256 * 1024;
     // Not cleared: every byte handed out is written first.
@@ -75,11 +75,10 @@ const unsigned char* TextArena::Store(std::string_view s, std::size_t capacity) 
     reserved_ += kChunk;
   }
   unsigned char* out = next_;
-  out[0] = static_cast<unsigned char>(length);
-  std::memcpy(out + 1, s.data(), length);
+  std::memcpy(out, s.data(), length);
   next_ += need;
   left_ -= need;
-  return out;
+  return std::string_view(reinterpret_cast<const char*>(out), length);
 }
 
 void TextArena::Clear() {

@@ -1,15 +1,17 @@
 // Text as the program stores it: 8-bit bytes exactly as read, never converted.
 //
 // Record fields have a capacity (an Id keeps at most 22 characters, a name 90, ...). They are
-// `Text<N>` values: a single pointer to length-prefixed bytes that live in a `TextArena` owned
-// by the database, so a person record stays small on trees of a million people. A value longer
-// than N is cut to its first N bytes when it is stored (Cut); that is the one place where
-// cutting happens. Free helpers here work on std::string_view and never allocate unless they
-// return a std::string.
+// `Text<N>` values: one word that holds where the bytes are and how many, so a person record
+// stays small on trees of a million people. The bytes live in a `TextArena` owned by the
+// database, or, for a value the file holds as it is (a date, a place), in the text of the file
+// the database keeps (Refer): no copy. A value longer than N is cut to its first N bytes when
+// it is stored (Cut); that is the one place where cutting happens. Free helpers here work on
+// std::string_view and never allocate unless they return a std::string.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -25,6 +27,14 @@ std::string_view CutLonger(std::string_view s, std::size_t n);
 // make the whole value invalid UTF-8 (and be shown and sorted as Windows-1252).
 inline std::string_view Cut(std::string_view s, std::size_t n) {
   return s.size() <= n ? s : CutLonger(s, n);
+}
+
+// A word of up to seven bytes as one number, its length above the bytes: equal numbers mean
+// equal words, so a tag is found by one switch instead of a text comparison per table row.
+constexpr std::uint64_t PackWord(std::string_view word) {
+  std::uint64_t packed = word.size();
+  for (char c : word) packed = packed << 8 | static_cast<unsigned char>(c);
+  return packed;
 }
 
 // Only the ASCII letters change case; every other byte stays as it is.
@@ -51,9 +61,8 @@ class TextArena {
   TextArena(const TextArena&) = delete;
   TextArena& operator=(const TextArena&) = delete;
 
-  // Copies s, cut to capacity (at most 255) by Cut, behind a one-byte length and returns the
-  // start of the copy; nullptr for an empty s.
-  const unsigned char* Store(std::string_view s, std::size_t capacity = 255);
+  // Copies s, cut to capacity (at most 255) by Cut, and returns the copy; empty for an empty s.
+  std::string_view Store(std::string_view s, std::size_t capacity = 255);
   void Clear();
   // Bytes reserved from the system, for memory reports.
   std::size_t ReservedBytes() const { return reserved_; }
@@ -77,22 +86,41 @@ class Text {
   Text() = default;
 
   // Stores s cut to N bytes (Cut) in the arena.
-  void Assign(TextArena& arena, std::string_view s) { data_ = arena.Store(s, N); }
-  void Clear() { data_ = nullptr; }
+  void Assign(TextArena& arena, std::string_view s) { Pack(arena.Store(s, N)); }
+  // Refers to s cut to N bytes, without a copy: s must lie in memory that outlives the text
+  // (the file's text, which the database keeps as long as its records).
+  void Refer(std::string_view s) { Pack(Cut(s, N)); }
+  void Clear() { packed_ = 0; }
 
   std::string_view view() const {
-    return data_ ? std::string_view(reinterpret_cast<const char*>(data_ + 1), data_[0])
-                 : std::string_view();
+    return std::string_view(reinterpret_cast<const char*>(packed_ & kAddressBits),
+                            static_cast<std::size_t>(packed_ >> kLengthShift));
   }
   operator std::string_view() const { return view(); }
   std::string str() const { return std::string(view()); }
-  bool empty() const { return data_ == nullptr; }
-  std::size_t size() const { return data_ ? data_[0] : 0; }
+  bool empty() const { return packed_ == 0; }
+  std::size_t size() const { return static_cast<std::size_t>(packed_ >> kLengthShift); }
 
   friend bool operator==(const Text& a, std::string_view b) { return a.view() == b; }
 
  private:
-  const unsigned char* data_ = nullptr;
+  // The address in the low 48 bits (a 64-bit process of this system is never given a higher
+  // one), the length (at most 255) above them.
+  static constexpr int kLengthShift = 48;
+  static constexpr std::uint64_t kAddressBits = (std::uint64_t{1} << kLengthShift) - 1;
+  static_assert(sizeof(void*) == 8, "Text packs an address of 48 bits into a word");
+
+  void Pack(std::string_view s) {
+    if (s.empty()) {
+      packed_ = 0;
+      return;
+    }
+    const auto address = reinterpret_cast<std::uintptr_t>(s.data());
+    if ((address & ~kAddressBits) != 0) std::abort();  // beyond what the system hands out
+    packed_ = address | (static_cast<std::uint64_t>(s.size()) << kLengthShift);
+  }
+
+  std::uint64_t packed_ = 0;
 };
 
 }  // namespace stirpex

@@ -300,7 +300,10 @@ void Utf16Decoder::Finish(std::string& out) {
 
 std::string DecodeUtf16(std::string_view bytes, bool big_endian) {
   std::string out;
-  out.reserve(bytes.size() / 2 + 16);
+  // Room for the longest text the bytes can give (three bytes of UTF-8 for each two of
+  // UTF-16), so that the text is never moved while it grows; pages of it that stay unused are
+  // never touched.
+  out.reserve(bytes.size() / 2 * 3 + 16);
   Utf16Decoder decoder(big_endian);
   decoder.Decode(bytes, out);
   decoder.Finish(out);

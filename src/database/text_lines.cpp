@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "database/collation.h"
 
 namespace stirpex {
@@ -50,6 +54,26 @@ bool IsAsciiText(std::string_view s) {
   for (; i < n; ++i) seen |= static_cast<unsigned char>(p[i]);
   return (seen & 0x8080808080808080ull) == 0;
 }
+
+}  // namespace
+
+const char* FindCrOrLf(const char* p, const char* end) {
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  while (end - p >= 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const int mask =
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)));
+    if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
+    p += 16;
+  }
+#endif
+  while (p < end && *p != '\r' && *p != '\n') ++p;
+  return p;
+}
+
+namespace {
 
 bool IsUtf16(TextEncoding encoding) {
   return encoding == TextEncoding::kUtf16Le || encoding == TextEncoding::kUtf16Be;
@@ -185,6 +209,30 @@ unsigned long long TextLineReader::Utf16BytesRead() const {
   return decoded_ == 0 ? 0
                        : static_cast<unsigned long long>(static_cast<double>(consumed_) *
                                                          raw_read_ / decoded_);
+}
+
+TextLineSplitter::TextLineSplitter(std::string_view text)
+    : begin_(text.data()), next_(text.data()), end_(text.data() + text.size()) {
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") next_ += 3;
+}
+
+bool TextLineSplitter::Next(std::string_view& line) {
+  if (next_ >= end_) return false;
+  const char* stop = FindCrOrLf(next_, end_);
+  line = std::string_view(next_, static_cast<std::size_t>(stop - next_));
+  next_ = stop;
+  if (next_ < end_) {
+    const char first = *next_++;
+    // CR LF and LF CR are one line end each.
+    if (next_ < end_ && (*next_ == '\r' || *next_ == '\n') && *next_ != first) {
+      crlf_only_ = crlf_only_ && first == '\r';
+      ++next_;
+    } else {
+      crlf_only_ = false;
+    }
+  }
+  crlf_only_ = crlf_only_ && !line.empty();
+  return true;
 }
 
 long long CountTextLines(const std::filesystem::path& path) {

@@ -77,6 +77,31 @@ class TextLineReader {
   unsigned long long file_size_ = 0;
 };
 
+// The first CR or LF at or after p, or end (sixteen bytes at a time where the processor can).
+const char* FindCrOrLf(const char* p, const char* end);
+
+// Splits text held in memory into lines: every CR LF, LF CR, lone CR and lone LF ends a line
+// (so an empty line stands between two line ends that follow each other), a last line
+// without a line end still counts, and a UTF-8 byte-order mark at the very start is skipped.
+// Lines are views into the text; nothing is decoded and a Ctrl-Z is an ordinary byte here
+// (the caller cuts the text at it).
+class TextLineSplitter {
+ public:
+  explicit TextLineSplitter(std::string_view text);
+  // The next line without its end; false at the end of the text.
+  bool Next(std::string_view& line);
+  // Bytes of the text consumed so far (line ends included).
+  std::size_t Offset() const { return static_cast<std::size_t>(next_ - begin_); }
+  // Every line given so far ended in CR LF (the last may have had no end) and none was empty.
+  bool CrLfOnly() const { return crlf_only_; }
+
+ private:
+  bool crlf_only_ = true;
+  const char* begin_;
+  const char* next_;
+  const char* end_;
+};
+
 // Counts the lines the reader would give; -1 when the file cannot be opened.
 long long CountTextLines(const std::filesystem::path& path);
 

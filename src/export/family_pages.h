@@ -3,7 +3,7 @@
 // belongs to nobody, as on a web site).
 #pragma once
 
-#include <vector>
+#include <span>
 
 #include "database/records.h"
 #include "pages/family_page.h"
@@ -15,7 +15,7 @@ class FamilyPageSource {
  public:
   explicit FamilyPageSource(const PageContext& ctx) : ctx_(ctx) {}
 
-  const std::vector<TFamilyRec*>& Families() const { return ctx_.db.FamilyList(); }
+  std::span<const TFamilyRec* const> Families() const { return ctx_.db.FamilyList(); }
   // The page of one family into lines, in place of what they held.
   void Build(const TFamilyRec& family, PageLines& lines) const {
     lines.clear();

@@ -3,6 +3,7 @@
 #include <optional>
 #include <unordered_set>
 
+#include "export/gedcom_whole_writer.h"
 #include "pages/privacy.h"
 #include "platform/line_files.h"
 
@@ -202,6 +203,15 @@ std::string GedcomHeaderDate(const std::tm& date) {
 bool WriteFilteredGedcom(const Database& db, const TSettings& settings,
                          const std::filesystem::path& path, std::string_view header_date,
                          Messages& messages) {
+  if (settings.GedcomWholeRecords) {
+    return WriteWholeGedcom(db, settings, path, header_date, messages);
+  }
+  return WriteKeptFieldsGedcom(db, settings, path, header_date, messages);
+}
+
+bool WriteKeptFieldsGedcom(const Database& db, const TSettings& settings,
+                           const std::filesystem::path& path, std::string_view header_date,
+                           Messages& messages) {
   const ShownTree privacy(db, settings);
   if (const std::string refusal = privacy.Refusal(); !refusal.empty()) {
     messages.Error(refusal, kHelpMissingFile);

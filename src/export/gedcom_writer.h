@@ -1,7 +1,8 @@
-// The filtered GEDCOM writer: the database in memory written out as a GEDCOM 5.5 file, with
-// the privacy filter applied to persons.
+// The filtered GEDCOM writer: the database in memory written out as a GEDCOM file, with the
+// privacy filter applied to persons. Two writers: the whole file (every record and line,
+// gedcom_whole_writer.h; the default) and the kept fields, a GEDCOM 5.5 file described here.
 //
-// It writes what the database keeps: per person the name, sex, birth, death, family links and
+// The writer of the kept fields writes what the database keeps: per person the name, sex, birth, death, family links and
 // notes; the note records; per family the partners, children, marriage and notes. Excluded
 // persons are left out, or written with masked dates, as the settings say; nothing in the file
 // points to a person that was left out, a family's marriage and notes are written as the
@@ -36,12 +37,18 @@ std::optional<std::string> GedcomNameValue(std::string_view name, std::string_vi
 // "d MMM yyyy" as a GEDCOM date: the day without a leading zero, the month JAN to DEC.
 std::string GedcomHeaderDate(const std::tm& date);
 
-// Writes the file (atomically: an older file of that name stays whole if writing fails).
+// Writes the file (atomically: an older file of that name stays whole if writing fails) with
+// the writer the settings choose: the whole file (GedcomWholeRecords, gedcom_whole_writer.h)
+// or the kept fields (WriteKeptFieldsGedcom).
 // `header_date` is the text of the header's "1 DATE " line. Returns false after reporting
 // "Unable to write to " + path (help topic 204) when the file cannot be written, or the
 // privacy layer's refusal (nothing written) while the exclude list cannot be read.
 bool WriteFilteredGedcom(const Database& db, const TSettings& settings,
                          const std::filesystem::path& path, std::string_view header_date,
                          Messages& messages);
+// The writer of the kept fields described above, whatever the setting says.
+bool WriteKeptFieldsGedcom(const Database& db, const TSettings& settings,
+                           const std::filesystem::path& path, std::string_view header_date,
+                           Messages& messages);
 
 }  // namespace stirpex

@@ -7,14 +7,14 @@
 
 namespace stirpex {
 
-RepeatedNameSort::RepeatedNameSort(std::vector<TPersonRec*> list) : first_(std::move(list)) {}
+RepeatedNameSort::RepeatedNameSort(std::vector<const TPersonRec*> list) : first_(std::move(list)) {}
 
 void RepeatedNameSort::Sort() {
   ++sorts_;
   if (sorts_ > 1) return;
 
   Database::SortByName(first_);
-  std::vector<TPersonRec*> second = first_;
+  std::vector<const TPersonRec*> second = first_;
   Database::SortByName(second);
 
   // p[k]: the position in the first-sorted list of the person the second sort put at k.
@@ -67,8 +67,8 @@ void RepeatedNameSort::CycleOf(std::size_t k, std::vector<std::size_t>& out) con
   for (std::size_t i = 0; i < cycle_length_[k]; ++i) out.push_back(cycles_[start + i]);
 }
 
-std::vector<TPersonRec*> RepeatedNameSort::Current() const {
-  std::vector<TPersonRec*> now(first_.size());
+std::vector<const TPersonRec*> RepeatedNameSort::Current() const {
+  std::vector<const TPersonRec*> now(first_.size());
   for (std::size_t k = 0; k < now.size(); ++k) now[k] = At(k);
   return now;
 }

@@ -21,7 +21,7 @@ namespace stirpex {
 class RepeatedNameSort {
  public:
   // The list as it stands before the first sort (PersonList). Nothing is sorted yet.
-  explicit RepeatedNameSort(std::vector<TPersonRec*> list);
+  explicit RepeatedNameSort(std::vector<const TPersonRec*> list);
 
   // One more sort of the whole list. The first sorts for real and records p with a second
   // sort; the others only count.
@@ -33,18 +33,18 @@ class RepeatedNameSort {
   // at position k now.
   std::size_t Origin(std::size_t k) const;
   // The first-sorted list, and the person at position k now.
-  const std::vector<TPersonRec*>& FirstSorted() const { return first_; }
-  TPersonRec* At(std::size_t k) const { return first_[Origin(k)]; }
+  const std::vector<const TPersonRec*>& FirstSorted() const { return first_; }
+  const TPersonRec* At(std::size_t k) const { return first_[Origin(k)]; }
   // Appends the positions that p moves among themselves together with k (k's cycle, in the
   // order p visits them, not sorted); always holds k.
   void CycleOf(std::size_t k, std::vector<std::size_t>& out) const;
   // A number shared by the positions of one cycle (after the first sort).
   std::size_t CycleId(std::size_t k) const { return sorts_ == 0 ? k : cycle_start_[k]; }
   // The whole list now (before the first sort: the list as given).
-  std::vector<TPersonRec*> Current() const;
+  std::vector<const TPersonRec*> Current() const;
 
  private:
-  std::vector<TPersonRec*> first_;  // before Sort(): the list as given
+  std::vector<const TPersonRec*> first_;  // before Sort(): the list as given
   std::size_t sorts_ = 0;
   // The cycles of p, one after the other; a position's cycle and its place in it.
   std::vector<std::uint32_t> cycles_;

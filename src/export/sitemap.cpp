@@ -52,7 +52,7 @@ std::string LocLine(std::string_view tag, std::string_view site, std::string_vie
 // page and its further pages.
 template <typename Visit>
 void ForEachPage(const std::vector<std::string>& index_pages,
-                 const std::vector<TFamilyRec*>& families, const FamilySitePages& more_pages,
+                 std::span<const TFamilyRec* const> families, const FamilySitePages& more_pages,
                  Visit&& visit) {
   for (const std::string& page : index_pages) visit(page);
   std::string name;
@@ -143,7 +143,7 @@ std::string CanonicalLink(std::string_view site, std::string_view page) {
 
 void WriteSitemaps(const std::filesystem::path& dir, std::string_view site,
                    const std::vector<std::string>& index_pages,
-                   const std::vector<TFamilyRec*>& families, WriteTally& tally,
+                   std::span<const TFamilyRec* const> families, WriteTally& tally,
                    std::size_t per_file, const FamilySitePages& more_pages) {
   std::size_t total = 0;
   ForEachPage(index_pages, families, more_pages, [&](std::string_view) { ++total; });

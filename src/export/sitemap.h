@@ -6,6 +6,7 @@
 #pragma once
 
 #include <filesystem>
+#include <span>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -41,7 +42,7 @@ using FamilySitePages =
 // counted in tally.
 void WriteSitemaps(const std::filesystem::path& dir, std::string_view site,
                    const std::vector<std::string>& index_pages,
-                   const std::vector<TFamilyRec*>& families, WriteTally& tally,
+                   std::span<const TFamilyRec* const> families, WriteTally& tally,
                    std::size_t per_file = kSitemapLimit, const FamilySitePages& more_pages = {});
 
 }  // namespace stirpex

@@ -58,7 +58,7 @@ class SurnameBlocks {
   }
 
   // PersonList as the sorts done leave it; empty when nothing was sorted.
-  std::vector<TPersonRec*> Order() const {
+  std::vector<const TPersonRec*> Order() const {
     if (sort_.sorts() == 0) return {};
     return sort_.Current();
   }
@@ -67,7 +67,7 @@ class SurnameBlocks {
   // After the first sort: the surname group of every position, and per group the positions of
   // the cycles its persons lie on, ascending.
   void Group() {
-    const std::vector<TPersonRec*>& first = sort_.FirstSorted();
+    const std::vector<const TPersonRec*>& first = sort_.FirstSorted();
     std::unordered_map<std::string_view, std::uint32_t> group_of_spelling;
     std::vector<std::vector<std::uint32_t>> members;
     group_at_.assign(first.size(), kNoGroup);
@@ -240,9 +240,9 @@ void AppendSurnameBlock(const PageContext& ctx, SurnameBlocks& blocks, std::stri
 
 }  // namespace
 
-std::vector<TPersonRec*> BuildSurnameIndex(const Database& db, const PageContext& ctx,
-                                           const std::filesystem::path& dir, LineSink& out,
-                                           WriteTally& tally) {
+std::vector<const TPersonRec*> BuildSurnameIndex(const Database& db, const PageContext& ctx,
+                                                 const std::filesystem::path& dir, LineSink& out,
+                                                 WriteTally& tally) {
   const TSettings& settings = ctx.settings;
   const std::vector<std::string>& all_surnames = db.Surnames();
   const std::vector<bool> listed = ListedSurnames(db, ctx);
@@ -292,9 +292,9 @@ std::vector<TPersonRec*> BuildSurnameIndex(const Database& db, const PageContext
   return blocks.Order();
 }
 
-std::vector<TPersonRec*> BuildSurnameIndex(const Database& db, const PageContext& ctx,
-                                           const std::filesystem::path& dir, PageLines& out,
-                                           WriteTally& tally) {
+std::vector<const TPersonRec*> BuildSurnameIndex(const Database& db, const PageContext& ctx,
+                                                 const std::filesystem::path& dir, PageLines& out,
+                                                 WriteTally& tally) {
   ListSink sink(out);
   return BuildSurnameIndex(db, ctx, dir, sink, tally);
 }

@@ -31,12 +31,12 @@ namespace stirpex {
 // database of ctx. Returns PersonList in the order the sorts per heading leave it
 // (Database::ReorderPersons applies it), or an empty list when there was no heading and so no
 // sort.
-std::vector<TPersonRec*> BuildSurnameIndex(const Database& db, const PageContext& ctx,
-                                           const std::filesystem::path& dir, LineSink& out,
-                                           WriteTally& tally);
+std::vector<const TPersonRec*> BuildSurnameIndex(const Database& db, const PageContext& ctx,
+                                                 const std::filesystem::path& dir, LineSink& out,
+                                                 WriteTally& tally);
 // The same, appending the index page's lines to a list.
-std::vector<TPersonRec*> BuildSurnameIndex(const Database& db, const PageContext& ctx,
-                                           const std::filesystem::path& dir, PageLines& out,
-                                           WriteTally& tally);
+std::vector<const TPersonRec*> BuildSurnameIndex(const Database& db, const PageContext& ctx,
+                                                 const std::filesystem::path& dir, PageLines& out,
+                                                 WriteTally& tally);
 
 }  // namespace stirpex

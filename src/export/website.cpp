@@ -101,7 +101,8 @@ class WebsitePass {
     if (settings.IncludeTrees) {
       long long tree_count = 0;
       // In the name order the index left, as the viewer's list then stands.
-      const std::vector<TPersonRec*>& people = name_order_.empty() ? db_.PersonList() : name_order_;
+      const std::span<const TPersonRec* const> people =
+          name_order_.empty() ? db_.PersonList() : std::span<const TPersonRec* const>(name_order_);
       for (const TPersonRec* person : people) {
         if (!Step()) return Stop(pipeline);
         progress_.ProgressTrees(++tree_count);
@@ -175,7 +176,7 @@ class WebsitePass {
   }
 
   WriteTally& tally() { return tally_; }
-  std::vector<TPersonRec*>& name_order() { return name_order_; }
+  std::vector<const TPersonRec*>& name_order() { return name_order_; }
 
  private:
   // Before each step: pending messages, the percentage, and whether to go on.
@@ -257,8 +258,8 @@ class WebsitePass {
   Progress& progress_;
   const unsigned threads_;
   WriteTally tally_;
-  std::vector<TPersonRec*> name_order_;   // from the surname index
-  std::vector<std::string> index_pages_;  // for the sitemap
+  std::vector<const TPersonRec*> name_order_;  // from the surname index
+  std::vector<std::string> index_pages_;       // for the sitemap
   long long step_ = 0;
   long long total_ = 0;
 };

@@ -47,7 +47,7 @@ struct WebsiteResult {
   std::string index_page_name;  // IndexPageName for the pages shown afterwards
   // PersonList sorted by name as the surname index leaves it (surname_index.h), for the
   // viewer to apply; empty when the pass did not sort (no surname, or it stopped before).
-  std::vector<TPersonRec*> name_order;
+  std::vector<const TPersonRec*> name_order;
 };
 
 // The summary of a pass into dir, as stirpex-cli prints it and the viewer shows it: "12 pages

@@ -1,6 +1,7 @@
 #include "pages/descendant_chart.h"
 
 #include <algorithm>
+#include <span>
 
 #include "database/database.h"
 #include "pages/chart_pages.h"
@@ -45,7 +46,7 @@ struct Row {
 // One family whose children are being visited (depth-first, without recursion).
 struct Frame {
   const TPersonRec* person;  // the descendant as shown (null for the couple at the root)
-  const std::vector<TFamilyRec*>* families;
+  std::span<TFamilyRec* const> families;
   int depth;
   std::size_t family = 0;  // which of families
   std::size_t child = 0;   // the next child of it
@@ -81,14 +82,14 @@ class DescendantBuilder {
     rows_.push_back(std::move(root));
     std::vector<Frame> stack;
     const std::vector<TFamilyRec*> couple{const_cast<TFamilyRec*>(&family_)};
-    stack.push_back({nullptr, &couple, 0, 0, 0, 0, 0});
+    stack.push_back({nullptr, couple, 0, 0, 0, 0, 0});
     while (!stack.empty()) {
       Frame& frame = stack.back();
-      if (frame.family >= frame.families->size()) {
+      if (frame.family >= frame.families.size()) {
         stack.pop_back();
         continue;
       }
-      const TFamilyRec& family = *(*frame.families)[frame.family];
+      const TFamilyRec& family = *frame.families[frame.family];
       if (frame.row < 0) {  // a further marriage of the descendant
         if (rows_.size() >= kDescendantRows) return Stop(stack);
         Row row;
@@ -120,7 +121,9 @@ class DescendantBuilder {
       const TPersonRec* shown = row.person.shown;
       const bool married = shown && !shown->SpouseFamilies.empty();
       const Frame next{shown,
-                       married ? &shown->SpouseFamilies : nullptr,
+                       married ? std::span<TFamilyRec* const>(shown->SpouseFamilies.begin(),
+                                                              shown->SpouseFamilies.size())
+                               : std::span<TFamilyRec* const>(),
                        row.depth,
                        0,
                        0,

@@ -12,12 +12,23 @@ bool IsDigit(char c) {
 }
 
 // A date shown as it stands, or, when masked, inside a GEDCOM date phrase: "(12 MAR 19xx)".
+// Parentheses of its own ("INT 19xx (from the census)") are left out: a phrase ends at the
+// first ")".
 std::string DatePhrase(std::string shown, bool masked) {
   if (!masked || shown.empty()) return shown;
-  return "(" + shown + ")";
+  std::string phrase = "(";
+  for (char c : shown) {
+    if (c != '(' && c != ')') phrase += c;
+  }
+  phrase += ')';
+  return phrase;
 }
 
 }  // namespace
+
+std::string GedcomMaskedDate(const TSettings& settings, std::string_view date) {
+  return DatePhrase(MaskDate(settings, date, true), true);
+}
 
 std::string ShownTree::Refusal() const {
   if (!settings_.ExcDoExclude || db_.UnreadableExcludeList().empty()) return {};

@@ -133,6 +133,12 @@ ShownPerson PrivacyView(const Database& db, const TSettings& settings, const TPe
 // the date is not empty; then the PrivateDate text (ReplaceDate on) or MaskYear(date).
 std::string MaskDate(const TSettings& settings, std::string_view date, bool mask_dates);
 
+// A date of a person whose dates are masked as a written GEDCOM file holds it: as the pages
+// show it (MaskDate), inside a GEDCOM date phrase ("(12 MAR 19xx)", "(Living - Private)"),
+// which every reader takes as a date it need not understand; parentheses of its own are left
+// out, so that the phrase stays one.
+std::string GedcomMaskedDate(const TSettings& settings, std::string_view date);
+
 // The date without its last two characters, followed by "xx" ("12 MAR 1923" gives
 // "12 MAR 19xx", "1" gives "xx"), and every other year in it masked too (MaskYears), so that
 // "BET 1950 AND 1960" gives "BET 19xx AND 19xx".

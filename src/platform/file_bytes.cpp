@@ -1,11 +1,13 @@
 #include "platform/file_bytes.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 namespace stirpex {
 
@@ -119,6 +121,91 @@ bool ReadFileBytes(const std::filesystem::path& path, std::string& bytes, std::s
     if (got < want) break;
     block = std::size_t{1} << 16;
   }
+  return !file.Failed();
+}
+
+namespace {
+
+// Blocks from this size on get a mapping of their own; smaller ones live in a string.
+constexpr std::size_t kMappedFrom = std::size_t{4} << 20;
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+}  // namespace
+
+ByteBlock& ByteBlock::operator=(ByteBlock&& other) noexcept {
+  if (this != &other) {
+    Release();
+    text_ = std::move(other.text_);
+    data_ = other.map_ ? other.data_ : text_.data();
+    size_ = other.size_;
+    map_ = other.map_;
+    map_bytes_ = other.map_bytes_;
+    other.data_ = nullptr;
+    other.size_ = 0;
+    other.map_ = nullptr;
+    other.map_bytes_ = 0;
+    other.text_.clear();
+  }
+  return *this;
+}
+
+bool ByteBlock::Allocate(std::size_t n) {
+  Release();
+  if (n >= kMappedFrom) {
+    const std::size_t bytes = (n + kHugePage - 1) / kHugePage * kHugePage;
+    void* map = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (map == MAP_FAILED) return false;
+#ifdef MADV_HUGEPAGE
+    ::madvise(map, bytes, MADV_HUGEPAGE);  // only a hint
+#endif
+    map_ = map;
+    map_bytes_ = bytes;
+    data_ = static_cast<char*>(map);
+  } else {
+    text_.resize(n);
+    data_ = text_.data();
+  }
+  size_ = n;
+  return true;
+}
+
+void ByteBlock::Adopt(std::string text) {
+  Release();
+  text_ = std::move(text);
+  data_ = text_.data();
+  size_ = text_.size();
+}
+
+void ByteBlock::Release() {
+  if (map_) ::munmap(map_, map_bytes_);
+  map_ = nullptr;
+  map_bytes_ = 0;
+  text_.clear();
+  text_.shrink_to_fit();
+  data_ = nullptr;
+  size_ = 0;
+}
+
+bool ReadWholeFile(const std::filesystem::path& path, ByteBlock& bytes, FileProblem* problem) {
+  bytes.Release();
+  InputFile file;
+  const bool opened = file.Open(path);
+  if (problem) *problem = file.Problem();
+  if (!opened) return false;
+  // The size known at opening, and one byte more to see the end of the file at once.
+  std::size_t room = static_cast<std::size_t>(file.Size()) + 1;
+  if (!bytes.Allocate(room)) return false;
+  std::size_t got = file.Read(bytes.data(), room);
+  // A file that grew since it was opened (or whose size was not known) is read on.
+  while (got == room && !file.Failed()) {
+    ByteBlock larger;
+    if (!larger.Allocate(room * 2)) return false;
+    std::memcpy(larger.data(), bytes.data(), got);
+    bytes = std::move(larger);
+    room *= 2;
+    got += file.Read(bytes.data() + got, room - got);
+  }
+  bytes.Shrink(got);
   return !file.Failed();
 }
 

@@ -74,4 +74,48 @@ class InputFile {
 bool ReadFileBytes(const std::filesystem::path& path, std::string& bytes,
                    std::size_t limit = std::numeric_limits<std::size_t>::max());
 
+// Bytes held in one block, as a whole file is read into memory: large blocks lie on memory
+// mapped for them (on huge pages where the system allows, so that filling them takes few page
+// faults) and are never cleared before they are written. Not copyable; moving hands the
+// block over.
+class ByteBlock {
+ public:
+  ByteBlock() = default;
+  ~ByteBlock() { Release(); }
+  ByteBlock(ByteBlock&& other) noexcept { *this = std::move(other); }
+  ByteBlock& operator=(ByteBlock&& other) noexcept;
+  ByteBlock(const ByteBlock&) = delete;
+  ByteBlock& operator=(const ByteBlock&) = delete;
+
+  // Room for n bytes, whose contents are undefined until written; what was held is released.
+  // False (and nothing held) when the memory cannot be had.
+  bool Allocate(std::size_t n);
+  // Holds the bytes of text instead (no copy).
+  void Adopt(std::string text);
+  // Keeps the first n bytes (n at most size()).
+  void Shrink(std::size_t n) { size_ = n < size_ ? n : size_; }
+  void Release();
+
+  char* data() { return data_; }
+  const char* data() const { return data_; }
+  std::size_t size() const { return size_; }
+  std::string_view view() const { return {data_, size_}; }
+  // Bytes taken from the system for the block.
+  std::size_t reserved() const { return map_ ? map_bytes_ : text_.capacity(); }
+
+ private:
+  char* data_ = nullptr;
+  std::size_t size_ = 0;
+  void* map_ = nullptr;  // the mapping of a large block, else nullptr
+  std::size_t map_bytes_ = 0;
+  std::string text_;  // the bytes of a small or adopted block
+};
+
+// Reads the whole file into `bytes` with one open and, when its size is known, one read (a
+// file that grows while it is read is read to its end). False when the file cannot be opened
+// (`problem` then says why, see InputFile::Open) or a read fails part way (`problem` stays
+// kNone; `bytes` holds what was read).
+bool ReadWholeFile(const std::filesystem::path& path, ByteBlock& bytes,
+                   FileProblem* problem = nullptr);
+
 }  // namespace stirpex

@@ -42,6 +42,8 @@ struct TSettings {
   std::string SiteURL;                           // SiteURL: address a web site will live at
   int ChartGenerations = 5;                      // ChartGenerations: rings of the fan (2-10)
   int DescendantGenerations = 4;                 // DescendantGenerations: of the tree (2-10)
+  bool GedcomWholeRecords = true;                // GedcomWholeRecords: Save GEDCOM writes every
+                                                 // record and line, else the kept fields only
   int top = 0;                                   // top: main window
   int left = 0;                                  // left
   int height = 480;                              // height

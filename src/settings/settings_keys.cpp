@@ -95,6 +95,7 @@ const std::vector<SettingKey>& SettingKeys() {
       // and the tree of descendants (held to 2 to 10 when drawn).
       IntKey("ChartGenerations", &TSettings::ChartGenerations),
       IntKey("DescendantGenerations", &TSettings::DescendantGenerations),
+      FlagKey("GedcomWholeRecords", &TSettings::GedcomWholeRecords),
       IntKey("top", &TSettings::top),
       IntKey("left", &TSettings::left),
       IntKey("height", &TSettings::height),

@@ -215,6 +215,10 @@ QWidget* TnbkOptions::MakeWebpageTab() {
   sedtSplitNumber->setObjectName(QStringLiteral("sedtSplitNumber"));
   sedtSplitNumber->setRange(kSplitNumberMin, kSplitNumberMax);
   cbIncludeGraphic = MakeCheck("cbIncludeGraphic", "Include Stirpex &Graphic");
+  cbWholeRecords = MakeCheck("cbWholeRecords", "Export every record");
+  cbWholeRecords->setToolTip(
+      QStringLiteral("Save GEDCOM writes every record and line of the file (sources, events, "
+                     "media...), not only the names, dates, places, links and notes shown"));
 
   int row = 0;
   auto add = [&](const char* caption, QLineEdit* edit, QPushButton* browse) {
@@ -238,6 +242,7 @@ QWidget* TnbkOptions::MakeWebpageTab() {
   split->addWidget(sedtSplitNumber);
   split->addStretch(1);
   boxes->addLayout(split, 2, 0, 1, 2);
+  boxes->addWidget(cbWholeRecords, 3, 0, 1, 2);
   grid->addLayout(boxes, row++, 0, 1, 3);
   grid->setRowStretch(row, 1);
 
@@ -476,6 +481,7 @@ OptionsControls TnbkOptions::ReadControls() const {
   // The value, not the text: in some locales the box shows digits of their own.
   c.sedtSplitNumber = std::to_string(sedtSplitNumber->value());
   c.cbIncludeGraphic = cbIncludeGraphic->isChecked();
+  c.cbWholeRecords = cbWholeRecords->isChecked();
   c.edtExcludeFile = Field(edtExcludeFile);
   c.cbReplaceName = cbReplaceName->isChecked();
   c.edtFakeName = Field(edtFakeName);
@@ -510,6 +516,7 @@ void TnbkOptions::WriteControls(const OptionsControls& c) {
   ParseWholeNumber(c.sedtSplitNumber, split);
   sedtSplitNumber->setValue(std::clamp(split, kSplitNumberMin, kSplitNumberMax));
   cbIncludeGraphic->setChecked(c.cbIncludeGraphic);
+  cbWholeRecords->setChecked(c.cbWholeRecords);
   SetField(edtExcludeFile, c.edtExcludeFile, FieldKind::kPath);
   cbReplaceName->setChecked(c.cbReplaceName);
   SetField(edtFakeName, c.edtFakeName, FieldKind::kText);

@@ -161,6 +161,7 @@ class TnbkOptions : public QDialog {
   QCheckBox* cbSplitSurnames;
   QSpinBox* sedtSplitNumber;
   QCheckBox* cbIncludeGraphic;
+  QCheckBox* cbWholeRecords;  // "Export every record": Save GEDCOM writes the whole file
   // "&Filters"
   QLineEdit* edtExcludeFile;
   QPushButton* btnFindExcludeList;

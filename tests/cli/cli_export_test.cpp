@@ -97,7 +97,12 @@ TEST_F(CliExportTest, GedcomAndGendexNeedNoStyle) {
   const std::string ged = ReadFileBytes(dir.path() / "out.ged");
   EXPECT_EQ(ged.substr(0, 37), "0 HEAD\r\n1 SOUR Stirpex\r\n2 VERS 2.01\r\n");
   EXPECT_NE(ged.find("1 DATE 14 NOV 2023\r\n"), std::string::npos);
-  EXPECT_NE(ged.find("0 @i1@ INDI\r\n1 NAME John /Smith/\r\n1 SEX M\r\n"), std::string::npos);
+  EXPECT_NE(ged.find("0 @I1@ INDI\r\n1 NAME John /Smith/\r\n1 SEX M\r\n1 BIRT\r\n"),
+            std::string::npos);  // the whole file, as read
+  run = Run({"--set", "GedcomWholeRecords=0", "gedcom", "tree.ged", "kept.ged"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(ReadFileBytes(dir.path() / "kept.ged").find("0 @i1@ INDI\r\n1 NAME John /Smith/\r\n"),
+            std::string::npos);  // the kept fields
 
   run = Run({"--set", "ExcDoExclude=1", "--set", "ExcMaskDateOnly=1", "--exclude-list", "ex.txt",
              "gendex", "tree.ged", "g.txt"});

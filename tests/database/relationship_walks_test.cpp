@@ -82,7 +82,7 @@ TEST_F(WalksTest, CollectedNamesAreUniqueWithoutRegardToCase) {
 }
 
 TEST_F(WalksTest, LoopsInTheDataEnd) {
-  f3->Children.push_back(man);  // Man is his own great-grandson
+  t.db.Append(f3->Children, man);  // Man is his own great-grandson
   man->ParentFamily = f3;
   EXPECT_EQ(Descendants(man, false), (Names{"Amy", "Ben", "Cid", "Gus", "Man"}));
   EXPECT_EQ(Ancestors(gus), (Names{"Amy", "Amy's Husband", "Gus", "Man", "Wife One"}));

@@ -273,7 +273,7 @@ TEST(TestdataCounts, CharacterSetAndGedcom7FilesWithTheirCounts) {
 // Everything the pages show of a tree, one text per record.
 std::vector<std::string> TreeFacts(const Database& db) {
   std::vector<std::string> facts;
-  auto notes = [](const std::vector<TNoteRec*>& list) {
+  auto notes = [](const RecordList<TNoteRec>& list) {
     std::string text;
     for (const TNoteRec* note : list) {
       text += "[" + note->Id.str() + "]";

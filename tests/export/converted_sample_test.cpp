@@ -87,7 +87,7 @@ std::string PagesAndExport(const std::filesystem::path& file, const TStyle& styl
     for (const std::string& line : lines) all += line + "\n";
   }
   TempDir dir;
-  EXPECT_TRUE(WriteFilteredGedcom(db, settings, dir.path() / "out.ged", "1 Jan 2000", messages));
+  EXPECT_TRUE(WriteKeptFieldsGedcom(db, settings, dir.path() / "out.ged", "1 Jan 2000", messages));
   return all + ReadFileBytes(dir.path() / "out.ged");
 }
 

@@ -83,7 +83,7 @@ class GedcomWriterTest : public ::testing::Test {
   }
   Lines Write() {
     const auto path = dir_.path() / "out.ged";
-    EXPECT_TRUE(WriteFilteredGedcom(db_, settings_, path, "5 JAN 2024", messages_));
+    EXPECT_TRUE(WriteKeptFieldsGedcom(db_, settings_, path, "5 JAN 2024", messages_));
     Lines lines = FileLines(path);
     EXPECT_TRUE(std::equal(kHeader.begin(), kHeader.end(), lines.begin()));
     return Lines(lines.begin() + static_cast<std::ptrdiff_t>(kHeader.size()), lines.end());
@@ -193,7 +193,7 @@ TEST(GedcomWriterEmpty, EmptyDatabaseGivesTheHeaderAndTheTrailer) {
   Database db;
   TempDir dir;
   RecordingMessages messages;
-  ASSERT_TRUE(WriteFilteredGedcom(db, TSettings{}, dir.path() / "e.ged", "5 JAN 2024", messages));
+  ASSERT_TRUE(WriteKeptFieldsGedcom(db, TSettings{}, dir.path() / "e.ged", "5 JAN 2024", messages));
   Lines expected = kHeader;
   expected.push_back("0 TRLR");
   EXPECT_EQ(FileLines(dir.path() / "e.ged"), expected);
@@ -205,7 +205,7 @@ TEST(GedcomWriterCharset, EightBitTextKeepsTheOldDeclaration) {
       db, {"0 HEAD", "1 CHAR ANSI", "0 @I1@ INDI", "1 NAME J\xFCrgen /M\xFCller/", "0 TRLR"}));
   TempDir dir;
   RecordingMessages messages;
-  ASSERT_TRUE(WriteFilteredGedcom(db, TSettings{}, dir.path() / "o.ged", "1 Jan 2000", messages));
+  ASSERT_TRUE(WriteKeptFieldsGedcom(db, TSettings{}, dir.path() / "o.ged", "1 Jan 2000", messages));
   Lines out = FileLines(dir.path() / "o.ged");
   EXPECT_EQ(out[6], "1 CHAR IBMPC");
   EXPECT_EQ(out[10], "1 NAME J\xFCrgen /M\xFCller/");  // bytes as held
@@ -221,7 +221,7 @@ TEST(GedcomWriterCharset, DecodedTreeIsUtf8AndLeadingAtSignsAreDoubled) {
                              "2 DATE @#no escape", "1 NOTE @@home", "2 CONT @@handle", "0 TRLR"}));
   TempDir dir;
   RecordingMessages messages;
-  ASSERT_TRUE(WriteFilteredGedcom(db, TSettings{}, dir.path() / "o.ged", "1 Jan 2000", messages));
+  ASSERT_TRUE(WriteKeptFieldsGedcom(db, TSettings{}, dir.path() / "o.ged", "1 Jan 2000", messages));
   const Lines out = FileLines(dir.path() / "o.ged");
   EXPECT_EQ(out[6], "1 CHAR UTF-8");
   EXPECT_EQ(Lines(out.begin() + 9, out.end()),
@@ -235,7 +235,7 @@ TEST(GedcomWriterFailure, ReportedOnceAndTheOldFileStays) {
   TempDir dir;
   RecordingMessages messages;
   const auto missing = dir.path() / "no-folder" / "o.ged";
-  EXPECT_FALSE(WriteFilteredGedcom(db, TSettings{}, missing, "1 Jan 2000", messages));
+  EXPECT_FALSE(WriteKeptFieldsGedcom(db, TSettings{}, missing, "1 Jan 2000", messages));
   ASSERT_EQ(messages.entries.size(), 1u);
   EXPECT_EQ(messages.entries[0].text, "Unable to write to " + missing.string());
   EXPECT_EQ(messages.entries[0].help_context, kHelpMissingFile);
@@ -315,7 +315,7 @@ std::string Describe(const PersonFacts& f) {
   return text;
 }
 
-std::vector<std::vector<std::string>> NoteTexts(const std::vector<TNoteRec*>& notes) {
+std::vector<std::vector<std::string>> NoteTexts(const RecordList<TNoteRec>& notes) {
   std::vector<std::vector<std::string>> texts;
   for (const TNoteRec* note : notes) texts.push_back(note->Lines);
   return texts;
@@ -374,7 +374,7 @@ TEST(GedcomRoundTrip, EveryTestdataFileReadsBackTheSame) {
     if (!LoadGedcom(original, file, progress, messages)) continue;
     TempDir dir;
     ASSERT_TRUE(
-        WriteFilteredGedcom(original, TSettings{}, dir.path() / "r.ged", "1 Jan 2000", messages));
+        WriteKeptFieldsGedcom(original, TSettings{}, dir.path() / "r.ged", "1 Jan 2000", messages));
     Database copy;
     ASSERT_TRUE(LoadGedcom(copy, dir.path() / "r.ged", progress, messages));
     const auto before = People(original), after = People(copy);

@@ -1,16 +1,19 @@
 // Nothing of a protected person leaks from any output: over the sample and every GEDCOM file
 // of the test data, in each privacy mode, every file of the web site (family, picture, note and
 // tree pages, the surname index and its split pages, the search page's data, the pictures
-// copied), the viewer's pages, the GEDCOM and the GENDEX file.
+// copied), the viewer's pages, both GEDCOM exports (the whole file and the kept fields) and the
+// GENDEX file.
 //
 // Every other person of a file is put on the exclude list, and some of the others are given
-// the name of one of them (a namesake the list marks too). Each protected person carries
-// marked texts that nothing else holds: a word "QzN<k>Q" in the name, "QzB<k>Q " and "QzD<k>Q "
-// before the birth and death dates (the file's own dates, or a year when there were none), a
-// line "QzT<k>Q" in notes only protected people have, and, for some, a picture "QzP<k>Q.png"
-// that lies in a picture folder. The marriage of each family with a protected partner is
-// theirs too: "QzM<k>Q " before its date, "QzL<k>Q " before its place and, for some, a
-// picture "QzG<k>Q.png". The rules by mode:
+// the name of one of them (a namesake the list marks too). The marks are written into a copy of
+// the file itself, so that they reach the fields of the pages and every line of the whole-file
+// export alike: each protected person's record carries "QzN<k>Q" in its first NAME, "QzB<k>Q "
+// before every DATE, "QzL<k>Q " before every PLAC and citation PAGE, "QzT<k>Q " before every
+// note written in it, "QzP<k>Q " before every media FILE; a note record only protected people
+// point to carries "QzT<r>Q". The events of each family with a protected partner are theirs too:
+// "QzM<k>Q " before their dates, "QzL<k>Q " before their places. Some protected people and
+// families get a picture "QzP<k>Q.png" or "QzG<k>Q.png" that lies in a picture folder. The
+// rules by mode:
 //   filter off                  every mark may appear (and the marks do appear: a check that
 //                               the scan sees them at all);
 //   replaced by a private person no mark appears anywhere, in no file and no file name;
@@ -22,8 +25,10 @@
 #include <map>
 #include <set>
 
+#include "database/gedcom_facts.h"
 #include "database/gedcom_reader.h"
 #include "database/text.h"
+#include "export/gedcom_whole_writer.h"
 #include "export/gedcom_writer.h"
 #include "export/gendex_writer.h"
 #include "export/website.h"
@@ -69,65 +74,177 @@ std::string Mark(char kind, std::size_t k) {
   return "Qz" + std::string(1, kind) + std::to_string(k) + "Q";
 }
 
-// Loads a file, marks every other person and every tenth of the others (their namesakes) as
-// described above, and excludes them by name. Returns the number of people protected so.
-std::size_t LoadMarked(Database& db, const std::filesystem::path& file,
-                       const testing::TempDir& pictures) {
+// A copy of the file with the marks described above written into its records, so that they
+// reach both the fields of the pages and the whole-file export: the file is first written out
+// whole (UTF-8 where it was decoded), then each record of a person to protect gets its marks in
+// its NAME (the first), DATE, PLAC, PAGE, inline NOTE and FILE lines, each family with such a
+// partner its own in its DATE and PLAC lines, and each note record only protected people
+// point to a mark in its text. people[i] is protected when protect(i); namesake(i) takes the
+// first NAME of people[i - 1]. Returns the path of the copy (empty when the file was not read).
+template <typename Protect, typename Namesake>
+std::filesystem::path MarkedCopy(const std::filesystem::path& file, const testing::TempDir& dir,
+                                 Protect&& protect, Namesake&& namesake) {
   NullProgress progress;
   NullMessages messages;
-  if (!LoadGedcom(db, file, progress, messages)) return 0;
+  Database original;
+  if (!LoadGedcom(original, file, progress, messages)) return {};
+  const std::filesystem::path whole = dir.path() / "whole.ged";
+  if (!WriteWholeGedcom(original, TSettings{}, whole, "1 JAN 2024", messages)) return {};
+  Database db;
+  if (!LoadGedcom(db, whole, progress, messages)) return {};
+  const GedcomStore& store = db.Store();
+  const std::vector<TPersonRec*>& people = db.PersonList();
+
+  // What each record gets: the mark of its person or family; a namesake's record the first
+  // name of the record before it.
+  std::map<std::size_t, std::string> mark_of, family_mark_of;
+  std::map<std::size_t, std::size_t> name_from;
+  std::set<const TPersonRec*> marked;
+  std::size_t k = 0;
+  for (std::size_t i = 0; i < people.size(); ++i) {
+    const TPersonRec* p = people[i];
+    if (!protect(i) || p->StoreRecord == kNoStoreRecord) continue;
+    marked.insert(p);
+    mark_of[p->StoreRecord] = std::to_string(k++);
+    if (namesake(i) && people[i - 1]->StoreRecord != kNoStoreRecord) {
+      name_from[p->StoreRecord] = people[i - 1]->StoreRecord;
+    }
+  }
+  std::size_t m = 0;
+  for (const TFamilyRec* f : db.FamilyList()) {
+    if (f->StoreRecord == kNoStoreRecord) continue;
+    if (marked.count(f->Husband) || marked.count(f->Wife)) {
+      family_mark_of[f->StoreRecord] = std::to_string(m++);
+    }
+  }
+
+  // The note records that only protected people point to.
+  std::map<std::size_t, bool> private_note;  // note record -> no one else points to it
+  for (std::size_t r = 0; r < store.RecordCount(); ++r) {
+    GedcomLineCursor cursor(store.RecordText(r));
+    std::string_view line;
+    while (cursor.Next(line)) {
+      const std::uint32_t target = store.FindRecord(ParseGedcomLine(line).pointer());
+      if (target == GedcomStore::kNoRecord || target == r) continue;
+      const RecordKind kind = store.RecordAt(target).kind;
+      if (kind != RecordKind::kNote && kind != RecordKind::kSnote) continue;
+      const bool theirs = mark_of.count(r) > 0;
+      const auto [at, fresh] = private_note.emplace(target, theirs);
+      if (!fresh) at->second = at->second && theirs;
+    }
+  }
+
+  // The lines of each record with their marks; the first NAME of each protected record is
+  // kept aside for its namesake (a record without one gets one).
+  std::vector<std::vector<std::string>> records(store.RecordCount());
+  std::map<std::size_t, std::size_t> first_name_line;
+  for (std::size_t r = 0; r < store.RecordCount(); ++r) {
+    if (store.RecordAt(r).kind == RecordKind::kTrlr) continue;
+    const auto person = mark_of.find(r);
+    const auto family = family_mark_of.find(r);
+    GedcomLineCursor cursor(store.RecordText(r));
+    std::string_view line;
+    bool in_fact = false;  // within an event or attribute of a family
+    while (cursor.Next(line)) {
+      const GedcomLine parsed = ParseGedcomLine(line);
+      if (parsed.ok() && parsed.level == 1) {
+        in_fact = FamilyFactKind(parsed.tag).has_value() || parsed.tag.starts_with("_");
+      }
+      std::string text(line);
+      const bool valued = parsed.ok() && !parsed.value.empty() && parsed.pointer().empty();
+      auto mark = [&](char kind, const std::string& n) {
+        text.insert(static_cast<std::size_t>(parsed.value.data() - line.data()),
+                    "Qz" + std::string(1, kind) + n + "Q ");
+      };
+      const std::string_view tag = parsed.tag;
+      if (person != mark_of.end() && valued) {
+        if (tag == "NAME" && parsed.level == 1 && !first_name_line.count(r)) {
+          mark('N', person->second);
+          first_name_line[r] = records[r].size();
+        } else if (tag == "DATE") {
+          mark('B', person->second);
+        } else if (tag == "PLAC" || tag == "PAGE") {
+          mark('L', person->second);
+        } else if (tag == "NOTE" || tag == "SNOTE") {
+          mark('T', person->second);
+        } else if (tag == "FILE") {
+          mark('P', person->second);
+        }
+      } else if (family != family_mark_of.end() && valued && parsed.level >= 2 && in_fact) {
+        if (tag == "DATE") mark('M', family->second);
+        if (tag == "PLAC") mark('L', family->second);
+      } else if (parsed.ok() && parsed.level == 0 && !parsed.value.empty()) {
+        const auto only_theirs = private_note.find(r);
+        if (only_theirs != private_note.end() && only_theirs->second) mark('T', std::to_string(r));
+      }
+      records[r].push_back(std::move(text));
+    }
+    if (person != mark_of.end() && !first_name_line.count(r) && !records[r].empty()) {
+      records[r].insert(records[r].begin() + 1,
+                        "1 NAME Qz" + std::string("N") + person->second + "Q");
+      first_name_line[r] = 1;
+    }
+  }
+  for (const auto& [r, from] : name_from) {
+    const auto mine = first_name_line.find(r);
+    const auto theirs = first_name_line.find(from);
+    if (mine == first_name_line.end() || theirs == first_name_line.end()) continue;
+    records[r][mine->second] = records[from][theirs->second];
+  }
+  std::string out;
+  for (const auto& lines : records) {
+    for (const std::string& text : lines) out += text + "\r\n";
+  }
+  out += "0 TRLR\r\n";
+  return dir.Write("marked.ged", out);
+}
+
+// Loads the marked copy of a file (MarkedCopy): every other person is protected by name, and
+// every tenth of the others is a namesake of the one before; some protected people and
+// families get a picture "QzP<k>Q.png" / "QzG<k>Q.png" in a picture folder. Returns the
+// number of people protected.
+std::size_t LoadMarked(Database& db, const std::filesystem::path& file,
+                       const testing::TempDir& pictures) {
+  auto is_namesake = [](std::size_t i) { return i % 20 == 1; };
+  auto is_protected = [&](std::size_t i) { return i % 2 == 0 || is_namesake(i); };
+  const std::filesystem::path marked = MarkedCopy(file, pictures, is_protected, is_namesake);
+  if (marked.empty()) return 0;
+  NullProgress progress;
+  NullMessages messages;
+  if (!LoadGedcom(db, marked, progress, messages)) return 0;
   db.ApplyImageList(testing::SourceDir() / "ged" / "images.txt");
   const std::vector<TPersonRec*>& people = db.PersonList();
-  auto is_namesake = [](std::size_t i) { return i % 20 == 1; };
-  // Notes that a shown person or a family refers to are theirs to show.
-  std::set<const TNoteRec*> shown_notes;
-  for (const TFamilyRec* family : db.FamilyList()) {
-    shown_notes.insert(family->Notes.begin(), family->Notes.end());
-  }
-  for (std::size_t i = 1; i < people.size(); i += 2) {
-    if (is_namesake(i)) continue;
-    shown_notes.insert(people[i]->Notes.begin(), people[i]->Notes.end());
-  }
-  std::set<const TPersonRec*> marked;
   std::vector<std::string>& names = db.ExcludedNames();
   names.clear();
-  for (std::size_t i = 0, k = 0; i < people.size(); ++i) {
-    const bool listed = i % 2 == 0;
-    if (!listed && !is_namesake(i)) continue;
+  std::set<const TPersonRec*> marked_people;
+  std::size_t k = 0;
+  for (std::size_t i = 0; i < people.size(); ++i) {
     TPersonRec* p = people[i];
-    db.SetPersonName(p, listed ? Mark('N', k) + " " + p->Name.str() : people[i - 1]->Name.str());
-    if (listed) names.push_back(p->Name.str());
-    db.Set(p->BirthDate, Mark('B', k) + " " + (p->BirthDate.empty() ? "1950" : p->BirthDate.str()));
-    db.Set(p->DeathDate, Mark('D', k) + " " + (p->DeathDate.empty() ? "2001" : p->DeathDate.str()));
-    for (TNoteRec* note : p->Notes) {
-      if (!shown_notes.count(note)) note->Lines.push_back("<br>" + Mark('T', k));
-    }
+    if (!is_protected(i) || p->StoreRecord == kNoStoreRecord) continue;
+    if (i % 2 == 0) names.push_back(p->Name.str());
     if (k < kPictures) {
       const std::string picture = Mark('P', k) + ".png";
       db.Set(p->Picture, picture);
       pictures.Write(picture, "png");
     }
-    marked.insert(p);
+    marked_people.insert(p);
     ++k;
   }
-  std::size_t k = 0;
+  std::size_t g = 0;
   for (TFamilyRec* family : db.FamilyList()) {
-    if (!marked.count(family->Husband) && !marked.count(family->Wife)) continue;
-    db.Set(family->MarrDate,
-           Mark('M', k) + " " + (family->MarrDate.empty() ? "1975" : family->MarrDate.str()));
-    db.Set(family->MarrPlace, Mark('L', k) + " " + family->MarrPlace.str());
-    if (k < kPictures) {
-      const std::string picture = Mark('G', k) + ".png";
+    if (!marked_people.count(family->Husband) && !marked_people.count(family->Wife)) continue;
+    if (g < kPictures) {
+      const std::string picture = Mark('G', g) + ".png";
       db.Set(family->Picture, picture);
       pictures.Write(picture, "png");
     }
-    ++k;
+    ++g;
   }
   db.ApplyExcludedNames();
-  for (const TPersonRec* p : marked) {
+  for (const TPersonRec* p : marked_people) {
     if (!p->Excluded) ADD_FAILURE() << p->Id.view() << " is not excluded by name";
   }
-  return marked.size();
+  return marked_people.size();
 }
 
 // Every mark in text: calls found(kind, what follows the mark up to the end of its field).
@@ -144,6 +261,17 @@ void ForEachMark(std::string_view text, Found&& found) {
     const std::size_t end = text.find_first_of("<|\r\n\",)", i);
     found(kind, text.substr(i + 1, end == std::string_view::npos ? end : end - i - 1));
   }
+}
+
+// The line of text around a mark (for a failure's message).
+std::string_view Around(std::string_view text, std::string_view rest) {
+  const std::size_t at = static_cast<std::size_t>(rest.data() - text.data());
+  const std::size_t from = text.rfind('\n', at);
+  const std::size_t to = text.find('\n', at);
+  const std::size_t begin = from == std::string_view::npos ? 0 : from + 1;
+  return text.substr(
+      begin,
+      std::min<std::size_t>(to == std::string_view::npos ? text.size() : to, begin + 160) - begin);
 }
 
 bool ShowsAYear(std::string_view text) {
@@ -166,7 +294,8 @@ std::size_t CheckOutput(Mode mode, const std::string& where, std::string_view te
       case Mode::kOff:
         break;
       case Mode::kReplace:
-        ADD_FAILURE() << where << ": mark " << kind << " of a replaced person";
+        ADD_FAILURE() << where << ": mark " << kind << " of a replaced person, in \""
+                      << Around(text, rest) << "\"";
         break;
       case Mode::kMaskYears:
         EXPECT_FALSE(date && ShowsAYear(rest)) << where << ": unmasked date " << rest;
@@ -201,8 +330,9 @@ TEST(PrivacyLeak, NothingOfAProtectedPersonLeaksFromAnyOutput) {
       WebsiteOptions options;
       options.picture_dirs = {pictures.path()};
       SaveWebsite(db, settings, style, testing::TestClock(), site, options, progress, messages);
+      ASSERT_TRUE(WriteWholeGedcom(db, settings, out.path() / "whole.ged", "1 Jan 2024", messages));
       ASSERT_TRUE(
-          WriteFilteredGedcom(db, settings, out.path() / "tree.ged", "1 Jan 2024", messages));
+          WriteKeptFieldsGedcom(db, settings, out.path() / "kept.ged", "1 Jan 2024", messages));
       ASSERT_TRUE(WriteGendex(db, settings, out.path() / "gendex.txt", messages));
       EXPECT_TRUE(messages.entries.empty());
 

@@ -37,12 +37,12 @@ TEST(RepeatedNameSortTest, EqualsSortingAgainAndAgain) {
     for (unsigned seed = 1; seed <= 3; ++seed) {
       Database db;
       ASSERT_TRUE(size == 0 || LoadLines(db, EqualNamesTree(size, seed)));
-      std::vector<TPersonRec*> literal = db.PersonList();
-      RepeatedNameSort fast(db.PersonList());
+      std::vector<const TPersonRec*> literal(db.PersonList().begin(), db.PersonList().end());
+      RepeatedNameSort fast(literal);
       EXPECT_EQ(fast.Current(), literal);
       std::size_t changes = 0;
       for (int sorts = 1; sorts <= 25; ++sorts) {
-        const std::vector<TPersonRec*> before = literal;
+        const std::vector<const TPersonRec*> before = literal;
         Database::SortByName(literal);
         if (sorts > 1 && literal != before) ++changes;
         fast.Sort();
@@ -66,7 +66,7 @@ TStyle IndexStyle() {
 // each surname block.
 Lines LiteralIndexBody(const Database& db) {
   Lines body;
-  std::vector<TPersonRec*> list = db.PersonList();
+  std::vector<const TPersonRec*> list(db.PersonList().begin(), db.PersonList().end());
   for (const std::string& surname : db.Surnames()) {
     Database::SortByName(list);
     body.push_back("<H3><A NAME=\"" + surname + "\">" + surname + "</A></H3><BR>");
@@ -84,7 +84,7 @@ TEST(SurnameIndexTest, PersonsComeInTheOrderOfSortingBeforeEveryHeading) {
     Database db;
     ASSERT_TRUE(LoadLines(db, EqualNamesTree(300, seed)));
     const Lines expected = LiteralIndexBody(db);
-    std::vector<TPersonRec*> literal = db.PersonList();
+    std::vector<const TPersonRec*> literal(db.PersonList().begin(), db.PersonList().end());
     for (std::size_t i = 0; i < db.Surnames().size(); ++i) Database::SortByName(literal);
 
     TSettings settings;
@@ -93,7 +93,7 @@ TEST(SurnameIndexTest, PersonsComeInTheOrderOfSortingBeforeEveryHeading) {
     PageContext ctx(db, settings, style, testing::TestClock());
     PageLines out;
     WriteTally tally;
-    const std::vector<TPersonRec*> order = BuildSurnameIndex(db, ctx, "", out, tally);
+    const std::vector<const TPersonRec*> order = BuildSurnameIndex(db, ctx, "", out, tally);
     out.pop_back();  // the marker line itself
     EXPECT_EQ(out, expected);
     EXPECT_EQ(order, literal);  // the list as the sorts leave it

@@ -374,10 +374,10 @@ TEST_F(WebsiteTest, ChartSectionsGiveChartPagesAndTheStatisticsPage) {
   TPersonRec* cy = db_.FindPersonById("i2");
   TFamilyRec* f9 = db_.FindOrAddFamily("f9");
   f9->Husband = cy;
-  cy->SpouseFamilies.push_back(f9);
+  db_.Append(cy->SpouseFamilies, f9);
   TPersonRec* ed = db_.AddPerson("i9");
   db_.SetPersonName(ed, "Ed Bo");
-  f9->Children.push_back(ed);
+  db_.Append(f9->Children, ed);
   ed->ParentFamily = f9;
   style_.Append(ssFanChart, "<!--^Chart^-->");
   style_.Append(ssDescChart, "tree of <!--^HusbName^-->");

@@ -1,7 +1,9 @@
 // libFuzzer target: any bytes as a GEDCOM file (or GEDCOM archive). The reader must not
 // crash, hang or leak, the database it fills must be usable (links followed, names sorted and
-// looked up), and the line reader must split a file exactly as SplitTextLines splits the same
-// bytes in memory, kept as bytes (or decoded from UTF-16) and decoded from ANSEL.
+// looked up), the store must hold every line of the text read, in records that each begin at
+// a level-0 line, every view of every record must be readable, and the line reader must split
+// a file exactly as SplitTextLines splits the same bytes in memory, kept as bytes (or decoded
+// from UTF-16) and decoded from ANSEL.
 //
 // The reader takes a path, so the input is written to a memory file (memfd) and read back
 // through /proc/self/fd: no disk, and the same code path as a real load.
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "database/database.h"
+#include "database/gedcom_facts.h"
 #include "database/gedcom_reader.h"
 #include "database/text_lines.h"
 
@@ -31,7 +34,64 @@ void Check(bool ok) {
   if (!ok) std::abort();
 }
 
+// The store and every view on it.
+void ExerciseStore(const stirpex::Database& db) {
+  using namespace stirpex;
+  const GedcomStore& store = db.Store();
+  std::vector<std::string_view> read, kept;
+  TextLineSplitter splitter(store.Text());
+  std::string_view line;
+  while (splitter.Next(line)) {
+    if (!line.empty()) read.push_back(line);
+  }
+  for (std::size_t i = 0; i < store.RecordCount(); ++i) {
+    GedcomLineCursor cursor(store.RecordText(i));
+    while (cursor.Next(line)) kept.push_back(line);
+    const GedcomNode node = store.Node(i);
+    if (store.RecordAt(i).kind != RecordKind::kPrologue) Check(node.level() == 0);
+    if (!node.xref().empty() && store.RecordAt(i).kind != RecordKind::kIndi &&
+        store.RecordAt(i).kind != RecordKind::kFam) {
+      const std::uint32_t found = store.FindRecord(node.xref());
+      Check(found <= i && store.Node(found).xref() == node.xref());
+    }
+    std::size_t seen = 0;
+    switch (store.RecordAt(i).kind) {
+      case RecordKind::kSour:
+        seen += ReadSource(store, static_cast<std::uint32_t>(i)).repositories.size();
+        break;
+      case RecordKind::kRepo:
+        seen += ReadRepository(store, static_cast<std::uint32_t>(i)).contacts.size();
+        break;
+      case RecordKind::kObje:
+        seen += ReadMediaRecord(store, static_cast<std::uint32_t>(i)).files.size();
+        break;
+      default:
+        break;
+    }
+    (void)seen;
+  }
+  Check(kept == read);
+  auto facts = [&](const GedcomNode& record, const std::vector<FactView>& list) {
+    std::size_t seen = Citations(store, record).size() + Notes(store, record).size() +
+                       Media(store, record).size() + Associations(record).size();
+    for (const FactView& fact : list) {
+      seen += Citations(store, fact.node).size() + Notes(store, fact.node).size() +
+              Media(store, fact.node).size() + PlaceParts(fact.place.text).size();
+      seen += GedcomText(fact.address, store.MajorVersion()).size();
+    }
+    return seen;
+  };
+  std::size_t seen = 0;
+  for (const TPersonRec* p : db.PersonList()) {
+    seen += facts(RecordNode(db, *p), PersonFacts(db, *p)) + PersonNames(db, *p).size();
+  }
+  for (const TFamilyRec* f : db.FamilyList())
+    seen += facts(RecordNode(db, *f), FamilyFacts(db, *f));
+  (void)seen;
+}
+
 void Exercise(stirpex::Database& db) {
+  ExerciseStore(db);
   using stirpex::TFamilyRec;
   using stirpex::TPersonRec;
   std::size_t touched = 0;

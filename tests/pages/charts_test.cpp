@@ -226,7 +226,7 @@ TEST_F(DescendantChartTest, ATreeTooLargeStopsAtItsLastRowWithMarks) {
   TFamilyRec* big = t.Family("F9", t.Person("I90", "Big Man", 'M'), nullptr);
   for (int i = 0; i < 100; ++i) {
     TPersonRec* child = t.Person("I" + std::to_string(100 + i), "Child Man", 'M');
-    big->Children.push_back(child);
+    t.db.Append(big->Children, child);
     child->ParentFamily = big;
   }
   t.Section(ssDescChart, {"<!--^Chart^-->"});

@@ -72,7 +72,7 @@ TEST_F(MarkersTest, SearchMarkersActOnlyOnTheSiteOfASearchPage) {
 TEST_F(MarkersTest, ChartLinksOnlyToChartsThatExist) {
   t.Family("F9", t.Person("I9", "Old Smith"), nullptr, {george});
   TPersonRec* baby = t.Person("I10", "Baby Smith");
-  f2->Children.push_back(baby);
+  t.db.Append(f2->Children, baby);
   baby->ParentFamily = f2;
   const std::string line = "<!--^FanLink^-->|<!--^DescLink^-->|<!--^FamilyRef^-->";
   EXPECT_EQ(Expand(line, f1), "<!--FanLink^-->|<!--DescLink^-->|f1.htm");

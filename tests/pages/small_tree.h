@@ -39,10 +39,10 @@ struct SmallTree {
     TFamilyRec* f = db.FindOrAddFamily(id);
     f->Husband = husband;
     f->Wife = wife;
-    if (husband) husband->SpouseFamilies.push_back(f);
-    if (wife) wife->SpouseFamilies.push_back(f);
+    if (husband) db.Append(husband->SpouseFamilies, f);
+    if (wife) db.Append(wife->SpouseFamilies, f);
     for (TPersonRec* child : children) {
-      f->Children.push_back(child);
+      db.Append(f->Children, child);
       child->ParentFamily = f;
     }
     db.Set(f->MarrDate, marr_date);
@@ -53,7 +53,7 @@ struct SmallTree {
   TNoteRec* Note(TPersonRec* person, std::vector<std::string> lines) {
     TNoteRec* note = db.AddNote("NOTE");
     note->Lines = std::move(lines);
-    person->Notes.push_back(note);
+    db.Append(person->Notes, note);
     return note;
   }
 

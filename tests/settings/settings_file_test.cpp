@@ -67,6 +67,7 @@ TEST(SettingsFileTest, FreshFileHoldsOptionsThenMarkerInWriteOrder) {
                                        "SiteURL=",
                                        "ChartGenerations=5",
                                        "DescendantGenerations=4",
+                                       "GedcomWholeRecords=1",
                                        "top=0",
                                        "left=0",
                                        "height=480",
@@ -222,9 +223,10 @@ TEST(SettingsFileTest, SavingKeepsOtherContentAndUpdatesKeysInPlace) {
   EXPECT_EQ(text.substr(0, expected_start.size()), expected_start);
   EXPECT_EQ(text.find("width=800"), std::string::npos);
   EXPECT_NE(text.find("WIDTH=800"), std::string::npos);  // in place, with the file's spelling
-  const std::string tail = CrLf({"SiteURL=", "ChartGenerations=5", "DescendantGenerations=4",
-                                 "top=0", "left=0", "height=600", "", "[Mine]", "keep=this",
-                                 "[FileHistory]", "File0=/a.ged", "", "[Stirpex]", "SXProj=1"});
+  const std::string tail =
+      CrLf({"SiteURL=", "ChartGenerations=5", "DescendantGenerations=4", "GedcomWholeRecords=1",
+            "top=0", "left=0", "height=600", "", "[Mine]", "keep=this", "[FileHistory]",
+            "File0=/a.ged", "", "[Stirpex]", "SXProj=1"});
   ASSERT_GE(text.size(), tail.size());
   EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
   EXPECT_EQ(LoadSettings(path).width, 800);

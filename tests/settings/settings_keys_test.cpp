@@ -7,7 +7,7 @@ namespace {
 
 TEST(SettingsKeys, EveryKeyReadsBackWhatWasSet) {
   TSettings settings;
-  EXPECT_EQ(SettingKeys().size(), 37u);
+  EXPECT_EQ(SettingKeys().size(), 38u);
   for (const SettingKey& key : SettingKeys()) {
     const std::string value = key.kind == SettingKind::kText ? "x" : "1";
     ASSERT_TRUE(SetSettingFromText(settings, key, value)) << key.key;
