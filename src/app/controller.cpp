@@ -402,6 +402,14 @@ bool ViewerController::HTMLViewerHotSpotClick(const std::string& target) {
     case LinkKind::kStatistics:
       // The statistics page belongs to a written site: the viewer has none to show.
       break;
+    case LinkKind::kSource:
+    case LinkKind::kPlace:
+    case LinkKind::kMedia:
+    case LinkKind::kSourcesIndex:
+    case LinkKind::kPlacesIndex:
+      // Pages the viewer does not build yet: the link is the program's own all the same, and
+      // no file of that name is to be opened.
+      break;
   }
   return true;
 }
