@@ -65,15 +65,17 @@ std::vector<ShownFact> ShowFacts(const ShownTree& tree, std::vector<FactView> fa
   SortByDate(facts);
   std::vector<ShownFact> shown;
   shown.reserve(facts.size());
-  for (FactView& view : facts) {
-    ShownFact fact{view, tree.PageDate(view.date, masked), masked};
-    if (masked) fact.view.date = fact.view.date_phrase = fact.view.sort_date = {};
-    shown.push_back(std::move(fact));
-  }
+  for (const FactView& view : facts) shown.push_back(ShowFact(tree, view, masked));
   return shown;
 }
 
 }  // namespace
+
+ShownFact ShowFact(const ShownTree& tree, const FactView& view, bool masked) {
+  ShownFact fact{view, tree.PageDate(view.date, masked), masked};
+  if (masked) fact.view.date = fact.view.date_phrase = fact.view.sort_date = {};
+  return fact;
+}
 
 bool HidesStructure(const ShownTree& tree, const GedcomNode& node) {
   return FilterOn(tree) && IsRestrictedStructure(node);
@@ -88,20 +90,28 @@ bool ShowsMediaRecord(const ShownTree& tree, std::uint32_t record) {
          !std::binary_search(hidden.begin(), hidden.end(), record);
 }
 
-void SortByDate(std::vector<FactView>& facts) {
-  std::vector<std::pair<std::optional<long>, FactView>> keyed;
-  keyed.reserve(facts.size());
-  for (FactView& fact : facts) {
+std::vector<std::size_t> DateOrder(std::span<const FactView> facts) {
+  std::vector<std::optional<long>> keys;
+  keys.reserve(facts.size());
+  for (const FactView& fact : facts) {
     std::optional<long> key = DateSortKey(fact.sort_date);
-    if (!key) key = DateSortKey(fact.date);
-    keyed.emplace_back(key, fact);
+    keys.push_back(key ? key : DateSortKey(fact.date));
   }
-  // Undated after dated: nullopt is the least optional, so compare "has no key" first.
-  std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
-    if (a.first.has_value() != b.first.has_value()) return a.first.has_value();
-    return a.first.has_value() && *a.first < *b.first;
+  std::vector<std::size_t> order(facts.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  // The dated first, by key; the undated after them; each in the order they came.
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    if (keys[a].has_value() != keys[b].has_value()) return keys[a].has_value();
+    return keys[a].has_value() && *keys[a] < *keys[b];
   });
-  for (std::size_t i = 0; i < facts.size(); ++i) facts[i] = keyed[i].second;
+  return order;
+}
+
+void SortByDate(std::vector<FactView>& facts) {
+  std::vector<FactView> sorted;
+  sorted.reserve(facts.size());
+  for (std::size_t i : DateOrder(facts)) sorted.push_back(facts[i]);
+  facts = std::move(sorted);
 }
 
 std::vector<NoteView> ShownNotes(const ShownTree& tree, const GedcomNode& shown) {

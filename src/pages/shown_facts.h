@@ -12,7 +12,9 @@
 // string of its own.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -70,6 +72,9 @@ std::vector<ShownCitation> ShownCitations(const ShownTree& tree, const GedcomNod
 std::vector<MediaView> ShownMedia(const ShownTree& tree, const GedcomNode& shown);
 std::vector<ShownAssociation> ShownAssociations(const ShownTree& tree, const GedcomNode& shown);
 
+// A fact of a shown owner as shown: its date masked when `masked`.
+ShownFact ShowFact(const ShownTree& tree, const FactView& view, bool masked);
+
 // Whether the structure is hidden by its own RESN while the filter is on.
 bool HidesStructure(const ShownTree& tree, const GedcomNode& node);
 // Whether a media record (store numbering) may be shown anywhere: not restricted, and not
@@ -79,5 +84,7 @@ bool ShowsMediaRecord(const ShownTree& tree, std::uint32_t record);
 // Puts events in date order: the dated by DateSortKey (of SDATE when given, else DATE), then
 // the undated, each in the order they came (file order).
 void SortByDate(std::vector<FactView>& facts);
+// The same order as positions into `facts`, for lists that carry more beside each fact.
+std::vector<std::size_t> DateOrder(std::span<const FactView> facts);
 
 }  // namespace stirpex

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "pages/page_names.h"
+#include "pages/shown_index.h"
 #include "support/recorders.h"
 #include "support/test_paths.h"
 
@@ -26,6 +28,7 @@ class ShownFactsTest : public ::testing::Test {
 1 OCCU Weaver
 1 BURI
 2 DATE 3 MAR 1901
+2 PLAC Oakby
 1 BIRT
 2 DATE 1850
 1 RESI
@@ -39,6 +42,7 @@ class ShownFactsTest : public ::testing::Test {
 2 RELA Witness
 1 OBJE @M1@
 1 OBJE @M2@
+1 NOTE @N1@
 1 FAMS @F1@
 0 @I2@ INDI
 1 NAME Bob /Living/
@@ -47,6 +51,9 @@ class ShownFactsTest : public ::testing::Test {
 2 SOUR @S1@
 3 DATA
 4 DATE 1 JAN 1951
+2 PLAC  Oakby
+1 RESI
+2 PLAC Eastholm
 1 OBJE @M1@
 1 FAMS @F1@
 0 @I3@ INDI
@@ -66,6 +73,9 @@ class ShownFactsTest : public ::testing::Test {
 1 FILE wedding.jpg
 0 @S1@ SOUR
 1 TITL Register
+0 @S2@ SOUR
+0 @N1@ NOTE Shared
+1 SOUR @S2@
 0 TRLR
 )"));
     ann = db.FindPersonById("i1");
@@ -83,6 +93,12 @@ class ShownFactsTest : public ::testing::Test {
     std::vector<std::string_view> files;
     for (const MediaView& object : media) files.push_back(object.files.at(0).file);
     return files;
+  }
+  std::uint32_t Record(std::string_view id) const { return db.Store().FindRecord(id); }
+  static std::vector<std::string_view> Labels(const std::vector<PlaceEvent>& events) {
+    std::vector<std::string_view> labels;
+    for (const PlaceEvent& event : events) labels.push_back(event.fact.view.tag);
+    return labels;
   }
   Database db;
   TSettings settings;
@@ -122,7 +138,7 @@ TEST_F(ShownFactsTest, MaskedPeopleShowEveryDateMasked) {
   settings.ExcDoExclude = settings.ExcMaskDateOnly = true;
   const ShownTree tree(db, settings);
   const ShownPersonFacts shown = ShownFactsOf(tree, *bob);
-  ASSERT_EQ(shown.facts.size(), 1u);
+  ASSERT_EQ(shown.facts.size(), 2u);
   EXPECT_EQ(shown.facts[0].date, "12 MAR 19xx");
   EXPECT_TRUE(shown.facts[0].view.date.empty());
   const std::vector<ShownCitation> cites = ShownCitations(tree, shown.facts[0].view.node, true);
@@ -138,6 +154,44 @@ TEST_F(ShownFactsTest, MaskedPeopleShowEveryDateMasked) {
   ASSERT_EQ(ann_shown.associations.size(), 1u);
   EXPECT_EQ(ann_shown.associations[0].person, bob);
   EXPECT_EQ(ann_shown.media.size(), 2u);
+}
+
+TEST_F(ShownFactsTest, ReplacedPeopleGiveNoSourcePlaceOrMediaPagesNorLines) {
+  settings.ExcDoExclude = true;
+  const ShownTree tree(db, settings);
+  // S1 is cited by Bob alone; S2 by Ann through a shared note.
+  EXPECT_EQ(
+      std::vector<std::uint32_t>(SourcesWithPages(tree).begin(), SourcesWithPages(tree).end()),
+      std::vector<std::uint32_t>{Record("S2")});
+  const std::vector<SourceCiter> citers = CitersOf(tree, Record("S2"));
+  ASSERT_EQ(citers.size(), 1u);
+  EXPECT_EQ(citers[0].owner.person, ann);
+  EXPECT_TRUE(citers[0].fact.empty());
+  // Eastholm saw only Bob's residence; Oakby lists Ann's events alone.
+  ASSERT_EQ(PlacesWithPages(tree).size(), 1u);
+  EXPECT_EQ(FindShownPlace(tree, PlaceKey("Eastholm")), nullptr);
+  EXPECT_EQ(Labels(EventsAt(tree, PlacesWithPages(tree)[0])),
+            (std::vector<std::string_view>{"BURI", "RESI"}));
+  EXPECT_TRUE(HasMediaPage(tree, Record("M2")));
+  EXPECT_FALSE(HasMediaPage(tree, Record("M1")) || HasMediaPage(tree, Record("M3")));
+}
+
+TEST_F(ShownFactsTest, MaskedPeopleAreListedWithMaskedDates) {
+  settings.ExcDoExclude = settings.ExcMaskDateOnly = true;
+  const ShownTree tree(db, settings);
+  const std::vector<SourceCiter> citers = CitersOf(tree, Record("S1"));
+  ASSERT_EQ(citers.size(), 1u);
+  EXPECT_EQ(citers[0].owner.person, bob);
+  EXPECT_EQ(citers[0].tag, "BIRT");
+  EXPECT_EQ(citers[0].date, "12 MAR 19xx");
+  const ShownPlace* oakby = FindShownPlace(tree, PlaceKey("Oakby"));
+  ASSERT_NE(oakby, nullptr);
+  const std::vector<PlaceEvent> events = EventsAt(tree, *oakby);
+  EXPECT_EQ(Labels(events), (std::vector<std::string_view>{"BURI", "BIRT", "RESI"}));
+  EXPECT_EQ(events[1].fact.date, "12 MAR 19xx");
+  EXPECT_EQ(WhomMediaShows(tree, Record("M1")),
+            (std::vector<ShownOwner>{{ann, nullptr}, {bob, nullptr}}));
+  EXPECT_EQ(WhomMediaShows(tree, Record("M3")), (std::vector<ShownOwner>{{nullptr, family}}));
 }
 
 }  // namespace
