@@ -35,6 +35,7 @@ class ShownFactsTest : public ::testing::Test {
 2 PLAC Oakby
 1 CENS
 2 DATE ABT 1880
+2 PLAC Hiddenville
 2 RESN privacy
 1 ASSO @I2@
 2 RELA Godfather
@@ -170,6 +171,7 @@ TEST_F(ShownFactsTest, ReplacedPeopleGiveNoSourcePlaceOrMediaPagesNorLines) {
   // Eastholm saw only Bob's residence; Oakby lists Ann's events alone.
   ASSERT_EQ(PlacesWithPages(tree).size(), 1u);
   EXPECT_EQ(FindShownPlace(tree, PlaceKey("Eastholm")), nullptr);
+  EXPECT_EQ(FindShownPlace(tree, PlaceKey("Hiddenville")), nullptr);  // a restricted census
   EXPECT_EQ(Labels(EventsAt(tree, PlacesWithPages(tree)[0])),
             (std::vector<std::string_view>{"BURI", "RESI"}));
   EXPECT_TRUE(HasMediaPage(tree, Record("M2")));
