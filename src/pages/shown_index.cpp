@@ -83,9 +83,18 @@ class IndexWalk {
         fact_ = fact ? static_cast<std::uint32_t>(line.text.data() - record_text_.data())
                      : ShownIndexes::kNoFact;
         place_seen_ = false;
-      } else if (line.level == 2 && line.tag == "PLAC" && fact_ != ShownIndexes::kNoFact &&
-                 !negated_ && !std::exchange(place_seen_, true)) {
+      }
+      if (line.level <= 2) {
+        map_place_.reset();
+        in_map_ = false;
+      }
+      if (line.level == 2 && line.tag == "PLAC" && fact_ != ShownIndexes::kNoFact && !negated_ &&
+          !std::exchange(place_seen_, true)) {
         Place(line);
+      } else if (line.level == 3 && map_place_) {
+        in_map_ = line.tag == "MAP";
+      } else if (line.level == 4 && in_map_ && map_place_) {
+        Coordinate(line);
       }
       Visit(line);
     });
@@ -179,17 +188,29 @@ class IndexWalk {
       }
       last_slot_ = it->second;
     }
-    ShownPlace& shown = out_.places[last_slot_];
-    if (!shown.latitude) {
-      const std::string_view rest =
-          record_text_.substr(static_cast<std::size_t>(line.text.data() - record_text_.data()));
-      const PlaceView place = ReadPlace(GedcomNode::First(rest));
-      if (place.latitude && place.longitude) {
-        shown.latitude = place.latitude;
-        shown.longitude = place.longitude;
-      }
-    }
+    // The coordinates of a place that has none yet are read from the MAP below (Coordinate).
+    if (!out_.places[last_slot_].latitude) map_place_ = last_slot_;
+    in_map_ = false;
+    latitude_.reset();
+    longitude_.reset();
     out_.place_events[last_slot_].push_back({Owner(), fact_});
+  }
+
+  // A LATI or LONG line of the MAP of a place without coordinates: the place takes both once
+  // both are read and valid (as ReadPlace reads them).
+  void Coordinate(const GedcomLine& line) {
+    if (line.tag == "LATI") {
+      latitude_ = ReadCoordinate(line.value);
+      if (latitude_ && (*latitude_ < -90 || *latitude_ > 90)) latitude_.reset();
+    } else if (line.tag == "LONG") {
+      longitude_ = ReadCoordinate(line.value);
+      if (longitude_ && (*longitude_ < -180 || *longitude_ > 180)) longitude_.reset();
+    }
+    ShownPlace& place = out_.places[*map_place_];
+    if (latitude_ && longitude_ && !place.latitude) {
+      place.latitude = latitude_;
+      place.longitude = longitude_;
+    }
   }
 
   const ShownTree& tree_;
@@ -204,6 +225,9 @@ class IndexWalk {
   bool place_seen_ = false;
   std::string_view last_place_;
   std::uint32_t last_slot_ = 0;
+  std::optional<std::uint32_t> map_place_;  // the PLAC being read, while its place has no MAP
+  bool in_map_ = false;
+  std::optional<double> latitude_, longitude_;
 };
 
 const ShownIndexes& Index(const ShownTree& tree) {
