@@ -62,7 +62,10 @@ std::optional<FactKind> KindOf(const GedcomNode& node, bool family) {
 class IndexWalk {
  public:
   IndexWalk(const ShownTree& tree, ShownIndexes& out)
-      : tree_(tree), store_(tree.db().Store()), filter_(tree.settings().ExcDoExclude), out_(out) {
+      : tree_(tree),
+        store_(tree.Unfiltered().Store()),
+        filter_(tree.settings().ExcDoExclude),
+        out_(out) {
     out_.slot_of_record.assign(store_.RecordCount(), 0);
   }
 
@@ -235,7 +238,7 @@ const ShownIndexes& Index(const ShownTree& tree) {
   std::call_once(slots.pages_once, [&] {
     auto index = std::make_shared<ShownIndexes>();
     IndexWalk walk(tree, *index);
-    const Database& db = tree.db();
+    const Database& db = tree.Unfiltered();
     for (const TPersonRec* person : db.PersonList()) {
       if (!tree.IsReplaced(person)) walk.Record({person, nullptr}, person->StoreRecord);
     }
@@ -259,7 +262,7 @@ const ShownIndexes::Entry* EntryFor(const ShownIndexes& index, std::uint32_t rec
 GedcomNode FactNode(const ShownTree& tree, const ShownOwner& owner, std::uint32_t offset) {
   if (offset == ShownIndexes::kNoFact) return {};
   const std::uint32_t record = owner.person ? owner.person->StoreRecord : owner.family->StoreRecord;
-  return GedcomNode::First(tree.db().Store().RecordText(record).substr(offset));
+  return GedcomNode::First(tree.Unfiltered().Store().RecordText(record).substr(offset));
 }
 
 bool Masked(const ShownTree& tree, const ShownOwner& owner) {
@@ -274,7 +277,7 @@ std::span<const std::uint32_t> SourcesWithPages(const ShownTree& tree) {
 
 bool HasSourcePage(const ShownTree& tree, std::uint32_t source_record) {
   return EntryFor(Index(tree), source_record) &&
-         tree.db().Store().RecordAt(source_record).kind == RecordKind::kSour;
+         tree.Unfiltered().Store().RecordAt(source_record).kind == RecordKind::kSour;
 }
 
 std::vector<SourceCiter> CitersOf(const ShownTree& tree, std::uint32_t source_record) {
@@ -282,7 +285,7 @@ std::vector<SourceCiter> CitersOf(const ShownTree& tree, std::uint32_t source_re
   std::vector<SourceCiter> out;
   const ShownIndexes::Entry* entry = EntryFor(index, source_record);
   if (!entry) return out;
-  const std::string_view text = tree.db().Store().Text();
+  const std::string_view text = tree.Unfiltered().Store().Text();
   out.reserve(entry->citers.size());
   for (const ShownIndexes::CiterRef& ref : entry->citers) {
     SourceCiter citer;
@@ -340,7 +343,7 @@ std::span<const std::uint32_t> MediaWithPages(const ShownTree& tree) {
 
 bool HasMediaPage(const ShownTree& tree, std::uint32_t media_record) {
   return EntryFor(Index(tree), media_record) &&
-         tree.db().Store().RecordAt(media_record).kind == RecordKind::kObje;
+         tree.Unfiltered().Store().RecordAt(media_record).kind == RecordKind::kObje;
 }
 
 std::vector<ShownOwner> WhomMediaShows(const ShownTree& tree, std::uint32_t media_record) {
