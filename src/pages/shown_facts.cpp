@@ -30,7 +30,7 @@ const std::vector<std::uint32_t>& HiddenMedia(const ShownTree& tree) {
       const Database& db = tree.Unfiltered();
       const GedcomStore& store = db.Store();
       auto collect = [&](std::uint32_t record) {
-        if (record >= store.RecordCount()) return;
+        if (record >= store.RecordCount() || !store.RecordAt(record).media_link) return;
         ForEachShownLine(store.RecordText(record), false, [&](const GedcomLine& line) {
           if (line.tag != "OBJE") return;
           const std::uint32_t media = store.FindRecord(line.pointer());
