@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "database/text.h"
 #include "pages/page_names.h"
 
 namespace stirpex {
@@ -76,7 +77,16 @@ class IndexWalk {
     record_text_ = store_.RecordText(record);
     const bool family = owner.family != nullptr;
     const bool skip_restricted = filter_ && store_.RecordAt(record).inner_resn;
+    int skip_below = -1;  // the level of an association left out, while in it
     ForEachShownLine(record_text_, skip_restricted, [&](const GedcomLine& line) {
+      if (skip_below >= 0) {
+        if (line.level > skip_below) return;
+        skip_below = -1;
+      }
+      if (line.tag == "ASSO" && NamesReplacedPerson(line)) {
+        skip_below = line.level;  // as ShownAssociations leaves it out
+        return;
+      }
       if (line.level == 1) {
         // Extension structures count as facts here; CitersOf and EventsAt look closer.
         negated_ = line.tag == "NO";
@@ -115,6 +125,12 @@ class IndexWalk {
   }
 
  private:
+  bool NamesReplacedPerson(const GedcomLine& line) const {
+    const std::string_view id = line.pointer();
+    return !id.empty() &&
+           tree_.IsReplaced(tree_.FindPersonById(ToLowerAscii(id.substr(0, kIdCapacity))));
+  }
+
   std::uint32_t Owner() {
     if (!owner_index_) {
       owner_index_ = static_cast<std::uint32_t>(out_.owners.size());
