@@ -158,6 +158,10 @@ class ShownTree {
     std::shared_ptr<const ShownIndexes> pages;
   };
   IndexSlots& Slots() const { return *slots_; }
+  // Takes the slots of another view of the same tree in the same state, so that what that
+  // view made once is not made again (the viewer keeps one set per state of the tree and the
+  // privacy settings: Session::Context).
+  void ShareSlots(std::shared_ptr<IndexSlots> slots) { slots_ = std::move(slots); }
 
  private:
   const Database& db_;
