@@ -4,11 +4,13 @@
 # checked in under tests/golden (every .htm page; the pictures are copies). Any difference, or
 # a page missing or new, fails and is shown.
 #
-# Two sites are written. The default style without its charts (the chart sections, which come
-# last in it, and the lines holding the markers that use them) must give exactly the pages of
-# tests/golden/sample-site: a style without charts writes the pages it always wrote. The whole
-# style must give the pages of tests/golden/sample-charts where that folder has one (the chart
-# pages, the statistics page, and the pages that link to them) and of sample-site elsewhere.
+# Two sites are written. The default style without its charts and without what family pages
+# show beyond birth, death and marriage (the sections of both, which come last in it, the
+# <style> block of the second, the lines holding the markers that use them and the inline
+# citation markers) must give exactly the pages of tests/golden/sample-site: a style without
+# them writes the pages it always wrote. The whole style must give the pages of
+# tests/golden/sample-full where that folder has one (the chart pages, the statistics page,
+# and the pages that link to them or show more) and of sample-site elsewhere.
 # After a change of the pages that is meant, --update replaces both copies: review `git diff`
 # before committing them.
 #
@@ -27,8 +29,11 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export SOURCE_DATE_EPOCH=1700000000 LC_ALL=C TZ=UTC
 
-awk '/^<!--FANLINK/ { exit } !/<!--\^(FanLink|DescLink|StatsLink)\^-->/' \
-  "$bin/styles/stirp1.sty" >"$work/plain.sty"
+awk '/^<!--FANLINK/ { exit }
+  /^<style type="text\/css">\/\* events, sources, pictures \*\//, /<\/style>/ { next }
+  !/<!--\^(FanLink|DescLink|StatsLink|(Husb|Wife|Child)Facts|(Husb|Wife)(Also|Assoc|Media)|FamilyFacts)\^-->/' \
+  "$bin/styles/stirp1.sty" |
+  sed -E 's/<!--\^((Husb|Wife|Child)[BD]?Cites|MarrCites)\^-->//g' >"$work/plain.sty"
 
 site() {  # site NAME [STYLE]
   local name=$1
@@ -39,31 +44,31 @@ site() {  # site NAME [STYLE]
   cp "$work/$name"/*.htm "$work/$name-pages/"
 }
 site plain --style "$work/plain.sty"
-site charts
+site full
 
 if [ $update = 1 ]; then
-  rm -rf "$golden/sample-site" "$golden/sample-charts"
+  rm -rf "$golden/sample-site" "$golden/sample-full"
   cp -r "$work/plain-pages" "$golden/sample-site"
-  mkdir "$golden/sample-charts"
-  for page in "$work/charts-pages"/*.htm; do
+  mkdir "$golden/sample-full"
+  for page in "$work/full-pages"/*.htm; do
     name=$(basename "$page")
-    cmp -s "$page" "$golden/sample-site/$name" || cp "$page" "$golden/sample-charts/"
+    cmp -s "$page" "$golden/sample-site/$name" || cp "$page" "$golden/sample-full/"
   done
   echo "golden pages updated: $(ls "$golden/sample-site" | wc -l) pages in sample-site," \
-    "$(ls "$golden/sample-charts" | wc -l) in sample-charts"
+    "$(ls "$golden/sample-full" | wc -l) in sample-full"
   exit 0
 fi
 status=0
 if ! diff -r "$golden/sample-site" "$work/plain-pages"; then
-  echo "the sample's pages without charts differ from tests/golden/sample-site"
+  echo "the sample's pages without charts and facts differ from tests/golden/sample-site"
   status=1
 fi
 # The whole style's pages against the two copies together.
 mkdir "$work/expected"
 cp "$golden/sample-site"/*.htm "$work/expected/"
-cp "$golden/sample-charts"/*.htm "$work/expected/"
-if ! diff -r "$work/expected" "$work/charts-pages"; then
-  echo "the sample's pages differ from tests/golden/sample-charts and sample-site"
+cp "$golden/sample-full"/*.htm "$work/expected/"
+if ! diff -r "$work/expected" "$work/full-pages"; then
+  echo "the sample's pages differ from tests/golden/sample-full and sample-site"
   status=1
 fi
 [ $status = 0 ] || echo "(scripts/golden-pages.sh --update after a meant change)"

@@ -13,6 +13,7 @@
 
 #include "database/database.h"
 #include "pages/page_names.h"
+#include "pages/picture_links.h"
 #include "pages/privacy.h"
 #include "pages/style.h"
 #include "platform/clock.h"
@@ -50,6 +51,9 @@ struct PageContext {
   // Only while a web site is written: whether it has a statistics page (the style has a
   // STATISTICS section), so that "<!--^StatsLink^-->" shows the link to it.
   bool site_statistics = false;
+  // Where the pages find the pictures of media objects: the site's thumbnails while a web
+  // site is written; none in the viewer, which shows the files themselves.
+  const PictureLinks* pictures = nullptr;
 };
 
 }  // namespace stirpex

@@ -173,20 +173,30 @@ TEST(DefaultStyle, HasEverySectionAndUsesEveryMarker) {
     for (const std::string& line : style.Section(static_cast<TStyleSection>(s))) all += line;
   }
   for (const char* name :
-       {"Date",        "Surnameshtm",  "ImageName",    "Charset",      "Name",       "BDate",
-        "BPlace",      "DDate",        "DPlace",       "PictRef",      "PicLink",    "TreeRef",
-        "NoteRef",     "SelfHtm",      "FamHtm",       "Father",       "Mother",     "FFather",
-        "FMother",     "MFather",      "MMother",      "FFFather",     "FFMother",   "FMFather",
-        "FMMother",    "MFFather",     "MFMother",     "MMFather",     "MMMother",   "MarrDate",
-        "MarrPlace",   "MarrPic",      "MarrPicLink",  "HusbName",     "HusbBday",   "HusbBPlace",
-        "HusbDeath",   "HusbDPlace",   "HusbOtherHtm", "HTreeLink",    "HNoteLink",  "HusbPicLink",
-        "HusbPic",     "HusbFamHtm",   "HusbFather",   "HusbMother",   "WifeName",   "WifeBday",
-        "WifeBPlace",  "WifeDeath",    "WifeDPlace",   "WifeOtherHtm", "WTreeLink",  "WNoteLink",
-        "WifePicLink", "WifePic",      "WifeFamHtm",   "WifeFather",   "WifeMother", "ChildName",
-        "ChildBday",   "ChildBPlace",  "ChildDeath",   "ChildDPlace",  "ChildPLink", "ChildPic",
-        "ChildDMDate", "ChildDMPlace", "ChildSpouse",  "ChildSpHtm",   "NoteText",   "SNContents",
-        "SNPeople",    "SearchBox",    "SearchScript", "FanLink",      "DescLink",   "StatsLink",
-        "ChartRef",    "FamilyRef",    "Chart"}) {
+       {"Date",        "Surnameshtm",  "ImageName",       "Charset",      "Name",
+        "BDate",       "BPlace",       "DDate",           "DPlace",       "PictRef",
+        "PicLink",     "TreeRef",      "NoteRef",         "SelfHtm",      "FamHtm",
+        "Father",      "Mother",       "FFather",         "FMother",      "MFather",
+        "MMother",     "FFFather",     "FFMother",        "FMFather",     "FMMother",
+        "MFFather",    "MFMother",     "MMFather",        "MMMother",     "MarrDate",
+        "MarrPlace",   "MarrPic",      "MarrPicLink",     "HusbName",     "HusbBday",
+        "HusbBPlace",  "HusbDeath",    "HusbDPlace",      "HusbOtherHtm", "HTreeLink",
+        "HNoteLink",   "HusbPicLink",  "HusbPic",         "HusbFamHtm",   "HusbFather",
+        "HusbMother",  "WifeName",     "WifeBday",        "WifeBPlace",   "WifeDeath",
+        "WifeDPlace",  "WifeOtherHtm", "WTreeLink",       "WNoteLink",    "WifePicLink",
+        "WifePic",     "WifeFamHtm",   "WifeFather",      "WifeMother",   "ChildName",
+        "ChildBday",   "ChildBPlace",  "ChildDeath",      "ChildDPlace",  "ChildPLink",
+        "ChildPic",    "ChildDMDate",  "ChildDMPlace",    "ChildSpouse",  "ChildSpHtm",
+        "NoteText",    "SNContents",   "SNPeople",        "SearchBox",    "SearchScript",
+        "FanLink",     "DescLink",     "StatsLink",       "ChartRef",     "FamilyRef",
+        "Chart",       "HusbFacts",    "WifeFacts",       "ChildFacts",   "FamilyFacts",
+        "HusbCites",   "HusbBCites",   "HusbDCites",      "WifeCites",    "WifeBCites",
+        "WifeDCites",  "ChildCites",   "ChildBCites",     "ChildDCites",  "MarrCites",
+        "HusbAlso",    "WifeAlso",     "HusbAssoc",       "WifeAssoc",    "HusbMedia",
+        "WifeMedia",   "SourceList",   "FactLabel",       "FactDate",     "FactPlace",
+        "FactDetails", "FactNotes",    "FactCites",       "CiteNumber",   "CiteAnchor",
+        "CiteTitle",   "CiteAuthor",   "CitePublication", "CitePage",     "CiteQuality",
+        "CiteDate",    "CiteText",     "MediaThumb",      "MediaRef",     "MediaTitle"}) {
     EXPECT_NE(all.find("<!--^" + std::string(name) + "^-->"), std::string::npos) << name;
   }
   EXPECT_NE(all.find("function box1(form)"), std::string::npos);
