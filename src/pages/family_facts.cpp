@@ -5,11 +5,11 @@
 #include <span>
 #include <utility>
 
-#include "database/date_years.h"
 #include "database/text.h"
 #include "pages/html_escape.h"
 #include "pages/page_names.h"
 #include "pages/picture_links.h"
+#include "pages/shown_index.h"
 
 namespace stirpex {
 
@@ -89,9 +89,6 @@ constexpr TagLabel kRoleLabels[] = {
     {"WIFE", "Wife"},       {"WITN", "Witness"},
 };
 
-constexpr std::string_view kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
-                                        "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
-
 std::string_view Trimmed(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
@@ -144,15 +141,15 @@ void AppendPlaceLink(std::string& out, std::string_view place) {
   out.append("</a>");
 }
 
-// Appends the numbers of the citations under node, each once, as one superscript.
-void AppendCitationNumbers(const PageContext& ctx, const GedcomNode& node, PageCitations* citations,
+// Appends the numbers of the citations, each once, as one superscript.
+void AppendCitationNumbers(PageCitations& citations, const std::vector<ShownCitation>& cited,
                            std::string& out) {
-  if (!citations || !node) return;
   std::array<int, 16> written{};
   std::size_t count = 0;
-  for (const CitationView& citation : Citations(ctx.db.Store(), node)) {
-    const int number = citations->Number(citation);
-    if (std::find(written.begin(), written.begin() + count, number) != written.begin() + count) {
+  for (const ShownCitation& citation : cited) {
+    const int number = citations.Number(citation);
+    if (std::find(written.begin(), written.begin() + std::min(count, written.size()), number) !=
+        written.begin() + std::min(count, written.size())) {
       continue;
     }
     out.append(count == 0 ? "<sup class=\"cite\">" : ",");
@@ -184,37 +181,16 @@ std::string_view NameTypeLabel(std::string_view type) {
   return type.empty() || EqualsNoCaseAscii(type, "OTHER") ? "Also known as" : type;
 }
 
-// What of a person or family's facts a page may show.
-struct FactsShown {
-  bool any = false;     // nothing at all when false
-  bool masked = false;  // every date masked
-};
-
-FactsShown PersonFactsShown(const PageContext& ctx, const TPersonRec* person) {
-  if (!person || ctx.privacy.IsReplaced(person)) return {};
-  return {true, ctx.privacy.HasMaskedDates(person)};
-}
-
-FactsShown FamilyFactsShown(const PageContext& ctx, const TFamilyRec& family) {
-  if (ctx.privacy.HidesFamilyFacts(&family)) return {};
-  return {true, ctx.privacy.MasksMarriage(&family)};
-}
-
-bool HiddenByRestriction(const PageContext& ctx, const FactView& fact) {
-  return fact.restricted && ctx.settings.ExcDoExclude;
-}
-
-// Writes the facts through the row section, date order, leaving out the first fact of each
-// tag in skip (the page shows those in places of their own).
-void AppendFacts(const PageContext& ctx, const std::vector<FactView>& facts, FactsShown shown,
+// Writes the facts through the row section, leaving out the first fact of each tag in skip
+// (the page shows those in places of their own).
+void AppendFacts(PageFacts& page, const std::vector<ShownFact>& facts,
                  std::initializer_list<std::string_view> skip, TStyleSection row,
-                 PageCitations* citations, std::string& out) {
-  if (ctx.style.Section(row).empty()) return;
-  std::vector<std::pair<long, std::size_t>> order;
-  order.reserve(facts.size());
+                 std::string& out) {
+  const PageContext& ctx = page.Context();
   std::array<bool, 4> skipped{};
-  for (std::size_t i = 0; i < facts.size(); ++i) {
-    const FactView& fact = facts[i];
+  std::string label, date, place, details, notes, cites;
+  for (const ShownFact& shown : facts) {
+    const FactView& fact = shown.view;
     if (!fact.negated) {
       std::size_t k = 0;
       bool skip_this = false;
@@ -224,23 +200,14 @@ void AppendFacts(const PageContext& ctx, const std::vector<FactView>& facts, Fac
       }
       if (skip_this) continue;
     }
-    if (HiddenByRestriction(ctx, fact)) continue;
-    order.emplace_back(DateSortKey(fact.sort_date.empty() ? fact.date : fact.sort_date), i);
-  }
-  std::stable_sort(order.begin(), order.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-
-  std::string label, date, place, details, notes, cites;
-  for (const auto& [key, index] : order) {
-    const FactView& fact = facts[index];
     label.clear();
     AppendHtmlEscaped(label, FactCaption(fact));
     date.clear();
-    if (!fact.date.empty()) AppendHtmlEscaped(date, ctx.privacy.PageDate(fact.date, shown.masked));
-    if (!fact.date_phrase.empty() && !shown.masked) {
+    AppendHtmlEscaped(date, shown.date);
+    if (!fact.date_phrase.empty()) {  // emptied when the date is masked
       date.append(date.empty() ? "" : " (");
       AppendHtmlEscaped(date, fact.date_phrase);
-      if (!fact.date.empty()) date.push_back(')');
+      if (!shown.date.empty()) date.push_back(')');
     }
     place.clear();
     AppendPlaceLink(place, fact.place.text);
@@ -257,12 +224,13 @@ void AppendFacts(const PageContext& ctx, const std::vector<FactView>& facts, Fac
     detail("wife's age ", fact.wife_age);
     detail("cause: ", fact.cause);
     notes.clear();
-    for (const NoteView& note : Notes(ctx.db.Store(), fact.node)) {
+    for (const NoteView& note : ShownNotes(ctx.privacy, fact.node)) {
       if (!notes.empty()) notes.append("<br>");
       AppendEscapedLines(notes, note.text);
     }
     cites.clear();
-    AppendCitationNumbers(ctx, fact.node, citations, cites);
+    AppendCitationNumbers(page.Citations(), ShownCitations(ctx.privacy, fact.node, shown.masked),
+                          cites);
     const Item items[] = {{"<!--^FactLabel^-->", label}, {"<!--^FactDate^-->", date},
                           {"<!--^FactPlace^-->", place}, {"<!--^FactDetails^-->", details},
                           {"<!--^FactNotes^-->", notes}, {"<!--^FactCites^-->", cites}};
@@ -270,9 +238,9 @@ void AppendFacts(const PageContext& ctx, const std::vector<FactView>& facts, Fac
   }
 }
 
-const FactView* FirstFact(const std::vector<FactView>& facts, std::string_view tag) {
-  for (const FactView& fact : facts) {
-    if (fact.tag == tag && !fact.negated) return &fact;
+const ShownFact* FirstFact(const std::vector<ShownFact>& facts, std::string_view tag) {
+  for (const ShownFact& fact : facts) {
+    if (fact.view.tag == tag && !fact.view.negated) return &fact;
   }
   return nullptr;
 }
@@ -294,17 +262,34 @@ const TFamilyRec* FamilyOf(const TPersonRec& person) {
 
 }  // namespace
 
-int PageCitations::Number(const CitationView& c) {
+int PageCitations::Number(const ShownCitation& shown) {
+  const CitationView& c = shown.view;
   for (std::size_t i = 0; i < list_.size(); ++i) {
-    const CitationView& o = list_[i];
+    const CitationView& o = list_[i].view;
     if (o.source == c.source && o.source_id == c.source_id && o.page == c.page &&
-        o.quality == c.quality && o.data_date == c.data_date && o.text == c.text &&
+        o.quality == c.quality && list_[i].date == shown.date && o.text == c.text &&
         o.inline_text == c.inline_text) {
       return static_cast<int>(i + 1);
     }
   }
-  list_.push_back(c);
+  list_.push_back(shown);
   return static_cast<int>(list_.size());
+}
+
+const ShownPersonFacts& PageFacts::Of(const TPersonRec& person) {
+  for (const auto& [who, facts] : people_) {
+    if (who == &person) return facts;
+  }
+  people_.emplace_back(&person, ShownFactsOf(ctx_.privacy, person));
+  return people_.back().second;
+}
+
+const ShownFamilyFacts& PageFacts::Of(const TFamilyRec& family) {
+  if (family_ != &family) {
+    family_ = &family;
+    family_facts_ = ShownFactsOf(ctx_.privacy, family);
+  }
+  return family_facts_;
 }
 
 std::string_view FactTagLabel(std::string_view tag) {
@@ -332,77 +317,51 @@ std::string FactCaption(const FactView& fact) {
   return caption;
 }
 
-long DateSortKey(std::string_view date) {
-  const int year = NamedYear(date);
-  if (year == kNoYear) return kUndated;
-  int month = 0, day = 0, number = 0;
-  for (std::size_t i = 0; i < date.size();) {
-    std::size_t end = i;
-    while (end < date.size() && date[end] != ' ') ++end;
-    const std::string_view word = date.substr(i, end - i);
-    if (!word.empty() && word.size() <= 2 && word.find_first_not_of("0123456789") == word.npos) {
-      number = std::stoi(std::string(word));
-    } else if (word.size() == 3) {
-      for (int m = 0; m < 12; ++m) {
-        if (EqualsNoCaseAscii(word, kMonths[m])) {
-          month = m + 1;
-          day = number;
-          break;
-        }
-      }
-      if (month) break;
-    }
-    i = end + 1;
-  }
-  return static_cast<long>(year) * 512 + month * 32 + day;
+void AppendPersonFacts(PageFacts& page, const TPersonRec* person, TStyleSection row,
+                       std::string& out) {
+  if (!person || page.Context().style.Section(row).empty()) return;
+  AppendFacts(page, page.Of(*person).facts, {"BIRT", "DEAT"}, row, out);
 }
 
-void AppendPersonFacts(const PageContext& ctx, const TPersonRec* person, TStyleSection row,
-                       PageCitations* citations, std::string& out) {
-  const FactsShown shown = PersonFactsShown(ctx, person);
-  if (!shown.any || ctx.style.Section(row).empty()) return;
-  AppendFacts(ctx, PersonFacts(ctx.db, *person), shown, {"BIRT", "DEAT"}, row, citations, out);
+void AppendFamilyFacts(PageFacts& page, const TFamilyRec& family, TStyleSection row,
+                       std::string& out) {
+  if (page.Context().style.Section(row).empty()) return;
+  AppendFacts(page, page.Of(family).facts, {"MARR"}, row, out);
 }
 
-void AppendFamilyFacts(const PageContext& ctx, const TFamilyRec& family, TStyleSection row,
-                       PageCitations* citations, std::string& out) {
-  const FactsShown shown = FamilyFactsShown(ctx, family);
-  if (!shown.any || ctx.style.Section(row).empty()) return;
-  AppendFacts(ctx, FamilyFacts(ctx.db, family), shown, {"MARR"}, row, citations, out);
-}
-
-void AppendPersonCites(const PageContext& ctx, const TPersonRec* person, CitedFact which,
-                       PageCitations* citations, std::string& out) {
-  if (!citations || !PersonFactsShown(ctx, person).any) return;
+void AppendPersonCites(PageFacts& page, const TPersonRec* person, CitedFact which,
+                       std::string& out) {
+  if (!person) return;
+  const ShownPersonFacts& facts = page.Of(*person);
   if (which == CitedFact::kRecord) {
-    AppendCitationNumbers(ctx, RecordNode(ctx.db, *person), citations, out);
+    AppendCitationNumbers(page.Citations(), facts.citations, out);
     return;
   }
-  const std::vector<FactView> facts = PersonFacts(ctx.db, *person);
-  const FactView* fact = FirstFact(facts, which == CitedFact::kBirth ? "BIRT" : "DEAT");
-  if (fact && !HiddenByRestriction(ctx, *fact)) {
-    AppendCitationNumbers(ctx, fact->node, citations, out);
+  const ShownFact* fact = FirstFact(facts.facts, which == CitedFact::kBirth ? "BIRT" : "DEAT");
+  if (fact) {
+    AppendCitationNumbers(page.Citations(),
+                          ShownCitations(page.Context().privacy, fact->view.node, fact->masked),
+                          out);
   }
 }
 
-void AppendMarriageCites(const PageContext& ctx, const TFamilyRec& family, PageCitations* citations,
-                         std::string& out) {
-  if (!citations || !FamilyFactsShown(ctx, family).any) return;
-  const std::vector<FactView> facts = FamilyFacts(ctx.db, family);
-  const FactView* fact = FirstFact(facts, "MARR");
-  if (fact && !HiddenByRestriction(ctx, *fact)) {
-    AppendCitationNumbers(ctx, fact->node, citations, out);
+void AppendMarriageCites(PageFacts& page, const TFamilyRec& family, std::string& out) {
+  const ShownFact* fact = FirstFact(page.Of(family).facts, "MARR");
+  if (fact) {
+    AppendCitationNumbers(page.Citations(),
+                          ShownCitations(page.Context().privacy, fact->view.node, fact->masked),
+                          out);
   }
 }
 
-void AppendOtherNames(const PageContext& ctx, const TPersonRec* person, TStyleSection row,
+void AppendOtherNames(PageFacts& page, const TPersonRec* person, TStyleSection row,
                       std::string& out) {
-  if (!PersonFactsShown(ctx, person).any || ctx.style.Section(row).empty()) return;
-  const std::vector<NameView> names = PersonNames(ctx.db, *person);
+  const PageContext& ctx = page.Context();
+  if (!person || ctx.style.Section(row).empty()) return;
+  const std::vector<NameView>& names = page.Of(*person).names;
   std::string text, details;
   for (std::size_t i = 0; i < names.size(); ++i) {
     const NameView& name = names[i];
-    if (IsRestrictedStructure(name.node) && ctx.settings.ExcDoExclude) continue;
     if (i > 0) {
       // The name without its surname slashes, and without the doubled space a slash between
       // words leaves.
@@ -428,14 +387,15 @@ void AppendOtherNames(const PageContext& ctx, const TPersonRec* person, TStyleSe
   }
 }
 
-void AppendAssociations(const PageContext& ctx, const TPersonRec* person, TStyleSection row,
+void AppendAssociations(PageFacts& page, const TPersonRec* person, TStyleSection row,
                         std::string& out) {
-  if (!PersonFactsShown(ctx, person).any || ctx.style.Section(row).empty()) return;
+  const PageContext& ctx = page.Context();
+  if (!person || ctx.style.Section(row).empty()) return;
   std::string details;
-  for (const AssociationView& asso : Associations(RecordNode(ctx.db, *person))) {
-    if (IsRestrictedStructure(asso.node) && ctx.settings.ExcDoExclude) continue;
-    const TPersonRec* other = ctx.db.FindPersonById(ToLowerAscii(asso.pointer));
-    if (!other || ctx.privacy.IsReplaced(other)) continue;
+  for (const ShownAssociation& shown : page.Of(*person).associations) {
+    const TPersonRec* other = shown.person;
+    if (!other) continue;
+    const AssociationView& asso = shown.view;
     std::string_view relation = Trimmed(asso.role_phrase);
     if (relation.empty()) relation = Trimmed(asso.relation);
     for (const TagLabel& role : kRoleLabels) {
@@ -450,61 +410,65 @@ void AppendAssociations(const PageContext& ctx, const TPersonRec* person, TStyle
       AppendPageName(details, family->Id, PageKind::kFamily);
       details.append("\">");
     }
-    AppendHtmlEscaped(details, other->Name);
+    AppendHtmlEscaped(details, ctx.privacy.Show(other).record->Name);
     if (family) details.append("</a>");
     AppendLabelRow(ctx, row, relation, details, out);
   }
 }
 
-void AppendPersonMedia(const PageContext& ctx, const TPersonRec* person, std::string& out) {
-  if (!person || !ctx.privacy.ShowsPicture(person)) return;
+void AppendPersonMedia(PageFacts& page, const TPersonRec* person, std::string& out) {
+  const PageContext& ctx = page.Context();
+  if (!person) return;
   if (ctx.style.Section(ssPicture).empty() && ctx.style.Section(ssMediaFile).empty()) return;
-  std::vector<MediaView> media = Media(ctx.db.Store(), RecordNode(ctx.db, *person));
-  std::stable_partition(media.begin(), media.end(), [](const MediaView& m) { return m.primary; });
+  const std::vector<MediaView>& media = page.Of(*person).media;
+  // The primary first, the others in file order.
   std::string thumb, ref, title;
-  for (const MediaView& object : media) {
-    if (IsRestrictedStructure(object.node) && ctx.settings.ExcDoExclude) continue;
-    for (const MediaFileView& file : object.files) {
-      if (Trimmed(file.file).empty()) continue;
-      PictureLink link;
-      if (ctx.pictures) {
-        link = ctx.pictures->Link(object, file);
-      } else {
-        link.full = std::string(file.file);
-        if (IsShownPicture(file)) link.thumbnail = link.full;
+  for (int pass = 0; pass < 2; ++pass) {
+    for (const MediaView& object : media) {
+      if (object.primary != (pass == 0)) continue;
+      for (const MediaFileView& file : object.files) {
+        if (Trimmed(file.file).empty()) continue;
+        PictureLink link;
+        if (ctx.pictures) {
+          link = ctx.pictures->Link(object, file);
+        } else {
+          link.full = std::string(file.file);
+          if (IsShownPicture(file)) link.thumbnail = link.full;
+        }
+        std::string_view caption = Trimmed(object.title);
+        if (caption.empty()) caption = Trimmed(file.title);
+        if (caption.empty()) {
+          // A file without a title is named by its file name.
+          caption = file.file;
+          const std::size_t slash = caption.find_last_of("/\\");
+          if (slash != std::string_view::npos) caption.remove_prefix(slash + 1);
+        }
+        title.clear();
+        AppendHtmlEscaped(title, caption);
+        ref.clear();
+        AppendHtmlEscaped(ref, link.full);
+        thumb.clear();
+        AppendHtmlEscaped(thumb, link.thumbnail);
+        const Item items[] = {{"<!--^MediaThumb^-->", thumb},
+                              {"<!--^MediaRef^-->", ref},
+                              {"<!--^MediaTitle^-->", title}};
+        AppendItem(ctx, link.thumbnail.empty() ? ssMediaFile : ssPicture, items, out);
       }
-      std::string_view caption = Trimmed(object.title);
-      if (caption.empty()) caption = Trimmed(file.title);
-      title.clear();
-      AppendHtmlEscaped(title, caption);
-      ref.clear();
-      AppendHtmlEscaped(ref, link.full);
-      thumb.clear();
-      AppendHtmlEscaped(thumb, link.thumbnail);
-      if (title.empty()) {
-        // A file without a title is named by its file name.
-        std::string_view name = file.file;
-        const std::size_t slash = name.find_last_of("/\\");
-        if (slash != std::string_view::npos) name.remove_prefix(slash + 1);
-        AppendHtmlEscaped(title, name);
-      }
-      const Item items[] = {{"<!--^MediaThumb^-->", thumb},
-                            {"<!--^MediaRef^-->", ref},
-                            {"<!--^MediaTitle^-->", title}};
-      AppendItem(ctx, link.thumbnail.empty() ? ssMediaFile : ssPicture, items, out);
     }
   }
 }
 
-void AppendSourceList(const PageContext& ctx, const PageCitations& citations, std::string& out) {
+void AppendSourceList(PageFacts& page, std::string& out) {
+  const PageContext& ctx = page.Context();
   const GedcomStore& store = ctx.db.Store();
-  std::string number, anchor, title, author, publication, page, quality, date, text;
+  std::string number, anchor, title, author, publication, cited_page, quality, date, text;
   const auto escaped = [](std::string& to, std::string_view value) {
     to.clear();
     AppendHtmlEscaped(to, Trimmed(value));
   };
   int n = 0;
-  for (const CitationView& cite : citations.List()) {
+  for (const ShownCitation& shown : page.Citations().List()) {
+    const CitationView& cite = shown.view;
     number = std::to_string(++n);
     anchor = "cite-" + number;
     title.clear();
@@ -515,21 +479,24 @@ void AppendSourceList(const PageContext& ctx, const PageCitations& citations, st
       std::string_view name = Trimmed(source.title);
       if (name.empty()) name = Trimmed(source.abbreviation);
       if (name.empty()) name = cite.source_id;
-      title.append("<a href=\"");
-      AppendPageName(title, cite.source_id, PageKind::kSource);
-      title.append("\">");
+      const bool linked = HasSourcePage(ctx.privacy, cite.source);
+      if (linked) {
+        title.append("<a href=\"");
+        AppendPageName(title, cite.source_id, PageKind::kSource);
+        title.append("\">");
+      }
       AppendEscapedLines(title, name);
-      title.append("</a>");
+      if (linked) title.append("</a>");
       escaped(author, source.author);
-      AppendEscapedLines(publication.erase(), Trimmed(source.publication));
+      AppendEscapedLines(publication, Trimmed(source.publication));
     } else if (!cite.source_id.empty()) {
       AppendHtmlEscaped(title, cite.source_id);  // a pointer to no record
     } else {
       AppendEscapedLines(title, Trimmed(cite.inline_text));
     }
-    escaped(page, cite.page);
+    escaped(cited_page, cite.page);
     escaped(quality, QualityText(cite.quality));
-    escaped(date, cite.data_date);
+    escaped(date, shown.date);
     text.clear();
     AppendEscapedLines(text, Trimmed(cite.text));
     const Item items[] = {{"<!--^CiteNumber^-->", number},
@@ -537,7 +504,7 @@ void AppendSourceList(const PageContext& ctx, const PageCitations& citations, st
                           {"<!--^CiteTitle^-->", title},
                           {"<!--^CiteAuthor^-->", author},
                           {"<!--^CitePublication^-->", publication},
-                          {"<!--^CitePage^-->", page},
+                          {"<!--^CitePage^-->", cited_page},
                           {"<!--^CiteQuality^-->", quality},
                           {"<!--^CiteDate^-->", date},
                           {"<!--^CiteText^-->", text}};

@@ -20,6 +20,7 @@
 #include "database/gedcom_facts.h"
 #include "database/records.h"
 #include "pages/page_context.h"
+#include "pages/shown_facts.h"
 
 namespace stirpex {
 
@@ -28,12 +29,33 @@ namespace stirpex {
 // page, quality, date and text.
 class PageCitations {
  public:
-  int Number(const CitationView& citation);
-  const std::vector<CitationView>& List() const { return list_; }
+  int Number(const ShownCitation& citation);
+  const std::vector<ShownCitation>& List() const { return list_; }
   bool Empty() const { return list_.empty(); }
 
  private:
-  std::vector<CitationView> list_;
+  std::vector<ShownCitation> list_;
+};
+
+// What one family page shows of its records, read once per record and page (a partner's facts
+// feed several markers), and the citations numbered on it so far.
+class PageFacts {
+ public:
+  explicit PageFacts(const PageContext& ctx) : ctx_(ctx) {}
+  PageFacts(const PageFacts&) = delete;
+  PageFacts& operator=(const PageFacts&) = delete;
+
+  const ShownPersonFacts& Of(const TPersonRec& person);
+  const ShownFamilyFacts& Of(const TFamilyRec& family);
+  PageCitations& Citations() { return citations_; }
+  const PageContext& Context() const { return ctx_; }
+
+ private:
+  const PageContext& ctx_;
+  std::vector<std::pair<const TPersonRec*, ShownPersonFacts>> people_;
+  const TFamilyRec* family_ = nullptr;
+  ShownFamilyFacts family_facts_;
+  PageCitations citations_;
 };
 
 // The readable label of an event or attribute tag ("BURI" gives "Burial", "OCCU"
@@ -43,45 +65,46 @@ std::string_view FactTagLabel(std::string_view tag);
 // tag's label with a subtype in parentheses ("Identity number (Passport)"), else the tag as
 // written; a GEDCOM 7 NO reads "No marriage recorded".
 std::string FactCaption(const FactView& fact);
-// An order of dates: year, month, day as far as the date names them; kUndated without a year.
-inline constexpr long kUndated = 1L << 40;
-long DateSortKey(std::string_view date);
 
 // Which of a person's citations.
 enum class CitedFact { kRecord, kBirth, kDeath };
 
-// The writers behind the markers; each appends to out and writes nothing for a null person.
+// The writers behind the markers; each appends to out, and writes nothing for a null person.
 // The facts of a person (birth and death left out: the page shows them in their places) and
 // of a family (the first marriage left out likewise), in date order, undated ones after in
-// file order, each through the row section.
-void AppendPersonFacts(const PageContext& ctx, const TPersonRec* person, TStyleSection row,
-                       PageCitations* citations, std::string& out);
-void AppendFamilyFacts(const PageContext& ctx, const TFamilyRec& family, TStyleSection row,
-                       PageCitations* citations, std::string& out);
+// file order, each through the row section with "<!--^FactLabel^-->", "<!--^FactDate^-->",
+// "<!--^FactPlace^-->" (linked to the place's page), "<!--^FactDetails^-->" (the value, age,
+// cause), "<!--^FactNotes^-->" and "<!--^FactCites^-->".
+void AppendPersonFacts(PageFacts& page, const TPersonRec* person, TStyleSection row,
+                       std::string& out);
+void AppendFamilyFacts(PageFacts& page, const TFamilyRec& family, TStyleSection row,
+                       std::string& out);
 // The numbers of the citations of a person's record, birth or death, or of a family's first
 // marriage, as links to their entries in the Sources block, in one superscript:
 // '<sup class="cite"><a href="#cite-2">2</a>,<a href="#cite-5">5</a></sup>'. Nothing without
-// citations (and nothing at all with a null PageCitations).
-void AppendPersonCites(const PageContext& ctx, const TPersonRec* person, CitedFact which,
-                       PageCitations* citations, std::string& out);
-void AppendMarriageCites(const PageContext& ctx, const TFamilyRec& family, PageCitations* citations,
-                         std::string& out);
+// citations.
+void AppendPersonCites(PageFacts& page, const TPersonRec* person, CitedFact which,
+                       std::string& out);
+void AppendMarriageCites(PageFacts& page, const TFamilyRec& family, std::string& out);
 // Other names and nicknames, one row each through the row section: the label says the name's
 // TYPE ("Married name", "Also known as", "Nickname"), the details hold the name.
-void AppendOtherNames(const PageContext& ctx, const TPersonRec* person, TStyleSection row,
+void AppendOtherNames(PageFacts& page, const TPersonRec* person, TStyleSection row,
                       std::string& out);
 // The person's associations, one row each: the relation as the label ("Godfather", a GEDCOM 7
 // ROLE in words: "Witness"), the associated person's name linked to their family page as the
-// details. An association with a person the privacy layer replaces, or with no person of the
-// tree, is left out.
-void AppendAssociations(const PageContext& ctx, const TPersonRec* person, TStyleSection row,
+// details. An association with no person of the tree shown is left out.
+void AppendAssociations(PageFacts& page, const TPersonRec* person, TStyleSection row,
                         std::string& out);
 // The person's media, primary first, one item per file: pictures through PICTURE, other files
 // through MEDIA FILE. "<!--^MediaThumb^-->" is the thumbnail's address, "<!--^MediaRef^-->"
 // what a click opens, "<!--^MediaTitle^-->" the title (else the file's name), as ctx.pictures
 // gives them (no port: both are the file reference itself, which the style sizes).
-void AppendPersonMedia(const PageContext& ctx, const TPersonRec* person, std::string& out);
-// Every citation numbered on the page, in number order, through SOURCE ROW.
-void AppendSourceList(const PageContext& ctx, const PageCitations& citations, std::string& out);
+void AppendPersonMedia(PageFacts& page, const TPersonRec* person, std::string& out);
+// Every citation numbered on the page, in number order, through SOURCE ROW:
+// "<!--^CiteNumber^-->", "<!--^CiteAnchor^-->" (what the numbers link to: "cite-" and the
+// number), "<!--^CiteTitle^-->" (linked to the source's page when it has one),
+// "<!--^CiteAuthor^-->", "<!--^CitePublication^-->", "<!--^CitePage^-->",
+// "<!--^CiteQuality^-->" (in words), "<!--^CiteDate^-->", "<!--^CiteText^-->".
+void AppendSourceList(PageFacts& page, std::string& out);
 
 }  // namespace stirpex

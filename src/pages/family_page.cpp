@@ -76,8 +76,8 @@ void AppendNoteText(const PageContext& ctx, const TPersonRec* person, PageLines&
 bool BuildFamilyPage(const PageContext& ctx, const TFamilyRec& family, const TPersonRec* person,
                      PageLines& out) {
   const TStyle& style = ctx.style;
-  PageCitations citations;
-  MarkerArgs args{&family, 0, {}, person, &citations};
+  PageFacts facts(ctx);
+  MarkerArgs args{&family, 0, {}, person, &facts};
 
   for (const std::string& line : style.Section(ssMainHead)) {
     if (line.find("</head>") != std::string::npos) AppendMetaLines(ctx, out);
@@ -97,7 +97,7 @@ bool BuildFamilyPage(const PageContext& ctx, const TFamilyRec& family, const TPe
     AppendExpanded(ctx, line, args, out);
   }
   // The Sources block lists what the page cited above it; a page that cites nothing has none.
-  if (!citations.Empty()) {
+  if (!facts.Citations().Empty()) {
     for (const std::string& line : style.Section(ssSources)) AppendExpanded(ctx, line, args, out);
   }
   for (const std::string& line : style.Section(ssFooter)) {

@@ -418,6 +418,7 @@ class Expander {
   void ApplyFamily(M m);
   void ApplySpouse(M m, bool husband);
   void ApplyChild(M m);
+  void AppendPartnerFacts(M m, const TPersonRec* partner, std::string& v);
 
   const PageContext& ctx_;
   const MarkerArgs& args_;
@@ -511,9 +512,7 @@ void Expander::ApplyPageWide(M m) {
       }
       break;
     case M::kSourceList:
-      if (args_.citations) {
-        ReplaceWith(m, [&](std::string& v) { AppendSourceList(ctx_, *args_.citations, v); });
-      }
+      if (args_.facts) ReplaceWith(m, [&](std::string& v) { AppendSourceList(*args_.facts, v); });
       break;
     default:
       break;
@@ -686,11 +685,14 @@ void Expander::ApplyFamily(M m) {
       ReplaceWith(m, [&](std::string& v) { AppendPageName(v, f.Id, PageKind::kFamily); });
       break;
     case M::kFamilyFacts:
-      ReplaceWith(
-          m, [&](std::string& v) { AppendFamilyFacts(ctx_, f, ssFactRow, args_.citations, v); });
+      if (args_.facts) {
+        ReplaceWith(m, [&](std::string& v) { AppendFamilyFacts(*args_.facts, f, ssFactRow, v); });
+      }
       break;
     case M::kMarrCites:
-      ReplaceWith(m, [&](std::string& v) { AppendMarriageCites(ctx_, f, args_.citations, v); });
+      if (args_.facts) {
+        ReplaceWith(m, [&](std::string& v) { AppendMarriageCites(*args_.facts, f, v); });
+      }
       break;
     default:
       break;
@@ -751,32 +753,47 @@ void Expander::ApplySpouse(M m, bool husband) {
       if (parent) ReplaceEscaped(marker, Shown(parent).record->Name);
       break;
     }
-    // What the file says of the partner beyond the fields (family_facts.h) is read from their
-    // own record; the privacy layer is asked there.
     case M::kHusbFacts:
-      ReplaceWith(marker, [&](std::string& v) {
-        AppendPersonFacts(ctx_, real, ssFactRow, args_.citations, v);
-      });
-      break;
     case M::kHusbCites:
     case M::kHusbBCites:
-    case M::kHusbDCites: {
-      const CitedFact which = m == M::kHusbCites    ? CitedFact::kRecord
-                              : m == M::kHusbBCites ? CitedFact::kBirth
-                                                    : CitedFact::kDeath;
-      ReplaceWith(marker, [&](std::string& v) {
-        AppendPersonCites(ctx_, real, which, args_.citations, v);
-      });
-      break;
-    }
+    case M::kHusbDCites:
     case M::kHusbAlso:
-      ReplaceWith(marker, [&](std::string& v) { AppendOtherNames(ctx_, real, ssFactRow, v); });
+    case M::kHusbAssoc:
+    case M::kHusbMedia:
+      if (args_.facts) {
+        ReplaceWith(marker, [&](std::string& v) { AppendPartnerFacts(m, real, v); });
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+// m is the husband form of the marker. What the file says of the partner beyond the fields is
+// read from their own record (family_facts.h, which asks the privacy layer).
+void Expander::AppendPartnerFacts(M m, const TPersonRec* partner, std::string& v) {
+  PageFacts& facts = *args_.facts;
+  switch (m) {
+    case M::kHusbFacts:
+      AppendPersonFacts(facts, partner, ssFactRow, v);
+      break;
+    case M::kHusbCites:
+      AppendPersonCites(facts, partner, CitedFact::kRecord, v);
+      break;
+    case M::kHusbBCites:
+      AppendPersonCites(facts, partner, CitedFact::kBirth, v);
+      break;
+    case M::kHusbDCites:
+      AppendPersonCites(facts, partner, CitedFact::kDeath, v);
+      break;
+    case M::kHusbAlso:
+      AppendOtherNames(facts, partner, ssFactRow, v);
       break;
     case M::kHusbAssoc:
-      ReplaceWith(marker, [&](std::string& v) { AppendAssociations(ctx_, real, ssFactRow, v); });
+      AppendAssociations(facts, partner, ssFactRow, v);
       break;
     case M::kHusbMedia:
-      ReplaceWith(marker, [&](std::string& v) { AppendPersonMedia(ctx_, real, v); });
+      AppendPersonMedia(facts, partner, v);
       break;
     default:
       break;
@@ -834,21 +851,24 @@ void Expander::ApplyChild(M m) {
       if (s) ReplaceLink(m, "<a HREF=\"", s->Id, PageKind::kFamily);
       break;
     case M::kChildFacts:
-      ReplaceWith(m, [&](std::string& v) {
-        AppendPersonFacts(ctx_, f.Children[args_.child_index], ssKidFact, args_.citations, v);
-      });
+      if (args_.facts) {
+        ReplaceWith(m, [&](std::string& v) {
+          AppendPersonFacts(*args_.facts, f.Children[args_.child_index], ssKidFact, v);
+        });
+      }
       break;
     case M::kChildCites:
     case M::kChildBCites:
-    case M::kChildDCites: {
-      const CitedFact which = m == M::kChildCites    ? CitedFact::kRecord
-                              : m == M::kChildBCites ? CitedFact::kBirth
-                                                     : CitedFact::kDeath;
-      ReplaceWith(m, [&](std::string& v) {
-        AppendPersonCites(ctx_, f.Children[args_.child_index], which, args_.citations, v);
-      });
+    case M::kChildDCites:
+      if (args_.facts) {
+        const CitedFact which = m == M::kChildCites    ? CitedFact::kRecord
+                                : m == M::kChildBCites ? CitedFact::kBirth
+                                                       : CitedFact::kDeath;
+        ReplaceWith(m, [&](std::string& v) {
+          AppendPersonCites(*args_.facts, f.Children[args_.child_index], which, v);
+        });
+      }
       break;
-    }
     default:
       break;
   }

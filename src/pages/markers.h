@@ -52,9 +52,9 @@ struct MarkerArgs {
   std::size_t child_index = 0;         // which child the child markers refer to
   std::string_view image_name;         // what "<!--^ImageName^-->" shows (already a path)
   const TPersonRec* person = nullptr;  // the page's person, or none
-  // The citations numbered on the page so far (a family page's); none elsewhere, where the
-  // citation markers leave nothing.
-  PageCitations* citations = nullptr;
+  // What the family page shows of its records and the citations numbered on it so far; none
+  // elsewhere, where the markers of family_facts.h leave nothing.
+  PageFacts* facts = nullptr;
 };
 
 // Expands every marker of line in place.
