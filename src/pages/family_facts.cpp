@@ -161,12 +161,14 @@ void AppendCitationNumbers(PageCitations& citations, const std::vector<ShownCita
   if (count > 0) out.append("</sup>");
 }
 
-// One row of the row section with only a label and details.
+// One row of the row section with only a label and details; its other items are empty.
 void AppendLabelRow(const PageContext& ctx, TStyleSection row, std::string_view label,
                     std::string_view details, std::string& out) {
   std::string escaped_label;
   AppendHtmlEscaped(escaped_label, label);
-  const Item items[] = {{"<!--^FactLabel^-->", escaped_label}, {"<!--^FactDetails^-->", details}};
+  const Item items[] = {{"<!--^FactLabel^-->", escaped_label}, {"<!--^FactDate^-->", {}},
+                        {"<!--^FactPlace^-->", {}},            {"<!--^FactDetails^-->", details},
+                        {"<!--^FactNotes^-->", {}},            {"<!--^FactCites^-->", {}}};
   AppendItem(ctx, row, items, out);
 }
 
@@ -435,8 +437,14 @@ void AppendPersonMedia(PageFacts& page, const TPersonRec* person, std::string& o
           link.full = std::string(file.file);
           if (IsShownPicture(file)) link.thumbnail = link.full;
         }
+        // The link's or the object's own title, else the file's: MediaView's title may be
+        // another file's.
         std::string_view caption = Trimmed(object.title);
-        if (caption.empty()) caption = Trimmed(file.title);
+        if (object.files.size() > 1 &&
+            std::any_of(object.files.begin(), object.files.end(),
+                        [&](const MediaFileView& f) { return f.title == object.title; })) {
+          caption = Trimmed(file.title);
+        }
         if (caption.empty()) {
           // A file without a title is named by its file name.
           caption = file.file;

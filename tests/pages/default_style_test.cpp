@@ -13,6 +13,7 @@
 #include "pages/family_page.h"
 #include "pages/page_names.h"
 #include "pages/person_pages.h"
+#include "pages/shown_index.h"
 #include "support/recorders.h"
 #include "support/sanitized.h"
 #include "support/svg_check.h"
@@ -83,6 +84,13 @@ class SiteChecker {
     for (const TFamilyRec* f : db.FamilyList()) {
       pages_.insert(FanChartPage(ctx_, *f));
       pages_.insert(DescendantChartPage(ctx_, *f));
+    }
+    // The source and place pages the site writes (shown_index.h).
+    for (std::uint32_t source : SourcesWithPages(ctx_.privacy)) {
+      pages_.insert(PageName(db.Store().Node(source).xref(), PageKind::kSource));
+    }
+    for (const ShownPlace& place : PlacesWithPages(ctx_.privacy)) {
+      pages_.insert(PlacePageName(place.text));
     }
     pages_.erase("");
   }
@@ -158,7 +166,7 @@ class SiteChecker {
 
  private:
   static bool IsGeneratedName(const std::string& link) {
-    return link.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789_.-") == std::string::npos;
+    return link.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789_.-~") == std::string::npos;
   }
   const Database& db_;
   PageContext ctx_;
