@@ -497,7 +497,7 @@ void AppendSourceList(PageFacts& page, std::string& out) {
       if (linked) title.append("</a>");
       escaped(author, source.author);
       AppendEscapedLines(publication, Trimmed(source.publication));
-    } else if (!cite.source_id.empty()) {
+    } else if (!cite.source_id.empty() && cite.source_id != "VOID") {
       AppendHtmlEscaped(title, cite.source_id);  // a pointer to no record
     } else {
       AppendEscapedLines(title, Trimmed(cite.inline_text));
