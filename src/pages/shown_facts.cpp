@@ -1,6 +1,7 @@
 #include "pages/shown_facts.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "database/date_years.h"
 #include "database/text.h"
@@ -19,15 +20,6 @@ bool RecordRestricted(const GedcomStore& store, std::uint32_t record) {
          IsRestrictedStructure(store.Node(record));
 }
 
-// Calls visit(node) for every structure below `node`, at any depth.
-template <typename Visit>
-void ForEachBelow(const GedcomNode& node, Visit& visit) {
-  for (const GedcomNode& child : node.children()) {
-    visit(child);
-    ForEachBelow(child, visit);
-  }
-}
-
 // The media records linked from anywhere in the records of replaced people and hidden
 // families, sorted: one walk over those records, made once per ShownTree.
 const std::vector<std::uint32_t>& HiddenMedia(const ShownTree& tree) {
@@ -37,18 +29,19 @@ const std::vector<std::uint32_t>& HiddenMedia(const ShownTree& tree) {
     if (FilterOn(tree)) {
       const Database& db = tree.db();
       const GedcomStore& store = db.Store();
-      auto collect = [&](const GedcomNode& node) {
-        if (!node.Is("OBJE")) return;
-        const std::string_view id = node.pointer();
-        if (id.empty()) return;
-        const std::uint32_t record = store.FindRecord(id);
-        if (record != GedcomStore::kNoRecord) hidden->push_back(record);
+      auto collect = [&](std::uint32_t record) {
+        if (record >= store.RecordCount()) return;
+        ForEachShownLine(store.RecordText(record), false, [&](const GedcomLine& line) {
+          if (line.tag != "OBJE") return;
+          const std::uint32_t media = store.FindRecord(line.pointer());
+          if (media != GedcomStore::kNoRecord) hidden->push_back(media);
+        });
       };
       for (const TPersonRec* person : db.PersonList()) {
-        if (tree.IsReplaced(person)) ForEachBelow(RecordNode(db, *person), collect);
+        if (tree.IsReplaced(person)) collect(person->StoreRecord);
       }
       for (const TFamilyRec* family : db.FamilyList()) {
-        if (tree.HidesFamilyFacts(family)) ForEachBelow(RecordNode(db, *family), collect);
+        if (tree.HidesFamilyFacts(family)) collect(family->StoreRecord);
       }
       std::sort(hidden->begin(), hidden->end());
       hidden->erase(std::unique(hidden->begin(), hidden->end()), hidden->end());
@@ -75,6 +68,46 @@ ShownFact ShowFact(const ShownTree& tree, const FactView& view, bool masked) {
   ShownFact fact{view, tree.PageDate(view.date, masked), masked};
   if (masked) fact.view.date = fact.view.date_phrase = fact.view.sort_date = {};
   return fact;
+}
+
+void ForEachShownLine(std::string_view record_text, bool skip_restricted,
+                      const std::function<void(const GedcomLine&)>& visit) {
+  // The structures to leave out, by where their line begins: the parents of restricting RESN
+  // lines, found by a first pass that keeps the open structures' levels.
+  std::vector<const char*> restricted;
+  if (skip_restricted) {
+    std::vector<std::pair<int, const char*>> open;
+    GedcomLineCursor cursor(record_text);
+    std::string_view text;
+    while (cursor.Next(text)) {
+      const GedcomLine line = ParseGedcomLine(text);
+      if (!line.ok()) continue;
+      while (!open.empty() && open.back().first >= line.level) open.pop_back();
+      if (line.tag == "RESN" && open.size() > 1 && IsRestrictingResn(line.value)) {
+        restricted.push_back(open.back().second);
+      }
+      open.emplace_back(line.level, text.data());
+    }
+  }
+  GedcomLineCursor cursor(record_text);
+  std::string_view text;
+  bool first = true;
+  int skip_below = -1;  // the level of the restricted structure being left out
+  while (cursor.Next(text)) {
+    const GedcomLine line = ParseGedcomLine(text);
+    if (!line.ok()) continue;
+    if (std::exchange(first, false)) continue;  // the record's own line
+    if (skip_below >= 0) {
+      if (line.level > skip_below) continue;
+      skip_below = -1;
+    }
+    if (!restricted.empty() &&
+        std::find(restricted.begin(), restricted.end(), text.data()) != restricted.end()) {
+      skip_below = line.level;
+      continue;
+    }
+    visit(line);
+  }
 }
 
 bool HidesStructure(const ShownTree& tree, const GedcomNode& node) {

@@ -14,8 +14,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "database/gedcom_facts.h"
@@ -74,6 +76,12 @@ std::vector<ShownAssociation> ShownAssociations(const ShownTree& tree, const Ged
 
 // A fact of a shown owner as shown: its date masked when `masked`.
 ShownFact ShowFact(const ShownTree& tree, const FactView& view, bool masked);
+
+// Calls visit(line) for each line of a record's text below its level-0 line, in file order,
+// leaving out (when skip_restricted) every structure with its own RESN confidential or privacy
+// and everything under it: one parse of each line, for walks over the whole tree.
+void ForEachShownLine(std::string_view record_text, bool skip_restricted,
+                      const std::function<void(const GedcomLine&)>& visit);
 
 // Whether the structure is hidden by its own RESN while the filter is on.
 bool HidesStructure(const ShownTree& tree, const GedcomNode& node);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <unordered_map>
+#include <utility>
 
 #include "pages/page_names.h"
 
@@ -42,6 +43,12 @@ bool RecordRestricted(const GedcomStore& store, std::uint32_t record) {
   return store.RecordAt(record).resn && IsRestrictedStructure(store.Node(record));
 }
 
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
 std::optional<FactKind> KindOf(const GedcomNode& node, bool family) {
   if (node.Is("NO")) return std::nullopt;
   const auto kind = family ? FamilyFactKind(node.tag()) : PersonFactKind(node.tag());
@@ -64,20 +71,33 @@ class IndexWalk {
     owner_ = owner;
     owner_index_.reset();
     record_text_ = store_.RecordText(record);
-    check_resn_ = filter_ && store_.RecordAt(record).inner_resn;
     const bool family = owner.family != nullptr;
-    for (const GedcomNode& child : store_.Node(record).children()) {
-      if (check_resn_ && IsRestrictedStructure(child)) continue;
-      fact_ = ShownIndexes::kNoFact;
-      const bool negated = child.Is("NO");
-      if (negated ? bool(family ? FamilyFactKind(child.value()) : PersonFactKind(child.value()))
-                  : bool(KindOf(child, family))) {
-        fact_ = static_cast<std::uint32_t>(child.line().text.data() - record_text_.data());
-        if (!negated) Place(child.Child("PLAC"));
+    const bool skip_restricted = filter_ && store_.RecordAt(record).inner_resn;
+    ForEachShownLine(record_text_, skip_restricted, [&](const GedcomLine& line) {
+      if (line.level == 1) {
+        // Extension structures count as facts here; CitersOf and EventsAt look closer.
+        negated_ = line.tag == "NO";
+        const std::string_view tag = negated_ ? line.value : line.tag;
+        const bool fact = (family ? FamilyFactKind(tag) : PersonFactKind(tag)).has_value() ||
+                          (!negated_ && line.tag.starts_with("_"));
+        fact_ = fact ? static_cast<std::uint32_t>(line.text.data() - record_text_.data())
+                     : ShownIndexes::kNoFact;
+        place_seen_ = false;
       }
-      Visit(child);
-      Below(child);
-    }
+      if (line.level <= 2) {
+        map_place_.reset();
+        in_map_ = false;
+      }
+      if (line.level == 2 && line.tag == "PLAC" && fact_ != ShownIndexes::kNoFact && !negated_ &&
+          !std::exchange(place_seen_, true)) {
+        Place(line);
+      } else if (line.level == 3 && map_place_) {
+        in_map_ = line.tag == "MAP";
+      } else if (line.level == 4 && in_map_ && map_place_) {
+        Coordinate(line);
+      }
+      Visit(line);
+    });
   }
 
   // The media linked from the sources with pages.
@@ -85,21 +105,13 @@ class IndexWalk {
     for (std::size_t i = 0; i < out_.entries.size(); ++i) {
       const std::uint32_t record = out_.entries[i].record;
       if (store_.RecordAt(record).kind != RecordKind::kSour) continue;
-      for (const GedcomNode& child : store_.Node(record).children()) {
-        if (child.Is("OBJE") && !(filter_ && IsRestrictedStructure(child))) Media(child, false);
-      }
+      ForEachShownLine(store_.RecordText(record), filter_, [&](const GedcomLine& line) {
+        if (line.level == 1 && line.tag == "OBJE") Media(line, false);
+      });
     }
   }
 
  private:
-  void Below(const GedcomNode& node) {
-    for (const GedcomNode& child : node.children()) {
-      if (check_resn_ && IsRestrictedStructure(child)) continue;
-      Visit(child);
-      Below(child);
-    }
-  }
-
   std::uint32_t Owner() {
     if (!owner_index_) {
       owner_index_ = static_cast<std::uint32_t>(out_.owners.size());
@@ -109,8 +121,8 @@ class IndexWalk {
   }
 
   // The store record a pointer names when it is of the kind and may be shown.
-  std::uint32_t Target(const GedcomNode& node, RecordKind kind, RecordKind other_kind) {
-    const std::string_view id = node.pointer();
+  std::uint32_t Target(const GedcomLine& line, RecordKind kind, RecordKind other_kind) {
+    const std::string_view id = line.pointer();
     if (id.empty() || id == "VOID") return GedcomStore::kNoRecord;
     const std::uint32_t record = store_.FindRecord(id);
     if (record == GedcomStore::kNoRecord) return record;
@@ -130,31 +142,31 @@ class IndexWalk {
     return out_.entries[slot - 1];
   }
 
-  void Visit(const GedcomNode& node) {
-    const std::string_view tag = node.tag();
+  void Visit(const GedcomLine& line) {
+    const std::string_view tag = line.tag;
     if (tag == "SOUR") {
-      Citation(node);
+      Citation(line);
     } else if (tag == "OBJE") {
-      Media(node, true);
+      Media(line, true);
     } else if (tag == "NOTE" || tag == "SNOTE") {
       // A shared note's own citations are the citations of whoever points to it.
-      const std::uint32_t note = Target(node, RecordKind::kNote, RecordKind::kSnote);
+      const std::uint32_t note = Target(line, RecordKind::kNote, RecordKind::kSnote);
       if (note == GedcomStore::kNoRecord) return;
-      for (const GedcomNode& child : store_.Node(note).children()) {
-        if (child.Is("SOUR") && !(filter_ && IsRestrictedStructure(child))) Citation(child);
-      }
+      ForEachShownLine(store_.RecordText(note), filter_, [&](const GedcomLine& inner) {
+        if (inner.level == 1 && inner.tag == "SOUR") Citation(inner);
+      });
     }
   }
 
-  void Citation(const GedcomNode& node) {
-    const std::uint32_t source = Target(node, RecordKind::kSour, RecordKind::kSour);
+  void Citation(const GedcomLine& line) {
+    const std::uint32_t source = Target(line, RecordKind::kSour, RecordKind::kSour);
     if (source == GedcomStore::kNoRecord) return;
-    const auto offset = static_cast<std::uint64_t>(node.line().text.data() - store_.Text().data());
+    const auto offset = static_cast<std::uint64_t>(line.text.data() - store_.Text().data());
     EntryOf(source, out_.sources).citers.push_back({Owner(), fact_, offset});
   }
 
-  void Media(const GedcomNode& node, bool owned) {
-    const std::uint32_t media = Target(node, RecordKind::kObje, RecordKind::kObje);
+  void Media(const GedcomLine& line, bool owned) {
+    const std::uint32_t media = Target(line, RecordKind::kObje, RecordKind::kObje);
     if (media == GedcomStore::kNoRecord || !ShowsMediaRecord(tree_, media)) return;
     ShownIndexes::Entry& entry = EntryOf(media, out_.media);
     if (!owned) return;
@@ -162,26 +174,43 @@ class IndexWalk {
     if (entry.by.empty() || entry.by.back() != owner) entry.by.push_back(owner);
   }
 
-  void Place(const GedcomNode& plac) {
-    const PlaceView place = ReadPlace(plac);
-    if (place.text.empty()) return;
-    if (place.text != last_place_) {
-      last_place_ = place.text;
-      const std::uint64_t key = PlaceKey(place.text);
+  void Place(const GedcomLine& line) {
+    const std::string_view text = TrimBlanks(line.value);
+    if (text.empty()) return;
+    if (text != last_place_) {
+      last_place_ = text;
+      const std::uint64_t key = PlaceKey(text);
       const auto [it, added] =
           out_.place_by_key.try_emplace(key, static_cast<std::uint32_t>(out_.places.size()));
       if (added) {
-        out_.places.push_back({place.text, key, PlaceParts(place.text), {}, {}});
+        out_.places.push_back({text, key, PlaceParts(text), {}, {}});
         out_.place_events.emplace_back();
       }
       last_slot_ = it->second;
     }
-    ShownPlace& shown = out_.places[last_slot_];
-    if (!shown.latitude && place.latitude && place.longitude) {
-      shown.latitude = place.latitude;
-      shown.longitude = place.longitude;
-    }
+    // The coordinates of a place that has none yet are read from the MAP below (Coordinate).
+    if (!out_.places[last_slot_].latitude) map_place_ = last_slot_;
+    in_map_ = false;
+    latitude_.reset();
+    longitude_.reset();
     out_.place_events[last_slot_].push_back({Owner(), fact_});
+  }
+
+  // A LATI or LONG line of the MAP of a place without coordinates: the place takes both once
+  // both are read and valid (as ReadPlace reads them).
+  void Coordinate(const GedcomLine& line) {
+    if (line.tag == "LATI") {
+      latitude_ = ReadCoordinate(line.value);
+      if (latitude_ && (*latitude_ < -90 || *latitude_ > 90)) latitude_.reset();
+    } else if (line.tag == "LONG") {
+      longitude_ = ReadCoordinate(line.value);
+      if (longitude_ && (*longitude_ < -180 || *longitude_ > 180)) longitude_.reset();
+    }
+    ShownPlace& place = out_.places[*map_place_];
+    if (latitude_ && longitude_ && !place.latitude) {
+      place.latitude = latitude_;
+      place.longitude = longitude_;
+    }
   }
 
   const ShownTree& tree_;
@@ -191,10 +220,14 @@ class IndexWalk {
   ShownOwner owner_;
   std::optional<std::uint32_t> owner_index_;
   std::string_view record_text_;
-  bool check_resn_ = false;
   std::uint32_t fact_ = ShownIndexes::kNoFact;
+  bool negated_ = false;
+  bool place_seen_ = false;
   std::string_view last_place_;
   std::uint32_t last_slot_ = 0;
+  std::optional<std::uint32_t> map_place_;  // the PLAC being read, while its place has no MAP
+  bool in_map_ = false;
+  std::optional<double> latitude_, longitude_;
 };
 
 const ShownIndexes& Index(const ShownTree& tree) {
@@ -257,6 +290,9 @@ std::vector<SourceCiter> CitersOf(const ShownTree& tree, std::uint32_t source_re
     citer.citation = GedcomNode::First(text.substr(ref.citation));
     citer.page = citer.citation.ChildValue("PAGE");
     citer.fact = FactNode(tree, citer.owner, ref.fact);
+    if (citer.fact && !citer.fact.Is("NO") && !KindOf(citer.fact, citer.owner.family != nullptr)) {
+      citer.fact = {};  // an extension structure that is no event
+    }
     if (citer.fact) {
       citer.tag = citer.fact.Is("NO") ? citer.fact.value() : citer.fact.tag();
       citer.date = tree.PageDate(citer.fact.ChildValue("DATE"), Masked(tree, citer.owner));
@@ -287,7 +323,8 @@ std::vector<PlaceEvent> EventsAt(const ShownTree& tree, const ShownPlace& place)
   for (const ShownIndexes::EventRef& ref : refs) {
     const ShownOwner& owner = index.owners[ref.owner];
     const GedcomNode node = FactNode(tree, owner, ref.fact);
-    facts.push_back(ReadFact(node, KindOf(node, owner.family != nullptr).value_or(FactKind::kEvent)));
+    facts.push_back(
+        ReadFact(node, KindOf(node, owner.family != nullptr).value_or(FactKind::kEvent)));
   }
   out.reserve(refs.size());
   for (std::size_t i : DateOrder(facts)) {

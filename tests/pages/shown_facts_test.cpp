@@ -35,6 +35,7 @@ class ShownFactsTest : public ::testing::Test {
 2 PLAC Oakby
 1 CENS
 2 DATE ABT 1880
+2 PLAC Hiddenville
 2 RESN privacy
 1 ASSO @I2@
 2 RELA Godfather
@@ -52,6 +53,9 @@ class ShownFactsTest : public ::testing::Test {
 3 DATA
 4 DATE 1 JAN 1951
 2 PLAC  Oakby
+3 MAP
+4 LATI N51.5
+4 LONG W0.25
 1 RESI
 2 PLAC Eastholm
 1 OBJE @M1@
@@ -170,6 +174,8 @@ TEST_F(ShownFactsTest, ReplacedPeopleGiveNoSourcePlaceOrMediaPagesNorLines) {
   // Eastholm saw only Bob's residence; Oakby lists Ann's events alone.
   ASSERT_EQ(PlacesWithPages(tree).size(), 1u);
   EXPECT_EQ(FindShownPlace(tree, PlaceKey("Eastholm")), nullptr);
+  EXPECT_EQ(FindShownPlace(tree, PlaceKey("Hiddenville")), nullptr);  // a restricted census
+  EXPECT_FALSE(PlacesWithPages(tree)[0].latitude);  // Bob's birth gave the coordinates
   EXPECT_EQ(Labels(EventsAt(tree, PlacesWithPages(tree)[0])),
             (std::vector<std::string_view>{"BURI", "RESI"}));
   EXPECT_TRUE(HasMediaPage(tree, Record("M2")));
@@ -186,6 +192,8 @@ TEST_F(ShownFactsTest, MaskedPeopleAreListedWithMaskedDates) {
   EXPECT_EQ(citers[0].date, "12 MAR 19xx");
   const ShownPlace* oakby = FindShownPlace(tree, PlaceKey("Oakby"));
   ASSERT_NE(oakby, nullptr);
+  EXPECT_EQ(oakby->latitude, 51.5);
+  EXPECT_EQ(oakby->longitude, -0.25);
   const std::vector<PlaceEvent> events = EventsAt(tree, *oakby);
   EXPECT_EQ(Labels(events), (std::vector<std::string_view>{"BURI", "BIRT", "RESI"}));
   EXPECT_EQ(events[1].fact.date, "12 MAR 19xx");
