@@ -9,7 +9,7 @@
 # <style> block of the second, the lines holding the markers that use them and the inline
 # citation markers) must give exactly the pages of tests/golden/sample-site: a style without
 # them writes the pages it always wrote. The whole style must give the pages of
-# tests/golden/sample-full where that folder has one (the chart pages, the statistics page,
+# tests/golden/sample-charts where that folder has one (the chart pages, the statistics page,
 # and the pages that link to them or show more) and of sample-site elsewhere.
 # After a change of the pages that is meant, --update replaces both copies: review `git diff`
 # before committing them.
@@ -44,18 +44,18 @@ site() {  # site NAME [STYLE]
   cp "$work/$name"/*.htm "$work/$name-pages/"
 }
 site plain --style "$work/plain.sty"
-site full
+site charts
 
 if [ $update = 1 ]; then
-  rm -rf "$golden/sample-site" "$golden/sample-full"
+  rm -rf "$golden/sample-site" "$golden/sample-charts"
   cp -r "$work/plain-pages" "$golden/sample-site"
-  mkdir "$golden/sample-full"
-  for page in "$work/full-pages"/*.htm; do
+  mkdir "$golden/sample-charts"
+  for page in "$work/charts-pages"/*.htm; do
     name=$(basename "$page")
-    cmp -s "$page" "$golden/sample-site/$name" || cp "$page" "$golden/sample-full/"
+    cmp -s "$page" "$golden/sample-site/$name" || cp "$page" "$golden/sample-charts/"
   done
   echo "golden pages updated: $(ls "$golden/sample-site" | wc -l) pages in sample-site," \
-    "$(ls "$golden/sample-full" | wc -l) in sample-full"
+    "$(ls "$golden/sample-charts" | wc -l) in sample-charts"
   exit 0
 fi
 status=0
@@ -66,9 +66,9 @@ fi
 # The whole style's pages against the two copies together.
 mkdir "$work/expected"
 cp "$golden/sample-site"/*.htm "$work/expected/"
-cp "$golden/sample-full"/*.htm "$work/expected/"
-if ! diff -r "$work/expected" "$work/full-pages"; then
-  echo "the sample's pages differ from tests/golden/sample-full and sample-site"
+cp "$golden/sample-charts"/*.htm "$work/expected/"
+if ! diff -r "$work/expected" "$work/charts-pages"; then
+  echo "the sample's pages differ from tests/golden/sample-charts and sample-site"
   status=1
 fi
 [ $status = 0 ] || echo "(scripts/golden-pages.sh --update after a meant change)"

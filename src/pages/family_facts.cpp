@@ -9,7 +9,8 @@
 #include "pages/html_escape.h"
 #include "pages/page_names.h"
 #include "pages/picture_links.h"
-#include "pages/shown_index.h"
+#include "pages/record_links.h"
+#include "platform/stored_paths.h"
 
 namespace stirpex {
 
@@ -131,14 +132,18 @@ void AppendEscapedLines(std::string& out, std::string_view text) {
   }
 }
 
-void AppendPlaceLink(std::string& out, std::string_view place) {
+// The place, linked to its page when it has one.
+void AppendPlace(const PageContext& ctx, std::string& out, std::string_view place) {
   place = Trimmed(place);
   if (place.empty()) return;
-  out.append("<a href=\"");
-  AppendHtmlEscaped(out, PlacePageName(place));
-  out.append("\">");
+  const std::string page = PlacePageOf(ctx, place);
+  if (!page.empty()) {
+    out.append("<a href=\"");
+    AppendHtmlEscaped(out, page);
+    out.append("\">");
+  }
   AppendHtmlEscaped(out, place);
-  out.append("</a>");
+  if (!page.empty()) out.append("</a>");
 }
 
 // Appends the numbers of the citations, each once, as one superscript.
@@ -166,9 +171,12 @@ void AppendLabelRow(const PageContext& ctx, TStyleSection row, std::string_view 
                     std::string_view details, std::string& out) {
   std::string escaped_label;
   AppendHtmlEscaped(escaped_label, label);
-  const Item items[] = {{"<!--^FactLabel^-->", escaped_label}, {"<!--^FactDate^-->", {}},
-                        {"<!--^FactPlace^-->", {}},            {"<!--^FactDetails^-->", details},
-                        {"<!--^FactNotes^-->", {}},            {"<!--^FactCites^-->", {}}};
+  const Item items[] = {{"<!--^FactLabel^-->", escaped_label},
+                        {"<!--^FactDate^-->", {}},
+                        {"<!--^FactPlace^-->", {}},
+                        {"<!--^FactDetails^-->", details},
+                        {"<!--^FactNotes^-->", {}},
+                        {"<!--^FactCites^-->", {}}};
   AppendItem(ctx, row, items, out);
 }
 
@@ -212,7 +220,7 @@ void AppendFacts(PageFacts& page, const std::vector<ShownFact>& facts,
       if (!shown.date.empty()) date.push_back(')');
     }
     place.clear();
-    AppendPlaceLink(place, fact.place.text);
+    AppendPlace(ctx, place, fact.place.text);
     details.clear();
     const auto detail = [&](std::string_view prefix, std::string_view value) {
       value = Trimmed(value);
@@ -424,7 +432,7 @@ void AppendPersonMedia(PageFacts& page, const TPersonRec* person, std::string& o
   if (ctx.style.Section(ssPicture).empty() && ctx.style.Section(ssMediaFile).empty()) return;
   const std::vector<MediaView>& media = page.Of(*person).media;
   // The primary first, the others in file order.
-  std::string thumb, ref, title;
+  std::string thumb, ref, title, file_name;
   for (int pass = 0; pass < 2; ++pass) {
     for (const MediaView& object : media) {
       if (object.primary != (pass == 0)) continue;
@@ -447,9 +455,8 @@ void AppendPersonMedia(PageFacts& page, const TPersonRec* person, std::string& o
         }
         if (caption.empty()) {
           // A file without a title is named by its file name.
-          caption = file.file;
-          const std::size_t slash = caption.find_last_of("/\\");
-          if (slash != std::string_view::npos) caption.remove_prefix(slash + 1);
+          file_name = StoredFileName(file.file);
+          caption = file_name;
         }
         title.clear();
         AppendHtmlEscaped(title, caption);
@@ -487,14 +494,14 @@ void AppendSourceList(PageFacts& page, std::string& out) {
       std::string_view name = Trimmed(source.title);
       if (name.empty()) name = Trimmed(source.abbreviation);
       if (name.empty()) name = cite.source_id;
-      const bool linked = HasSourcePage(ctx.privacy, cite.source);
-      if (linked) {
+      const std::string page = SourcePageOf(ctx, cite.source);
+      if (!page.empty()) {
         title.append("<a href=\"");
-        AppendPageName(title, cite.source_id, PageKind::kSource);
+        AppendHtmlEscaped(title, page);
         title.append("\">");
       }
       AppendEscapedLines(title, name);
-      if (linked) title.append("</a>");
+      if (!page.empty()) title.append("</a>");
       escaped(author, source.author);
       AppendEscapedLines(publication, Trimmed(source.publication));
     } else if (!cite.source_id.empty() && cite.source_id != "VOID") {

@@ -73,8 +73,8 @@ enum class CitedFact { kRecord, kBirth, kDeath };
 // The facts of a person (birth and death left out: the page shows them in their places) and
 // of a family (the first marriage left out likewise), in date order, undated ones after in
 // file order, each through the row section with "<!--^FactLabel^-->", "<!--^FactDate^-->",
-// "<!--^FactPlace^-->" (linked to the place's page), "<!--^FactDetails^-->" (the value, age,
-// cause), "<!--^FactNotes^-->" and "<!--^FactCites^-->".
+// "<!--^FactPlace^-->" (linked to the place's page if it has one), "<!--^FactDetails^-->" (the
+// value, age, cause), "<!--^FactNotes^-->" and "<!--^FactCites^-->".
 void AppendPersonFacts(PageFacts& page, const TPersonRec* person, TStyleSection row,
                        std::string& out);
 void AppendFamilyFacts(PageFacts& page, const TFamilyRec& family, TStyleSection row,
@@ -102,7 +102,7 @@ void AppendAssociations(PageFacts& page, const TPersonRec* person, TStyleSection
 void AppendPersonMedia(PageFacts& page, const TPersonRec* person, std::string& out);
 // Every citation numbered on the page, in number order, through SOURCE ROW:
 // "<!--^CiteNumber^-->", "<!--^CiteAnchor^-->" (what the numbers link to: "cite-" and the
-// number), "<!--^CiteTitle^-->" (linked to the source's page when it has one),
+// number), "<!--^CiteTitle^-->" (linked to the source's page if it has one),
 // "<!--^CiteAuthor^-->", "<!--^CitePublication^-->", "<!--^CitePage^-->",
 // "<!--^CiteQuality^-->" (in words), "<!--^CiteDate^-->", "<!--^CiteText^-->".
 void AppendSourceList(PageFacts& page, std::string& out);

@@ -13,13 +13,14 @@
 
 #include "database/database.h"
 #include "pages/page_names.h"
-#include "pages/picture_links.h"
 #include "pages/privacy.h"
 #include "pages/style.h"
 #include "platform/clock.h"
 #include "settings/settings.h"
 
 namespace stirpex {
+
+class PictureLinks;
 
 // A page as built: one entry per line, without line ends (writers add CR LF).
 using PageLines = std::vector<std::string>;
@@ -51,8 +52,8 @@ struct PageContext {
   // Only while a web site is written: whether it has a statistics page (the style has a
   // STATISTICS section), so that "<!--^StatsLink^-->" shows the link to it.
   bool site_statistics = false;
-  // Where the pages find the pictures of media objects: the site's thumbnails while a web
-  // site is written; none in the viewer, which shows the files themselves.
+  // Where pages find the pictures of media objects (picture_links.h); none: the files as the
+  // tree names them, which the viewer's display looks for itself.
   const PictureLinks* pictures = nullptr;
 };
 
