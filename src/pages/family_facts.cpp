@@ -99,24 +99,35 @@ std::string_view Trimmed(std::string_view s) {
 // An item of a template section: its marker and the value (HTML) put in its place.
 using Item = std::pair<std::string_view, std::string_view>;
 
-// Expands each line of section for one item and appends them to out, joined. Every marker the
-// item does not fill becomes a plain comment: an item cannot call a list.
+// Expands each line of section for one item and appends them to out, joined: one pass over
+// each template line, every marker the item fills replaced by its value and every other one
+// left a plain comment (an item cannot call a list).
 void AppendItem(const PageContext& ctx, TStyleSection section, std::span<const Item> items,
                 std::string& out) {
-  for (const std::string& template_line : ctx.style.Section(section)) {
-    const std::size_t start = out.size();
-    out.append(template_line);
-    for (const Item& item : items) {
-      for (std::size_t pos = out.find(item.first, start); pos != std::string::npos;
-           pos = out.find(item.first, pos + item.second.size())) {
-        out.replace(pos, item.first.size(), item.second);
+  constexpr std::string_view kStart = "<!--^";
+  for (const std::string& line : ctx.style.Section(section)) {
+    const std::string_view text = line;
+    std::size_t from = 0;
+    for (std::size_t at = text.find(kStart); at != std::string_view::npos;
+         at = text.find(kStart, from)) {
+      out.append(text.substr(from, at - from));
+      const std::string_view rest = text.substr(at);
+      const Item* filled = nullptr;
+      for (const Item& item : items) {
+        if (rest.starts_with(item.first)) {
+          filled = &item;
+          break;
+        }
+      }
+      if (filled) {
+        out.append(filled->second);
+        from = at + filled->first.size();
+      } else {
+        out.append("<!--");
+        from = at + kStart.size();
       }
     }
-    // Values are escaped, so what still reads "<!--^" came from the template.
-    for (std::size_t pos = out.find("<!--^", start); pos != std::string::npos;
-         pos = out.find("<!--^", pos)) {
-      out.erase(pos + 4, 1);
-    }
+    out.append(text.substr(from));
   }
 }
 
