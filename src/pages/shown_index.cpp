@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "database/text.h"
 #include "pages/page_names.h"
 
 namespace stirpex {
@@ -62,7 +63,10 @@ std::optional<FactKind> KindOf(const GedcomNode& node, bool family) {
 class IndexWalk {
  public:
   IndexWalk(const ShownTree& tree, ShownIndexes& out)
-      : tree_(tree), store_(tree.db().Store()), filter_(tree.settings().ExcDoExclude), out_(out) {
+      : tree_(tree),
+        store_(tree.Unfiltered().Store()),
+        filter_(tree.settings().ExcDoExclude),
+        out_(out) {
     out_.slot_of_record.assign(store_.RecordCount(), 0);
   }
 
@@ -73,7 +77,16 @@ class IndexWalk {
     record_text_ = store_.RecordText(record);
     const bool family = owner.family != nullptr;
     const bool skip_restricted = filter_ && store_.RecordAt(record).inner_resn;
+    int skip_below = -1;  // the level of an association left out, while in it
     ForEachShownLine(record_text_, skip_restricted, [&](const GedcomLine& line) {
+      if (skip_below >= 0) {
+        if (line.level > skip_below) return;
+        skip_below = -1;
+      }
+      if (line.tag == "ASSO" && NamesReplacedPerson(line)) {
+        skip_below = line.level;  // as ShownAssociations leaves it out
+        return;
+      }
       if (line.level == 1) {
         // Extension structures count as facts here; CitersOf and EventsAt look closer.
         negated_ = line.tag == "NO";
@@ -112,6 +125,12 @@ class IndexWalk {
   }
 
  private:
+  bool NamesReplacedPerson(const GedcomLine& line) const {
+    const std::string_view id = line.pointer();
+    return !id.empty() &&
+           tree_.IsReplaced(tree_.FindPersonById(ToLowerAscii(id.substr(0, kIdCapacity))));
+  }
+
   std::uint32_t Owner() {
     if (!owner_index_) {
       owner_index_ = static_cast<std::uint32_t>(out_.owners.size());
@@ -235,7 +254,7 @@ const ShownIndexes& Index(const ShownTree& tree) {
   std::call_once(slots.pages_once, [&] {
     auto index = std::make_shared<ShownIndexes>();
     IndexWalk walk(tree, *index);
-    const Database& db = tree.db();
+    const Database& db = tree.Unfiltered();
     for (const TPersonRec* person : db.PersonList()) {
       if (!tree.IsReplaced(person)) walk.Record({person, nullptr}, person->StoreRecord);
     }
@@ -259,7 +278,7 @@ const ShownIndexes::Entry* EntryFor(const ShownIndexes& index, std::uint32_t rec
 GedcomNode FactNode(const ShownTree& tree, const ShownOwner& owner, std::uint32_t offset) {
   if (offset == ShownIndexes::kNoFact) return {};
   const std::uint32_t record = owner.person ? owner.person->StoreRecord : owner.family->StoreRecord;
-  return GedcomNode::First(tree.db().Store().RecordText(record).substr(offset));
+  return GedcomNode::First(tree.Unfiltered().Store().RecordText(record).substr(offset));
 }
 
 bool Masked(const ShownTree& tree, const ShownOwner& owner) {
@@ -274,7 +293,7 @@ std::span<const std::uint32_t> SourcesWithPages(const ShownTree& tree) {
 
 bool HasSourcePage(const ShownTree& tree, std::uint32_t source_record) {
   return EntryFor(Index(tree), source_record) &&
-         tree.db().Store().RecordAt(source_record).kind == RecordKind::kSour;
+         tree.Unfiltered().Store().RecordAt(source_record).kind == RecordKind::kSour;
 }
 
 std::vector<SourceCiter> CitersOf(const ShownTree& tree, std::uint32_t source_record) {
@@ -282,7 +301,7 @@ std::vector<SourceCiter> CitersOf(const ShownTree& tree, std::uint32_t source_re
   std::vector<SourceCiter> out;
   const ShownIndexes::Entry* entry = EntryFor(index, source_record);
   if (!entry) return out;
-  const std::string_view text = tree.db().Store().Text();
+  const std::string_view text = tree.Unfiltered().Store().Text();
   out.reserve(entry->citers.size());
   for (const ShownIndexes::CiterRef& ref : entry->citers) {
     SourceCiter citer;
@@ -340,7 +359,7 @@ std::span<const std::uint32_t> MediaWithPages(const ShownTree& tree) {
 
 bool HasMediaPage(const ShownTree& tree, std::uint32_t media_record) {
   return EntryFor(Index(tree), media_record) &&
-         tree.db().Store().RecordAt(media_record).kind == RecordKind::kObje;
+         tree.Unfiltered().Store().RecordAt(media_record).kind == RecordKind::kObje;
 }
 
 std::vector<ShownOwner> WhomMediaShows(const ShownTree& tree, std::uint32_t media_record) {

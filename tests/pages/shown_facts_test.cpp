@@ -39,6 +39,7 @@ class ShownFactsTest : public ::testing::Test {
 2 RESN privacy
 1 ASSO @I2@
 2 RELA Godfather
+2 SOUR @S2@
 1 ASSO @I3@
 2 RELA Witness
 1 OBJE @M1@
@@ -163,7 +164,7 @@ TEST_F(ShownFactsTest, MaskedPeopleShowEveryDateMasked) {
 TEST_F(ShownFactsTest, ReplacedPeopleGiveNoSourcePlaceOrMediaPagesNorLines) {
   settings.ExcDoExclude = true;
   const ShownTree tree(db, settings);
-  // S1 is cited by Bob alone; S2 by Ann through a shared note.
+  // S1 is cited by Bob alone; S2 by Ann through a shared note (and her association with Bob).
   EXPECT_EQ(
       std::vector<std::uint32_t>(SourcesWithPages(tree).begin(), SourcesWithPages(tree).end()),
       std::vector<std::uint32_t>{Record("S2")});
