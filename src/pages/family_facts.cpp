@@ -486,7 +486,7 @@ void AppendPersonMedia(PageFacts& page, const TPersonRec* person, std::string& o
 
 void AppendSourceList(PageFacts& page, std::string& out) {
   const PageContext& ctx = page.Context();
-  const GedcomStore& store = ctx.db.Store();
+  const GedcomStore& store = ctx.privacy.Store();
   std::string number, anchor, title, author, publication, cited_page, quality, date, text;
   const auto escaped = [](std::string& to, std::string_view value) {
     to.clear();
