@@ -6,6 +6,7 @@
 
 #include "database/text.h"
 #include "pages/chart_pages.h"
+#include "pages/family_facts.h"
 #include "pages/html_escape.h"
 #include "pages/page_names.h"
 #include "pages/privacy.h"
@@ -27,6 +28,7 @@ enum class M : std::uint8_t {
   kSearchScript,
   kStatsLink,
   kChartRef,
+  kSourceList,
   // The page's person.
   kName,
   kBDate,
@@ -63,6 +65,8 @@ enum class M : std::uint8_t {
   kFanLink,
   kDescLink,
   kFamilyRef,
+  kFamilyFacts,
+  kMarrCites,
   // Husband.
   kHusbName,
   kHusbBday,
@@ -77,6 +81,13 @@ enum class M : std::uint8_t {
   kHusbFamHtm,
   kHusbFather,
   kHusbMother,
+  kHusbFacts,
+  kHusbCites,
+  kHusbBCites,
+  kHusbDCites,
+  kHusbAlso,
+  kHusbAssoc,
+  kHusbMedia,
   // Wife.
   kWifeName,
   kWifeBday,
@@ -91,6 +102,13 @@ enum class M : std::uint8_t {
   kWifeFamHtm,
   kWifeFather,
   kWifeMother,
+  kWifeFacts,
+  kWifeCites,
+  kWifeBCites,
+  kWifeDCites,
+  kWifeAlso,
+  kWifeAssoc,
+  kWifeMedia,
   // Child.
   kChildName,
   kChildBday,
@@ -103,6 +121,10 @@ enum class M : std::uint8_t {
   kChildDMPlace,
   kChildSpouse,
   kChildSpHtm,
+  kChildFacts,
+  kChildCites,
+  kChildBCites,
+  kChildDCites,
   // Keys that are known but have no rule here (the note text and surname index lines are
   // handled line by line by their builders).
   kNoRule,
@@ -130,6 +152,7 @@ constexpr MarkerText kMarkerTexts[] = {
     {M::kSearchScript, "<!--^SearchScript^-->"},
     {M::kStatsLink, "<!--^StatsLink^-->"},
     {M::kChartRef, "<!--^ChartRef^-->"},
+    {M::kSourceList, "<!--^SourceList^-->"},
     {M::kName, "<!--^Name^-->"},
     {M::kBDate, "<!--^BDate^-->"},
     {M::kBPlace, "<!--^BPlace^-->"},
@@ -163,6 +186,8 @@ constexpr MarkerText kMarkerTexts[] = {
     {M::kFanLink, "<!--^FanLink^-->"},
     {M::kDescLink, "<!--^DescLink^-->"},
     {M::kFamilyRef, "<!--^FamilyRef^-->"},
+    {M::kFamilyFacts, "<!--^FamilyFacts^-->"},
+    {M::kMarrCites, "<!--^MarrCites^-->"},
     {M::kHusbName, "<!--^HusbName^-->"},
     {M::kHusbBday, "<!--^HusbBday^-->"},
     {M::kHusbBPlace, "<!--^HusbBPlace^-->"},
@@ -176,6 +201,13 @@ constexpr MarkerText kMarkerTexts[] = {
     {M::kHusbFamHtm, "<!--^HusbFamHtm^-->"},
     {M::kHusbFather, "<!--^HusbFather^-->"},
     {M::kHusbMother, "<!--^HusbMother^-->"},
+    {M::kHusbFacts, "<!--^HusbFacts^-->"},
+    {M::kHusbCites, "<!--^HusbCites^-->"},
+    {M::kHusbBCites, "<!--^HusbBCites^-->"},
+    {M::kHusbDCites, "<!--^HusbDCites^-->"},
+    {M::kHusbAlso, "<!--^HusbAlso^-->"},
+    {M::kHusbAssoc, "<!--^HusbAssoc^-->"},
+    {M::kHusbMedia, "<!--^HusbMedia^-->"},
     {M::kWifeName, "<!--^WifeName^-->"},
     {M::kWifeBday, "<!--^WifeBday^-->"},
     {M::kWifeBPlace, "<!--^WifeBPlace^-->"},
@@ -189,6 +221,13 @@ constexpr MarkerText kMarkerTexts[] = {
     {M::kWifeFamHtm, "<!--^WifeFamHtm^-->"},
     {M::kWifeFather, "<!--^WifeFather^-->"},
     {M::kWifeMother, "<!--^WifeMother^-->"},
+    {M::kWifeFacts, "<!--^WifeFacts^-->"},
+    {M::kWifeCites, "<!--^WifeCites^-->"},
+    {M::kWifeBCites, "<!--^WifeBCites^-->"},
+    {M::kWifeDCites, "<!--^WifeDCites^-->"},
+    {M::kWifeAlso, "<!--^WifeAlso^-->"},
+    {M::kWifeAssoc, "<!--^WifeAssoc^-->"},
+    {M::kWifeMedia, "<!--^WifeMedia^-->"},
     {M::kChildName, "<!--^ChildName^-->"},
     {M::kChildBday, "<!--^ChildBday^-->"},
     {M::kChildBPlace, "<!--^ChildBPlace^-->"},
@@ -200,6 +239,10 @@ constexpr MarkerText kMarkerTexts[] = {
     {M::kChildDMPlace, "<!--^ChildDMPlace^-->"},
     {M::kChildSpouse, "<!--^ChildSpouse^-->"},
     {M::kChildSpHtm, "<!--^ChildSpHtm^-->"},
+    {M::kChildFacts, "<!--^ChildFacts^-->"},
+    {M::kChildCites, "<!--^ChildCites^-->"},
+    {M::kChildBCites, "<!--^ChildBCites^-->"},
+    {M::kChildDCites, "<!--^ChildDCites^-->"},
 };
 
 // Keys identified without a rule: a marker with one of them always ends as a comment.
@@ -375,6 +418,7 @@ class Expander {
   void ApplyFamily(M m);
   void ApplySpouse(M m, bool husband);
   void ApplyChild(M m);
+  void AppendPartnerFacts(M m, const TPersonRec* partner, std::string& v);
 
   const PageContext& ctx_;
   const MarkerArgs& args_;
@@ -403,16 +447,16 @@ void Expander::Run(std::string& line) {
     }
     replaced_at_p_ = false;
     const M m = kKeys.Identify(line, p_);
-    if (In(m, M::kDate, M::kChartRef)) ApplyPageWide(m);
+    if (In(m, M::kDate, M::kSourceList)) ApplyPageWide(m);
     if (args_.person && In(m, M::kName, M::kSelfHtm)) ApplyPerson(m);
     if (args_.person) ApplyAncestors();
     if (args_.family) {
-      if (In(m, M::kMarrDate, M::kFamilyRef) || m == M::kPictRef) ApplyFamily(m);
-      if (In(m, M::kHusbName, M::kHusbMother)) ApplySpouse(m, true);
-      if (In(m, M::kWifeName, M::kWifeMother)) {
+      if (In(m, M::kMarrDate, M::kMarrCites) || m == M::kPictRef) ApplyFamily(m);
+      if (In(m, M::kHusbName, M::kHusbMedia)) ApplySpouse(m, true);
+      if (In(m, M::kWifeName, M::kWifeMedia)) {
         ApplySpouse(static_cast<M>(static_cast<int>(m) - kSpouseCount), false);
       }
-      if (In(m, M::kChildName, M::kChildSpHtm)) ApplyChild(m);
+      if (In(m, M::kChildName, M::kChildDCites)) ApplyChild(m);
     }
     // The marker is still at p when no rule took it: make it a plain comment. When a rule
     // replaced the text at p (perhaps by nothing), what stands there now is searched again.
@@ -466,6 +510,9 @@ void Expander::ApplyPageWide(M m) {
       if (!link_target_.empty()) {
         ReplaceWith(m, [&](std::string& v) { AppendHtmlEscaped(v, link_target_); });
       }
+      break;
+    case M::kSourceList:
+      if (args_.facts) ReplaceWith(m, [&](std::string& v) { AppendSourceList(*args_.facts, v); });
       break;
     default:
       break;
@@ -637,6 +684,16 @@ void Expander::ApplyFamily(M m) {
     case M::kFamilyRef:
       ReplaceWith(m, [&](std::string& v) { AppendPageName(v, f.Id, PageKind::kFamily); });
       break;
+    case M::kFamilyFacts:
+      if (args_.facts) {
+        ReplaceWith(m, [&](std::string& v) { AppendFamilyFacts(*args_.facts, f, ssFactRow, v); });
+      }
+      break;
+    case M::kMarrCites:
+      if (args_.facts) {
+        ReplaceWith(m, [&](std::string& v) { AppendMarriageCites(*args_.facts, f, v); });
+      }
+      break;
     default:
       break;
   }
@@ -696,6 +753,48 @@ void Expander::ApplySpouse(M m, bool husband) {
       if (parent) ReplaceEscaped(marker, Shown(parent).record->Name);
       break;
     }
+    case M::kHusbFacts:
+    case M::kHusbCites:
+    case M::kHusbBCites:
+    case M::kHusbDCites:
+    case M::kHusbAlso:
+    case M::kHusbAssoc:
+    case M::kHusbMedia:
+      if (args_.facts) {
+        ReplaceWith(marker, [&](std::string& v) { AppendPartnerFacts(m, real, v); });
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+// m is the husband form of the marker. What the file says of the partner beyond the fields is
+// read from their own record (family_facts.h, which asks the privacy layer).
+void Expander::AppendPartnerFacts(M m, const TPersonRec* partner, std::string& v) {
+  PageFacts& facts = *args_.facts;
+  switch (m) {
+    case M::kHusbFacts:
+      AppendPersonFacts(facts, partner, ssFactRow, v);
+      break;
+    case M::kHusbCites:
+      AppendPersonCites(facts, partner, CitedFact::kRecord, v);
+      break;
+    case M::kHusbBCites:
+      AppendPersonCites(facts, partner, CitedFact::kBirth, v);
+      break;
+    case M::kHusbDCites:
+      AppendPersonCites(facts, partner, CitedFact::kDeath, v);
+      break;
+    case M::kHusbAlso:
+      AppendOtherNames(facts, partner, ssFactRow, v);
+      break;
+    case M::kHusbAssoc:
+      AppendAssociations(facts, partner, ssFactRow, v);
+      break;
+    case M::kHusbMedia:
+      AppendPersonMedia(facts, partner, v);
+      break;
     default:
       break;
   }
@@ -750,6 +849,25 @@ void Expander::ApplyChild(M m) {
     }
     case M::kChildSpHtm:
       if (s) ReplaceLink(m, "<a HREF=\"", s->Id, PageKind::kFamily);
+      break;
+    case M::kChildFacts:
+      if (args_.facts) {
+        ReplaceWith(m, [&](std::string& v) {
+          AppendPersonFacts(*args_.facts, f.Children[args_.child_index], ssKidFact, v);
+        });
+      }
+      break;
+    case M::kChildCites:
+    case M::kChildBCites:
+    case M::kChildDCites:
+      if (args_.facts) {
+        const CitedFact which = m == M::kChildCites    ? CitedFact::kRecord
+                                : m == M::kChildBCites ? CitedFact::kBirth
+                                                       : CitedFact::kDeath;
+        ReplaceWith(m, [&](std::string& v) {
+          AppendPersonCites(*args_.facts, f.Children[args_.child_index], which, v);
+        });
+      }
       break;
     default:
       break;

@@ -27,6 +27,8 @@
 
 namespace stirpex {
 
+class PictureLinks;
+
 // A page as built: one entry per line, without line ends (writers add CR LF).
 using PageLines = std::vector<std::string>;
 
@@ -55,6 +57,9 @@ struct PageContext {
   // Only while a web site is written: whether it has a statistics page (the style has a
   // STATISTICS section), so that "<!--^StatsLink^-->" shows the link to it.
   bool site_statistics = false;
+  // Where pages find the pictures of media objects (picture_links.h); none: the files as the
+  // tree names them, which the viewer's display looks for itself.
+  const PictureLinks* pictures = nullptr;
 };
 
 }  // namespace stirpex

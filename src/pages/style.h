@@ -1,13 +1,16 @@
 // Style files: the HTML templates every page is made from.
 //
-// A style file (.sty) is plain text cut into up to twenty-two sections by header lines that are
-// recognised by their first 13 characters ("<!--MAIN HEAD", "<!--CHILD -->", ...). The last
-// eight are optional. Two only shape a written web site: its search page and the search box that
+// A style file (.sty) is plain text cut into up to twenty-eight sections by header lines that
+// are recognised by their first 13 characters ("<!--MAIN HEAD", "<!--CHILD -->", ...). The
+// last fourteen are optional. Two only shape a written web site: its search page and the search box
+// that
 // "<!--^SearchBox^-->" puts on its pages; a style without them writes a site without search.
 // Six make the chart pages (chart_pages.h) and the links to them; a style without them has no
-// charts, and its pages stay as they were. The
-// loader reads it into a `TStyle`: twenty-two ordered lists of lines, stored exactly as read. Lines
-// shorter than three characters and lines beginning with "#" are dropped everywhere; lines
+// charts, and its pages stay as they were. Six show on family pages what the file says beyond
+// birth, death and marriage (family_facts.h): events, citations and a Sources block, media; a
+// style without them writes the family pages it always wrote. The
+// loader reads it into a `TStyle`: twenty-eight ordered lists of lines, stored exactly as read.
+// Lines shorter than three characters and lines beginning with "#" are dropped everywhere; lines
 // before the first header are dropped. The markers inside the lines are expanded by the page
 // builders (markers.h).
 #pragma once
@@ -46,8 +49,14 @@ enum TStyleSection : int {
   ssFanLink,      // "<!--FANLINK--": link template of "<!--^FanLink^-->"
   ssDescLink,     // "<!--DESCLINK-": link template of "<!--^DescLink^-->"
   ssStatsLink,    // "<!--STATSLINK": what "<!--^StatsLink^-->" shows on a web site's pages
+  ssFactRow,      // "<!--FACT ROW-": one event or attribute of a partner or of the family
+  ssKidFact,      // "<!--KID FACT-": one event or attribute of a child (a compact form)
+  ssSources,      // "<!--SOURCES -": the Sources block, before the footer of a page that cites
+  ssSourceRow,    // "<!--SOURCE RO": one numbered citation of the Sources block
+  ssPicture,      // "<!--PICTURE -": one picture of a person, as a thumbnail
+  ssMediaFile,    // "<!--MEDIA FIL": one medium of a person that is not a picture
 };
-inline constexpr int kStyleSectionCount = 22;
+inline constexpr int kStyleSectionCount = 28;
 
 // The header key of a section (13 characters, upper case).
 std::string_view StyleSectionKey(TStyleSection section);
