@@ -161,7 +161,7 @@ class ShownTree {
   // Takes the slots of another view of the same tree in the same state, so that what that
   // view made once is not made again (the viewer keeps one set per state of the tree and the
   // privacy settings: Session::Context).
-  void ShareSlots(std::shared_ptr<IndexSlots> slots) { slots_ = std::move(slots); }
+  void ShareSlots(std::shared_ptr<IndexSlots> shared) { slots_ = std::move(shared); }
 
  private:
   const Database& db_;
