@@ -26,6 +26,10 @@
 // only when the style makes that page and the family has the chart), "<!--^FamilyRef^-->" (the
 // family's own page) and the page-wide "<!--^StatsLink^-->" (the STATSLINK template, on the
 // pages of a web site with a statistics page; nothing elsewhere).
+//
+// The record pages (record_pages.h) add the page-wide "<!--^SourcesLink^-->" and
+// "<!--^PlacesLink^-->" (the SOURCESLINK and PLACESLINK templates, where "<!--^ChartRef^-->"
+// names the index page; only when the style makes that index, in the viewer as on a site).
 #pragma once
 
 #include <string>

@@ -1,15 +1,16 @@
 // Style files: the HTML templates every page is made from.
 //
-// A style file (.sty) is plain text cut into up to twenty-two sections by header lines that are
-// recognised by their first 13 characters ("<!--MAIN HEAD", "<!--CHILD -->", ...). The last
-// eight are optional. Two only shape a written web site: its search page and the search box that
-// "<!--^SearchBox^-->" puts on its pages; a style without them writes a site without search.
-// Six make the chart pages (chart_pages.h) and the links to them; a style without them has no
-// charts, and its pages stay as they were. The
-// loader reads it into a `TStyle`: twenty-two ordered lists of lines, stored exactly as read. Lines
-// shorter than three characters and lines beginning with "#" are dropped everywhere; lines
-// before the first header are dropped. The markers inside the lines are expanded by the page
-// builders (markers.h).
+// A style file (.sty) is plain text cut into up to twenty-nine sections by header lines that
+// are recognised by their first 13 characters ("<!--MAIN HEAD", "<!--CHILD -->", ...). The last
+// fifteen are optional. Two only shape a written web site: its search page and the search box
+// that "<!--^SearchBox^-->" puts on its pages; a style without them writes a site without
+// search. Six make the chart pages (chart_pages.h) and the links to them; a style without them
+// has no charts, and its pages stay as they were. Seven make the pages of sources, places and
+// media records, their indexes and the links to those (record_pages.h); a style without them
+// has none. The loader reads it into a `TStyle`: twenty-nine ordered lists of lines, stored
+// exactly as read. Lines shorter than three characters and lines beginning with "#" are dropped
+// everywhere; lines before the first header are dropped. The markers inside the lines are expanded
+// by the page builders (markers.h).
 #pragma once
 
 #include <array>
@@ -24,30 +25,37 @@ namespace stirpex {
 
 // The sections, in the order of their header keys.
 enum TStyleSection : int {
-  ssMainHead,     // "<!--MAIN HEAD": head of the family page; gets the meta lines
-  ssFamilyHead,   // "<!--FAMILY HE": husband, wife, marriage, parents
-  ssChildren,     // "<!--CHILDREN ": opens the children part
-  ssChild,        // "<!--CHILD -->": written once per child
-  ssChildClose,   // "<!--CHILDCLOS": closes the children part
-  ssFooter,       // "<!--FOOTER --": end of the family page and of split index pages
-  ssImages,       // "<!--IMAGES --": picture page
-  ssNoteHead,     // "<!--NOTE HEAD": note page
-  ssTreeHead,     // "<!--TREE HEAD": tree page
-  ssSurnameHead,  // "<!--SURNAME H": surname index page
-  ssPicLink,      // "<!--PICLINK--": link template of the picture-link markers
-  ssNoteLink,     // "<!--NOTELINK-": link template of the note-link markers
-  ssTreeLink,     // "<!--TREELINK-": link template of the tree-link markers
-  ssIndexHead,    // "<!--INDEX HEA": head of each split surname page
-  ssSearchPage,   // "<!--SEARCH PA": the search page of a web site (search.htm)
-  ssSearchBox,    // "<!--SEARCHBOX": what "<!--^SearchBox^-->" shows on a web site's pages
-  ssFanChart,     // "<!--FAN CHART": a couple's fan of ancestors (family Id + "fc.htm")
-  ssDescChart,    // "<!--DESC CHAR": the tree of a couple's descendants ("dc.htm")
-  ssStatistics,   // "<!--STATISTIC": the statistics of the tree (a web site's statistics.htm)
-  ssFanLink,      // "<!--FANLINK--": link template of "<!--^FanLink^-->"
-  ssDescLink,     // "<!--DESCLINK-": link template of "<!--^DescLink^-->"
-  ssStatsLink,    // "<!--STATSLINK": what "<!--^StatsLink^-->" shows on a web site's pages
+  ssMainHead,      // "<!--MAIN HEAD": head of the family page; gets the meta lines
+  ssFamilyHead,    // "<!--FAMILY HE": husband, wife, marriage, parents
+  ssChildren,      // "<!--CHILDREN ": opens the children part
+  ssChild,         // "<!--CHILD -->": written once per child
+  ssChildClose,    // "<!--CHILDCLOS": closes the children part
+  ssFooter,        // "<!--FOOTER --": end of the family page and of split index pages
+  ssImages,        // "<!--IMAGES --": picture page
+  ssNoteHead,      // "<!--NOTE HEAD": note page
+  ssTreeHead,      // "<!--TREE HEAD": tree page
+  ssSurnameHead,   // "<!--SURNAME H": surname index page
+  ssPicLink,       // "<!--PICLINK--": link template of the picture-link markers
+  ssNoteLink,      // "<!--NOTELINK-": link template of the note-link markers
+  ssTreeLink,      // "<!--TREELINK-": link template of the tree-link markers
+  ssIndexHead,     // "<!--INDEX HEA": head of each split surname page
+  ssSearchPage,    // "<!--SEARCH PA": the search page of a web site (search.htm)
+  ssSearchBox,     // "<!--SEARCHBOX": what "<!--^SearchBox^-->" shows on a web site's pages
+  ssFanChart,      // "<!--FAN CHART": a couple's fan of ancestors (family Id + "fc.htm")
+  ssDescChart,     // "<!--DESC CHAR": the tree of a couple's descendants ("dc.htm")
+  ssStatistics,    // "<!--STATISTIC": the statistics of the tree (a web site's statistics.htm)
+  ssFanLink,       // "<!--FANLINK--": link template of "<!--^FanLink^-->"
+  ssDescLink,      // "<!--DESCLINK-": link template of "<!--^DescLink^-->"
+  ssStatsLink,     // "<!--STATSLINK": what "<!--^StatsLink^-->" shows on a web site's pages
+  ssSourcePage,    // "<!--SOURCE PA": the page of a source record ("sour~" + Id + ".htm")
+  ssSourcesIndex,  // "<!--SOURCES I": the index of the sources (sources~index.htm)
+  ssPlacePage,     // "<!--PLACE PAG": the page of a place ("plac~" + key + ".htm")
+  ssPlacesIndex,   // "<!--PLACES IN": the index of the places (places~index.htm)
+  ssMediaPage,     // "<!--MEDIA PAG": the page of a media record ("obje~" + Id + ".htm")
+  ssSourcesLink,   // "<!--SOURCESLI": what "<!--^SourcesLink^-->" shows
+  ssPlacesLink,    // "<!--PLACESLIN": what "<!--^PlacesLink^-->" shows
 };
-inline constexpr int kStyleSectionCount = 22;
+inline constexpr int kStyleSectionCount = 29;
 
 // The header key of a section (13 characters, upper case).
 std::string_view StyleSectionKey(TStyleSection section);

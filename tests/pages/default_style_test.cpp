@@ -186,7 +186,8 @@ TEST(DefaultStyle, HasEverySectionAndUsesEveryMarker) {
         "ChildBday",   "ChildBPlace",  "ChildDeath",   "ChildDPlace",  "ChildPLink", "ChildPic",
         "ChildDMDate", "ChildDMPlace", "ChildSpouse",  "ChildSpHtm",   "NoteText",   "SNContents",
         "SNPeople",    "SearchBox",    "SearchScript", "FanLink",      "DescLink",   "StatsLink",
-        "ChartRef",    "FamilyRef",    "Chart"}) {
+        "ChartRef",    "FamilyRef",    "Chart",        "SourcesLink",  "PlacesLink", "PageTitle",
+        "PageBody"}) {
     EXPECT_NE(all.find("<!--^" + std::string(name) + "^-->"), std::string::npos) << name;
   }
   EXPECT_NE(all.find("function box1(form)"), std::string::npos);
