@@ -1,6 +1,7 @@
 #include "export/website.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <system_error>
 #include <utility>
@@ -12,12 +13,15 @@
 #include "export/site_manifest.h"
 #include "export/sitemap.h"
 #include "export/surname_index.h"
+#include "export/thumbnails.h"
 #include "pages/chart_pages.h"
 #include "pages/family_page.h"
 #include "pages/page_context.h"
 #include "pages/page_names.h"
 #include "pages/person_pages.h"
+#include "pages/picture_links.h"
 #include "pages/privacy.h"
+#include "pages/record_pages.h"
 #include "platform/file_updates.h"
 #include "platform/line_files.h"
 #include "platform/stored_paths.h"
@@ -53,6 +57,61 @@ std::filesystem::path FindArchivePicture(std::string_view name,
              : std::filesystem::path();
 }
 
+// The pictures of media objects as a site shows them: its own thumbnails and readable-size
+// copies (thumbnails.h), a click leading to the media record's page. A file is looked for as
+// the pictures of pages are: a safe relative path ("media/photo.jpg", GEDCOM 7's FILE) in the
+// unpacked archive and the picture folders, else its file name alone in the picture folders.
+// Files that are no pictures (a PDF, a sound) are not published: they lead to the media page.
+class SitePictureLinks : public PictureLinks {
+ public:
+  SitePictureLinks(const PageContext& ctx, SitePictures& pictures,
+                   const std::vector<std::filesystem::path>& picture_dirs)
+      : ctx_(ctx), pictures_(pictures), dirs_(picture_dirs) {
+    if (!ctx.db.ArchiveFolder().empty()) dirs_.insert(dirs_.begin(), ctx.db.ArchiveFolder());
+  }
+
+  PictureLink Link(const MediaView& media, const MediaFileView& file) const override {
+    PictureLink link;
+    const std::string page =
+        media.record == GedcomStore::kNoRecord ? std::string() : MediaPageOf(ctx_, media.record);
+    if (!IsShownPicture(file)) {
+      link.full = page;
+      return link;
+    }
+    std::optional<PictureCrop> crop;
+    if (media.crop_top || media.crop_left || media.crop_width || media.crop_height) {
+      crop = PictureCrop{media.crop_top.value_or(0), media.crop_left.value_or(0),
+                         media.crop_width.value_or(0), media.crop_height.value_or(0)};
+    }
+    const PictureFiles files = pictures_.Make(file.file, Find(file.file), crop);
+    if (files.ok()) {
+      link.thumbnail = files.thumbnail;
+      link.display = files.display;
+      link.width = files.thumbnail_width;
+      link.height = files.thumbnail_height;
+    } else {
+      link.thumbnail = link.display = std::string(kPicturePlaceholderName);
+      link.unreadable = true;
+    }
+    link.full = page.empty() ? link.display : page;
+    return link;
+  }
+
+ private:
+  std::filesystem::path Find(std::string_view reference) const {
+    const std::string name = WithForwardSlashes(reference);
+    if (IsSafeRelativePath(name)) {
+      if (std::filesystem::path found = FindFileIn(name, dirs_); !found.empty()) return found;
+    }
+    const std::string plain = StoredFileName(reference);
+    return IsPlainFileName(plain) ? FindFileIn(plain, dirs_) : std::filesystem::path();
+  }
+
+  const PageContext& ctx_;
+  SitePictures& pictures_;
+  std::vector<std::filesystem::path> dirs_;
+};
+
 class WebsitePass {
  public:
   WebsitePass(const Database& db, const PageContext& ctx, const std::filesystem::path& dir,
@@ -67,6 +126,11 @@ class WebsitePass {
     const long long families = static_cast<long long>(db_.FamilyList().size());
     const long long persons = static_cast<long long>(db_.PersonList().size());
     total_ = families + persons + (settings.IncludeTrees ? persons : 0);
+    if (ctx_.records) {
+      total_ +=
+          static_cast<long long>(ctx_.records->Sources().size() + ctx_.records->Places().size() +
+                                 ctx_.records->MediaRecords().size());
+    }
     // Steps only read the tree; the index runs between them, and the tree pass follows the
     // name order it hands back.
     PagePipeline pipeline(threads_, dir_, tally_);
@@ -97,6 +161,7 @@ class WebsitePass {
         WritePage(std::string(kStatisticsPageName), work);
       });
     }
+    if (ctx_.records && !RecordPages(pipeline)) return Stop(pipeline);
 
     if (settings.IncludeTrees) {
       long long tree_count = 0;
@@ -194,6 +259,48 @@ class WebsitePass {
     return false;
   }
 
+  // The indexes of sources and places, then a page per source, place and media record, each
+  // kind as the style makes it. False when cancelled.
+  bool RecordPages(PagePipeline& pipeline) {
+    const TStyle& style = ctx_.style;
+    const LinkedRecords& records = *ctx_.records;
+    auto index = [&](std::string_view name, void (*build)(const PageContext&, PageLines&)) {
+      index_pages_.emplace_back(name);
+      pipeline.Submit([this, name, build](PageWork& work) {
+        work.lines.clear();
+        build(ctx_, work.lines);
+        WritePage(std::string(name), work);
+      });
+    };
+    if (!style.Section(ssSourcesIndex).empty()) index(kSourcesIndexPageName, &BuildSourcesIndex);
+    if (!style.Section(ssPlacesIndex).empty()) index(kPlacesIndexPageName, &BuildPlacesIndex);
+    // A page for each record of a kind the style makes; the steps count either way.
+    auto pages = [&](const auto& keys, TStyleSection section, auto name_of, auto build) {
+      const bool makes = !style.Section(section).empty();
+      for (const auto key : keys) {
+        if (!Step()) return false;
+        if (!makes) continue;
+        std::string name = name_of(key);
+        index_pages_.push_back(name);
+        pipeline.Submit([this, key, build, name = std::move(name)](PageWork& work) {
+          work.lines.clear();
+          if (build(ctx_, key, work.lines)) WritePage(name, work);
+        });
+      }
+      return true;
+    };
+    return pages(
+               records.Sources(), ssSourcePage,
+               [this](std::uint32_t s) { return SourcePageOf(ctx_, s); }, &BuildSourcePage) &&
+           pages(
+               records.Places(), ssPlacePage,
+               [&records](std::uint64_t key) { return PlacePageName(records.PlaceAt(key)->text); },
+               &BuildPlacePage) &&
+           pages(
+               records.MediaRecords(), ssMediaPage,
+               [this](std::uint32_t m) { return MediaPageOf(ctx_, m); }, &BuildMediaPage);
+  }
+
   // The family page, the family's picture page, then its chart pages.
   void FamilyPages(const TFamilyRec& family, PageWork& work) {
     FamilyPageSource(ctx_).Build(family, work.lines);
@@ -276,6 +383,12 @@ std::string WebsiteSummary(const WebsiteResult& result, const std::string& dir) 
   if (result.pictures_copied > 0) {
     text += ", " + count(result.pictures_copied, "picture", "pictures") + " copied";
   }
+  if (result.pictures_made > 0) {
+    text += ", " + count(result.pictures_made, "picture", "pictures") + " made";
+  }
+  if (result.pictures_unreadable > 0) {
+    text += ", " + count(result.pictures_unreadable, "picture", "pictures") + " unreadable";
+  }
   if (result.stale_removed > 0) {
     text += ", " + count(result.stale_removed, "stale file", "stale files") + " removed";
   }
@@ -313,6 +426,17 @@ WebsiteResult SaveWebsite(const Database& db, const TSettings& settings, const T
   ctx.site_search = !style.Section(ssSearchPage).empty();
   ctx.site_statistics = !style.Section(ssStatistics).empty();
   ctx.site_url = SiteAddress(settings.SiteURL);
+  // The pages of sources, places and media records, with the pictures of media objects.
+  std::optional<LinkedRecords> records;
+  std::optional<SitePictures> pictures;
+  std::optional<SitePictureLinks> picture_links;
+  if (MakesRecordPages(style)) {
+    records.emplace(ctx.privacy);
+    ctx.records = &*records;
+  }
+  pictures.emplace(dir);
+  picture_links.emplace(ctx, *pictures, options.picture_dirs);
+  ctx.pictures = &*picture_links;
   progress.ProgressOpen("Saving Webpages", "0", "0", "");
   SiteManifest manifest(dir);
   WebsitePass pass(db, ctx, dir, manifest, progress, PageThreads(options.jobs));
@@ -320,6 +444,10 @@ WebsiteResult SaveWebsite(const Database& db, const TSettings& settings, const T
   result.name_order = std::move(pass.name_order());
   if (!result.cancelled) result.pictures_copied = pass.CopyPictures(options.picture_dirs);
   WriteTally& tally = pass.tally();
+  const SitePictures::Summary made = pictures->Finish(manifest);
+  result.pictures_made = made.made;
+  result.pictures_unreadable = made.unreadable;
+  tally.failed += made.not_written;
   if (result.cancelled) {
     manifest.Keep();
   } else {
