@@ -27,7 +27,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export SOURCE_DATE_EPOCH=1700000000 LC_ALL=C TZ=UTC
 
-awk '/^<!--FANLINK/ { exit } !/<!--\^(FanLink|DescLink|StatsLink)\^-->/' \
+awk '/^<!--FANLINK/ { exit } !/<!--\^(FanLink|DescLink|StatsLink|SourcesLink|PlacesLink)\^-->/' \
   "$bin/styles/stirp1.sty" >"$work/plain.sty"
 
 site() {  # site NAME [STYLE]
