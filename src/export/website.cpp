@@ -284,7 +284,7 @@ class WebsitePass {
         index_pages_.push_back(name);
         pipeline.Submit([this, key, build, name = std::move(name)](PageWork& work) {
           work.lines.clear();
-          if (build(ctx_, key, work.lines)) WritePage(name, work);
+          if (build(ctx_, key, work.lines, nullptr)) WritePage(name, work);
         });
       }
       return true;

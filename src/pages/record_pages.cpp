@@ -445,11 +445,13 @@ std::string SourceTitle(const SourceView& source) {
 
 }  // namespace
 
-bool BuildSourcePage(const PageContext& ctx, std::uint32_t record, PageLines& out) {
+bool BuildSourcePage(const PageContext& ctx, std::uint32_t record, PageLines& out,
+                     std::string* title) {
   const std::vector<LinkedRecords::Ref>* citers = ctx.records->Citers(record);
   if (!citers) return false;
   const GedcomStore& store = ctx.db.Store();
   const SourceView source = ReadSource(store, record);
+  if (title) *title = SourceTitle(source);
   BuildRecordPage(ctx, ssSourcePage, SourceTitle(source), out, [&](PageLines& lines) {
     std::string facts;
     auto row = [&](std::string_view label, std::string_view value) {
@@ -512,9 +514,10 @@ bool BuildSourcePage(const PageContext& ctx, std::uint32_t record, PageLines& ou
   return true;
 }
 
-bool BuildPlacePage(const PageContext& ctx, std::uint64_t key, PageLines& out) {
+bool BuildPlacePage(const PageContext& ctx, std::uint64_t key, PageLines& out, std::string* title) {
   const LinkedRecords::Place* place = ctx.records->PlaceAt(key);
   if (!place) return false;
+  if (title) *title = place->text;
   BuildRecordPage(ctx, ssPlacePage, place->text, out, [&](PageLines& lines) {
     // Each part, the broader ones leading to their own pages.
     std::string line = "<p class=\"hierarchy\">";
@@ -573,12 +576,14 @@ bool BuildPlacePage(const PageContext& ctx, std::uint64_t key, PageLines& out) {
   return true;
 }
 
-bool BuildMediaPage(const PageContext& ctx, std::uint32_t record, PageLines& out) {
+bool BuildMediaPage(const PageContext& ctx, std::uint32_t record, PageLines& out,
+                    std::string* title) {
   const std::vector<LinkedRecords::Ref>* shows = ctx.records->Shows(record);
   if (!shows) return false;
   const MediaView media = ReadMediaRecord(ctx.db.Store(), record);
-  const std::string title(media.title.empty() ? FileOf(media) : std::string(media.title));
-  BuildRecordPage(ctx, ssMediaPage, title, out, [&](PageLines& lines) {
+  const std::string caption(media.title.empty() ? FileOf(media) : std::string(media.title));
+  if (title) *title = caption;
+  BuildRecordPage(ctx, ssMediaPage, caption, out, [&](PageLines& lines) {
     for (const MediaFileView& file : media.files) {
       const PictureLink link = LinkOf(ctx, media, file);
       std::string line = "<div class=\"picture\">";
@@ -588,10 +593,10 @@ bool BuildMediaPage(const PageContext& ctx, std::uint32_t record, PageLines& out
         line += "<img src=\"";
         AppendHtmlEscaped(line, link.display);
         line += "\" alt=\"";
-        AppendHtmlEscaped(line, title);
+        AppendHtmlEscaped(line, caption);
         line += "\">";
       }
-      if (!file.title.empty() && file.title != title) {
+      if (!file.title.empty() && file.title != caption) {
         line += "<br>";
         AppendHtmlEscaped(line, file.title);
       }

@@ -84,12 +84,15 @@ std::string PlacePageOf(const PageContext& ctx, std::string_view place_text);
 std::string MediaPageOf(const PageContext& ctx, std::uint32_t media);
 
 // Append the page to out; false (out unchanged) when the record has no page. ctx.records must
-// be set.
-bool BuildSourcePage(const PageContext& ctx, std::uint32_t source, PageLines& out);
-bool BuildPlacePage(const PageContext& ctx, std::uint64_t place_key, PageLines& out);
-bool BuildMediaPage(const PageContext& ctx, std::uint32_t media, PageLines& out);
-void BuildSourcesIndex(const PageContext& ctx, PageLines& out);
-void BuildPlacesIndex(const PageContext& ctx, PageLines& out);
+// be set. The page's title (unescaped) goes to title when given.
+bool BuildSourcePage(const PageContext& ctx, std::uint32_t source, PageLines& out,
+                     std::string* title = nullptr);
+bool BuildPlacePage(const PageContext& ctx, std::uint64_t place_key, PageLines& out,
+                    std::string* title = nullptr);
+bool BuildMediaPage(const PageContext& ctx, std::uint32_t media, PageLines& out,
+                    std::string* title = nullptr);
+void BuildSourcesIndex(const PageContext& ctx, PageLines& out);  // titled "Sources"
+void BuildPlacesIndex(const PageContext& ctx, PageLines& out);   // titled "Places"
 
 // A public map at the coordinates:
 // "https://www.openstreetmap.org/?mlat=LAT&mlon=LON#map=12/LAT/LON" with up to six decimals.

@@ -41,13 +41,13 @@ class RecordPagesTest : public ::testing::Test {
       t.Section(s, {"<title><!--^PageTitle^--></title>", "<!--^PageBody^-->", "<p><!--^Date^-->"});
   }
   // Every page of the tree, joined, with the filter as set.
-  std::string Page(bool (*build)(const PageContext&, std::uint32_t, PageLines&),
+  std::string Page(bool (*build)(const PageContext&, std::uint32_t, PageLines&, std::string*),
                    std::string_view xref) {
     PageContext ctx = t.Context();
     LinkedRecords index(ctx.privacy);
     ctx.records = &index;
     PageLines lines;
-    if (!build(ctx, t.db.Store().FindRecord(xref), lines)) return "(none)";
+    if (!build(ctx, t.db.Store().FindRecord(xref), lines, nullptr)) return "(none)";
     return Join(lines);
   }
   std::string Place(std::string_view text) {
