@@ -19,8 +19,12 @@
 // exclude list in force could not be read, nothing may be exported at all (Refusal).
 #pragma once
 
+#include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "database/database.h"
 #include "database/records.h"
@@ -30,6 +34,8 @@ namespace stirpex {
 
 // What a page shows for one person: the record to write (the person, the private person, or
 // none when no person was given) and whether its dates are masked.
+struct ShownIndexes;
+
 struct ShownPerson {
   const TPersonRec* record = nullptr;
   bool MaskDates = false;
@@ -118,9 +124,22 @@ class ShownTree {
   const Database& db() const { return db_; }
   const TSettings& settings() const { return settings_; }
 
+  // What is made of the whole tree once, on first use, by the views of shown_facts.h (which
+  // media records a replaced person's or a hidden family's structures link to; the sources,
+  // places and media records that get pages). Made from the state of the tree and settings at
+  // that time: a change to either needs a new ShownTree. Copies share them; safe to ask from
+  // several threads.
+  struct IndexSlots {
+    std::once_flag hidden_media_once, pages_once;
+    std::shared_ptr<const std::vector<std::uint32_t>> hidden_media;  // sorted store records
+    std::shared_ptr<const ShownIndexes> pages;
+  };
+  IndexSlots& Slots() const { return *slots_; }
+
  private:
   const Database& db_;
   const TSettings& settings_;
+  std::shared_ptr<IndexSlots> slots_ = std::make_shared<IndexSlots>();
 };
 
 // The record to show for person x (which may be null, giving null):
