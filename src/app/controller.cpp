@@ -346,11 +346,9 @@ void ViewerController::ShowChart(LinkKind kind, std::string_view id) {
 }
 
 bool ViewerController::ShowRecordPage(const PageLink& link, bool add_place) {
-  PageContext ctx = MakePageContext();
-  // What the pages list is gathered anew for each page: the privacy settings and the exclude
-  // list may have changed since the last.
-  const LinkedRecords records(ctx.privacy);
-  ctx.records = &records;
+  // A new context, so its shown tree's indexes are made anew: the privacy settings and the
+  // exclude list may have changed since the last page.
+  const PageContext ctx = MakePageContext();
   const std::string id = ToLowerAscii(link.id);
   PageLines lines;
   std::string title, page, text;
@@ -358,12 +356,12 @@ bool ViewerController::ShowRecordPage(const PageLink& link, bool add_place) {
   switch (link.kind) {
     case LinkKind::kSource:
       page = "sour~" + id + ".htm";
-      built = BuildSourcePage(ctx, records.RecordOfPage(page), lines, &title);
+      built = BuildSourcePage(ctx, RecordOfPage(ctx.privacy, page), lines, &title);
       text = "Source: " + title;
       break;
     case LinkKind::kMedia:
       page = "obje~" + id + ".htm";
-      built = BuildMediaPage(ctx, records.RecordOfPage(page), lines, &title);
+      built = BuildMediaPage(ctx, RecordOfPage(ctx.privacy, page), lines, &title);
       text = "Media: " + title;
       break;
     case LinkKind::kPlace: {

@@ -22,6 +22,7 @@
 #include "pages/picture_links.h"
 #include "pages/privacy.h"
 #include "pages/record_pages.h"
+#include "pages/shown_index.h"
 #include "platform/file_updates.h"
 #include "platform/line_files.h"
 #include "platform/stored_paths.h"
@@ -126,10 +127,10 @@ class WebsitePass {
     const long long families = static_cast<long long>(db_.FamilyList().size());
     const long long persons = static_cast<long long>(db_.PersonList().size());
     total_ = families + persons + (settings.IncludeTrees ? persons : 0);
-    if (ctx_.records) {
-      total_ +=
-          static_cast<long long>(ctx_.records->Sources().size() + ctx_.records->Places().size() +
-                                 ctx_.records->MediaRecords().size());
+    if (MakesRecordPages(ctx_.style)) {
+      total_ += static_cast<long long>(SourcesWithPages(ctx_.privacy).size() +
+                                       PlacesWithPages(ctx_.privacy).size() +
+                                       MediaWithPages(ctx_.privacy).size());
     }
     // Steps only read the tree; the index runs between them, and the tree pass follows the
     // name order it hands back.
@@ -161,7 +162,7 @@ class WebsitePass {
         WritePage(std::string(kStatisticsPageName), work);
       });
     }
-    if (ctx_.records && !RecordPages(pipeline)) return Stop(pipeline);
+    if (MakesRecordPages(ctx_.style) && !RecordPages(pipeline)) return Stop(pipeline);
 
     if (settings.IncludeTrees) {
       long long tree_count = 0;
@@ -263,7 +264,7 @@ class WebsitePass {
   // kind as the style makes it. False when cancelled.
   bool RecordPages(PagePipeline& pipeline) {
     const TStyle& style = ctx_.style;
-    const LinkedRecords& records = *ctx_.records;
+    const ShownTree& tree = ctx_.privacy;
     auto index = [&](std::string_view name, void (*build)(const PageContext&, PageLines&)) {
       index_pages_.emplace_back(name);
       pipeline.Submit([this, name, build](PageWork& work) {
@@ -289,15 +290,19 @@ class WebsitePass {
       }
       return true;
     };
+    std::vector<std::uint64_t> places;
+    for (const ShownPlace& place : PlacesWithPages(tree)) places.push_back(place.key);
     return pages(
-               records.Sources(), ssSourcePage,
+               SourcesWithPages(tree), ssSourcePage,
                [this](std::uint32_t s) { return SourcePageOf(ctx_, s); }, &BuildSourcePage) &&
            pages(
-               records.Places(), ssPlacePage,
-               [&records](std::uint64_t key) { return PlacePageName(records.PlaceAt(key)->text); },
+               places, ssPlacePage,
+               [&tree](std::uint64_t key) {
+                 return PlacePageName(FindShownPlace(tree, key)->text);
+               },
                &BuildPlacePage) &&
            pages(
-               records.MediaRecords(), ssMediaPage,
+               MediaWithPages(tree), ssMediaPage,
                [this](std::uint32_t m) { return MediaPageOf(ctx_, m); }, &BuildMediaPage);
   }
 
@@ -427,13 +432,8 @@ WebsiteResult SaveWebsite(const Database& db, const TSettings& settings, const T
   ctx.site_statistics = !style.Section(ssStatistics).empty();
   ctx.site_url = SiteAddress(settings.SiteURL);
   // The pages of sources, places and media records, with the pictures of media objects.
-  std::optional<LinkedRecords> records;
   std::optional<SitePictures> pictures;
   std::optional<SitePictureLinks> picture_links;
-  if (MakesRecordPages(style)) {
-    records.emplace(ctx.privacy);
-    ctx.records = &*records;
-  }
   pictures.emplace(dir);
   picture_links.emplace(ctx, *pictures, options.picture_dirs);
   ctx.pictures = &*picture_links;

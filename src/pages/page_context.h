@@ -21,7 +21,6 @@
 namespace stirpex {
 
 class PictureLinks;
-class LinkedRecords;
 
 // A page as built: one entry per line, without line ends (writers add CR LF).
 using PageLines = std::vector<std::string>;
@@ -56,9 +55,6 @@ struct PageContext {
   // Where pages find the pictures of media objects (picture_links.h); none: the files as the
   // tree names them, which the viewer's display looks for itself.
   const PictureLinks* pictures = nullptr;
-  // Who cites each source, what happened at each place, whom each media record shows
-  // (record_pages.h); set by whoever builds source, place and media pages, which need it.
-  const LinkedRecords* records = nullptr;
 };
 
 }  // namespace stirpex

@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
-#include <unordered_set>
 
-#include "database/date_years.h"
 #include "database/text.h"
 #include "pages/html_escape.h"
 #include "pages/markers.h"
 #include "pages/page_names.h"
 #include "pages/picture_links.h"
+#include "pages/shown_index.h"
 
 namespace stirpex {
 
@@ -18,32 +17,6 @@ namespace {
 
 constexpr std::string_view kBodyMarker = "<!--^PageBody^-->";
 constexpr std::string_view kTitleMarker = "<!--^PageTitle^-->";
-
-// --- The pass ---------------------------------------------------------------------------------
-
-// Calls cite(record, item) for each SOUR line below node that points to a record (item counts
-// every SOUR line, as Citations does) and media(record) for each OBJE line pointing to one.
-template <typename Cite, typename Medium>
-void VisitLinks(const GedcomStore& store, const GedcomNode& node, Cite&& cite, Medium&& medium) {
-  std::uint32_t item = 0;
-  for (const GedcomNode& child : node.children()) {
-    if (child.Is("SOUR")) {
-      const std::string_view pointer = child.pointer();
-      if (!pointer.empty()) {
-        const std::uint32_t record = store.FindRecord(pointer);
-        if (record != GedcomStore::kNoRecord && store.RecordAt(record).kind == RecordKind::kSour)
-          cite(record, item);
-      }
-      ++item;
-    } else if (child.Is("OBJE")) {
-      const std::string_view pointer = child.pointer();
-      if (pointer.empty()) continue;
-      const std::uint32_t record = store.FindRecord(pointer);
-      if (record != GedcomStore::kNoRecord && store.RecordAt(record).kind == RecordKind::kObje)
-        medium(record);
-    }
-  }
-}
 
 std::string_view TrimSpaces(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -53,112 +26,6 @@ std::string_view TrimSpaces(std::string_view text) {
 
 }  // namespace
 
-LinkedRecords::LinkedRecords(const ShownTree& tree) {
-  const Database& db = tree.db();
-  const GedcomStore& store = db.Store();
-  const bool filter = tree.settings().ExcDoExclude;
-  std::unordered_set<std::uint32_t> blocked;  // media linked by someone replaced
-
-  auto index = [&](Ref ref, const GedcomNode& record, const auto& facts, bool hidden) {
-    if (hidden) {
-      auto block = [&](std::uint32_t media) { blocked.insert(media); };
-      VisitLinks(
-          store, record, [](std::uint32_t, std::uint32_t) {}, block);
-      for (const FactView& fact : facts) {
-        VisitLinks(
-            store, fact.node, [](std::uint32_t, std::uint32_t) {}, block);
-      }
-      return;
-    }
-    auto visit = [&](const GedcomNode& node) {
-      VisitLinks(
-          store, node,
-          [&](std::uint32_t source, std::uint32_t item) {
-            Ref cite = ref;
-            cite.item = item;
-            std::vector<Ref>& list = citers_[source];
-            if (list.empty()) source_order_.push_back(source);
-            list.push_back(cite);
-          },
-          [&](std::uint32_t media) {
-            std::vector<Ref>& list = shows_[media];
-            if (list.empty() || list.back().person != ref.person ||
-                list.back().family != ref.family) {
-              if (list.empty()) media_order_.push_back(media);
-              Ref shown = ref;
-              shown.fact = kRecordItself;
-              list.push_back(shown);
-            }
-          });
-    };
-    visit(record);
-    for (std::uint32_t i = 0; i < facts.size(); ++i) {
-      const FactView& fact = facts[i];
-      if (filter && fact.restricted) continue;
-      ref.fact = i;
-      visit(fact.node);
-      const std::string_view text = TrimSpaces(fact.place.text);
-      if (text.empty() || fact.negated) continue;
-      Place& place = places_[PlaceKey(text)];
-      if (place.events.empty()) {
-        place.text = text;
-        place_order_.push_back(PlaceKey(text));
-      }
-      if (!place.latitude && fact.place.latitude && fact.place.longitude) {
-        place.latitude = fact.place.latitude;
-        place.longitude = fact.place.longitude;
-      }
-      place.events.push_back(ref);
-    }
-  };
-
-  for (const TPersonRec* person : db.PersonList()) {
-    const GedcomNode record = RecordNode(db, *person);
-    if (!record) continue;
-    index(Ref{person, nullptr}, record, PersonFacts(db, *person), tree.IsReplaced(person));
-  }
-  for (const TFamilyRec* family : db.FamilyList()) {
-    const GedcomNode record = RecordNode(db, *family);
-    if (!record) continue;
-    index(Ref{nullptr, family}, record, FamilyFacts(db, *family), tree.HidesFamilyFacts(family));
-  }
-
-  // File order for the sources and media records; nothing linked by a hidden record.
-  std::sort(source_order_.begin(), source_order_.end());
-  std::erase_if(media_order_, [&](std::uint32_t media) {
-    if (!blocked.count(media)) return false;
-    shows_.erase(media);
-    return true;
-  });
-  std::sort(media_order_.begin(), media_order_.end());
-  for (std::uint32_t source : source_order_) {
-    pages_.emplace(PageName(store.Node(source).xref(), PageKind::kSource), source);
-  }
-  for (std::uint32_t media : media_order_) {
-    pages_.emplace(PageName(store.Node(media).xref(), PageKind::kMedia), media);
-  }
-}
-
-const std::vector<LinkedRecords::Ref>* LinkedRecords::Citers(std::uint32_t source) const {
-  const auto it = citers_.find(source);
-  return it == citers_.end() ? nullptr : &it->second;
-}
-
-const LinkedRecords::Place* LinkedRecords::PlaceAt(std::uint64_t key) const {
-  const auto it = places_.find(key);
-  return it == places_.end() ? nullptr : &it->second;
-}
-
-const std::vector<LinkedRecords::Ref>* LinkedRecords::Shows(std::uint32_t media) const {
-  const auto it = shows_.find(media);
-  return it == shows_.end() ? nullptr : &it->second;
-}
-
-std::uint32_t LinkedRecords::RecordOfPage(std::string_view page_name) const {
-  const auto it = pages_.find(std::string(page_name));
-  return it == pages_.end() ? GedcomStore::kNoRecord : it->second;
-}
-
 bool MakesRecordPages(const TStyle& style) {
   for (TStyleSection s : {ssSourcePage, ssSourcesIndex, ssPlacePage, ssPlacesIndex, ssMediaPage})
     if (!style.Section(s).empty()) return true;
@@ -166,23 +33,32 @@ bool MakesRecordPages(const TStyle& style) {
 }
 
 std::string SourcePageOf(const PageContext& ctx, std::uint32_t source) {
-  if (!ctx.records || ctx.style.Section(ssSourcePage).empty() || !ctx.records->Citers(source))
-    return {};
+  if (ctx.style.Section(ssSourcePage).empty() || !HasSourcePage(ctx.privacy, source)) return {};
   return PageName(ctx.db.Store().Node(source).xref(), PageKind::kSource);
 }
 
 std::string PlacePageOf(const PageContext& ctx, std::string_view place_text) {
   place_text = TrimSpaces(place_text);
-  if (!ctx.records || ctx.style.Section(ssPlacePage).empty() ||
-      !ctx.records->PlaceAt(PlaceKey(place_text)))
+  if (ctx.style.Section(ssPlacePage).empty() || !FindShownPlace(ctx.privacy, PlaceKey(place_text)))
     return {};
   return PlacePageName(place_text);
 }
 
 std::string MediaPageOf(const PageContext& ctx, std::uint32_t media) {
-  if (!ctx.records || ctx.style.Section(ssMediaPage).empty() || !ctx.records->Shows(media))
-    return {};
+  if (ctx.style.Section(ssMediaPage).empty() || !HasMediaPage(ctx.privacy, media)) return {};
   return PageName(ctx.db.Store().Node(media).xref(), PageKind::kMedia);
+}
+
+std::uint32_t RecordOfPage(const ShownTree& tree, std::string_view page_name) {
+  const GedcomStore& store = tree.db().Store();
+  for (const auto& [records, kind] : {std::pair{SourcesWithPages(tree), PageKind::kSource},
+                                      std::pair{MediaWithPages(tree), PageKind::kMedia}}) {
+    if (!page_name.starts_with(PagePrefix(kind))) continue;
+    for (std::uint32_t record : records) {
+      if (PageName(store.Node(record).xref(), kind) == page_name) return record;
+    }
+  }
+  return GedcomStore::kNoRecord;
 }
 
 std::string MapLink(double latitude, double longitude) {
@@ -284,34 +160,14 @@ std::string FactLabel(const FactView& fact) {
   return label;
 }
 
-// A fact of a Ref, read again from the record.
-struct RefFact {
-  std::vector<FactView> facts;
-  const FactView* fact = nullptr;
-  GedcomNode node;  // the fact's, or the record's
-};
-RefFact ReadRef(const Database& db, const LinkedRecords::Ref& ref) {
-  RefFact out;
-  if (ref.person) {
-    out.node = RecordNode(db, *ref.person);
-    if (ref.fact != LinkedRecords::kRecordItself) out.facts = PersonFacts(db, *ref.person);
-  } else {
-    out.node = RecordNode(db, *ref.family);
-    if (ref.fact != LinkedRecords::kRecordItself) out.facts = FamilyFacts(db, *ref.family);
-  }
-  if (ref.fact < out.facts.size()) {
-    out.fact = &out.facts[ref.fact];
-    out.node = out.fact->node;
-  }
-  return out;
-}
-
-// A date as the page shows it for the record of ref.
-std::string ShownDate(const PageContext& ctx, const LinkedRecords::Ref& ref,
-                      std::string_view date) {
-  const bool masked =
-      ref.person ? ctx.privacy.HasMaskedDates(ref.person) : ctx.privacy.MasksMarriage(ref.family);
-  return ctx.privacy.PageDate(date, masked);
+// The fact of a citation (a fact's node and its tag, the tag denied for a GEDCOM 7 NO).
+std::string CitedFactLabel(const SourceCiter& citer) {
+  if (!citer.fact) return {};
+  const std::optional<FactKind> kind =
+      citer.owner.person ? PersonFactKind(citer.tag) : FamilyFactKind(citer.tag);
+  FactView view = ReadFact(citer.fact, kind.value_or(FactKind::kEvent));
+  view.tag = citer.tag;
+  return FactLabel(view);
 }
 
 void AppendText(std::string& out, std::string_view text) {
@@ -336,8 +192,8 @@ void AppendLink(std::string& out, std::string_view target, std::string_view text
   out += "</a>";
 }
 
-// The person or couple of ref, linked to their family page.
-void AppendWho(const PageContext& ctx, std::string& out, const LinkedRecords::Ref& ref) {
+// The person or couple, linked to their family page.
+void AppendWho(const PageContext& ctx, std::string& out, const ShownOwner& ref) {
   if (ref.person) {
     const TFamilyRec* family = Database::DisplayFamily(ref.person);
     AppendLink(out, family ? PageName(family->Id, PageKind::kFamily) : std::string(),
@@ -369,8 +225,7 @@ PictureLink LinkOf(const PageContext& ctx, const MediaView& media, const MediaFi
 // Thumbnails of the media linked below node, each leading to its media page (or the file).
 void AppendMediaStrip(const PageContext& ctx, const GedcomNode& node, PageLines& out) {
   std::string line;
-  for (const MediaView& media : Media(ctx.db.Store(), node)) {
-    if (media.record != GedcomStore::kNoRecord && !ctx.records->Shows(media.record)) continue;
+  for (const MediaView& media : ShownMedia(ctx.privacy, node)) {
     const std::string page =
         media.record == GedcomStore::kNoRecord ? std::string() : MediaPageOf(ctx, media.record);
     for (const MediaFileView& file : media.files) {
@@ -447,8 +302,7 @@ std::string SourceTitle(const SourceView& source) {
 
 bool BuildSourcePage(const PageContext& ctx, std::uint32_t record, PageLines& out,
                      std::string* title) {
-  const std::vector<LinkedRecords::Ref>* citers = ctx.records->Citers(record);
-  if (!citers) return false;
+  if (!HasSourcePage(ctx.privacy, record)) return false;
   const GedcomStore& store = ctx.db.Store();
   const SourceView source = ReadSource(store, record);
   if (title) *title = SourceTitle(source);
@@ -492,20 +346,16 @@ bool BuildSourcePage(const PageContext& ctx, std::uint32_t record, PageLines& ou
     AppendMediaStrip(ctx, source.node, lines);
     lines.emplace_back("<h2>Cited by</h2>");
     lines.emplace_back(
-        "<table class=\"cites\"><tr><th>Who</th><th>Fact</th><th>Page</th><th>Date</th></tr>");
-    for (const LinkedRecords::Ref& ref : *citers) {
-      const RefFact fact = ReadRef(ctx.db, ref);
-      const std::vector<CitationView> cites = Citations(store, fact.node);
-      if (ref.item >= cites.size()) continue;
-      const CitationView& cite = cites[ref.item];
+        "<table class=\"cites\"><tr><th>Who</th><th>Fact</th><th>Date</th><th>Page</th></tr>");
+    for (const SourceCiter& citer : CitersOf(ctx.privacy, record)) {
       std::string line = "<tr><td>";
-      AppendWho(ctx, line, ref);
+      AppendWho(ctx, line, citer.owner);
       line += "</td><td>";
-      if (fact.fact) AppendHtmlEscaped(line, FactLabel(*fact.fact));
+      AppendHtmlEscaped(line, CitedFactLabel(citer));
       line += "</td><td>";
-      AppendHtmlEscaped(line, cite.page);
+      AppendHtmlEscaped(line, citer.date);
       line += "</td><td>";
-      AppendHtmlEscaped(line, ShownDate(ctx, ref, cite.data_date));
+      AppendHtmlEscaped(line, citer.page);
       line += "</td></tr>";
       lines.push_back(std::move(line));
     }
@@ -515,7 +365,7 @@ bool BuildSourcePage(const PageContext& ctx, std::uint32_t record, PageLines& ou
 }
 
 bool BuildPlacePage(const PageContext& ctx, std::uint64_t key, PageLines& out, std::string* title) {
-  const LinkedRecords::Place* place = ctx.records->PlaceAt(key);
+  const ShownPlace* place = FindShownPlace(ctx.privacy, key);
   if (!place) return false;
   if (title) *title = place->text;
   BuildRecordPage(ctx, ssPlacePage, place->text, out, [&](PageLines& lines) {
@@ -544,33 +394,18 @@ bool BuildPlacePage(const PageContext& ctx, std::uint64_t key, PageLines& out, s
       line += "\">Map</a></p>";
       lines.push_back(std::move(line));
     }
-    // Dated events first, by year, then the undated, each in file order.
-    struct Row {
-      int year;
-      std::size_t order;
-      std::string html;
-    };
-    std::vector<Row> rows;
-    rows.reserve(place->events.size());
-    for (const LinkedRecords::Ref& ref : place->events) {
-      const RefFact fact = ReadRef(ctx.db, ref);
-      if (!fact.fact) continue;
-      const std::string date = ShownDate(ctx, ref, fact.fact->date);
-      const int year = NamedYear(date);
-      std::string html = "<tr><td>";
-      AppendHtmlEscaped(html, date);
-      html += "</td><td>";
-      AppendHtmlEscaped(html, FactLabel(*fact.fact));
-      html += "</td><td>";
-      AppendWho(ctx, html, ref);
-      html += "</td></tr>";
-      rows.push_back({year == kNoYear ? 1 << 30 : year, rows.size(), std::move(html)});
-    }
-    std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
-      return a.year != b.year ? a.year < b.year : a.order < b.order;
-    });
+    // In date order, the undated last.
     lines.emplace_back("<table class=\"events\"><tr><th>Date</th><th>Event</th><th>Who</th></tr>");
-    for (Row& row : rows) lines.push_back(std::move(row.html));
+    for (const PlaceEvent& event : EventsAt(ctx.privacy, *place)) {
+      std::string html = "<tr><td>";
+      AppendHtmlEscaped(html, event.fact.date);
+      html += "</td><td>";
+      AppendHtmlEscaped(html, FactLabel(event.fact.view));
+      html += "</td><td>";
+      AppendWho(ctx, html, event.owner);
+      html += "</td></tr>";
+      lines.push_back(std::move(html));
+    }
     lines.emplace_back("</table>");
   });
   return true;
@@ -578,8 +413,7 @@ bool BuildPlacePage(const PageContext& ctx, std::uint64_t key, PageLines& out, s
 
 bool BuildMediaPage(const PageContext& ctx, std::uint32_t record, PageLines& out,
                     std::string* title) {
-  const std::vector<LinkedRecords::Ref>* shows = ctx.records->Shows(record);
-  if (!shows) return false;
+  if (!HasMediaPage(ctx.privacy, record)) return false;
   const MediaView media = ReadMediaRecord(ctx.db.Store(), record);
   const std::string caption(media.title.empty() ? FileOf(media) : std::string(media.title));
   if (title) *title = caption;
@@ -606,7 +440,7 @@ bool BuildMediaPage(const PageContext& ctx, std::uint32_t record, PageLines& out
     AppendNotes(ctx, media.node, lines);
     lines.emplace_back("<h2>Shows</h2>");
     std::string line = "<ul class=\"shows\">";
-    for (const LinkedRecords::Ref& ref : *shows) {
+    for (const ShownOwner& ref : WhomMediaShows(ctx.privacy, record)) {
       line += "<li>";
       AppendWho(ctx, line, ref);
       line += "</li>";
@@ -623,14 +457,14 @@ void BuildSourcesIndex(const PageContext& ctx, PageLines& out) {
     std::string line;
   };
   std::vector<Entry> entries;
-  for (std::uint32_t record : ctx.records->Sources()) {
+  for (std::uint32_t record : SourcesWithPages(ctx.privacy)) {
     const SourceView source = ReadSource(ctx.db.Store(), record);
     Entry entry{SourceTitle(source), "<tr><td>"};
     AppendLink(entry.line, SourcePageOf(ctx, record), entry.title);
     entry.line += "</td><td>";
     AppendHtmlEscaped(entry.line, source.author);
     entry.line += "</td><td class=\"count\">";
-    entry.line += std::to_string(ctx.records->Citers(record)->size());
+    entry.line += std::to_string(CitersOf(ctx.privacy, record).size());
     entry.line += "</td></tr>";
     entries.push_back(std::move(entry));
   }
@@ -652,9 +486,8 @@ void BuildPlacesIndex(const PageContext& ctx, PageLines& out) {
     std::string page;
   };
   std::vector<Node> nodes(1);
-  for (std::uint64_t key : ctx.records->Places()) {
-    const LinkedRecords::Place& place = *ctx.records->PlaceAt(key);
-    const std::vector<std::string_view> parts = PlaceParts(place.text);
+  for (const ShownPlace& place : PlacesWithPages(ctx.privacy)) {
+    const std::vector<std::string_view>& parts = place.parts;
     std::size_t at = 0;
     for (auto part = parts.rbegin(); part != parts.rend(); ++part) {
       const auto [it, added] = nodes[at].children.emplace(std::string(*part), nodes.size());
