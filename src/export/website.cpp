@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "database/gedcom_archive.h"
+#include "database/text.h"
 #include "export/family_pages.h"
 #include "export/page_pipeline.h"
 #include "export/search_index.h"
@@ -60,8 +61,9 @@ std::filesystem::path FindArchivePicture(std::string_view name,
 
 // The pictures of media objects as a site shows them: its own thumbnails and readable-size
 // copies (thumbnails.h), a click leading to the media record's page. A file is looked for as
-// the pictures of pages are: a safe relative path ("media/photo.jpg", GEDCOM 7's FILE) in the
-// unpacked archive and the picture folders, else its file name alone in the picture folders.
+// the pictures of pages are: a safe relative path ("media/photo.jpg", GEDCOM 7's FILE, as
+// written and with its URL escapes read) in the unpacked archive and the picture folders, else
+// its file name alone in the picture folders.
 // Files that are no pictures (a PDF, a sound) are not published: they lead to the media page.
 class SitePictureLinks : public PictureLinks {
  public:
@@ -100,11 +102,14 @@ class SitePictureLinks : public PictureLinks {
 
  private:
   std::filesystem::path Find(std::string_view reference) const {
-    const std::string name = WithForwardSlashes(reference);
-    if (IsSafeRelativePath(name)) {
+    // GEDCOM 7 writes a URL: "%C3%AB" for the bytes of a letter, "%20" for a space.
+    const std::string written = WithForwardSlashes(reference);
+    const std::string decoded = DecodeHexEscapes(written, '%', /*upper_case_digits=*/true);
+    for (const std::string& name : {written, decoded}) {
+      if (!IsSafeRelativePath(name)) continue;
       if (std::filesystem::path found = FindFileIn(name, dirs_); !found.empty()) return found;
     }
-    const std::string plain = StoredFileName(reference);
+    const std::string plain = StoredFileName(decoded);
     return IsPlainFileName(plain) ? FindFileIn(plain, dirs_) : std::filesystem::path();
   }
 

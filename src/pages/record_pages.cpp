@@ -10,6 +10,7 @@
 #include "pages/page_names.h"
 #include "pages/picture_links.h"
 #include "pages/shown_index.h"
+#include "platform/stored_paths.h"
 
 namespace stirpex {
 
@@ -352,7 +353,7 @@ bool BuildSourcePage(const PageContext& ctx, std::uint32_t record, PageLines& ou
       AppendWho(ctx, line, citer.owner);
       line += "</td><td>";
       AppendHtmlEscaped(line, CitedFactLabel(citer));
-      line += "</td><td>";
+      line += "</td><td class=\"date\">";
       AppendHtmlEscaped(line, citer.date);
       line += "</td><td>";
       AppendHtmlEscaped(line, citer.page);
@@ -397,7 +398,7 @@ bool BuildPlacePage(const PageContext& ctx, std::uint64_t key, PageLines& out, s
     // In date order, the undated last.
     lines.emplace_back("<table class=\"events\"><tr><th>Date</th><th>Event</th><th>Who</th></tr>");
     for (const PlaceEvent& event : EventsAt(ctx.privacy, *place)) {
-      std::string html = "<tr><td>";
+      std::string html = "<tr><td class=\"date\">";
       AppendHtmlEscaped(html, event.fact.date);
       html += "</td><td>";
       AppendHtmlEscaped(html, FactLabel(event.fact.view));
@@ -422,7 +423,10 @@ bool BuildMediaPage(const PageContext& ctx, std::uint32_t record, PageLines& out
       const PictureLink link = LinkOf(ctx, media, file);
       std::string line = "<div class=\"picture\">";
       if (link.thumbnail.empty() || link.display.empty()) {
-        AppendLink(line, link.full, file.title.empty() ? file.file : file.title);
+        // A file that is no picture: a web address is linked, a file of the tree only named
+        // (a site publishes no file as it stands).
+        const std::string_view name = file.title.empty() ? file.file : file.title;
+        AppendLink(line, IsExternalReference(file.file) ? file.file : std::string_view(), name);
       } else {
         line += "<img src=\"";
         AppendHtmlEscaped(line, link.display);

@@ -73,7 +73,7 @@ TEST_F(RecordPagesTest, SourcePageShowsItsFactsRepositoryAndEveryCitation) {
   EXPECT_NE(page.find("<th>Author</th><td>Vicar</td>"), std::string::npos);
   EXPECT_NE(page.find("County archive<br>Call number: 42"), std::string::npos);
   EXPECT_NE(page.find("<tr><td><a href=\"f1.htm\">John Smith</a></td><td>Birth</td>"
-                      "<td>1850</td><td>p. 12</td></tr>"),
+                      "<td class=\"date\">1850</td><td>p. 12</td></tr>"),
             std::string::npos);
   EXPECT_NE(page.find("secret-page"), std::string::npos);
   EXPECT_NE(page.find("<p>11/14/23"), std::string::npos);
@@ -88,9 +88,9 @@ TEST_F(RecordPagesTest, PlacePageLinksBroaderPlacesMapsAndListsEventsByDate) {
   EXPECT_NE(page.find(HtmlEscape(MapLink(51.5, -0.12))), std::string::npos);
   EXPECT_EQ(MapLink(51.5, -0.12),
             "https://www.openstreetmap.org/?mlat=51.5&mlon=-0.12#map=12/51.5/-0.12");
-  const std::size_t birth = page.find("<td>1850</td><td>Birth</td>");
-  const std::size_t residence = page.find("<td>1870</td><td>Residence</td>");
-  const std::size_t living = page.find("<td>1990</td>");
+  const std::size_t birth = page.find("<td class=\"date\">1850</td><td>Birth</td>");
+  const std::size_t residence = page.find("<td class=\"date\">1870</td><td>Residence</td>");
+  const std::size_t living = page.find("<td class=\"date\">1990</td>");
   EXPECT_LT(birth, residence);
   EXPECT_LT(residence, living);
   EXPECT_NE(living, std::string::npos);
@@ -108,7 +108,7 @@ TEST_F(RecordPagesTest, ReplacedPeopleLeaveNoLineAndNoPageOfTheirOwn) {
   EXPECT_NE(media.find("<li><a href=\"f1.htm\">John Smith</a></li>"), std::string::npos);
 
   Exclude(/*masked=*/true);
-  EXPECT_NE(Place("Oakby, Carrowshire, Lantria").find("<td>19xx</td><td>Birth</td>"),
+  EXPECT_NE(Place("Oakby, Carrowshire, Lantria").find("<td class=\"date\">19xx</td><td>Birth</td>"),
             std::string::npos);
 }
 
