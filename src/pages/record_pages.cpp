@@ -255,7 +255,7 @@ void AppendMediaStrip(const PageContext& ctx, const GedcomNode& node, PageLines&
 
 void AppendNotes(const PageContext& ctx, const GedcomNode& node, PageLines& out) {
   bool heading = false;
-  for (const NoteView& note : Notes(ctx.db.Store(), node)) {
+  for (const NoteView& note : ShownNotes(ctx.privacy, node)) {
     if (note.text.empty()) continue;
     if (!heading) out.emplace_back("<h2>Notes</h2>");
     heading = true;
