@@ -205,8 +205,10 @@ double WriteSite(Database& db, TSettings& settings, const TStyle& style,
   std::uintmax_t chart_total = 0;
   for (const auto& entry : std::filesystem::directory_iterator(site)) {
     const std::string name = entry.path().filename().string();
-    if (name.size() < 6 || (name.compare(name.size() - 6, 6, "fc.htm") != 0 &&
-                            name.compare(name.size() - 6, 6, "dc.htm") != 0)) {
+    // A place's page ends in hexadecimal digits, which may read "fc" or "dc" too.
+    if (name.size() < 6 || name.find('~') != std::string::npos ||
+        (name.compare(name.size() - 6, 6, "fc.htm") != 0 &&
+         name.compare(name.size() - 6, 6, "dc.htm") != 0)) {
       continue;
     }
     ++row.chart_pages;
@@ -328,7 +330,12 @@ int Smoke() {
       row.renamed_written > row.pages / 10 || row.largest_search_file == 0 ||
       row.chart_pages == 0 || row.plain_pages + row.chart_pages + 1 != row.pages ||
       row.largest_chart_page > 30 * 1000) {
-    std::fprintf(stderr, "bench_website: smoke run failed\n");
+    std::fprintf(
+        stderr,
+        "bench_website: smoke run failed (%lld files, again %lld, renamed %lld, plain %lld, "
+        "charts %lld, largest chart %ju)\n",
+        row.pages, row.unchanged_written, row.renamed_written, row.plain_pages, row.chart_pages,
+        static_cast<std::uintmax_t>(row.largest_chart_page));
     return 1;
   }
   std::printf("smoke: %lld files of 1k people written; again: %lld, after a name changed: %lld\n",
