@@ -120,17 +120,17 @@ class SitePictureLinks : public PictureLinks {
 
 class WebsitePass {
  public:
-  WebsitePass(const Database& db, const PageContext& ctx, const std::filesystem::path& dir,
-              SiteManifest& manifest, Progress& progress, unsigned threads)
-      : db_(db), ctx_(ctx), dir_(dir), progress_(progress), threads_(threads) {
+  WebsitePass(const PageContext& ctx, const std::filesystem::path& dir, SiteManifest& manifest,
+              Progress& progress, unsigned threads)
+      : ctx_(ctx), dir_(dir), progress_(progress), threads_(threads) {
     tally_.manifest = &manifest;
   }
 
   // False when the pass was cancelled.
   bool Run() {
     const TSettings& settings = ctx_.settings;
-    const long long families = static_cast<long long>(db_.FamilyList().size());
-    const long long persons = static_cast<long long>(db_.PersonList().size());
+    const long long families = static_cast<long long>(ctx_.privacy.FamilyList().size());
+    const long long persons = static_cast<long long>(ctx_.privacy.PersonList().size());
     total_ = families + persons + (settings.IncludeTrees ? persons : 0);
     if (MakesRecordPages(ctx_.style)) {
       total_ += static_cast<long long>(SourcesWithPages(ctx_.privacy).size() +
@@ -142,14 +142,14 @@ class WebsitePass {
     PagePipeline pipeline(threads_, dir_, tally_);
 
     long long family_count = 0;
-    for (const TFamilyRec* family : db_.FamilyList()) {
+    for (const TFamilyRec* family : ctx_.privacy.FamilyList()) {
       if (!Step()) return Stop(pipeline);
       progress_.ProgressFamilies(++family_count);
       pipeline.Submit([this, family](PageWork& work) { FamilyPages(*family, work); });
     }
 
     long long person_count = 0;
-    for (const TPersonRec* person : db_.PersonList()) {
+    for (const TPersonRec* person : ctx_.privacy.PersonList()) {
       if (!Step()) return Stop(pipeline);
       progress_.ProgressPeople(++person_count);
       if (!ctx_.privacy.HasOwnPages(person)) continue;
@@ -173,7 +173,8 @@ class WebsitePass {
       long long tree_count = 0;
       // In the name order the index left, as the viewer's list then stands.
       const std::span<const TPersonRec* const> people =
-          name_order_.empty() ? db_.PersonList() : std::span<const TPersonRec* const>(name_order_);
+          name_order_.empty() ? ctx_.privacy.PersonList()
+                              : std::span<const TPersonRec* const>(name_order_);
       for (const TPersonRec* person : people) {
         if (!Step()) return Stop(pipeline);
         progress_.ProgressTrees(++tree_count);
@@ -182,7 +183,7 @@ class WebsitePass {
         if (!ctx_.privacy.HasOwnPages(person)) continue;
         pipeline.Submit([this, person](PageWork& work) {
           work.lines.clear();
-          BuildTreePage(ctx_, Database::DisplayFamily(person), person, work.lines);
+          BuildTreePage(ctx_, ShownTree::DisplayFamily(person), person, work.lines);
           WritePage(PageName(person->Id, PageKind::kTree), work);
         });
       }
@@ -192,7 +193,8 @@ class WebsitePass {
     if (progress_.Cancelled()) return false;
     WriteSearch(ctx_, dir_, pipeline);
     if (!ctx_.site_url.empty()) {
-      WriteSitemaps(dir_, ctx_.site_url, index_pages_, db_.FamilyList(), tally_, kSitemapLimit,
+      WriteSitemaps(dir_, ctx_.site_url, index_pages_, ctx_.privacy.FamilyList(), tally_,
+                    kSitemapLimit,
                     [this](const TFamilyRec& family, std::vector<std::string>& pages) {
                       for (std::string page :
                            {FanChartPage(ctx_, family), DescendantChartPage(ctx_, family)}) {
@@ -209,10 +211,10 @@ class WebsitePass {
     if (!settings.ImageDir.empty() || picture_dirs.empty()) return 0;
     std::set<std::string, std::less<>> names;
     if (settings.IncludeGraphic) names.insert("stirpex.gif");
-    for (const TFamilyRec* family : db_.FamilyList()) {
+    for (const TFamilyRec* family : ctx_.privacy.FamilyList()) {
       if (ctx_.privacy.ShowsFamilyPicture(family)) names.insert(family->Picture.str());
     }
-    for (const TPersonRec* person : db_.PersonList()) {
+    for (const TPersonRec* person : ctx_.privacy.PersonList()) {
       if (ctx_.privacy.ShowsPicture(person)) names.insert(person->Picture.str());
     }
     long long copied = 0;
@@ -221,7 +223,7 @@ class WebsitePass {
       if (IsPlainPictureName(name)) {
         source = FindFileIn(name, picture_dirs);
       } else {
-        source = FindArchivePicture(name, db_.ArchiveFolder());
+        source = FindArchivePicture(name, ctx_.privacy.ArchiveFolder());
       }
       if (source.empty()) continue;
       const std::filesystem::path target = dir_ / name;
@@ -335,7 +337,7 @@ class WebsitePass {
 
   // The person's picture page, then the note page.
   void PersonPages(const TPersonRec& person, PageWork& work) {
-    const TFamilyRec* family = Database::DisplayFamily(&person);
+    const TFamilyRec* family = ShownTree::DisplayFamily(&person);
     if (!person.Picture.empty()) {
       work.lines.clear();
       if (BuildPicturePage(ctx_, family, &person, work.lines, person.Picture)) {
@@ -362,14 +364,13 @@ class WebsitePass {
     FileUpdater index_file;
     index_file.Open(index_path);
     SiteLineSink index(index_file, CanonicalLink(ctx_.site_url, ctx_.index_page_name));
-    name_order_ = BuildSurnameIndex(db_, ctx_, dir_, index, tally_);
+    name_order_ = BuildSurnameIndex(ctx_, dir_, index, tally_);
     tally_.Count(index_file.Commit(), index_path);
     tally_.names = nullptr;
     // The index page first, then its split pages.
     std::rotate(index_pages_.begin(), index_pages_.end() - 1, index_pages_.end());
   }
 
-  const Database& db_;
   const PageContext& ctx_;
   const std::filesystem::path& dir_;
   Progress& progress_;
@@ -444,7 +445,7 @@ WebsiteResult SaveWebsite(const Database& db, const TSettings& settings, const T
   ctx.pictures = &*picture_links;
   progress.ProgressOpen("Saving Webpages", "0", "0", "");
   SiteManifest manifest(dir);
-  WebsitePass pass(db, ctx, dir, manifest, progress, PageThreads(options.jobs));
+  WebsitePass pass(ctx, dir, manifest, progress, PageThreads(options.jobs));
   result.cancelled = !pass.Run();
   result.name_order = std::move(pass.name_order());
   if (!result.cancelled) result.pictures_copied = pass.CopyPictures(options.picture_dirs);

@@ -317,7 +317,7 @@ class Expander {
 
  private:
   ShownPerson Shown(const TPersonRec* x) const { return ctx_.privacy.Show(x); }
-  bool IsPrivate(const TPersonRec& x) const { return &x == ctx_.db.PrivatePerson(); }
+  bool IsPrivate(const TPersonRec& x) const { return &x == ctx_.privacy.PrivatePerson(); }
 
   // Replaces the first exact occurrence of marker m (from the pass position on, before which
   // no marker can stand) by the value that make(value) writes; make runs only when m occurs.
@@ -446,7 +446,7 @@ void Expander::ApplyPageWide(M m) {
       });
       break;
     case M::kCharset:
-      ReplaceText(m, ctx_.db.PageCharset());
+      ReplaceText(m, ctx_.privacy.PageCharset());
       break;
     case M::kSearchBox:
       // Only a written site has a search page to lead to; elsewhere the marker leaves nothing.

@@ -20,8 +20,10 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -121,8 +123,29 @@ class ShownTree {
     }
   }
 
-  const Database& db() const { return db_; }
   const TSettings& settings() const { return settings_; }
+
+  // --- The tree, read through this view ---
+  // All a page builder reads of the tree (PageContext gives no database): the lists and
+  // look-ups as the database gives them, every record with the replaced people among them
+  // (what is shown of each is asked above, and in shown_facts.h and shown_index.h), the page
+  // charset, an archive's folder, and the store for the views that read records' lines.
+  std::span<const TPersonRec* const> PersonList() const { return db_.PersonList(); }
+  std::span<const TFamilyRec* const> FamilyList() const { return db_.FamilyList(); }
+  std::vector<const TPersonRec*> PersonsInReadOrder() const { return db_.PersonsInReadOrder(); }
+  const std::vector<std::string>& Surnames() const { return db_.Surnames(); }
+  const TPersonRec* FindPersonById(std::string_view id) const { return db_.FindPersonById(id); }
+  const TFamilyRec* FindFamilyById(std::string_view id) const { return db_.FindFamilyById(id); }
+  const TPersonRec* PrivatePerson() const { return db_.PrivatePerson(); }
+  static const TFamilyRec* DisplayFamily(const TPersonRec* person) {
+    return Database::DisplayFamily(person);
+  }
+  std::string PageCharset() const { return db_.PageCharset(); }
+  const std::filesystem::path& ArchiveFolder() const { return db_.ArchiveFolder(); }
+  const GedcomStore& Store() const { return db_.Store(); }
+  // The database behind the view, for this layer's own views (privacy.cpp, shown_facts.cpp,
+  // shown_index.cpp) and no other code: tests/layers_test.sh checks that.
+  const Database& Unfiltered() const { return db_; }
 
   // What is made of the whole tree once, on first use, by the views of shown_facts.h (which
   // media records a replaced person's or a hidden family's structures link to; the sources,

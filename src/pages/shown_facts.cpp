@@ -27,10 +27,10 @@ const std::vector<std::uint32_t>& HiddenMedia(const ShownTree& tree) {
   std::call_once(slots.hidden_media_once, [&] {
     auto hidden = std::make_shared<std::vector<std::uint32_t>>();
     if (FilterOn(tree)) {
-      const Database& db = tree.db();
+      const Database& db = tree.Unfiltered();
       const GedcomStore& store = db.Store();
       auto collect = [&](std::uint32_t record) {
-        if (record >= store.RecordCount()) return;
+        if (record >= store.RecordCount() || !store.RecordAt(record).media_link) return;
         ForEachShownLine(store.RecordText(record), false, [&](const GedcomLine& line) {
           if (line.tag != "OBJE") return;
           const std::uint32_t media = store.FindRecord(line.pointer());
@@ -115,7 +115,7 @@ bool HidesStructure(const ShownTree& tree, const GedcomNode& node) {
 }
 
 bool ShowsMediaRecord(const ShownTree& tree, std::uint32_t record) {
-  const GedcomStore& store = tree.db().Store();
+  const GedcomStore& store = tree.Unfiltered().Store();
   if (record >= store.RecordCount()) return false;
   if (!FilterOn(tree)) return true;
   const std::vector<std::uint32_t>& hidden = HiddenMedia(tree);
@@ -148,7 +148,7 @@ void SortByDate(std::vector<FactView>& facts) {
 }
 
 std::vector<NoteView> ShownNotes(const ShownTree& tree, const GedcomNode& shown) {
-  const GedcomStore& store = tree.db().Store();
+  const GedcomStore& store = tree.Unfiltered().Store();
   std::vector<NoteView> notes = Notes(store, shown);
   if (FilterOn(tree)) {
     std::erase_if(notes, [&](const NoteView& note) {
@@ -160,7 +160,7 @@ std::vector<NoteView> ShownNotes(const ShownTree& tree, const GedcomNode& shown)
 
 std::vector<ShownCitation> ShownCitations(const ShownTree& tree, const GedcomNode& shown,
                                           bool masked) {
-  const GedcomStore& store = tree.db().Store();
+  const GedcomStore& store = tree.Unfiltered().Store();
   std::vector<ShownCitation> out;
   for (CitationView& view : Citations(store, shown)) {
     if (FilterOn(tree) &&
@@ -176,7 +176,7 @@ std::vector<ShownCitation> ShownCitations(const ShownTree& tree, const GedcomNod
 }
 
 std::vector<MediaView> ShownMedia(const ShownTree& tree, const GedcomNode& shown) {
-  std::vector<MediaView> media = Media(tree.db().Store(), shown);
+  std::vector<MediaView> media = Media(tree.Unfiltered().Store(), shown);
   if (FilterOn(tree)) {
     std::erase_if(media, [&](const MediaView& object) {
       // An inline object is its own link; a record's link is the OBJE line under `shown`.
@@ -186,7 +186,7 @@ std::vector<MediaView> ShownMedia(const ShownTree& tree, const GedcomNode& shown
     // The links to records: their own RESN (the views keep the record's node, not the link's).
     for (const GedcomNode& link : shown.children()) {
       if (!link.Is("OBJE") || link.pointer().empty() || !IsRestrictedStructure(link)) continue;
-      const std::uint32_t record = tree.db().Store().FindRecord(link.pointer());
+      const std::uint32_t record = tree.Unfiltered().Store().FindRecord(link.pointer());
       std::erase_if(media, [&](const MediaView& object) { return object.record == record; });
     }
   }
@@ -200,7 +200,7 @@ std::vector<ShownAssociation> ShownAssociations(const ShownTree& tree, const Ged
     const TPersonRec* person = nullptr;
     if (!view.pointer.empty()) {
       const std::string id = ToLowerAscii(view.pointer.substr(0, kIdCapacity));
-      person = tree.db().FindPersonById(id);
+      person = tree.Unfiltered().FindPersonById(id);
       if (tree.IsReplaced(person)) continue;
     }
     out.push_back({std::move(view), person});
@@ -211,7 +211,7 @@ std::vector<ShownAssociation> ShownAssociations(const ShownTree& tree, const Ged
 ShownPersonFacts ShownFactsOf(const ShownTree& tree, const TPersonRec& person) {
   ShownPersonFacts shown;
   if (tree.IsReplaced(&person)) return shown;
-  const Database& db = tree.db();
+  const Database& db = tree.Unfiltered();
   const GedcomNode record = RecordNode(db, person);
   if (record.empty()) return shown;
   const bool masked = tree.HasMaskedDates(&person);
@@ -229,7 +229,7 @@ ShownPersonFacts ShownFactsOf(const ShownTree& tree, const TPersonRec& person) {
 ShownFamilyFacts ShownFactsOf(const ShownTree& tree, const TFamilyRec& family) {
   ShownFamilyFacts shown;
   if (tree.HidesFamilyFacts(&family)) return shown;
-  const Database& db = tree.db();
+  const Database& db = tree.Unfiltered();
   const GedcomNode record = RecordNode(db, family);
   if (record.empty()) return shown;
   const bool masked = tree.MasksMarriage(&family);

@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "database/text.h"
 #include "pages/page_names.h"
 
 namespace stirpex {
@@ -62,7 +63,10 @@ std::optional<FactKind> KindOf(const GedcomNode& node, bool family) {
 class IndexWalk {
  public:
   IndexWalk(const ShownTree& tree, ShownIndexes& out)
-      : tree_(tree), store_(tree.db().Store()), filter_(tree.settings().ExcDoExclude), out_(out) {
+      : tree_(tree),
+        store_(tree.Unfiltered().Store()),
+        filter_(tree.settings().ExcDoExclude),
+        out_(out) {
     out_.slot_of_record.assign(store_.RecordCount(), 0);
   }
 
@@ -73,7 +77,16 @@ class IndexWalk {
     record_text_ = store_.RecordText(record);
     const bool family = owner.family != nullptr;
     const bool skip_restricted = filter_ && store_.RecordAt(record).inner_resn;
+    int skip_below = -1;  // the level of an association left out, while in it
     ForEachShownLine(record_text_, skip_restricted, [&](const GedcomLine& line) {
+      if (skip_below >= 0) {
+        if (line.level > skip_below) return;
+        skip_below = -1;
+      }
+      if (line.tag == "ASSO" && NamesReplacedPerson(line)) {
+        skip_below = line.level;  // as ShownAssociations leaves it out
+        return;
+      }
       if (line.level == 1) {
         // Extension structures count as facts here; CitersOf and EventsAt look closer.
         negated_ = line.tag == "NO";
@@ -83,9 +96,18 @@ class IndexWalk {
         fact_ = fact ? static_cast<std::uint32_t>(line.text.data() - record_text_.data())
                      : ShownIndexes::kNoFact;
         place_seen_ = false;
-      } else if (line.level == 2 && line.tag == "PLAC" && fact_ != ShownIndexes::kNoFact &&
-                 !negated_ && !std::exchange(place_seen_, true)) {
+      }
+      if (line.level <= 2) {
+        map_place_.reset();
+        in_map_ = false;
+      }
+      if (line.level == 2 && line.tag == "PLAC" && fact_ != ShownIndexes::kNoFact && !negated_ &&
+          !std::exchange(place_seen_, true)) {
         Place(line);
+      } else if (line.level == 3 && map_place_) {
+        in_map_ = line.tag == "MAP";
+      } else if (line.level == 4 && in_map_ && map_place_) {
+        Coordinate(line);
       }
       Visit(line);
     });
@@ -103,6 +125,12 @@ class IndexWalk {
   }
 
  private:
+  bool NamesReplacedPerson(const GedcomLine& line) const {
+    const std::string_view id = line.pointer();
+    return !id.empty() &&
+           tree_.IsReplaced(tree_.FindPersonById(ToLowerAscii(id.substr(0, kIdCapacity))));
+  }
+
   std::uint32_t Owner() {
     if (!owner_index_) {
       owner_index_ = static_cast<std::uint32_t>(out_.owners.size());
@@ -179,17 +207,29 @@ class IndexWalk {
       }
       last_slot_ = it->second;
     }
-    ShownPlace& shown = out_.places[last_slot_];
-    if (!shown.latitude) {
-      const std::string_view rest =
-          record_text_.substr(static_cast<std::size_t>(line.text.data() - record_text_.data()));
-      const PlaceView place = ReadPlace(GedcomNode::First(rest));
-      if (place.latitude && place.longitude) {
-        shown.latitude = place.latitude;
-        shown.longitude = place.longitude;
-      }
-    }
+    // The coordinates of a place that has none yet are read from the MAP below (Coordinate).
+    if (!out_.places[last_slot_].latitude) map_place_ = last_slot_;
+    in_map_ = false;
+    latitude_.reset();
+    longitude_.reset();
     out_.place_events[last_slot_].push_back({Owner(), fact_});
+  }
+
+  // A LATI or LONG line of the MAP of a place without coordinates: the place takes both once
+  // both are read and valid (as ReadPlace reads them).
+  void Coordinate(const GedcomLine& line) {
+    if (line.tag == "LATI") {
+      latitude_ = ReadCoordinate(line.value);
+      if (latitude_ && (*latitude_ < -90 || *latitude_ > 90)) latitude_.reset();
+    } else if (line.tag == "LONG") {
+      longitude_ = ReadCoordinate(line.value);
+      if (longitude_ && (*longitude_ < -180 || *longitude_ > 180)) longitude_.reset();
+    }
+    ShownPlace& place = out_.places[*map_place_];
+    if (latitude_ && longitude_ && !place.latitude) {
+      place.latitude = latitude_;
+      place.longitude = longitude_;
+    }
   }
 
   const ShownTree& tree_;
@@ -204,6 +244,9 @@ class IndexWalk {
   bool place_seen_ = false;
   std::string_view last_place_;
   std::uint32_t last_slot_ = 0;
+  std::optional<std::uint32_t> map_place_;  // the PLAC being read, while its place has no MAP
+  bool in_map_ = false;
+  std::optional<double> latitude_, longitude_;
 };
 
 const ShownIndexes& Index(const ShownTree& tree) {
@@ -211,7 +254,7 @@ const ShownIndexes& Index(const ShownTree& tree) {
   std::call_once(slots.pages_once, [&] {
     auto index = std::make_shared<ShownIndexes>();
     IndexWalk walk(tree, *index);
-    const Database& db = tree.db();
+    const Database& db = tree.Unfiltered();
     for (const TPersonRec* person : db.PersonList()) {
       if (!tree.IsReplaced(person)) walk.Record({person, nullptr}, person->StoreRecord);
     }
@@ -235,7 +278,7 @@ const ShownIndexes::Entry* EntryFor(const ShownIndexes& index, std::uint32_t rec
 GedcomNode FactNode(const ShownTree& tree, const ShownOwner& owner, std::uint32_t offset) {
   if (offset == ShownIndexes::kNoFact) return {};
   const std::uint32_t record = owner.person ? owner.person->StoreRecord : owner.family->StoreRecord;
-  return GedcomNode::First(tree.db().Store().RecordText(record).substr(offset));
+  return GedcomNode::First(tree.Unfiltered().Store().RecordText(record).substr(offset));
 }
 
 bool Masked(const ShownTree& tree, const ShownOwner& owner) {
@@ -250,7 +293,7 @@ std::span<const std::uint32_t> SourcesWithPages(const ShownTree& tree) {
 
 bool HasSourcePage(const ShownTree& tree, std::uint32_t source_record) {
   return EntryFor(Index(tree), source_record) &&
-         tree.db().Store().RecordAt(source_record).kind == RecordKind::kSour;
+         tree.Unfiltered().Store().RecordAt(source_record).kind == RecordKind::kSour;
 }
 
 std::vector<SourceCiter> CitersOf(const ShownTree& tree, std::uint32_t source_record) {
@@ -258,7 +301,7 @@ std::vector<SourceCiter> CitersOf(const ShownTree& tree, std::uint32_t source_re
   std::vector<SourceCiter> out;
   const ShownIndexes::Entry* entry = EntryFor(index, source_record);
   if (!entry) return out;
-  const std::string_view text = tree.db().Store().Text();
+  const std::string_view text = tree.Unfiltered().Store().Text();
   out.reserve(entry->citers.size());
   for (const ShownIndexes::CiterRef& ref : entry->citers) {
     SourceCiter citer;
@@ -316,7 +359,7 @@ std::span<const std::uint32_t> MediaWithPages(const ShownTree& tree) {
 
 bool HasMediaPage(const ShownTree& tree, std::uint32_t media_record) {
   return EntryFor(Index(tree), media_record) &&
-         tree.db().Store().RecordAt(media_record).kind == RecordKind::kObje;
+         tree.Unfiltered().Store().RecordAt(media_record).kind == RecordKind::kObje;
 }
 
 std::vector<ShownOwner> WhomMediaShows(const ShownTree& tree, std::uint32_t media_record) {

@@ -1,7 +1,8 @@
 // The tree read backwards, as pages may show it: which sources, places and media records get
 // pages of their own, and what each page lists. Made in one walk over the shown people and
 // families (shown_facts.h decides what is shown: a replaced person, a hidden family, a
-// structure restricted by its own RESN add nothing), on first use, once per ShownTree.
+// structure restricted by its own RESN, an association naming a replaced person add nothing),
+// on first use, once per ShownTree.
 //  - A source record gets a page when a shown structure cites it: anywhere in a shown record
 //    (a fact, a name, a note) or in a note record such a structure points to.
 //  - A place (PLAC text, trimmed) gets a page when a shown event happened there; its

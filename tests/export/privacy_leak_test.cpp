@@ -354,8 +354,8 @@ std::string ShownViewsText(const ShownTree& tree) {
       add_under(fact.view.node, fact.masked);
     }
   };
-  const Database& db = tree.db();
-  for (const TPersonRec* person : db.PersonList()) {
+  const GedcomStore& store = tree.Store();
+  for (const TPersonRec* person : tree.PersonList()) {
     const ShownPersonFacts shown = ShownFactsOf(tree, *person);
     const bool masked = tree.HasMaskedDates(person);
     for (const NameView& name : shown.names) {
@@ -375,7 +375,7 @@ std::string ShownViewsText(const ShownTree& tree) {
     }
     add_media(shown.media);
   }
-  for (const TFamilyRec* family : db.FamilyList()) {
+  for (const TFamilyRec* family : tree.FamilyList()) {
     const ShownFamilyFacts shown = ShownFactsOf(tree, *family);
     add_facts(shown.facts);
     for (const NoteView& note : shown.notes) add(note.text);
@@ -398,7 +398,7 @@ std::string ShownViewsText(const ShownTree& tree) {
     }
   }
   for (std::uint32_t media : MediaWithPages(tree)) {
-    add_media({ReadMediaRecord(db.Store(), media)});
+    add_media({ReadMediaRecord(store, media)});
     for (const ShownOwner& owner : WhomMediaShows(tree, media)) add_owner(owner);
   }
   return out;

@@ -39,6 +39,7 @@ class ShownFactsTest : public ::testing::Test {
 2 RESN privacy
 1 ASSO @I2@
 2 RELA Godfather
+2 SOUR @S2@
 1 ASSO @I3@
 2 RELA Witness
 1 OBJE @M1@
@@ -53,6 +54,9 @@ class ShownFactsTest : public ::testing::Test {
 3 DATA
 4 DATE 1 JAN 1951
 2 PLAC  Oakby
+3 MAP
+4 LATI N51.5
+4 LONG W0.25
 1 RESI
 2 PLAC Eastholm
 1 OBJE @M1@
@@ -160,7 +164,7 @@ TEST_F(ShownFactsTest, MaskedPeopleShowEveryDateMasked) {
 TEST_F(ShownFactsTest, ReplacedPeopleGiveNoSourcePlaceOrMediaPagesNorLines) {
   settings.ExcDoExclude = true;
   const ShownTree tree(db, settings);
-  // S1 is cited by Bob alone; S2 by Ann through a shared note.
+  // S1 is cited by Bob alone; S2 by Ann through a shared note (and her association with Bob).
   EXPECT_EQ(
       std::vector<std::uint32_t>(SourcesWithPages(tree).begin(), SourcesWithPages(tree).end()),
       std::vector<std::uint32_t>{Record("S2")});
@@ -172,6 +176,7 @@ TEST_F(ShownFactsTest, ReplacedPeopleGiveNoSourcePlaceOrMediaPagesNorLines) {
   ASSERT_EQ(PlacesWithPages(tree).size(), 1u);
   EXPECT_EQ(FindShownPlace(tree, PlaceKey("Eastholm")), nullptr);
   EXPECT_EQ(FindShownPlace(tree, PlaceKey("Hiddenville")), nullptr);  // a restricted census
+  EXPECT_FALSE(PlacesWithPages(tree)[0].latitude);  // Bob's birth gave the coordinates
   EXPECT_EQ(Labels(EventsAt(tree, PlacesWithPages(tree)[0])),
             (std::vector<std::string_view>{"BURI", "RESI"}));
   EXPECT_TRUE(HasMediaPage(tree, Record("M2")));
@@ -188,6 +193,8 @@ TEST_F(ShownFactsTest, MaskedPeopleAreListedWithMaskedDates) {
   EXPECT_EQ(citers[0].date, "12 MAR 19xx");
   const ShownPlace* oakby = FindShownPlace(tree, PlaceKey("Oakby"));
   ASSERT_NE(oakby, nullptr);
+  EXPECT_EQ(oakby->latitude, 51.5);
+  EXPECT_EQ(oakby->longitude, -0.25);
   const std::vector<PlaceEvent> events = EventsAt(tree, *oakby);
   EXPECT_EQ(Labels(events), (std::vector<std::string_view>{"BURI", "BIRT", "RESI"}));
   EXPECT_EQ(events[1].fact.date, "12 MAR 19xx");
