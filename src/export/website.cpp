@@ -70,7 +70,8 @@ class SitePictureLinks : public PictureLinks {
   SitePictureLinks(const PageContext& ctx, SitePictures& pictures,
                    const std::vector<std::filesystem::path>& picture_dirs)
       : ctx_(ctx), pictures_(pictures), dirs_(picture_dirs) {
-    if (!ctx.db.ArchiveFolder().empty()) dirs_.insert(dirs_.begin(), ctx.db.ArchiveFolder());
+    if (!ctx.privacy.ArchiveFolder().empty())
+      dirs_.insert(dirs_.begin(), ctx.privacy.ArchiveFolder());
   }
 
   PictureLink Link(const MediaView& media, const MediaFileView& file) const override {

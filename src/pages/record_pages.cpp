@@ -35,7 +35,7 @@ bool MakesRecordPages(const TStyle& style) {
 
 std::string SourcePageOf(const PageContext& ctx, std::uint32_t source) {
   if (ctx.style.Section(ssSourcePage).empty() || !HasSourcePage(ctx.privacy, source)) return {};
-  return PageName(ctx.db.Store().Node(source).xref(), PageKind::kSource);
+  return PageName(ctx.privacy.Store().Node(source).xref(), PageKind::kSource);
 }
 
 std::string PlacePageOf(const PageContext& ctx, std::string_view place_text) {
@@ -47,11 +47,11 @@ std::string PlacePageOf(const PageContext& ctx, std::string_view place_text) {
 
 std::string MediaPageOf(const PageContext& ctx, std::uint32_t media) {
   if (ctx.style.Section(ssMediaPage).empty() || !HasMediaPage(ctx.privacy, media)) return {};
-  return PageName(ctx.db.Store().Node(media).xref(), PageKind::kMedia);
+  return PageName(ctx.privacy.Store().Node(media).xref(), PageKind::kMedia);
 }
 
 std::uint32_t RecordOfPage(const ShownTree& tree, std::string_view page_name) {
-  const GedcomStore& store = tree.db().Store();
+  const GedcomStore& store = tree.Store();
   for (const auto& [records, kind] : {std::pair{SourcesWithPages(tree), PageKind::kSource},
                                       std::pair{MediaWithPages(tree), PageKind::kMedia}}) {
     if (!page_name.starts_with(PagePrefix(kind))) continue;
@@ -196,7 +196,7 @@ void AppendLink(std::string& out, std::string_view target, std::string_view text
 // The person or couple, linked to their family page.
 void AppendWho(const PageContext& ctx, std::string& out, const ShownOwner& ref) {
   if (ref.person) {
-    const TFamilyRec* family = Database::DisplayFamily(ref.person);
+    const TFamilyRec* family = ShownTree::DisplayFamily(ref.person);
     AppendLink(out, family ? PageName(family->Id, PageKind::kFamily) : std::string(),
                ctx.privacy.Show(ref.person).record->Name.view());
     return;
@@ -304,7 +304,7 @@ std::string SourceTitle(const SourceView& source) {
 bool BuildSourcePage(const PageContext& ctx, std::uint32_t record, PageLines& out,
                      std::string* title) {
   if (!HasSourcePage(ctx.privacy, record)) return false;
-  const GedcomStore& store = ctx.db.Store();
+  const GedcomStore& store = ctx.privacy.Store();
   const SourceView source = ReadSource(store, record);
   if (title) *title = SourceTitle(source);
   BuildRecordPage(ctx, ssSourcePage, SourceTitle(source), out, [&](PageLines& lines) {
@@ -415,7 +415,7 @@ bool BuildPlacePage(const PageContext& ctx, std::uint64_t key, PageLines& out, s
 bool BuildMediaPage(const PageContext& ctx, std::uint32_t record, PageLines& out,
                     std::string* title) {
   if (!HasMediaPage(ctx.privacy, record)) return false;
-  const MediaView media = ReadMediaRecord(ctx.db.Store(), record);
+  const MediaView media = ReadMediaRecord(ctx.privacy.Store(), record);
   const std::string caption(media.title.empty() ? FileOf(media) : std::string(media.title));
   if (title) *title = caption;
   BuildRecordPage(ctx, ssMediaPage, caption, out, [&](PageLines& lines) {
@@ -462,7 +462,7 @@ void BuildSourcesIndex(const PageContext& ctx, PageLines& out) {
   };
   std::vector<Entry> entries;
   for (std::uint32_t record : SourcesWithPages(ctx.privacy)) {
-    const SourceView source = ReadSource(ctx.db.Store(), record);
+    const SourceView source = ReadSource(ctx.privacy.Store(), record);
     Entry entry{SourceTitle(source), "<tr><td>"};
     AppendLink(entry.line, SourcePageOf(ctx, record), entry.title);
     entry.line += "</td><td>";
