@@ -31,7 +31,7 @@ export SOURCE_DATE_EPOCH=1700000000 LC_ALL=C TZ=UTC
 
 awk '/^<!--FANLINK/ { exit }
   /^<style type="text\/css">\/\* events, sources, pictures \*\//, /<\/style>/ { next }
-  !/<!--\^(FanLink|DescLink|StatsLink|(Husb|Wife|Child)Facts|(Husb|Wife)(Also|Assoc|Media)|FamilyFacts)\^-->/' \
+  !/<!--\^(FanLink|DescLink|StatsLink|SourcesLink|PlacesLink|(Husb|Wife|Child)Facts|(Husb|Wife)(Also|Assoc|Media)|FamilyFacts)\^-->/' \
   "$bin/styles/stirp1.sty" |
   sed -E 's/<!--\^((Husb|Wife|Child)[BD]?Cites|MarrCites)\^-->//g' >"$work/plain.sty"
 

@@ -1,23 +1,29 @@
 #include "export/website.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <system_error>
 #include <utility>
 
 #include "database/gedcom_archive.h"
+#include "database/text.h"
 #include "export/family_pages.h"
 #include "export/page_pipeline.h"
 #include "export/search_index.h"
 #include "export/site_manifest.h"
 #include "export/sitemap.h"
 #include "export/surname_index.h"
+#include "export/thumbnails.h"
 #include "pages/chart_pages.h"
 #include "pages/family_page.h"
 #include "pages/page_context.h"
 #include "pages/page_names.h"
 #include "pages/person_pages.h"
+#include "pages/picture_links.h"
 #include "pages/privacy.h"
+#include "pages/record_pages.h"
+#include "pages/shown_index.h"
 #include "platform/file_updates.h"
 #include "platform/line_files.h"
 #include "platform/stored_paths.h"
@@ -53,6 +59,66 @@ std::filesystem::path FindArchivePicture(std::string_view name,
              : std::filesystem::path();
 }
 
+// The pictures of media objects as a site shows them: its own thumbnails and readable-size
+// copies (thumbnails.h), a click leading to the media record's page. A file is looked for as
+// the pictures of pages are: a safe relative path ("media/photo.jpg", GEDCOM 7's FILE, as
+// written and with its URL escapes read) in the unpacked archive and the picture folders, else
+// its file name alone in the picture folders.
+// Files that are no pictures (a PDF, a sound) are not published: they lead to the media page.
+class SitePictureLinks : public PictureLinks {
+ public:
+  SitePictureLinks(const PageContext& ctx, SitePictures& pictures,
+                   const std::vector<std::filesystem::path>& picture_dirs)
+      : ctx_(ctx), pictures_(pictures), dirs_(picture_dirs) {
+    if (!ctx.privacy.ArchiveFolder().empty())
+      dirs_.insert(dirs_.begin(), ctx.privacy.ArchiveFolder());
+  }
+
+  PictureLink Link(const MediaView& media, const MediaFileView& file) const override {
+    PictureLink link;
+    const std::string page =
+        media.record == GedcomStore::kNoRecord ? std::string() : MediaPageOf(ctx_, media.record);
+    if (!IsShownPicture(file)) {
+      link.full = page;
+      return link;
+    }
+    std::optional<PictureCrop> crop;
+    if (media.crop_top || media.crop_left || media.crop_width || media.crop_height) {
+      crop = PictureCrop{media.crop_top.value_or(0), media.crop_left.value_or(0),
+                         media.crop_width.value_or(0), media.crop_height.value_or(0)};
+    }
+    const PictureFiles files = pictures_.Make(file.file, Find(file.file), crop);
+    if (files.ok()) {
+      link.thumbnail = files.thumbnail;
+      link.display = files.display;
+      link.width = files.thumbnail_width;
+      link.height = files.thumbnail_height;
+    } else {
+      link.thumbnail = link.display = std::string(kPicturePlaceholderName);
+      link.unreadable = true;
+    }
+    link.full = page.empty() ? link.display : page;
+    return link;
+  }
+
+ private:
+  std::filesystem::path Find(std::string_view reference) const {
+    // GEDCOM 7 writes a URL: "%C3%AB" for the bytes of a letter, "%20" for a space.
+    const std::string written = WithForwardSlashes(reference);
+    const std::string decoded = DecodeHexEscapes(written, '%', /*upper_case_digits=*/true);
+    for (const std::string& name : {written, decoded}) {
+      if (!IsSafeRelativePath(name)) continue;
+      if (std::filesystem::path found = FindFileIn(name, dirs_); !found.empty()) return found;
+    }
+    const std::string plain = StoredFileName(decoded);
+    return IsPlainFileName(plain) ? FindFileIn(plain, dirs_) : std::filesystem::path();
+  }
+
+  const PageContext& ctx_;
+  SitePictures& pictures_;
+  std::vector<std::filesystem::path> dirs_;
+};
+
 class WebsitePass {
  public:
   WebsitePass(const PageContext& ctx, const std::filesystem::path& dir, SiteManifest& manifest,
@@ -67,6 +133,11 @@ class WebsitePass {
     const long long families = static_cast<long long>(ctx_.privacy.FamilyList().size());
     const long long persons = static_cast<long long>(ctx_.privacy.PersonList().size());
     total_ = families + persons + (settings.IncludeTrees ? persons : 0);
+    if (MakesRecordPages(ctx_.style)) {
+      total_ += static_cast<long long>(SourcesWithPages(ctx_.privacy).size() +
+                                       PlacesWithPages(ctx_.privacy).size() +
+                                       MediaWithPages(ctx_.privacy).size());
+    }
     // Steps only read the tree; the index runs between them, and the tree pass follows the
     // name order it hands back.
     PagePipeline pipeline(threads_, dir_, tally_);
@@ -97,6 +168,7 @@ class WebsitePass {
         WritePage(std::string(kStatisticsPageName), work);
       });
     }
+    if (MakesRecordPages(ctx_.style) && !RecordPages(pipeline)) return Stop(pipeline);
 
     if (settings.IncludeTrees) {
       long long tree_count = 0;
@@ -196,6 +268,52 @@ class WebsitePass {
     return false;
   }
 
+  // The indexes of sources and places, then a page per source, place and media record, each
+  // kind as the style makes it. False when cancelled.
+  bool RecordPages(PagePipeline& pipeline) {
+    const TStyle& style = ctx_.style;
+    const ShownTree& tree = ctx_.privacy;
+    auto index = [&](std::string_view name, void (*build)(const PageContext&, PageLines&)) {
+      index_pages_.emplace_back(name);
+      pipeline.Submit([this, name, build](PageWork& work) {
+        work.lines.clear();
+        build(ctx_, work.lines);
+        WritePage(std::string(name), work);
+      });
+    };
+    if (!style.Section(ssSourcesIndex).empty()) index(kSourcesIndexPageName, &BuildSourcesIndex);
+    if (!style.Section(ssPlacesIndex).empty()) index(kPlacesIndexPageName, &BuildPlacesIndex);
+    // A page for each record of a kind the style makes; the steps count either way.
+    auto pages = [&](const auto& keys, TStyleSection section, auto name_of, auto build) {
+      const bool makes = !style.Section(section).empty();
+      for (const auto key : keys) {
+        if (!Step()) return false;
+        if (!makes) continue;
+        std::string name = name_of(key);
+        index_pages_.push_back(name);
+        pipeline.Submit([this, key, build, name = std::move(name)](PageWork& work) {
+          work.lines.clear();
+          if (build(ctx_, key, work.lines, nullptr)) WritePage(name, work);
+        });
+      }
+      return true;
+    };
+    std::vector<std::uint64_t> places;
+    for (const ShownPlace& place : PlacesWithPages(tree)) places.push_back(place.key);
+    return pages(
+               SourcesWithPages(tree), ssSourcePage,
+               [this](std::uint32_t s) { return SourcePageOf(ctx_, s); }, &BuildSourcePage) &&
+           pages(
+               places, ssPlacePage,
+               [&tree](std::uint64_t key) {
+                 return PlacePageName(FindShownPlace(tree, key)->text);
+               },
+               &BuildPlacePage) &&
+           pages(
+               MediaWithPages(tree), ssMediaPage,
+               [this](std::uint32_t m) { return MediaPageOf(ctx_, m); }, &BuildMediaPage);
+  }
+
   // The family page, the family's picture page, then its chart pages.
   void FamilyPages(const TFamilyRec& family, PageWork& work) {
     FamilyPageSource(ctx_).Build(family, work.lines);
@@ -277,6 +395,12 @@ std::string WebsiteSummary(const WebsiteResult& result, const std::string& dir) 
   if (result.pictures_copied > 0) {
     text += ", " + count(result.pictures_copied, "picture", "pictures") + " copied";
   }
+  if (result.pictures_made > 0) {
+    text += ", " + count(result.pictures_made, "picture", "pictures") + " made";
+  }
+  if (result.pictures_unreadable > 0) {
+    text += ", " + count(result.pictures_unreadable, "picture", "pictures") + " unreadable";
+  }
   if (result.stale_removed > 0) {
     text += ", " + count(result.stale_removed, "stale file", "stale files") + " removed";
   }
@@ -314,6 +438,12 @@ WebsiteResult SaveWebsite(const Database& db, const TSettings& settings, const T
   ctx.site_search = !style.Section(ssSearchPage).empty();
   ctx.site_statistics = !style.Section(ssStatistics).empty();
   ctx.site_url = SiteAddress(settings.SiteURL);
+  // The pages of sources, places and media records, with the pictures of media objects.
+  std::optional<SitePictures> pictures;
+  std::optional<SitePictureLinks> picture_links;
+  pictures.emplace(dir);
+  picture_links.emplace(ctx, *pictures, options.picture_dirs);
+  ctx.pictures = &*picture_links;
   progress.ProgressOpen("Saving Webpages", "0", "0", "");
   SiteManifest manifest(dir);
   WebsitePass pass(ctx, dir, manifest, progress, PageThreads(options.jobs));
@@ -321,6 +451,10 @@ WebsiteResult SaveWebsite(const Database& db, const TSettings& settings, const T
   result.name_order = std::move(pass.name_order());
   if (!result.cancelled) result.pictures_copied = pass.CopyPictures(options.picture_dirs);
   WriteTally& tally = pass.tally();
+  const SitePictures::Summary made = pictures->Finish(manifest);
+  result.pictures_made = made.made;
+  result.pictures_unreadable = made.unreadable;
+  tally.failed += made.not_written;
   if (result.cancelled) {
     manifest.Keep();
   } else {

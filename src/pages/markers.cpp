@@ -27,6 +27,8 @@ enum class M : std::uint8_t {
   kSearchBox,
   kSearchScript,
   kStatsLink,
+  kSourcesLink,
+  kPlacesLink,
   kChartRef,
   kSourceList,
   // The page's person.
@@ -151,6 +153,8 @@ constexpr MarkerText kMarkerTexts[] = {
     {M::kSearchBox, "<!--^SearchBox^-->"},
     {M::kSearchScript, "<!--^SearchScript^-->"},
     {M::kStatsLink, "<!--^StatsLink^-->"},
+    {M::kSourcesLink, "<!--^SourcesLink^-->"},
+    {M::kPlacesLink, "<!--^PlacesLink^-->"},
     {M::kChartRef, "<!--^ChartRef^-->"},
     {M::kSourceList, "<!--^SourceList^-->"},
     {M::kName, "<!--^Name^-->"},
@@ -252,6 +256,8 @@ constexpr std::string_view kRulelessKeys[] = {
     "<!--^SNCONTEN",  // "<!--^SNContents^-->"
     "<!--^SNPEOPLE",  // "<!--^SNPeople^-->"
     "<!--^CHART^--",  // "<!--^Chart^-->" (the chart of a chart page, chart_pages.h)
+    "<!--^PAGEBOD",   // "<!--^PageBody^-->" (the body of a record page, record_pages.h)
+    "<!--^PAGETIT",   // "<!--^PageTitle^-->" (its title, put in by the same builder)
 };
 
 constexpr std::string_view kMarkerStart = "<!--^";
@@ -506,6 +512,18 @@ void Expander::ApplyPageWide(M m) {
         LinkTemplate(m, ssStatsLink, {}, nullptr, kStatisticsPageName);
       }
       break;
+    case M::kSourcesLink:
+    case M::kPlacesLink: {
+      // Viewer and site alike show the indexes, when the style makes them.
+      const bool sources = m == M::kSourcesLink;
+      if (ctx_.style.Section(sources ? ssSourcesIndex : ssPlacesIndex).empty()) {
+        ReplaceText(m, "");
+      } else if (!in_template_) {
+        LinkTemplate(m, sources ? ssSourcesLink : ssPlacesLink, {}, nullptr,
+                     sources ? kSourcesIndexPageName : kPlacesIndexPageName);
+      }
+      break;
+    }
     case M::kChartRef:
       if (!link_target_.empty()) {
         ReplaceWith(m, [&](std::string& v) { AppendHtmlEscaped(v, link_target_); });

@@ -35,6 +35,11 @@
 // marriage ("<!--^MarrCites^-->"); other names ("<!--^HusbAlso^-->"), associations
 // ("<!--^HusbAssoc^-->") and media ("<!--^HusbMedia^-->", PICTURE and MEDIA FILE) of each
 // partner; and, in the SOURCES section, the numbered citations ("<!--^SourceList^-->").
+//
+// The record pages (record_pages.h) add the page-wide "<!--^SourcesLink^-->" and
+// "<!--^PlacesLink^-->" (the SOURCESLINK and PLACESLINK templates, where "<!--^ChartRef^-->"
+// names the index page; only when the style makes that index, in the viewer as on a site).
+#pragma once
 
 #include <string>
 #include <string_view>

@@ -19,6 +19,8 @@ struct PictureLink {
   // film); the page lists it by a link to `full` with its title.
   std::string thumbnail;
   std::string full;
+  // The picture at a readable size, as a media page shows it (empty: not a picture).
+  std::string display;
   int width = 0;  // of the thumbnail, when known (0: not known; the style's CSS bounds it)
   int height = 0;
   // A picture that could not be read (missing, damaged, too large, unsupported): the thumbnail

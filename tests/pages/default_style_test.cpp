@@ -204,7 +204,8 @@ TEST(DefaultStyle, HasEverySectionAndUsesEveryMarker) {
         "WifeMedia",   "SourceList",   "FactLabel",       "FactDate",     "FactPlace",
         "FactDetails", "FactNotes",    "FactCites",       "CiteNumber",   "CiteAnchor",
         "CiteTitle",   "CiteAuthor",   "CitePublication", "CitePage",     "CiteQuality",
-        "CiteDate",    "CiteText",     "MediaThumb",      "MediaRef",     "MediaTitle"}) {
+        "CiteDate",    "CiteText",     "MediaThumb",      "MediaRef",     "MediaTitle",
+        "SourcesLink", "PlacesLink", "PageTitle", "PageBody"}) {
     EXPECT_NE(all.find("<!--^" + std::string(name) + "^-->"), std::string::npos) << name;
   }
   EXPECT_NE(all.find("function box1(form)"), std::string::npos);
