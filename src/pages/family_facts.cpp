@@ -9,7 +9,7 @@
 #include "pages/html_escape.h"
 #include "pages/page_names.h"
 #include "pages/picture_links.h"
-#include "pages/record_links.h"
+#include "pages/record_pages.h"
 #include "platform/stored_paths.h"
 
 namespace stirpex {
