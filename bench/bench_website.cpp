@@ -4,7 +4,7 @@
 // writes the site with the style's chart sections taken out (no chart pages, no statistics
 // page), so that what the charts cost is measured in the same run.
 //
-//   bench_website [--sizes=10k,100k,1M] [--seed=1] [--trees] [--dir=FOLDER] [--keep]
+//   bench_website [--sizes=10k,100k,1M] [--seed=1] [--trees] [--rich] [--dir=FOLDER] [--keep]
 //                 [--jobs=N] [--one-thread] [--rounds=2]
 //   bench_website --smoke    writes the site of a small tree once and checks it, then exits
 //
@@ -18,7 +18,10 @@
 // once more after one person's name changed: the seconds of each and the files they wrote.
 // The last columns give the largest search data file and all of them together, then the site
 // without charts (files and seconds), the ratio of the site to it, and the largest chart page
-// and the chart pages' average size. Sites are
+// and the chart pages' average size. With --rich the trees are the generator's rich files
+// (sources, places, media and every kind of event), whose sites also hold the pages of
+// sources, places and media records and their indexes, counted on a line after the table.
+// Sites are
 // written under bench/data/website/ (or FOLDER, such as /dev/shm to leave the disk out) and
 // removed afterwards unless --keep is given. Everything is synced to disk before each timing
 // (not in the smoke run, which makes one round of a small tree).
@@ -124,6 +127,7 @@ struct Row {
   long long chart_pages = 0;
   std::uintmax_t largest_chart_page = 0;
   double chart_bytes = 0;
+  long long record_pages = 0;  // pages of sources, places, media records and their indexes
 };
 
 // The style without its chart sections: a site without chart pages or statistics.
@@ -140,6 +144,7 @@ TStyle WithoutCharts(const TStyle& style) {
 struct Config {
   std::uint64_t seed = 1;
   bool trees = false;
+  bool rich = false;
   bool keep = false;
   bool one_thread = false;
   int jobs = 0;
@@ -190,11 +195,20 @@ double WriteSite(Database& db, TSettings& settings, const TStyle& style,
   row.search_megabytes = static_cast<double>(search_total) / 1e6;
   row.chart_pages = 0;
   row.largest_chart_page = 0;
+  row.record_pages = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(site)) {
+    const std::string name = entry.path().filename().string();
+    for (const char* kind : {"sour~", "plac~", "obje~", "sources~", "places~"}) {
+      if (name.rfind(kind, 0) == 0) ++row.record_pages;
+    }
+  }
   std::uintmax_t chart_total = 0;
   for (const auto& entry : std::filesystem::directory_iterator(site)) {
     const std::string name = entry.path().filename().string();
-    if (name.size() < 6 || (name.compare(name.size() - 6, 6, "fc.htm") != 0 &&
-                            name.compare(name.size() - 6, 6, "dc.htm") != 0)) {
+    // A place's page ends in hexadecimal digits, which may read "fc" or "dc" too.
+    if (name.size() < 6 || name.find('~') != std::string::npos ||
+        (name.compare(name.size() - 6, 6, "fc.htm") != 0 &&
+         name.compare(name.size() - 6, 6, "dc.htm") != 0)) {
       continue;
     }
     ++row.chart_pages;
@@ -229,7 +243,7 @@ bool Republish(Database& db, TSettings& settings, const TStyle& style,
 // runs first.
 bool RunSize(const std::filesystem::path& root, std::uint64_t people, const Config& config,
              Row& row) {
-  const std::filesystem::path gedcom = SyntheticGedcom(people, config.seed);
+  const std::filesystem::path gedcom = SyntheticGedcom(people, config.seed, config.rich);
   if (gedcom.empty()) return false;
   Database db;
   TStyle style;
@@ -316,7 +330,12 @@ int Smoke() {
       row.renamed_written > row.pages / 10 || row.largest_search_file == 0 ||
       row.chart_pages == 0 || row.plain_pages + row.chart_pages + 1 != row.pages ||
       row.largest_chart_page > 30 * 1000) {
-    std::fprintf(stderr, "bench_website: smoke run failed\n");
+    std::fprintf(
+        stderr,
+        "bench_website: smoke run failed (%lld files, again %lld, renamed %lld, plain %lld, "
+        "charts %lld, largest chart %ju)\n",
+        row.pages, row.unchanged_written, row.renamed_written, row.plain_pages, row.chart_pages,
+        static_cast<std::uintmax_t>(row.largest_chart_page));
     return 1;
   }
   std::printf("smoke: %lld files of 1k people written; again: %lld, after a name changed: %lld\n",
@@ -341,6 +360,8 @@ int main(int argc, char** argv) {
       config.seed = std::stoull(arg.substr(7));
     } else if (arg == "--trees") {
       config.trees = true;
+    } else if (arg == "--rich") {
+      config.rich = true;
     } else if (arg.rfind("--dir=", 0) == 0) {
       root = std::filesystem::path(arg.substr(6)) / "stirpex-bench-website";
     } else if (arg == "--keep") {
@@ -353,7 +374,7 @@ int main(int argc, char** argv) {
       config.rounds = std::max(2, std::stoi(arg.substr(9)));
     } else {
       std::fprintf(stderr,
-                   "usage: bench_website [--sizes=10k,100k,1M] [--seed=1] [--trees] "
+                   "usage: bench_website [--sizes=10k,100k,1M] [--seed=1] [--trees] [--rich] "
                    "[--dir=FOLDER] [--keep] [--jobs=N] [--one-thread] [--rounds=2] | --smoke\n");
       return 2;
     }
@@ -383,6 +404,12 @@ int main(int argc, char** argv) {
         r.renamed_seconds, r.renamed_written, static_cast<double>(r.largest_search_file) / 1e3,
         r.search_megabytes, r.plain_pages, r.plain_seconds, r.site_seconds / r.plain_seconds,
         static_cast<double>(r.largest_chart_page) / 1e3, r.chart_bytes / 1e3);
+  }
+  for (const Row& r : rows) {
+    if (r.record_pages > 0) {
+      std::printf("%6s: %lld pages of sources, places and media records and their indexes\n",
+                  SizeLabel(r.people).c_str(), r.record_pages);
+    }
   }
   return 0;
 }

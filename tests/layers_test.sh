@@ -3,7 +3,8 @@
 # One exception: htmlview/ implements the display port the controller owns (app/html_view.h).
 # The core (all but cli/, shell/ and htmlview/) never changes the working directory or the
 # locale: the front ends decide those. Files are at the bottom: only platform/ opens a file to
-# read or write it, and only the resolver (platform/stored_paths.cpp) takes "\" for "/".
+# read or write it, and only the resolver (platform/stored_paths.cpp) takes "\" for "/". Page
+# builders reach the tree only through the privacy layer.
 #   layers_test.sh SOURCE_DIR
 set -euo pipefail
 cd "$1/src"
@@ -54,6 +55,17 @@ slashes="'\\\\\\\\'.*'/'
 \\\\\\\\/\""
 if code_of . | grep -v '^\./platform/stored_paths\.cpp:' | grep -E -f <(echo "$slashes"); then
   echo "a backslash is taken for a separator outside platform/stored_paths.cpp: ask the resolver"
+  status=1
+fi
+# Page builders read the tree through the privacy layer (pages/page_context.h): only the
+# layer's own views reach the database behind it.
+layer='^pages/(privacy|shown_facts|shown_index)\.(h|cpp):'
+if code_of pages export app cli | grep -E '\bUnfiltered\(\)' | grep -vE "$layer"; then
+  echo "the database is read around the privacy layer: read the tree through ShownTree"
+  status=1
+fi
+if code_of pages | grep -E '\bDatabase\b' | grep -vE "$layer|^pages/page_context\.h:"; then
+  echo "a page builder names the database: read the tree through ShownTree (PageContext::privacy)"
   status=1
 fi
 exit $status

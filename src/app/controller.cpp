@@ -17,6 +17,7 @@
 #include "pages/page_names.h"
 #include "pages/person_pages.h"
 #include "pages/privacy.h"
+#include "pages/record_pages.h"
 #include "platform/line_files.h"
 #include "platform/stored_paths.h"
 #include "settings/settings_file.h"
@@ -269,6 +270,7 @@ void ViewerController::OpenFile(const std::string& given) {
 
 void ViewerController::ShowFamily(const TFamilyRec* family, const TPersonRec* person) {
   if (family) {
+    current_page_.clear();
     SetCurrentFamily(family);
     page_lines_.clear();
     BuildFamilyPage(MakePageContext(), *family, person, page_lines_);
@@ -328,6 +330,7 @@ void ViewerController::ShowTreePage(const TFamilyRec* family, const TPersonRec* 
   view_.Clear();
   view_.LoadLines(lines, PageSearchDirs());
   SetCurrentFamily(family);
+  current_page_.clear();
   viewing_file_ = false;
 }
 
@@ -340,6 +343,74 @@ void ViewerController::ShowChart(LinkKind kind, std::string_view id) {
   } else if (HasDescendantChart(ctx, *family)) {
     windows_.ShowChart(BuildDescendantChart(ctx, *family));
   }
+}
+
+bool ViewerController::ShowRecordPage(const PageLink& link, bool add_place) {
+  // A new context, so its shown tree's indexes are made anew: the privacy settings and the
+  // exclude list may have changed since the last page.
+  const PageContext ctx = MakePageContext();
+  const std::string id = ToLowerAscii(link.id);
+  PageLines lines;
+  std::string title, page, text;
+  bool built = false;
+  switch (link.kind) {
+    case LinkKind::kSource:
+      page = "sour~" + id + ".htm";
+      built = BuildSourcePage(ctx, RecordOfPage(ctx.privacy, page), lines, &title);
+      text = "Source: " + title;
+      break;
+    case LinkKind::kMedia:
+      page = "obje~" + id + ".htm";
+      built = BuildMediaPage(ctx, RecordOfPage(ctx.privacy, page), lines, &title);
+      text = "Media: " + title;
+      break;
+    case LinkKind::kPlace: {
+      std::uint64_t key = 0;
+      page = "plac~" + id + ".htm";
+      built = ReadPlaceKey(id, key) && BuildPlacePage(ctx, key, lines, &title);
+      text = "Place: " + title;
+      break;
+    }
+    case LinkKind::kSourcesIndex:
+      page = std::string(kSourcesIndexPageName);
+      built = !ctx.style.Section(ssSourcesIndex).empty();
+      if (built) BuildSourcesIndex(ctx, lines);
+      text = "Sources";
+      break;
+    case LinkKind::kPlacesIndex:
+      page = std::string(kPlacesIndexPageName);
+      built = !ctx.style.Section(ssPlacesIndex).empty();
+      if (built) BuildPlacesIndex(ctx, lines);
+      text = "Places";
+      break;
+    default:
+      break;
+  }
+  if (!built) return false;
+  if (add_place) AddCurrentPlace();
+  view_.Clear();
+  view_.LoadLines(lines, PageSearchDirs());
+  viewing_file_ = false;
+  current_page_ = std::move(page);
+  current_page_text_ = std::move(text);
+  if (add_place) AddCurrentPlace();
+  return true;
+}
+
+void ViewerController::AddCurrentPlace() {
+  if (current_page_.empty()) {
+    AddPlace(CurrentFamily());
+    return;
+  }
+  const int found = FindPlace(current_page_text_);
+  if (found >= 0) {
+    place_index_ = found;
+  } else {
+    if (static_cast<int>(places_.size()) >= kPlaceLimit) places_.erase(places_.begin());
+    place_index_ = std::clamp(place_index_, 0, static_cast<int>(places_.size()));
+    places_.insert(places_.begin() + place_index_, Place{current_page_text_, {}, current_page_});
+  }
+  UpdatePlaceControls();
 }
 
 void ViewerController::btnHomeClick() {
@@ -382,13 +453,13 @@ bool ViewerController::HTMLViewerHotSpotClick(const std::string& target) {
       break;
     case LinkKind::kTree:
       if (const TPersonRec* person = FindPersonByPageId(session_.db, link.id)) {
-        AddPlace(CurrentFamily());
+        AddCurrentPlace();
         ShowTreePage(Database::DisplayFamily(person), person);
         AddPlace(CurrentFamily());
       }
       break;
     case LinkKind::kFamily:
-      AddPlace(CurrentFamily());
+      AddCurrentPlace();
       ShowFamilyById(link.id);
       AddPlace(CurrentFamily());
       break;
@@ -401,6 +472,15 @@ bool ViewerController::HTMLViewerHotSpotClick(const std::string& target) {
       break;
     case LinkKind::kStatistics:
       // The statistics page belongs to a written site: the viewer has none to show.
+      break;
+    case LinkKind::kSource:
+    case LinkKind::kPlace:
+    case LinkKind::kMedia:
+    case LinkKind::kSourcesIndex:
+    case LinkKind::kPlacesIndex:
+      // A page the style does not make (or a record without one) shows nothing: the link is the
+      // program's own all the same, and no file of that name is to be opened.
+      ShowRecordPage(link, /*add_place=*/true);
       break;
   }
   return true;
@@ -488,6 +568,12 @@ void ViewerController::ClearPlaces() {
 void ViewerController::ShowPlace() {
   if (place_index_ < 0 || place_index_ >= static_cast<int>(places_.size())) return;
   const Place& place = places_[static_cast<std::size_t>(place_index_)];
+  if (!place.page.empty()) {
+    const PageLink link = ParsePageLink(place.page, session_.index_page_name);
+    if (!ShowRecordPage(link, /*add_place=*/false)) return;  // the record's page is gone
+    UpdatePlaceControls();
+    return;
+  }
   // The family visited, when the same tree is still loaded and the Id still names a family
   // of that text; otherwise the family of the first person named, as the text says.
   TFamilyRec* family = session_.db.FindFamilyById(place.family_id);

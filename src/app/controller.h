@@ -193,15 +193,24 @@ class ViewerController {
  private:
   // One visited family: the text shown (husband's name, " + ", wife's name) and the family's
   // Id, which finds the very family again while the same tree is loaded.
+  // A page of a source, place or media record or an index of them has no family: it is
+  // found again by its page name (page), with its title as the text.
   struct Place {
     std::string text;
     std::string family_id;
+    std::string page;
   };
 
   // project: the settings file is a project (its folder comes first for relative paths).
   void ApplySettingsFile(bool project);
   void SetCurrentFamily(const TFamilyRec* family);
   void ShowPlace();
+  // Shows the page of a source, place or media record, or an index of them, that link names,
+  // when the style makes it and the record has one; history takes it in with add_place. False
+  // when nothing was shown.
+  bool ShowRecordPage(const PageLink& link, bool add_place);
+  // Takes the page on show into the place history (its family, or the record page).
+  void AddCurrentPlace();
   void ShowFilePaths();
   int FindPlace(std::string_view text) const;
 
@@ -216,6 +225,8 @@ class ViewerController {
   std::string style_file_name_;  // as the settings or the user named it
   std::string gedcom_file_name_;
   bool viewing_file_ = false;
+  std::string current_page_;  // the record page on show (its name), or "" for a family's
+  std::string current_page_text_;
   const TFamilyRec* current_family_ = nullptr;  // valid while the database is of generation
   std::uint64_t current_generation_ = 0;        // current_generation_
   std::vector<Place> places_;

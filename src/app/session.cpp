@@ -165,9 +165,38 @@ std::vector<std::filesystem::path> Session::PageSearchDirs() const {
   return dirs;
 }
 
+Session::ShownState Session::CurrentShownState() const {
+  ShownState state;
+  state.generation = db.Generation();
+  state.exclude = settings.ExcDoExclude;
+  state.mask = settings.ExcMaskDateOnly;
+  state.replace_date = settings.ReplaceDate;
+  state.private_date = settings.PrivateDate;
+  state.people = db.PersonList().size();
+  state.families = db.FamilyList().size();
+  if (state.exclude) {
+    // The excluded flags are set by the exclude lists and the auto filter, and by nothing
+    // that tells the session: read them (a few milliseconds for a million people).
+    std::uint64_t hash = 14695981039346656037ull;
+    std::uint64_t index = 0;
+    for (const TPersonRec* person : db.PersonList()) {
+      if (person->Excluded) hash = (hash ^ index) * 1099511628211ull;
+      ++index;
+    }
+    state.excluded = hash;
+  }
+  return state;
+}
+
 PageContext Session::Context() const {
   PageContext ctx(db, settings, style, clock);
   ctx.index_page_name = index_page_name;
+  ShownState state = CurrentShownState();
+  if (!shown_slots_ || !(state == shown_state_)) {
+    shown_slots_ = std::make_shared<ShownTree::IndexSlots>();
+    shown_state_ = std::move(state);
+  }
+  ctx.privacy.ShareSlots(shown_slots_);
   return ctx;
 }
 

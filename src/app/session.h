@@ -9,7 +9,9 @@
 // when the file they name is there, else against the program's folder (paths.h).
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -90,7 +92,11 @@ class Session {
   // pages): the program's folder first, then the picture folders.
   std::vector<std::filesystem::path> PageSearchDirs() const;
 
-  // A page context over this session's database, settings, style and clock.
+  // A page context over this session's database, settings, style and clock. Its privacy
+  // layer shares what earlier contexts made of the whole tree (the sources, places and media
+  // with pages) while the tree, its excluded people and the privacy settings are unchanged,
+  // so a page of the viewer does not walk the tree again; a change to any of them is seen at
+  // the next call. From the thread that owns the session only.
   PageContext Context() const;
 
   // Why an export may not be written to `output`: it is the GEDCOM file in use, however named
@@ -112,6 +118,20 @@ class Session {
   // Exclude list read at each load in place of the ExcludeList setting's; empty: none.
   std::filesystem::path exclude_list;
   std::string index_page_name{kViewerIndexPageName};
+
+ private:
+  // The state of the tree and the privacy settings that the shared slots were made for.
+  struct ShownState {
+    std::uint64_t generation = 0;
+    std::size_t people = 0, families = 0;  // a tree cleared and read again
+    std::uint64_t excluded = 0;            // a hash of which people are excluded
+    bool exclude = false, mask = false, replace_date = false;
+    std::string private_date;
+    friend bool operator==(const ShownState&, const ShownState&) = default;
+  };
+  ShownState CurrentShownState() const;
+  mutable ShownState shown_state_;
+  mutable std::shared_ptr<ShownTree::IndexSlots> shown_slots_;
 };
 
 // Reads an exclude list file (one full name a line, every line as it stands) into names.

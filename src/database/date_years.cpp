@@ -123,4 +123,46 @@ int NamedYear(std::string_view date) {
   return ReadYears(date).named;
 }
 
+std::optional<long> DateSortKey(std::string_view date) {
+  static constexpr std::string_view kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                                 "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+  int day = 0;
+  int month = 0;
+  long year = 0;
+  bool have_year = false;
+  std::size_t pos = 0;
+  for (std::string_view token = NextToken(date, pos); !token.empty();
+       token = NextToken(date, pos)) {
+    if (have_year) {
+      if (IsEra(token)) year = -year;
+      break;
+    }
+    if (!IsDigit(token.front())) {
+      if (token.substr(0, 3) == "@#D" || token.substr(0, 3) == "@#d") {
+        if (IsWord(token, "@#DGREGORIAN@") || IsWord(token, "@#DJULIAN@")) continue;
+        return std::nullopt;
+      }
+      for (int m = 0; m < 12; ++m) {
+        if (IsWord(token, kMonths[m])) month = m + 1;
+      }
+      continue;
+    }
+    std::size_t digits = 0;
+    long value = 0;
+    while (digits < token.size() && IsDigit(token[digits])) {
+      if (value < 100000) value = value * 10 + (token[digits] - '0');
+      ++digits;
+    }
+    if (digits >= 3) {
+      if (value > kLatestKnownYear) return std::nullopt;
+      year = value;
+      have_year = true;
+    } else if (month == 0) {
+      day = static_cast<int>(value);
+    }
+  }
+  if (!have_year) return std::nullopt;
+  return (year * 13 + month) * 32 + day;
+}
+
 }  // namespace stirpex

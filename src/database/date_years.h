@@ -6,6 +6,7 @@
 // to case, anything that is not a year is skipped.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 namespace stirpex {
@@ -37,6 +38,12 @@ struct DateYears {
   int named = kNoYear;
 };
 DateYears YearsOf(std::string_view date);
+
+// Where a date stands in time, for putting events in order: the first year it names, then the
+// month and day written before that year ("BET 3 MAR 1850 AND 1860" sorts as 3 MAR 1850;
+// "ABT 1850" as 1850, before "MAR 1850"). Nothing when the date names no year (as YearsOf:
+// "STILLBORN", another calendar, a year beyond 3000). Years before the common era are negative.
+std::optional<long> DateSortKey(std::string_view date);
 
 // How many years an approximate date ("ABT", "CAL", "EST") may lie after the year it names.
 inline constexpr int kAboutSlack = 10;

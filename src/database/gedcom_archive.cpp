@@ -3,8 +3,11 @@
 #include <sys/stat.h>
 #include <zip.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -122,6 +125,7 @@ struct Entry {
   bool folder = false;
   bool sized = false;
   std::uint64_t size = 0;
+  std::optional<std::time_t> mtime;  // as the archive gives it
 };
 
 // The entries to unpack, in order, when every limit holds for what they declare; else
@@ -151,6 +155,7 @@ std::vector<Entry> PlanEntries(zip_t* zip, const UnpackLimits& limits, UnpackSta
     if (!entry.folder && zip_stat_index(zip, i, 0, &stat) == 0 && (stat.valid & ZIP_STAT_SIZE)) {
       entry.sized = true;
       entry.size = stat.size;
+      if (stat.valid & ZIP_STAT_MTIME) entry.mtime = stat.mtime;
       if (stat.size > limits.max_entry_bytes) {
         status = UnpackStatus::kEntryTooLarge;
         return {};
@@ -199,6 +204,14 @@ class Unpacker {
       out.Write(std::string_view(buffer, static_cast<std::size_t>(n)));
     }
     if (!out.Commit()) return Stop(UnpackStatus::kWriteFailed);
+    // The entry's own time, so that a file unpacked again by a later load is the same file to
+    // whoever decides by time whether it changed (the pictures a web site made of it).
+    if (entry.mtime) {
+      std::filesystem::last_write_time(
+          target,
+          std::chrono::file_clock::from_sys(std::chrono::system_clock::from_time_t(*entry.mtime)),
+          ec);
+    }
     return EntryResult::kWritten;
   }
 

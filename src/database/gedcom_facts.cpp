@@ -522,18 +522,21 @@ GedcomNode RecordNode(const Database& db, const TFamilyRec& family) {
 
 bool IsRestrictedStructure(const GedcomNode& node) {
   for (const GedcomNode& child : node.children()) {
-    if (!child.Is("RESN")) continue;
-    // "confidential", "privacy" (5.5.1) or a list of them in capitals (7).
-    std::string_view value = child.value();
-    while (!value.empty()) {
-      const std::size_t end = value.find_first_of(", ");
-      const std::string_view word = value.substr(0, end);
-      if (EqualsNoCaseAscii(word, "confidential") || EqualsNoCaseAscii(word, "privacy")) {
-        return true;
-      }
-      if (end == std::string_view::npos) break;
-      value.remove_prefix(end + 1);
+    if (child.Is("RESN") && IsRestrictingResn(child.value())) return true;
+  }
+  return false;
+}
+
+bool IsRestrictingResn(std::string_view value) {
+  // "confidential", "privacy" (5.5.1) or a list of them in capitals (7).
+  while (!value.empty()) {
+    const std::size_t end = value.find_first_of(", ");
+    const std::string_view word = value.substr(0, end);
+    if (EqualsNoCaseAscii(word, "confidential") || EqualsNoCaseAscii(word, "privacy")) {
+      return true;
     }
+    if (end == std::string_view::npos) break;
+    value.remove_prefix(end + 1);
   }
   return false;
 }

@@ -170,5 +170,7 @@ GedcomNode RecordNode(const Database& db, const TPersonRec& person);
 GedcomNode RecordNode(const Database& db, const TFamilyRec& family);
 // The restriction of a structure: its own RESN says confidential or privacy.
 bool IsRestrictedStructure(const GedcomNode& node);
+// Whether a RESN value says confidential or privacy ("privacy", "CONFIDENTIAL, LOCKED").
+bool IsRestrictingResn(std::string_view value);
 
 }  // namespace stirpex

@@ -804,8 +804,12 @@ class StoreBuilder {
         // Added with the next line: meanwhile the table's slot comes into the cache.
         store_.PrefetchPlace(value);
         place_ = value;
-      } else if (tag == "OBJE" && (value.empty() || value[0] != '@')) {
-        store_.CountInlineMedia();
+      } else if (tag == "OBJE") {
+        if (value.empty() || value[0] != '@') {
+          store_.CountInlineMedia();
+        } else {
+          store_.MarkMediaLink();
+        }
       }
     }
   }

@@ -182,6 +182,9 @@ class GedcomStore {
     // other: the writers look closer).
     bool inner_resn = false;
     bool resn = false;  // a RESN of the record itself (level 1)
+    // A person's or family's record that points to a media record somewhere below it: the
+    // privacy layer reads only those for the media a replaced person is linked to.
+    bool media_link = false;
   };
   static constexpr std::uint32_t kNoRecord = 0xFFFFFFFFu;  // equals kNoStoreRecord
 
@@ -197,6 +200,10 @@ class GedcomStore {
   std::uint32_t NextRecordIndex() const { return static_cast<std::uint32_t>(records_.size()); }
   void BeginRecord(std::size_t offset, RecordKind kind) { records_.push_back({offset, kind}); }
   void CountUnparsedLine() { ++unparsed_lines_; }
+  // Marks the record begun last as pointing to a media record (Record::media_link).
+  void MarkMediaLink() {
+    if (!records_.empty()) records_.back().media_link = true;
+  }
   // Marks the record begun last as holding a RESN: of its own (level 1) or below.
   void MarkResn(int level) {
     if (records_.empty()) return;

@@ -15,7 +15,7 @@ class FamilyPageSource {
  public:
   explicit FamilyPageSource(const PageContext& ctx) : ctx_(ctx) {}
 
-  std::span<const TFamilyRec* const> Families() const { return ctx_.db.FamilyList(); }
+  std::span<const TFamilyRec* const> Families() const { return ctx_.privacy.FamilyList(); }
   // The page of one family into lines, in place of what they held.
   void Build(const TFamilyRec& family, PageLines& lines) const {
     lines.clear();

@@ -29,7 +29,7 @@ std::vector<std::string> BuildGendexLines(const Database& db, const TSettings& s
   std::vector<std::string> lines;
   const ShownTree privacy(db, settings);
   privacy.ForEachListedPerson([&](const TPersonRec& person) {
-    const TFamilyRec* family = Database::DisplayFamily(&person);
+    const TFamilyRec* family = ShownTree::DisplayFamily(&person);
     if (!family) return;
     const ShownDates dates = privacy.ListingDates(person);
     std::string line = PageName(family->Id, PageKind::kFamily);

@@ -280,7 +280,7 @@ class SearchIndex {
 
       const ShownDates dates = ctx_.privacy.PageDates(person);
       std::string page;
-      if (const TFamilyRec* family = Database::DisplayFamily(&person)) {
+      if (const TFamilyRec* family = ShownTree::DisplayFamily(&person)) {
         page = PageStem(family->Id.view(), PageKind::kFamily);
       } else if (settings.IncludeTrees) {
         page = PageStem(person.Id.view(), PageKind::kTree);

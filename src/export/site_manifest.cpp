@@ -4,6 +4,7 @@
 #include <functional>
 #include <system_error>
 
+#include "database/gedcom_archive.h"
 #include "database/text_lines.h"
 #include "platform/stored_paths.h"
 
@@ -20,8 +21,25 @@ std::uint64_t Hash(std::string_view name) {
 }  // namespace
 
 bool IsSiteFileName(std::string_view name) {
-  return name != kManifestName && IsPlainFileName(name);
+  return name != kManifestName && (IsPlainFileName(name) || IsSafeRelativePath(name));
 }
+
+namespace {
+
+// Whether every folder between dir and its file name is a real folder, not a link that could
+// lead the removal out of the site.
+bool InRealFolders(const std::filesystem::path& dir, std::string_view name) {
+  std::filesystem::path at = dir;
+  for (std::size_t slash = name.find('/'); slash != std::string_view::npos;
+       slash = name.find('/', slash + 1)) {
+    at = dir / std::string(name.substr(0, slash));
+    std::error_code ec;
+    if (!std::filesystem::is_directory(std::filesystem::symlink_status(at, ec))) return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 SiteManifest::SiteManifest(const std::filesystem::path& dir)
     : dir_(dir), path_(dir / std::string(kManifestName)) {
@@ -67,7 +85,7 @@ long long SiteManifest::Close(bool remove_stale) {
       if (ec || !std::filesystem::exists(status)) return;  // gone already: nothing to track
       const bool plain =
           std::filesystem::is_regular_file(status) || std::filesystem::is_symlink(status);
-      if (plain && std::filesystem::remove(file, ec) && !ec) {
+      if (plain && InRealFolders(dir_, name) && std::filesystem::remove(file, ec) && !ec) {
         ++removed;
         return;
       }

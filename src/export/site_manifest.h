@@ -7,7 +7,9 @@
 // the user's own stays, and a folder without a manifest loses nothing. A pass that does not
 // finish removes nothing and keeps every name of the old manifest beside the ones it wrote.
 //
-// Only plain names of files directly in the folder are ever written, read or removed. Memory
+// Only names of files in the folder are ever written, read or removed: plain names, and safe
+// relative paths (IsSafeRelativePath: "media/photo.jpg", the pictures of a tree read from an
+// archive), removed only through real folders, never through a link. Memory
 // does not grow with the pass: the new manifest goes to its file as the pass writes, and the
 // old one is held as one 8-byte hash a name.
 #pragma once
@@ -63,8 +65,8 @@ class SiteManifest {
   bool manifest_written_ = false;
 };
 
-// Whether a name of a manifest may stand for a file of the site: a plain file name (no folder,
-// not "." or "..", not the manifest itself).
+// Whether a name of a manifest may stand for a file of the site: a plain file name (not "." or
+// "..") or a safe relative path, and not the manifest itself.
 bool IsSiteFileName(std::string_view name);
 
 }  // namespace stirpex

@@ -34,7 +34,7 @@ constexpr std::uint32_t kNoGroup = std::numeric_limits<std::uint32_t>::max();
 // its index pages stay byte for byte the same (and unwritten).
 class SurnameBlocks {
  public:
-  explicit SurnameBlocks(const Database& db) : sort_(db.PersonsInReadOrder()) {}
+  explicit SurnameBlocks(const ShownTree& tree) : sort_(tree.PersonsInReadOrder()) {}
 
   // Sorts once more and calls visit(person) for each person of the heading's surname.
   template <typename Visit>
@@ -157,23 +157,23 @@ void AppendContents(const PageContext& ctx, const std::vector<std::string>& surn
 // Whether the person has a line in the index: shown under their own record, with a family
 // page to link to.
 bool IsListed(const PageContext& ctx, const TPersonRec& person) {
-  return !ctx.privacy.IsReplaced(&person) && Database::DisplayFamily(&person);
+  return !ctx.privacy.IsReplaced(&person) && ShownTree::DisplayFamily(&person);
 }
 
 // The surnames some person is listed under (see SurnameBlocks: without regard to case): a
 // heading with nobody under it would only tell that the tree holds people of that name.
-std::vector<bool> ListedSurnames(const Database& db, const PageContext& ctx) {
+std::vector<bool> ListedSurnames(const PageContext& ctx) {
   SurnameCollator collator;
   std::unordered_set<std::string_view> spellings;  // of the listed people's Surname
   std::unordered_set<std::string> keys;
-  for (const TPersonRec* person : db.PersonList()) {
+  for (const TPersonRec* person : ctx.privacy.PersonList()) {
     if (IsListed(ctx, *person) && spellings.insert(person->Surname.view()).second) {
       keys.insert(collator.SortKey(person->Surname.view()));
     }
   }
   std::vector<bool> listed;
-  listed.reserve(db.Surnames().size());
-  for (const std::string& surname : db.Surnames()) {
+  listed.reserve(ctx.privacy.Surnames().size());
+  for (const std::string& surname : ctx.privacy.Surnames()) {
     listed.push_back(keys.count(collator.SortKey(Cut(surname, kSurnameCapacity))) > 0);
   }
   return listed;
@@ -183,7 +183,7 @@ std::vector<bool> ListedSurnames(const Database& db, const PageContext& ctx) {
 void AppendPersonLine(const PageContext& ctx, const TPersonRec& person, LineSink& out) {
   const TSettings& settings = ctx.settings;
   if (!IsListed(ctx, person)) return;
-  const TFamilyRec* family = Database::DisplayFamily(&person);
+  const TFamilyRec* family = ShownTree::DisplayFamily(&person);
   const ShownDates dates = ctx.privacy.ListingDates(person);
   const std::string& birth = dates.birth;
   const std::string& death = dates.death;
@@ -240,19 +240,19 @@ void AppendSurnameBlock(const PageContext& ctx, SurnameBlocks& blocks, std::stri
 
 }  // namespace
 
-std::vector<const TPersonRec*> BuildSurnameIndex(const Database& db, const PageContext& ctx,
+std::vector<const TPersonRec*> BuildSurnameIndex(const PageContext& ctx,
                                                  const std::filesystem::path& dir, LineSink& out,
                                                  WriteTally& tally) {
   const TSettings& settings = ctx.settings;
-  const std::vector<std::string>& all_surnames = db.Surnames();
-  const std::vector<bool> listed = ListedSurnames(db, ctx);
+  const std::vector<std::string>& all_surnames = ctx.privacy.Surnames();
+  const std::vector<bool> listed = ListedSurnames(ctx);
   std::vector<std::string> surnames;  // the headings written, numbered for the split pages
   for (std::size_t i = 0; i < all_surnames.size(); ++i) {
     if (listed[i]) surnames.push_back(all_surnames[i]);
   }
   // The options dialog keeps SplitNumber within 1 to 100; a file may hold anything.
   const int per_page = std::max(1, settings.SplitNumber);
-  SurnameBlocks blocks(db);
+  SurnameBlocks blocks(ctx.privacy);
   // The split page being filled, written as it fills.
   FileUpdater split_file;
   SiteLineSink split(split_file);
@@ -292,11 +292,11 @@ std::vector<const TPersonRec*> BuildSurnameIndex(const Database& db, const PageC
   return blocks.Order();
 }
 
-std::vector<const TPersonRec*> BuildSurnameIndex(const Database& db, const PageContext& ctx,
+std::vector<const TPersonRec*> BuildSurnameIndex(const PageContext& ctx,
                                                  const std::filesystem::path& dir, PageLines& out,
                                                  WriteTally& tally) {
   ListSink sink(out);
-  return BuildSurnameIndex(db, ctx, dir, sink, tally);
+  return BuildSurnameIndex(ctx, dir, sink, tally);
 }
 
 }  // namespace stirpex

@@ -27,15 +27,14 @@ namespace stirpex {
 
 // Gives the index page's lines to out and, when SplitSurnames is on, writes the split pages
 // into dir as they fill (counted in tally; a split page whose bytes are there already is left
-// as it is, and with ctx.site_url set each carries its canonical link). db must be the
-// database of ctx. Returns PersonList in the order the sorts per heading leave it
-// (Database::ReorderPersons applies it), or an empty list when there was no heading and so no
-// sort.
-std::vector<const TPersonRec*> BuildSurnameIndex(const Database& db, const PageContext& ctx,
+// as it is, and with ctx.site_url set each carries its canonical link). Returns PersonList in
+// the order the sorts per heading leave it (Database::ReorderPersons applies it), or an empty
+// list when there was no heading and so no sort.
+std::vector<const TPersonRec*> BuildSurnameIndex(const PageContext& ctx,
                                                  const std::filesystem::path& dir, LineSink& out,
                                                  WriteTally& tally);
 // The same, appending the index page's lines to a list.
-std::vector<const TPersonRec*> BuildSurnameIndex(const Database& db, const PageContext& ctx,
+std::vector<const TPersonRec*> BuildSurnameIndex(const PageContext& ctx,
                                                  const std::filesystem::path& dir, PageLines& out,
                                                  WriteTally& tally);
 

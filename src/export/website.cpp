@@ -1,23 +1,29 @@
 #include "export/website.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <system_error>
 #include <utility>
 
 #include "database/gedcom_archive.h"
+#include "database/text.h"
 #include "export/family_pages.h"
 #include "export/page_pipeline.h"
 #include "export/search_index.h"
 #include "export/site_manifest.h"
 #include "export/sitemap.h"
 #include "export/surname_index.h"
+#include "export/thumbnails.h"
 #include "pages/chart_pages.h"
 #include "pages/family_page.h"
 #include "pages/page_context.h"
 #include "pages/page_names.h"
 #include "pages/person_pages.h"
+#include "pages/picture_links.h"
 #include "pages/privacy.h"
+#include "pages/record_pages.h"
+#include "pages/shown_index.h"
 #include "platform/file_updates.h"
 #include "platform/line_files.h"
 #include "platform/stored_paths.h"
@@ -53,33 +59,98 @@ std::filesystem::path FindArchivePicture(std::string_view name,
              : std::filesystem::path();
 }
 
+// The pictures of media objects as a site shows them: its own thumbnails and readable-size
+// copies (thumbnails.h), a click leading to the media record's page. A file is looked for as
+// the pictures of pages are: a safe relative path ("media/photo.jpg", GEDCOM 7's FILE, as
+// written and with its URL escapes read) in the unpacked archive and the picture folders, else
+// its file name alone in the picture folders.
+// Files that are no pictures (a PDF, a sound) are not published: they lead to the media page.
+class SitePictureLinks : public PictureLinks {
+ public:
+  SitePictureLinks(const PageContext& ctx, SitePictures& pictures,
+                   const std::vector<std::filesystem::path>& picture_dirs)
+      : ctx_(ctx), pictures_(pictures), dirs_(picture_dirs) {
+    if (!ctx.privacy.ArchiveFolder().empty())
+      dirs_.insert(dirs_.begin(), ctx.privacy.ArchiveFolder());
+  }
+
+  PictureLink Link(const MediaView& media, const MediaFileView& file) const override {
+    PictureLink link;
+    const std::string page =
+        media.record == GedcomStore::kNoRecord ? std::string() : MediaPageOf(ctx_, media.record);
+    if (!IsShownPicture(file)) {
+      link.full = page;
+      return link;
+    }
+    std::optional<PictureCrop> crop;
+    if (media.crop_top || media.crop_left || media.crop_width || media.crop_height) {
+      crop = PictureCrop{media.crop_top.value_or(0), media.crop_left.value_or(0),
+                         media.crop_width.value_or(0), media.crop_height.value_or(0)};
+    }
+    const PictureFiles files = pictures_.Make(file.file, Find(file.file), crop);
+    if (files.ok()) {
+      link.thumbnail = files.thumbnail;
+      link.display = files.display;
+      link.width = files.thumbnail_width;
+      link.height = files.thumbnail_height;
+    } else {
+      link.thumbnail = link.display = std::string(kPicturePlaceholderName);
+      link.unreadable = true;
+    }
+    link.full = page.empty() ? link.display : page;
+    return link;
+  }
+
+ private:
+  std::filesystem::path Find(std::string_view reference) const {
+    // GEDCOM 7 writes a URL: "%C3%AB" for the bytes of a letter, "%20" for a space.
+    const std::string written = WithForwardSlashes(reference);
+    const std::string decoded = DecodeHexEscapes(written, '%', /*upper_case_digits=*/true);
+    for (const std::string& name : {written, decoded}) {
+      if (!IsSafeRelativePath(name)) continue;
+      if (std::filesystem::path found = FindFileIn(name, dirs_); !found.empty()) return found;
+    }
+    const std::string plain = StoredFileName(decoded);
+    return IsPlainFileName(plain) ? FindFileIn(plain, dirs_) : std::filesystem::path();
+  }
+
+  const PageContext& ctx_;
+  SitePictures& pictures_;
+  std::vector<std::filesystem::path> dirs_;
+};
+
 class WebsitePass {
  public:
-  WebsitePass(const Database& db, const PageContext& ctx, const std::filesystem::path& dir,
-              SiteManifest& manifest, Progress& progress, unsigned threads)
-      : db_(db), ctx_(ctx), dir_(dir), progress_(progress), threads_(threads) {
+  WebsitePass(const PageContext& ctx, const std::filesystem::path& dir, SiteManifest& manifest,
+              Progress& progress, unsigned threads)
+      : ctx_(ctx), dir_(dir), progress_(progress), threads_(threads) {
     tally_.manifest = &manifest;
   }
 
   // False when the pass was cancelled.
   bool Run() {
     const TSettings& settings = ctx_.settings;
-    const long long families = static_cast<long long>(db_.FamilyList().size());
-    const long long persons = static_cast<long long>(db_.PersonList().size());
+    const long long families = static_cast<long long>(ctx_.privacy.FamilyList().size());
+    const long long persons = static_cast<long long>(ctx_.privacy.PersonList().size());
     total_ = families + persons + (settings.IncludeTrees ? persons : 0);
+    if (MakesRecordPages(ctx_.style)) {
+      total_ += static_cast<long long>(SourcesWithPages(ctx_.privacy).size() +
+                                       PlacesWithPages(ctx_.privacy).size() +
+                                       MediaWithPages(ctx_.privacy).size());
+    }
     // Steps only read the tree; the index runs between them, and the tree pass follows the
     // name order it hands back.
     PagePipeline pipeline(threads_, dir_, tally_);
 
     long long family_count = 0;
-    for (const TFamilyRec* family : db_.FamilyList()) {
+    for (const TFamilyRec* family : ctx_.privacy.FamilyList()) {
       if (!Step()) return Stop(pipeline);
       progress_.ProgressFamilies(++family_count);
       pipeline.Submit([this, family](PageWork& work) { FamilyPages(*family, work); });
     }
 
     long long person_count = 0;
-    for (const TPersonRec* person : db_.PersonList()) {
+    for (const TPersonRec* person : ctx_.privacy.PersonList()) {
       if (!Step()) return Stop(pipeline);
       progress_.ProgressPeople(++person_count);
       if (!ctx_.privacy.HasOwnPages(person)) continue;
@@ -97,12 +168,14 @@ class WebsitePass {
         WritePage(std::string(kStatisticsPageName), work);
       });
     }
+    if (MakesRecordPages(ctx_.style) && !RecordPages(pipeline)) return Stop(pipeline);
 
     if (settings.IncludeTrees) {
       long long tree_count = 0;
       // In the name order the index left, as the viewer's list then stands.
       const std::span<const TPersonRec* const> people =
-          name_order_.empty() ? db_.PersonList() : std::span<const TPersonRec* const>(name_order_);
+          name_order_.empty() ? ctx_.privacy.PersonList()
+                              : std::span<const TPersonRec* const>(name_order_);
       for (const TPersonRec* person : people) {
         if (!Step()) return Stop(pipeline);
         progress_.ProgressTrees(++tree_count);
@@ -111,7 +184,7 @@ class WebsitePass {
         if (!ctx_.privacy.HasOwnPages(person)) continue;
         pipeline.Submit([this, person](PageWork& work) {
           work.lines.clear();
-          BuildTreePage(ctx_, Database::DisplayFamily(person), person, work.lines);
+          BuildTreePage(ctx_, ShownTree::DisplayFamily(person), person, work.lines);
           WritePage(PageName(person->Id, PageKind::kTree), work);
         });
       }
@@ -121,7 +194,8 @@ class WebsitePass {
     if (progress_.Cancelled()) return false;
     WriteSearch(ctx_, dir_, pipeline);
     if (!ctx_.site_url.empty()) {
-      WriteSitemaps(dir_, ctx_.site_url, index_pages_, db_.FamilyList(), tally_, kSitemapLimit,
+      WriteSitemaps(dir_, ctx_.site_url, index_pages_, ctx_.privacy.FamilyList(), tally_,
+                    kSitemapLimit,
                     [this](const TFamilyRec& family, std::vector<std::string>& pages) {
                       for (std::string page :
                            {FanChartPage(ctx_, family), DescendantChartPage(ctx_, family)}) {
@@ -138,10 +212,10 @@ class WebsitePass {
     if (!settings.ImageDir.empty() || picture_dirs.empty()) return 0;
     std::set<std::string, std::less<>> names;
     if (settings.IncludeGraphic) names.insert("stirpex.gif");
-    for (const TFamilyRec* family : db_.FamilyList()) {
+    for (const TFamilyRec* family : ctx_.privacy.FamilyList()) {
       if (ctx_.privacy.ShowsFamilyPicture(family)) names.insert(family->Picture.str());
     }
-    for (const TPersonRec* person : db_.PersonList()) {
+    for (const TPersonRec* person : ctx_.privacy.PersonList()) {
       if (ctx_.privacy.ShowsPicture(person)) names.insert(person->Picture.str());
     }
     long long copied = 0;
@@ -150,7 +224,7 @@ class WebsitePass {
       if (IsPlainPictureName(name)) {
         source = FindFileIn(name, picture_dirs);
       } else {
-        source = FindArchivePicture(name, db_.ArchiveFolder());
+        source = FindArchivePicture(name, ctx_.privacy.ArchiveFolder());
       }
       if (source.empty()) continue;
       const std::filesystem::path target = dir_ / name;
@@ -194,6 +268,52 @@ class WebsitePass {
     return false;
   }
 
+  // The indexes of sources and places, then a page per source, place and media record, each
+  // kind as the style makes it. False when cancelled.
+  bool RecordPages(PagePipeline& pipeline) {
+    const TStyle& style = ctx_.style;
+    const ShownTree& tree = ctx_.privacy;
+    auto index = [&](std::string_view name, void (*build)(const PageContext&, PageLines&)) {
+      index_pages_.emplace_back(name);
+      pipeline.Submit([this, name, build](PageWork& work) {
+        work.lines.clear();
+        build(ctx_, work.lines);
+        WritePage(std::string(name), work);
+      });
+    };
+    if (!style.Section(ssSourcesIndex).empty()) index(kSourcesIndexPageName, &BuildSourcesIndex);
+    if (!style.Section(ssPlacesIndex).empty()) index(kPlacesIndexPageName, &BuildPlacesIndex);
+    // A page for each record of a kind the style makes; the steps count either way.
+    auto pages = [&](const auto& keys, TStyleSection section, auto name_of, auto build) {
+      const bool makes = !style.Section(section).empty();
+      for (const auto key : keys) {
+        if (!Step()) return false;
+        if (!makes) continue;
+        std::string name = name_of(key);
+        index_pages_.push_back(name);
+        pipeline.Submit([this, key, build, name = std::move(name)](PageWork& work) {
+          work.lines.clear();
+          if (build(ctx_, key, work.lines, nullptr)) WritePage(name, work);
+        });
+      }
+      return true;
+    };
+    std::vector<std::uint64_t> places;
+    for (const ShownPlace& place : PlacesWithPages(tree)) places.push_back(place.key);
+    return pages(
+               SourcesWithPages(tree), ssSourcePage,
+               [this](std::uint32_t s) { return SourcePageOf(ctx_, s); }, &BuildSourcePage) &&
+           pages(
+               places, ssPlacePage,
+               [&tree](std::uint64_t key) {
+                 return PlacePageName(FindShownPlace(tree, key)->text);
+               },
+               &BuildPlacePage) &&
+           pages(
+               MediaWithPages(tree), ssMediaPage,
+               [this](std::uint32_t m) { return MediaPageOf(ctx_, m); }, &BuildMediaPage);
+  }
+
   // The family page, the family's picture page, then its chart pages.
   void FamilyPages(const TFamilyRec& family, PageWork& work) {
     FamilyPageSource(ctx_).Build(family, work.lines);
@@ -218,7 +338,7 @@ class WebsitePass {
 
   // The person's picture page, then the note page.
   void PersonPages(const TPersonRec& person, PageWork& work) {
-    const TFamilyRec* family = Database::DisplayFamily(&person);
+    const TFamilyRec* family = ShownTree::DisplayFamily(&person);
     if (!person.Picture.empty()) {
       work.lines.clear();
       if (BuildPicturePage(ctx_, family, &person, work.lines, person.Picture)) {
@@ -245,14 +365,13 @@ class WebsitePass {
     FileUpdater index_file;
     index_file.Open(index_path);
     SiteLineSink index(index_file, CanonicalLink(ctx_.site_url, ctx_.index_page_name));
-    name_order_ = BuildSurnameIndex(db_, ctx_, dir_, index, tally_);
+    name_order_ = BuildSurnameIndex(ctx_, dir_, index, tally_);
     tally_.Count(index_file.Commit(), index_path);
     tally_.names = nullptr;
     // The index page first, then its split pages.
     std::rotate(index_pages_.begin(), index_pages_.end() - 1, index_pages_.end());
   }
 
-  const Database& db_;
   const PageContext& ctx_;
   const std::filesystem::path& dir_;
   Progress& progress_;
@@ -275,6 +394,12 @@ std::string WebsiteSummary(const WebsiteResult& result, const std::string& dir) 
     text += ", " + std::to_string(result.pages_unchanged) + " unchanged";
   if (result.pictures_copied > 0) {
     text += ", " + count(result.pictures_copied, "picture", "pictures") + " copied";
+  }
+  if (result.pictures_made > 0) {
+    text += ", " + count(result.pictures_made, "picture", "pictures") + " made";
+  }
+  if (result.pictures_unreadable > 0) {
+    text += ", " + count(result.pictures_unreadable, "picture", "pictures") + " unreadable";
   }
   if (result.stale_removed > 0) {
     text += ", " + count(result.stale_removed, "stale file", "stale files") + " removed";
@@ -313,13 +438,23 @@ WebsiteResult SaveWebsite(const Database& db, const TSettings& settings, const T
   ctx.site_search = !style.Section(ssSearchPage).empty();
   ctx.site_statistics = !style.Section(ssStatistics).empty();
   ctx.site_url = SiteAddress(settings.SiteURL);
+  // The pages of sources, places and media records, with the pictures of media objects.
+  std::optional<SitePictures> pictures;
+  std::optional<SitePictureLinks> picture_links;
+  pictures.emplace(dir);
+  picture_links.emplace(ctx, *pictures, options.picture_dirs);
+  ctx.pictures = &*picture_links;
   progress.ProgressOpen("Saving Webpages", "0", "0", "");
   SiteManifest manifest(dir);
-  WebsitePass pass(db, ctx, dir, manifest, progress, PageThreads(options.jobs));
+  WebsitePass pass(ctx, dir, manifest, progress, PageThreads(options.jobs));
   result.cancelled = !pass.Run();
   result.name_order = std::move(pass.name_order());
   if (!result.cancelled) result.pictures_copied = pass.CopyPictures(options.picture_dirs);
   WriteTally& tally = pass.tally();
+  const SitePictures::Summary made = pictures->Finish(manifest);
+  result.pictures_made = made.made;
+  result.pictures_unreadable = made.unreadable;
+  tally.failed += made.not_written;
   if (result.cancelled) {
     manifest.Keep();
   } else {

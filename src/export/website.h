@@ -3,15 +3,17 @@
 // One page per family, a picture page per family and person with a picture, a note page per
 // person with notes, the surname index (maybe with split pages), with IncludeTrees a tree page
 // per person, and with a style that makes them the chart pages of each family and the
-// statistics page (pages/chart_pages.h), all built by the page builders from the style in force and
-// written under the page names of pages/page_names.h. Pages are built on several threads
-// (page_pipeline.h) and written as soon as built, a few pages per thread at a time, so memory does
-// not grow with the number of pages; the site is the same, byte for byte, whatever the number of
-// threads. A file whose bytes the folder holds already is not written again (site_files.h). When no
-// picture folder is set (ImageDir empty) pages name their pictures beside themselves, so the
-// pictures they name are copied into the site from where they lie. A style with a SEARCH PAGE
-// section gives the site a search page (search_index.h); with SiteURL set the site gets a
-// sitemap and its pages canonical links (sitemap.h).
+// statistics page (pages/chart_pages.h), and with a style that makes them the pages of
+// sources, places and media records and their indexes (pages/record_pages.h; the pictures of
+// media objects as export/thumbnails.h makes them), all built by the page builders from the style
+// in force and written under the page names of pages/page_names.h. Pages are built on several
+// threads (page_pipeline.h) and written as soon as built, a few pages per thread at a time, so
+// memory does not grow with the number of pages; the site is the same, byte for byte, whatever the
+// number of threads. A file whose bytes the folder holds already is not written again
+// (site_files.h). When no picture folder is set (ImageDir empty) pages name their pictures beside
+// themselves, so the pictures they name are copied into the site from where they lie. A style with
+// a SEARCH PAGE section gives the site a search page (search_index.h); with SiteURL set the site
+// gets a sitemap and its pages canonical links (sitemap.h).
 #pragma once
 
 #include <filesystem>
@@ -40,6 +42,10 @@ struct WebsiteResult {
   long long pages_unchanged = 0;  // files the folder held already, byte for byte: not written
   long long pages_failed = 0;     // pages and pictures that could not be written
   long long pictures_copied = 0;
+  // Thumbnails and readable-size pictures of media objects made by this pass (reused ones not
+  // counted), and pictures that could not be read (shown as the placeholder).
+  long long pictures_made = 0;
+  long long pictures_unreadable = 0;
   long long stale_removed = 0;  // files of an earlier site no longer written (site_manifest.h)
   bool folder_failed = false;   // the folder could not be made: nothing was written
   bool refused = false;         // the privacy layer refused (ShownTree::Refusal): nothing written
@@ -61,7 +67,8 @@ std::string IndexPageNameOf(std::string_view surname_file);
 // Writes the web site into dir (made with its parents when missing). In order: the family
 // pass (family page, its picture page, its fan and descendant chart pages), the person pass
 // (picture page, then note page), the index page (named IndexPageNameOf(SurnameFile)) with its
-// split pages, the statistics page, the tree pass, the search files and the sitemap; counts, the
+// split pages, the statistics page, the indexes of sources and places and the pages of
+// sources, places and media records, the tree pass, the search files and the sitemap; counts, the
 // first failure and the manifest follow this order whatever the threads (options.jobs) did.
 // Persons the privacy filter replaces get no picture, note or tree page; families whose
 // pictures it hides no picture page. Progress: the title "Saving Webpages", the family and

@@ -116,7 +116,7 @@ class DescendantBuilder {
       const TPersonRec* child = family.Children[frame.child++];
       Row row;
       row.depth = frame.depth + 1;
-      row.person = DescribePerson(ctx_, child, Database::DisplayFamily(child));
+      row.person = DescribePerson(ctx_, child, ShownTree::DisplayFamily(child));
       row.parent = frame.row;
       const TPersonRec* shown = row.person.shown;
       const bool married = shown && !shown->SpouseFamilies.empty();

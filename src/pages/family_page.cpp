@@ -1,6 +1,7 @@
 #include "pages/family_page.h"
 
 #include "database/text.h"
+#include "pages/family_facts.h"
 #include "pages/html_escape.h"
 #include "pages/markers.h"
 #include "pages/note_html.h"
@@ -75,7 +76,8 @@ void AppendNoteText(const PageContext& ctx, const TPersonRec* person, PageLines&
 bool BuildFamilyPage(const PageContext& ctx, const TFamilyRec& family, const TPersonRec* person,
                      PageLines& out) {
   const TStyle& style = ctx.style;
-  MarkerArgs args{&family, 0, {}, person};
+  PageFacts facts(ctx);
+  MarkerArgs args{&family, 0, {}, person, &facts};
 
   for (const std::string& line : style.Section(ssMainHead)) {
     if (line.find("</head>") != std::string::npos) AppendMetaLines(ctx, out);
@@ -93,6 +95,10 @@ bool BuildFamilyPage(const PageContext& ctx, const TFamilyRec& family, const TPe
   args.child_index = 0;
   for (const std::string& line : style.Section(ssChildClose)) {
     AppendExpanded(ctx, line, args, out);
+  }
+  // The Sources block lists what the page cited above it; a page that cites nothing has none.
+  if (!facts.Citations().Empty()) {
+    for (const std::string& line : style.Section(ssSources)) AppendExpanded(ctx, line, args, out);
   }
   for (const std::string& line : style.Section(ssFooter)) {
     if (ctx.settings.IncludeGraphic && ContainsUpperCased(line, "</BODY>")) {

@@ -5,7 +5,9 @@
 // markers. Three kinds of template line get lines of the program's own before them: the meta
 // lines before a "</head>" line of the main head, the page person's note text before the
 // note-text line of the family head, and the footer graphic before the "</BODY>" line of the
-// footer. Inserted lines are written as they are, without marker expansion.
+// footer. Inserted lines are written as they are, without marker expansion. When the lines
+// above the footer cited anything (family_facts.h), the style's SOURCES section comes before
+// the footer, listing the citations by their numbers.
 #pragma once
 
 #include <string_view>
@@ -26,8 +28,8 @@ bool BuildFamilyPage(const PageContext& ctx, const TFamilyRec& family, const TPe
 
 // Appends the note text of the person: for each note its lines (HTML, "<br>" marking continued
 // lines) through the note filter of note_html.h, except those of a note whose first line holds
-// "Image" (a picture reference), then "<p>" after every note. Nothing for a null person, or for a person the
-// privacy filter replaces: their notes appear nowhere.
+// "Image" (a picture reference), then "<p>" after every note. Nothing for a null person, or for a
+// person the privacy filter replaces: their notes appear nowhere.
 void AppendNoteText(const PageContext& ctx, const TPersonRec* person, PageLines& out);
 
 // True when the line contains needle, the line's letters compared as capitals (needle is

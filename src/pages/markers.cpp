@@ -6,6 +6,7 @@
 
 #include "database/text.h"
 #include "pages/chart_pages.h"
+#include "pages/family_facts.h"
 #include "pages/html_escape.h"
 #include "pages/page_names.h"
 #include "pages/privacy.h"
@@ -26,7 +27,10 @@ enum class M : std::uint8_t {
   kSearchBox,
   kSearchScript,
   kStatsLink,
+  kSourcesLink,
+  kPlacesLink,
   kChartRef,
+  kSourceList,
   // The page's person.
   kName,
   kBDate,
@@ -63,6 +67,8 @@ enum class M : std::uint8_t {
   kFanLink,
   kDescLink,
   kFamilyRef,
+  kFamilyFacts,
+  kMarrCites,
   // Husband.
   kHusbName,
   kHusbBday,
@@ -77,6 +83,13 @@ enum class M : std::uint8_t {
   kHusbFamHtm,
   kHusbFather,
   kHusbMother,
+  kHusbFacts,
+  kHusbCites,
+  kHusbBCites,
+  kHusbDCites,
+  kHusbAlso,
+  kHusbAssoc,
+  kHusbMedia,
   // Wife.
   kWifeName,
   kWifeBday,
@@ -91,6 +104,13 @@ enum class M : std::uint8_t {
   kWifeFamHtm,
   kWifeFather,
   kWifeMother,
+  kWifeFacts,
+  kWifeCites,
+  kWifeBCites,
+  kWifeDCites,
+  kWifeAlso,
+  kWifeAssoc,
+  kWifeMedia,
   // Child.
   kChildName,
   kChildBday,
@@ -103,6 +123,10 @@ enum class M : std::uint8_t {
   kChildDMPlace,
   kChildSpouse,
   kChildSpHtm,
+  kChildFacts,
+  kChildCites,
+  kChildBCites,
+  kChildDCites,
   // Keys that are known but have no rule here (the note text and surname index lines are
   // handled line by line by their builders).
   kNoRule,
@@ -129,7 +153,10 @@ constexpr MarkerText kMarkerTexts[] = {
     {M::kSearchBox, "<!--^SearchBox^-->"},
     {M::kSearchScript, "<!--^SearchScript^-->"},
     {M::kStatsLink, "<!--^StatsLink^-->"},
+    {M::kSourcesLink, "<!--^SourcesLink^-->"},
+    {M::kPlacesLink, "<!--^PlacesLink^-->"},
     {M::kChartRef, "<!--^ChartRef^-->"},
+    {M::kSourceList, "<!--^SourceList^-->"},
     {M::kName, "<!--^Name^-->"},
     {M::kBDate, "<!--^BDate^-->"},
     {M::kBPlace, "<!--^BPlace^-->"},
@@ -163,6 +190,8 @@ constexpr MarkerText kMarkerTexts[] = {
     {M::kFanLink, "<!--^FanLink^-->"},
     {M::kDescLink, "<!--^DescLink^-->"},
     {M::kFamilyRef, "<!--^FamilyRef^-->"},
+    {M::kFamilyFacts, "<!--^FamilyFacts^-->"},
+    {M::kMarrCites, "<!--^MarrCites^-->"},
     {M::kHusbName, "<!--^HusbName^-->"},
     {M::kHusbBday, "<!--^HusbBday^-->"},
     {M::kHusbBPlace, "<!--^HusbBPlace^-->"},
@@ -176,6 +205,13 @@ constexpr MarkerText kMarkerTexts[] = {
     {M::kHusbFamHtm, "<!--^HusbFamHtm^-->"},
     {M::kHusbFather, "<!--^HusbFather^-->"},
     {M::kHusbMother, "<!--^HusbMother^-->"},
+    {M::kHusbFacts, "<!--^HusbFacts^-->"},
+    {M::kHusbCites, "<!--^HusbCites^-->"},
+    {M::kHusbBCites, "<!--^HusbBCites^-->"},
+    {M::kHusbDCites, "<!--^HusbDCites^-->"},
+    {M::kHusbAlso, "<!--^HusbAlso^-->"},
+    {M::kHusbAssoc, "<!--^HusbAssoc^-->"},
+    {M::kHusbMedia, "<!--^HusbMedia^-->"},
     {M::kWifeName, "<!--^WifeName^-->"},
     {M::kWifeBday, "<!--^WifeBday^-->"},
     {M::kWifeBPlace, "<!--^WifeBPlace^-->"},
@@ -189,6 +225,13 @@ constexpr MarkerText kMarkerTexts[] = {
     {M::kWifeFamHtm, "<!--^WifeFamHtm^-->"},
     {M::kWifeFather, "<!--^WifeFather^-->"},
     {M::kWifeMother, "<!--^WifeMother^-->"},
+    {M::kWifeFacts, "<!--^WifeFacts^-->"},
+    {M::kWifeCites, "<!--^WifeCites^-->"},
+    {M::kWifeBCites, "<!--^WifeBCites^-->"},
+    {M::kWifeDCites, "<!--^WifeDCites^-->"},
+    {M::kWifeAlso, "<!--^WifeAlso^-->"},
+    {M::kWifeAssoc, "<!--^WifeAssoc^-->"},
+    {M::kWifeMedia, "<!--^WifeMedia^-->"},
     {M::kChildName, "<!--^ChildName^-->"},
     {M::kChildBday, "<!--^ChildBday^-->"},
     {M::kChildBPlace, "<!--^ChildBPlace^-->"},
@@ -200,6 +243,10 @@ constexpr MarkerText kMarkerTexts[] = {
     {M::kChildDMPlace, "<!--^ChildDMPlace^-->"},
     {M::kChildSpouse, "<!--^ChildSpouse^-->"},
     {M::kChildSpHtm, "<!--^ChildSpHtm^-->"},
+    {M::kChildFacts, "<!--^ChildFacts^-->"},
+    {M::kChildCites, "<!--^ChildCites^-->"},
+    {M::kChildBCites, "<!--^ChildBCites^-->"},
+    {M::kChildDCites, "<!--^ChildDCites^-->"},
 };
 
 // Keys identified without a rule: a marker with one of them always ends as a comment.
@@ -209,6 +256,8 @@ constexpr std::string_view kRulelessKeys[] = {
     "<!--^SNCONTEN",  // "<!--^SNContents^-->"
     "<!--^SNPEOPLE",  // "<!--^SNPeople^-->"
     "<!--^CHART^--",  // "<!--^Chart^-->" (the chart of a chart page, chart_pages.h)
+    "<!--^PAGEBOD",   // "<!--^PageBody^-->" (the body of a record page, record_pages.h)
+    "<!--^PAGETIT",   // "<!--^PageTitle^-->" (its title, put in by the same builder)
 };
 
 constexpr std::string_view kMarkerStart = "<!--^";
@@ -311,7 +360,7 @@ class Expander {
 
  private:
   ShownPerson Shown(const TPersonRec* x) const { return ctx_.privacy.Show(x); }
-  bool IsPrivate(const TPersonRec& x) const { return &x == ctx_.db.PrivatePerson(); }
+  bool IsPrivate(const TPersonRec& x) const { return &x == ctx_.privacy.PrivatePerson(); }
 
   // Replaces the first exact occurrence of marker m (from the pass position on, before which
   // no marker can stand) by the value that make(value) writes; make runs only when m occurs.
@@ -375,6 +424,7 @@ class Expander {
   void ApplyFamily(M m);
   void ApplySpouse(M m, bool husband);
   void ApplyChild(M m);
+  void AppendPartnerFacts(M m, const TPersonRec* partner, std::string& v);
 
   const PageContext& ctx_;
   const MarkerArgs& args_;
@@ -403,16 +453,16 @@ void Expander::Run(std::string& line) {
     }
     replaced_at_p_ = false;
     const M m = kKeys.Identify(line, p_);
-    if (In(m, M::kDate, M::kChartRef)) ApplyPageWide(m);
+    if (In(m, M::kDate, M::kSourceList)) ApplyPageWide(m);
     if (args_.person && In(m, M::kName, M::kSelfHtm)) ApplyPerson(m);
     if (args_.person) ApplyAncestors();
     if (args_.family) {
-      if (In(m, M::kMarrDate, M::kFamilyRef) || m == M::kPictRef) ApplyFamily(m);
-      if (In(m, M::kHusbName, M::kHusbMother)) ApplySpouse(m, true);
-      if (In(m, M::kWifeName, M::kWifeMother)) {
+      if (In(m, M::kMarrDate, M::kMarrCites) || m == M::kPictRef) ApplyFamily(m);
+      if (In(m, M::kHusbName, M::kHusbMedia)) ApplySpouse(m, true);
+      if (In(m, M::kWifeName, M::kWifeMedia)) {
         ApplySpouse(static_cast<M>(static_cast<int>(m) - kSpouseCount), false);
       }
-      if (In(m, M::kChildName, M::kChildSpHtm)) ApplyChild(m);
+      if (In(m, M::kChildName, M::kChildDCites)) ApplyChild(m);
     }
     // The marker is still at p when no rule took it: make it a plain comment. When a rule
     // replaced the text at p (perhaps by nothing), what stands there now is searched again.
@@ -440,7 +490,7 @@ void Expander::ApplyPageWide(M m) {
       });
       break;
     case M::kCharset:
-      ReplaceText(m, ctx_.db.PageCharset());
+      ReplaceText(m, ctx_.privacy.PageCharset());
       break;
     case M::kSearchBox:
       // Only a written site has a search page to lead to; elsewhere the marker leaves nothing.
@@ -462,10 +512,25 @@ void Expander::ApplyPageWide(M m) {
         LinkTemplate(m, ssStatsLink, {}, nullptr, kStatisticsPageName);
       }
       break;
+    case M::kSourcesLink:
+    case M::kPlacesLink: {
+      // Viewer and site alike show the indexes, when the style makes them.
+      const bool sources = m == M::kSourcesLink;
+      if (ctx_.style.Section(sources ? ssSourcesIndex : ssPlacesIndex).empty()) {
+        ReplaceText(m, "");
+      } else if (!in_template_) {
+        LinkTemplate(m, sources ? ssSourcesLink : ssPlacesLink, {}, nullptr,
+                     sources ? kSourcesIndexPageName : kPlacesIndexPageName);
+      }
+      break;
+    }
     case M::kChartRef:
       if (!link_target_.empty()) {
         ReplaceWith(m, [&](std::string& v) { AppendHtmlEscaped(v, link_target_); });
       }
+      break;
+    case M::kSourceList:
+      if (args_.facts) ReplaceWith(m, [&](std::string& v) { AppendSourceList(*args_.facts, v); });
       break;
     default:
       break;
@@ -637,6 +702,16 @@ void Expander::ApplyFamily(M m) {
     case M::kFamilyRef:
       ReplaceWith(m, [&](std::string& v) { AppendPageName(v, f.Id, PageKind::kFamily); });
       break;
+    case M::kFamilyFacts:
+      if (args_.facts) {
+        ReplaceWith(m, [&](std::string& v) { AppendFamilyFacts(*args_.facts, f, ssFactRow, v); });
+      }
+      break;
+    case M::kMarrCites:
+      if (args_.facts) {
+        ReplaceWith(m, [&](std::string& v) { AppendMarriageCites(*args_.facts, f, v); });
+      }
+      break;
     default:
       break;
   }
@@ -696,6 +771,48 @@ void Expander::ApplySpouse(M m, bool husband) {
       if (parent) ReplaceEscaped(marker, Shown(parent).record->Name);
       break;
     }
+    case M::kHusbFacts:
+    case M::kHusbCites:
+    case M::kHusbBCites:
+    case M::kHusbDCites:
+    case M::kHusbAlso:
+    case M::kHusbAssoc:
+    case M::kHusbMedia:
+      if (args_.facts) {
+        ReplaceWith(marker, [&](std::string& v) { AppendPartnerFacts(m, real, v); });
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+// m is the husband form of the marker. What the file says of the partner beyond the fields is
+// read from their own record (family_facts.h, which asks the privacy layer).
+void Expander::AppendPartnerFacts(M m, const TPersonRec* partner, std::string& v) {
+  PageFacts& facts = *args_.facts;
+  switch (m) {
+    case M::kHusbFacts:
+      AppendPersonFacts(facts, partner, ssFactRow, v);
+      break;
+    case M::kHusbCites:
+      AppendPersonCites(facts, partner, CitedFact::kRecord, v);
+      break;
+    case M::kHusbBCites:
+      AppendPersonCites(facts, partner, CitedFact::kBirth, v);
+      break;
+    case M::kHusbDCites:
+      AppendPersonCites(facts, partner, CitedFact::kDeath, v);
+      break;
+    case M::kHusbAlso:
+      AppendOtherNames(facts, partner, ssFactRow, v);
+      break;
+    case M::kHusbAssoc:
+      AppendAssociations(facts, partner, ssFactRow, v);
+      break;
+    case M::kHusbMedia:
+      AppendPersonMedia(facts, partner, v);
+      break;
     default:
       break;
   }
@@ -750,6 +867,25 @@ void Expander::ApplyChild(M m) {
     }
     case M::kChildSpHtm:
       if (s) ReplaceLink(m, "<a HREF=\"", s->Id, PageKind::kFamily);
+      break;
+    case M::kChildFacts:
+      if (args_.facts) {
+        ReplaceWith(m, [&](std::string& v) {
+          AppendPersonFacts(*args_.facts, f.Children[args_.child_index], ssKidFact, v);
+        });
+      }
+      break;
+    case M::kChildCites:
+    case M::kChildBCites:
+    case M::kChildDCites:
+      if (args_.facts) {
+        const CitedFact which = m == M::kChildCites    ? CitedFact::kRecord
+                                : m == M::kChildBCites ? CitedFact::kBirth
+                                                       : CitedFact::kDeath;
+        ReplaceWith(m, [&](std::string& v) {
+          AppendPersonCites(*args_.facts, f.Children[args_.child_index], which, v);
+        });
+      }
       break;
     default:
       break;

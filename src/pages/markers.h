@@ -26,12 +26,26 @@
 // only when the style makes that page and the family has the chart), "<!--^FamilyRef^-->" (the
 // family's own page) and the page-wide "<!--^StatsLink^-->" (the STATSLINK template, on the
 // pages of a web site with a statistics page; nothing elsewhere).
+//
+// What a family page shows beyond the fields (family_facts.h): the events and attributes of
+// each partner and child ("<!--^HusbFacts^-->", "<!--^WifeFacts^-->" through the FACT ROW
+// section, "<!--^ChildFacts^-->" through KID FACT) and of the family ("<!--^FamilyFacts^-->");
+// the numbers of the citations of a person's record, birth and death ("<!--^HusbCites^-->",
+// "<!--^HusbBCites^-->", "<!--^HusbDCites^-->", the same for Wife and Child) and of the
+// marriage ("<!--^MarrCites^-->"); other names ("<!--^HusbAlso^-->"), associations
+// ("<!--^HusbAssoc^-->") and media ("<!--^HusbMedia^-->", PICTURE and MEDIA FILE) of each
+// partner; and, in the SOURCES section, the numbered citations ("<!--^SourceList^-->").
+//
+// The record pages (record_pages.h) add the page-wide "<!--^SourcesLink^-->" and
+// "<!--^PlacesLink^-->" (the SOURCESLINK and PLACESLINK templates, where "<!--^ChartRef^-->"
+// names the index page; only when the style makes that index, in the viewer as on a site).
 #pragma once
 
 #include <string>
 #include <string_view>
 
 #include "database/records.h"
+#include "pages/family_facts.h"
 #include "pages/page_context.h"
 #include "pages/style.h"
 
@@ -43,6 +57,9 @@ struct MarkerArgs {
   std::size_t child_index = 0;         // which child the child markers refer to
   std::string_view image_name;         // what "<!--^ImageName^-->" shows (already a path)
   const TPersonRec* person = nullptr;  // the page's person, or none
+  // What the family page shows of its records and the citations numbered on it so far; none
+  // elsewhere, where the markers of family_facts.h leave nothing.
+  PageFacts* facts = nullptr;
 };
 
 // Expands every marker of line in place.

@@ -1,6 +1,13 @@
-// What every page builder reads besides its arguments: the database, the settings, the style
-// in force, the privacy layer over them, the name of the surname index page and today's date
-// (from the clock the caller passes).
+// What every page builder reads besides its arguments: the settings, the style in force, the
+// tree as it may be shown (`privacy`, a ShownTree over the database and settings), the name of
+// the surname index page and today's date (from the clock the caller passes).
+//
+// The context gives no database: a builder reaches records, lists, look-ups and the store only
+// through `privacy` (privacy.h), so that what it reads has passed the privacy layer or can be
+// asked about there. The database is reached directly only by the privacy layer's own views
+// (privacy.cpp, shown_facts.cpp, shown_index.cpp, through ShownTree::Unfiltered), and, outside
+// the builders, by what makes a context and by the writers of whole files (the GEDCOM exports
+// apply the same rules line by line); tests/layers_test.sh checks the builders.
 //
 // The viewer's controller, the web-site writer, the surname index and stirpex-cli each make one
 // and pass it to the builders; nothing is global. The context only refers to the database,
@@ -20,14 +27,15 @@
 
 namespace stirpex {
 
+class PictureLinks;
+
 // A page as built: one entry per line, without line ends (writers add CR LF).
 using PageLines = std::vector<std::string>;
 
 struct PageContext {
   PageContext(const Database& database, const TSettings& settings_in, const TStyle& style_in,
               const Clock& clock)
-      : db(database),
-        settings(settings_in),
+      : settings(settings_in),
         style(style_in),
         privacy(database, settings_in),
         today(DateText(clock.Today())) {}
@@ -36,7 +44,6 @@ struct PageContext {
   // locale the program's front end chose; month/day/year in the C locale).
   static std::string DateText(const std::tm& date);
 
-  const Database& db;
   const TSettings& settings;
   const TStyle& style;
   ShownTree privacy;                                  // how each person and date may be shown
@@ -50,6 +57,9 @@ struct PageContext {
   // Only while a web site is written: whether it has a statistics page (the style has a
   // STATISTICS section), so that "<!--^StatsLink^-->" shows the link to it.
   bool site_statistics = false;
+  // Where pages find the pictures of media objects (picture_links.h); none: the files as the
+  // tree names them, which the viewer's display looks for itself.
+  const PictureLinks* pictures = nullptr;
 };
 
 }  // namespace stirpex

@@ -37,12 +37,30 @@ std::string_view PageSuffix(PageKind kind) {
       return "fc.htm";
     case PageKind::kDescendantChart:
       return "dc.htm";
+    case PageKind::kSource:
+    case PageKind::kPlace:
+    case PageKind::kMedia:
+      return ".htm";
   }
   return ".htm";
 }
 
+std::string_view PagePrefix(PageKind kind) {
+  switch (kind) {
+    case PageKind::kSource:
+      return "sour~";
+    case PageKind::kPlace:
+      return "plac~";
+    case PageKind::kMedia:
+      return "obje~";
+    default:
+      return {};
+  }
+}
+
 void AppendPageName(std::string& out, std::string_view id, PageKind kind) {
   const std::string_view suffix = PageSuffix(kind);
+  out += PagePrefix(kind);
   const std::size_t start = out.size();
   for (std::size_t i = 0, n = id.size() + suffix.size(); i < n; ++i) {
     char c = i < id.size() ? id[i] : suffix[i - id.size()];
@@ -59,9 +77,52 @@ void AppendPageName(std::string& out, std::string_view id, PageKind kind) {
 
 std::string PageName(std::string_view id, PageKind kind) {
   std::string name;
-  name.reserve(id.size() + 6);
+  name.reserve(id.size() + 8);
   AppendPageName(name, id, kind);
   return name;
+}
+
+std::uint64_t PlaceKey(std::string_view place_text) {
+  while (!place_text.empty() && (place_text.front() == ' ' || place_text.front() == '\t')) {
+    place_text.remove_prefix(1);
+  }
+  while (!place_text.empty() && (place_text.back() == ' ' || place_text.back() == '\t')) {
+    place_text.remove_suffix(1);
+  }
+  std::uint64_t hash = 14695981039346656037ull;
+  for (char c : place_text) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 1099511628211ull;
+  }
+  return hash;
+}
+
+std::string PlaceKeyText(std::uint64_t key) {
+  char buffer[17];
+  std::snprintf(buffer, sizeof buffer, "%016llx", static_cast<unsigned long long>(key));
+  return buffer;
+}
+
+bool ReadPlaceKey(std::string_view text, std::uint64_t& key) {
+  if (text.size() != 16) return false;
+  std::uint64_t value = 0;
+  for (char c : text) {
+    int digit;
+    if (c >= '0' && c <= '9') {
+      digit = c - '0';
+    } else if (c >= 'a' && c <= 'f') {
+      digit = c - 'a' + 10;
+    } else {
+      return false;
+    }
+    value = value << 4 | static_cast<std::uint64_t>(digit);
+  }
+  key = value;
+  return true;
+}
+
+std::string PlacePageName(std::string_view place_text) {
+  return PageName(PlaceKeyText(PlaceKey(place_text)), PageKind::kPlace);
 }
 
 std::string SplitIndexPageName(int page) {
@@ -88,6 +149,12 @@ LinkKind LinkKindOf(PageKind kind) {
       return LinkKind::kFanChart;
     case PageKind::kDescendantChart:
       return LinkKind::kDescendantChart;
+    case PageKind::kSource:
+      return LinkKind::kSource;
+    case PageKind::kPlace:
+      return LinkKind::kPlace;
+    case PageKind::kMedia:
+      return LinkKind::kMedia;
   }
   return LinkKind::kFamily;
 }
@@ -116,6 +183,19 @@ PageLink ParsePageLink(std::string_view target, std::string_view index_page_name
   if (help) return {LinkKind::kHelp, SecondField(target)};
   if (target == index_page_name || target == kViewerIndexPageName) return {LinkKind::kIndex, {}};
   if (target == kStatisticsPageName) return {LinkKind::kStatistics, {}};
+  if (target == kSourcesIndexPageName) return {LinkKind::kSourcesIndex, {}};
+  if (target == kPlacesIndexPageName) return {LinkKind::kPlacesIndex, {}};
+  // The pages named by a kind word before "~" (an Id never holds one).
+  for (PageKind kind : {PageKind::kSource, PageKind::kPlace, PageKind::kMedia}) {
+    const std::string_view prefix = PagePrefix(kind);
+    const std::string_view suffix = PageSuffix(kind);
+    if (target.size() > prefix.size() + suffix.size() && target.starts_with(prefix) &&
+        target.ends_with(suffix)) {
+      const std::string_view id =
+          target.substr(prefix.size(), target.size() - prefix.size() - suffix.size());
+      if (!Holds(id, "~")) return {LinkKindOf(kind), std::string(id)};
+    }
+  }
   for (PageKind kind : {PageKind::kNote, PageKind::kTree, PageKind::kPicture, PageKind::kFanChart,
                         PageKind::kDescendantChart, PageKind::kFamily}) {
     const std::string_view suffix = PageSuffix(kind);

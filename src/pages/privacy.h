@@ -19,8 +19,14 @@
 // exclude list in force could not be read, nothing may be exported at all (Refusal).
 #pragma once
 
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "database/database.h"
 #include "database/records.h"
@@ -30,6 +36,8 @@ namespace stirpex {
 
 // What a page shows for one person: the record to write (the person, the private person, or
 // none when no person was given) and whether its dates are masked.
+struct ShownIndexes;
+
 struct ShownPerson {
   const TPersonRec* record = nullptr;
   bool MaskDates = false;
@@ -115,12 +123,50 @@ class ShownTree {
     }
   }
 
-  const Database& db() const { return db_; }
   const TSettings& settings() const { return settings_; }
+
+  // --- The tree, read through this view ---
+  // All a page builder reads of the tree (PageContext gives no database): the lists and
+  // look-ups as the database gives them, every record with the replaced people among them
+  // (what is shown of each is asked above, and in shown_facts.h and shown_index.h), the page
+  // charset, an archive's folder, and the store for the views that read records' lines.
+  std::span<const TPersonRec* const> PersonList() const { return db_.PersonList(); }
+  std::span<const TFamilyRec* const> FamilyList() const { return db_.FamilyList(); }
+  std::vector<const TPersonRec*> PersonsInReadOrder() const { return db_.PersonsInReadOrder(); }
+  const std::vector<std::string>& Surnames() const { return db_.Surnames(); }
+  const TPersonRec* FindPersonById(std::string_view id) const { return db_.FindPersonById(id); }
+  const TFamilyRec* FindFamilyById(std::string_view id) const { return db_.FindFamilyById(id); }
+  const TPersonRec* PrivatePerson() const { return db_.PrivatePerson(); }
+  static const TFamilyRec* DisplayFamily(const TPersonRec* person) {
+    return Database::DisplayFamily(person);
+  }
+  std::string PageCharset() const { return db_.PageCharset(); }
+  const std::filesystem::path& ArchiveFolder() const { return db_.ArchiveFolder(); }
+  const GedcomStore& Store() const { return db_.Store(); }
+  // The database behind the view, for this layer's own views (privacy.cpp, shown_facts.cpp,
+  // shown_index.cpp) and no other code: tests/layers_test.sh checks that.
+  const Database& Unfiltered() const { return db_; }
+
+  // What is made of the whole tree once, on first use, by the views of shown_facts.h (which
+  // media records a replaced person's or a hidden family's structures link to; the sources,
+  // places and media records that get pages). Made from the state of the tree and settings at
+  // that time: a change to either needs a new ShownTree. Copies share them; safe to ask from
+  // several threads.
+  struct IndexSlots {
+    std::once_flag hidden_media_once, pages_once;
+    std::shared_ptr<const std::vector<std::uint32_t>> hidden_media;  // sorted store records
+    std::shared_ptr<const ShownIndexes> pages;
+  };
+  IndexSlots& Slots() const { return *slots_; }
+  // Takes the slots of another view of the same tree in the same state, so that what that
+  // view made once is not made again (the viewer keeps one set per state of the tree and the
+  // privacy settings: Session::Context).
+  void ShareSlots(std::shared_ptr<IndexSlots> shared) { slots_ = std::move(shared); }
 
  private:
   const Database& db_;
   const TSettings& settings_;
+  std::shared_ptr<IndexSlots> slots_ = std::make_shared<IndexSlots>();
 };
 
 // The record to show for person x (which may be null, giving null):

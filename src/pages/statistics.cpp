@@ -336,14 +336,13 @@ void AppendList(PageLines& out, const std::vector<std::pair<std::string, long lo
 }  // namespace
 
 TreeStatistics CountTree(const ShownTree& tree) {
-  const Database& db = tree.db();
   TreeStatistics stats;
-  stats.people = static_cast<long long>(db.PersonList().size());
-  stats.families = static_cast<long long>(db.FamilyList().size());
+  stats.people = static_cast<long long>(tree.PersonList().size());
+  stats.families = static_cast<long long>(tree.FamilyList().size());
   std::vector<int> births, deaths;
   std::vector<std::pair<int, int>> lives;  // birth year, years lived
   Tally surnames, given_names, places;
-  for (const TPersonRec* person : db.PersonList()) {
+  for (const TPersonRec* person : tree.PersonList()) {
     const TPersonRec& shown = *tree.Show(person).record;
     if (shown.Sex == 'M') ++stats.men;
     if (shown.Sex == 'F') ++stats.women;
@@ -366,7 +365,7 @@ TreeStatistics CountTree(const ShownTree& tree) {
     places.Add(Trimmed(person->BirthPlace.view()));
     places.Add(Trimmed(person->DeathPlace.view()));
   }
-  for (const TFamilyRec* family : db.FamilyList()) {
+  for (const TFamilyRec* family : tree.FamilyList()) {
     if (tree.IsProtected(family->Husband) || tree.IsProtected(family->Wife)) continue;
     places.Add(Trimmed(family->MarrPlace.view()));
   }

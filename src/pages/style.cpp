@@ -12,7 +12,9 @@ constexpr std::array<std::string_view, kStyleSectionCount> kKeys = {
     "<!--FOOTER --", "<!--IMAGES --", "<!--NOTE HEAD", "<!--TREE HEAD", "<!--SURNAME H",
     "<!--PICLINK--", "<!--NOTELINK-", "<!--TREELINK-", "<!--INDEX HEA", "<!--SEARCH PA",
     "<!--SEARCHBOX", "<!--FAN CHART", "<!--DESC CHAR", "<!--STATISTIC", "<!--FANLINK--",
-    "<!--DESCLINK-", "<!--STATSLINK",
+    "<!--DESCLINK-", "<!--STATSLINK", "<!--FACT ROW-", "<!--KID FACT-", "<!--SOURCES -",
+    "<!--SOURCE RO", "<!--PICTURE -", "<!--MEDIA FIL", "<!--SOURCE PA", "<!--SOURCES I",
+    "<!--PLACE PAG", "<!--PLACES IN", "<!--MEDIA PAG", "<!--SOURCESLI", "<!--PLACESLIN",
 };
 constexpr std::size_t kKeyLength = 13;
 

@@ -1,15 +1,18 @@
 // Style files: the HTML templates every page is made from.
 //
-// A style file (.sty) is plain text cut into up to twenty-two sections by header lines that are
-// recognised by their first 13 characters ("<!--MAIN HEAD", "<!--CHILD -->", ...). The last
-// eight are optional. Two only shape a written web site: its search page and the search box that
-// "<!--^SearchBox^-->" puts on its pages; a style without them writes a site without search.
-// Six make the chart pages (chart_pages.h) and the links to them; a style without them has no
-// charts, and its pages stay as they were. The
-// loader reads it into a `TStyle`: twenty-two ordered lists of lines, stored exactly as read. Lines
-// shorter than three characters and lines beginning with "#" are dropped everywhere; lines
-// before the first header are dropped. The markers inside the lines are expanded by the page
-// builders (markers.h).
+// A style file (.sty) is plain text cut into up to thirty-five sections by header lines that
+// are recognised by their first 13 characters ("<!--MAIN HEAD", "<!--CHILD -->", ...). The last
+// twenty-one are optional. Two only shape a written web site: its search page and the search
+// box that "<!--^SearchBox^-->" puts on its pages; a style without them writes a site without
+// search. Six make the chart pages (chart_pages.h) and the links to them; a style without them
+// has no charts, and its pages stay as they were. Six show on family pages what the file says
+// beyond birth, death and marriage (family_facts.h): events, citations and a Sources block,
+// media; a style without them writes the family pages it always wrote. Seven make the pages of
+// sources, places and media records, their indexes and the links to those (record_pages.h); a
+// style without them has none. The loader reads it into a `TStyle`: thirty-five ordered lists
+// of lines, stored exactly as read. Lines shorter than three characters and lines beginning
+// with "#" are dropped everywhere; lines before the first header are dropped. The markers
+// inside the lines are expanded by the page builders (markers.h).
 #pragma once
 
 #include <array>
@@ -46,8 +49,21 @@ enum TStyleSection : int {
   ssFanLink,      // "<!--FANLINK--": link template of "<!--^FanLink^-->"
   ssDescLink,     // "<!--DESCLINK-": link template of "<!--^DescLink^-->"
   ssStatsLink,    // "<!--STATSLINK": what "<!--^StatsLink^-->" shows on a web site's pages
+  ssFactRow,      // "<!--FACT ROW-": one event or attribute of a partner or of the family
+  ssKidFact,      // "<!--KID FACT-": one event or attribute of a child (a compact form)
+  ssSources,      // "<!--SOURCES -": the Sources block, before the footer of a page that cites
+  ssSourceRow,    // "<!--SOURCE RO": one numbered citation of the Sources block
+  ssPicture,      // "<!--PICTURE -": one picture of a person, as a thumbnail
+  ssMediaFile,    // "<!--MEDIA FIL": one medium of a person that is not a picture
+  ssSourcePage,    // "<!--SOURCE PA": the page of a source record ("sour~" + Id + ".htm")
+  ssSourcesIndex,  // "<!--SOURCES I": the index of the sources (sources~index.htm)
+  ssPlacePage,     // "<!--PLACE PAG": the page of a place ("plac~" + key + ".htm")
+  ssPlacesIndex,   // "<!--PLACES IN": the index of the places (places~index.htm)
+  ssMediaPage,     // "<!--MEDIA PAG": the page of a media record ("obje~" + Id + ".htm")
+  ssSourcesLink,   // "<!--SOURCESLI": what "<!--^SourcesLink^-->" shows
+  ssPlacesLink,    // "<!--PLACESLIN": what "<!--^PlacesLink^-->" shows
 };
-inline constexpr int kStyleSectionCount = 22;
+inline constexpr int kStyleSectionCount = 35;
 
 // The header key of a section (13 characters, upper case).
 std::string_view StyleSectionKey(TStyleSection section);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "pages/page_names.h"
 #include "settings/ini_file.h"
 #include "support/recorders.h"
 #include "support/test_paths.h"
@@ -555,6 +556,44 @@ TEST_F(ControllerTest, BackAndForwardWalkThePlacesVisited) {
   EXPECT_FALSE(windows.controls.forward_enabled);
   EXPECT_TRUE(windows.controls.menu_visible);
   EXPECT_EQ(windows.controls.items.size(), 3u);
+}
+
+// Source, place and index links show their pages, which back and forward walk as they walk
+// families; a record without a page shows nothing.
+TEST_F(ControllerTest, RecordPagesShowOnAClickAndTakeTheirPlaceInTheHistory) {
+  std::vector<std::string> style = kStyle;
+  style.insert(style.end(),
+               {"<!--SOURCE PAGE-->", "<p>Source <!--^PageTitle^--></p>", "<!--^PageBody^-->",
+                "<!--PLACE PAGE-->", "<p>Place <!--^PageTitle^--></p>", "<!--PLACES INDEX-->",
+                "<p>All places</p>"});
+  dir.Write("styles/mini.sty", CrLf(style));
+  std::vector<std::string> tree = kTree;
+  tree.insert(tree.begin() + 7, {"1 BIRT", "2 PLAC Millford", "2 SOUR @S1@"});
+  tree.insert(tree.end() - 1, {"0 @S1@ SOUR", "1 TITL Mill book"});
+  dir.Write("ged/tree.ged", CrLf(tree));
+  WriteSettings();
+  Start();
+  view.Click("sour~s1.htm");
+  EXPECT_NE(view.shown.find("Source Mill book"), std::string::npos);
+  EXPECT_NE(view.shown.find("John Smith</a></td><td>Birth"), std::string::npos);
+  view.Click(PlacePageName("Millford"));
+  EXPECT_NE(view.shown.find("Place Millford"), std::string::npos);
+  view.Click("places~index.htm");
+  view.Click("sour~s9.htm");
+  EXPECT_NE(view.shown.find("All places"), std::string::npos);
+  EXPECT_EQ(controller.PlaceHistory(),
+            (std::vector<std::string>{"Places", "Place: Millford", "Source: Mill book",
+                                      "John Smith + Mary Jones"}));
+  controller.PrevButtonClick(true);
+  controller.PrevButtonClick(true);
+  EXPECT_NE(view.shown.find("Source Mill book"), std::string::npos);
+  controller.PrevButtonClick(true);
+  EXPECT_EQ(controller.CurrentFamily()->Id.str(), "f1");
+  controller.PrevButtonClick(false);
+  EXPECT_NE(view.shown.find("Source Mill book"), std::string::npos);
+  view.Click("f2.htm");  // from a record page: the family comes in before it
+  EXPECT_EQ(controller.PlaceHistory()[2], "Tom Smith + Ann Brown");
+  EXPECT_EQ(controller.PlaceHistory()[3], "Source: Mill book");
 }
 
 TEST_F(ControllerTest, TwentyPlacesAreKeptAndPositionZeroMakesRoom) {

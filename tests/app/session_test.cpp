@@ -60,6 +60,20 @@ TEST_F(SessionLoadTest, LoadsStyleGedcomExcludeListAndImageList) {
   EXPECT_EQ(session.db.FindFamilyById("f1")->Picture.view(), "wed.jpg");
 }
 
+// What the privacy layer makes of the whole tree is made once while the tree and the privacy
+// settings stay, and made again as soon as either changes: a stale index would publish people.
+TEST_F(SessionLoadTest, PageContextsShareTheShownIndexesUntilThePrivacyStateChanges) {
+  ASSERT_TRUE(session.LoadCurrentFiles(progress, messages).gedcom_loaded);
+  session.settings.ExcDoExclude = true;
+  const PageContext first = session.Context();
+  EXPECT_EQ(&session.Context().privacy.Slots(), &first.privacy.Slots());
+  session.db.FindPersonById("i2")->Excluded = true;
+  const PageContext after_exclusion = session.Context();  // holds its slots: no address reuse
+  EXPECT_NE(&after_exclusion.privacy.Slots(), &first.privacy.Slots());
+  session.settings.ExcMaskDateOnly = true;
+  EXPECT_NE(&session.Context().privacy.Slots(), &after_exclusion.privacy.Slots());
+}
+
 TEST_F(SessionLoadTest, AMissingStyleIsReportedAndTheRestStillLoads) {
   session.style_file = dir.path() / "missing.sty";
   const LoadOutcome outcome = session.LoadCurrentFiles(progress, messages);

@@ -41,6 +41,12 @@ TEST(DateYearsTest, LatestYearADateAllows) {
   for (const auto& c : kCases) EXPECT_EQ(LatestYear(c.date), c.year) << c.date;
   EXPECT_EQ(NamedYear("ABT 1850"), 1850);
   EXPECT_EQ(NamedYear("BET 1850 AND 1860"), 1860);
+  // The order of events: the first year, with the day and month before it; no year, no key.
+  EXPECT_LT(*DateSortKey("ABT 1850"), *DateSortKey("MAR 1850"));
+  EXPECT_LT(*DateSortKey("MAR 1850"), *DateSortKey("2 MAR 1850"));
+  EXPECT_LT(*DateSortKey("BET 3 MAR 1850 AND 1900"), *DateSortKey("1851"));
+  EXPECT_LT(*DateSortKey("ABT 990 B.C."), *DateSortKey("@#DJULIAN@ 1700"));
+  EXPECT_FALSE(DateSortKey("STILLBORN") || DateSortKey("@#DHEBREW@ 5758"));
 }
 
 TEST(EvidenceTest, DeathBurialChristeningAndRestrictionsAreKept) {

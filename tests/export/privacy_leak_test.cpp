@@ -4,14 +4,19 @@
 // copied), the viewer's pages, both GEDCOM exports (the whole file and the kept fields) and the
 // GENDEX file.
 //
+// The same rules hold for everything the privacy layer lets pages read of the whole file: the
+// shown facts of every person and family (shown_facts.h) and every source, place and media
+// listing (shown_index.h).
+//
 // Every other person of a file is put on the exclude list, and some of the others are given
 // the name of one of them (a namesake the list marks too). The marks are written into a copy of
 // the file itself, so that they reach the fields of the pages and every line of the whole-file
 // export alike: each protected person's record carries "QzN<k>Q" in its first NAME, "QzB<k>Q "
 // before every DATE, "QzL<k>Q " before every PLAC and citation PAGE, "QzT<k>Q " before every
-// note written in it, "QzP<k>Q " before every media FILE; a note record only protected people
-// point to carries "QzT<r>Q". The events of each family with a protected partner are theirs too:
-// "QzM<k>Q " before their dates, "QzL<k>Q " before their places. Some protected people and
+// note written in it, "QzP<k>Q " before every media FILE, "QzA<k>Q " before every association's
+// RELA or ROLE; a note record only protected people point to carries "QzT<r>Q". The events of
+// each family with a protected partner are theirs too: "QzM<k>Q " before their dates, "QzL<k>Q "
+// before their places and citation pages. Some protected people and
 // families get a picture "QzP<k>Q.png" or "QzG<k>Q.png" that lies in a picture folder. The
 // rules by mode:
 //   filter off                  every mark may appear (and the marks do appear: a check that
@@ -33,6 +38,7 @@
 #include "export/gendex_writer.h"
 #include "export/website.h"
 #include "pages/family_page.h"
+#include "pages/shown_index.h"
 #include "support/recorders.h"
 #include "support/sanitized.h"
 #include "support/test_paths.h"
@@ -169,10 +175,12 @@ std::filesystem::path MarkedCopy(const std::filesystem::path& file, const testin
           mark('T', person->second);
         } else if (tag == "FILE") {
           mark('P', person->second);
+        } else if (tag == "RELA" || tag == "ROLE") {
+          mark('A', person->second);
         }
       } else if (family != family_mark_of.end() && valued && parsed.level >= 2 && in_fact) {
         if (tag == "DATE") mark('M', family->second);
-        if (tag == "PLAC") mark('L', family->second);
+        if (tag == "PLAC" || tag == "PAGE") mark('L', family->second);
       } else if (parsed.ok() && parsed.level == 0 && !parsed.value.empty()) {
         const auto only_theirs = private_note.find(r);
         if (only_theirs != private_note.end() && only_theirs->second) mark('T', std::to_string(r));
@@ -308,6 +316,94 @@ std::size_t CheckOutput(Mode mode, const std::string& where, std::string_view te
   return seen;
 }
 
+// Everything the shown views give of the tree, as text: each field on a line of its own. People
+// they name are written by their own names (a replaced one would show its marks).
+std::string ShownViewsText(const ShownTree& tree) {
+  std::string out;
+  auto add = [&](std::string_view field) {
+    out += field;
+    out += '\n';
+  };
+  auto add_owner = [&](const ShownOwner& owner) {
+    if (owner.person) add(owner.person->Name.view());
+    if (owner.family) add(owner.family->Id.view());
+  };
+  auto add_media = [&](const std::vector<MediaView>& media) {
+    for (const MediaView& object : media) {
+      add(object.title);
+      for (const MediaFileView& file : object.files) add(file.file);
+    }
+  };
+  auto add_under = [&](const GedcomNode& node, bool masked) {
+    for (const NoteView& note : ShownNotes(tree, node)) add(note.text);
+    for (const ShownCitation& cite : ShownCitations(tree, node, masked)) {
+      add(cite.view.page);
+      add(cite.date);
+      add(cite.view.text);
+    }
+    add_media(ShownMedia(tree, node));
+  };
+  auto add_facts = [&](const std::vector<ShownFact>& facts) {
+    for (const ShownFact& fact : facts) {
+      for (std::string_view field :
+           {fact.view.value, fact.view.type, fact.view.date, fact.view.date_phrase,
+            fact.view.sort_date, fact.view.place.text, fact.view.age, fact.view.cause}) {
+        add(field);
+      }
+      add(fact.date);
+      add_under(fact.view.node, fact.masked);
+    }
+  };
+  const GedcomStore& store = tree.Store();
+  for (const TPersonRec* person : tree.PersonList()) {
+    const ShownPersonFacts shown = ShownFactsOf(tree, *person);
+    const bool masked = tree.HasMaskedDates(person);
+    for (const NameView& name : shown.names) {
+      add(name.value);
+      add_under(name.node, masked);
+    }
+    add_facts(shown.facts);
+    for (const ShownAssociation& asso : shown.associations) {
+      add(asso.view.relation);
+      add_owner({asso.person, nullptr});
+      add_under(asso.view.node, masked);
+    }
+    for (const NoteView& note : shown.notes) add(note.text);
+    for (const ShownCitation& cite : shown.citations) {
+      add(cite.view.page);
+      add(cite.date);
+    }
+    add_media(shown.media);
+  }
+  for (const TFamilyRec* family : tree.FamilyList()) {
+    const ShownFamilyFacts shown = ShownFactsOf(tree, *family);
+    add_facts(shown.facts);
+    for (const NoteView& note : shown.notes) add(note.text);
+    for (const ShownCitation& cite : shown.citations) add(cite.view.page);
+    add_media(shown.media);
+  }
+  for (std::uint32_t source : SourcesWithPages(tree)) {
+    for (const SourceCiter& citer : CitersOf(tree, source)) {
+      add_owner(citer.owner);
+      add(citer.page);
+      add(citer.date);
+    }
+  }
+  for (const ShownPlace& place : PlacesWithPages(tree)) {
+    add(place.text);
+    for (const PlaceEvent& event : EventsAt(tree, place)) {
+      add_owner(event.owner);
+      add(event.fact.date);
+      add(event.fact.view.place.text);
+    }
+  }
+  for (std::uint32_t media : MediaWithPages(tree)) {
+    add_media({ReadMediaRecord(store, media)});
+    for (const ShownOwner& owner : WhomMediaShows(tree, media)) add_owner(owner);
+  }
+  return out;
+}
+
 TEST(PrivacyLeak, NothingOfAProtectedPersonLeaksFromAnyOutput) {
   TStyle style;
   testing::RecordingMessages style_messages;
@@ -359,6 +455,7 @@ TEST(PrivacyLeak, NothingOfAProtectedPersonLeaksFromAnyOutput) {
         for (const std::string& line : lines) page += line + "\n";
         seen += CheckOutput(mode, "viewer page " + family->Id.str(), page);
       }
+      seen += CheckOutput(mode, "shown views", ShownViewsText(ctx.privacy));
       if (mode == Mode::kOff) marks_seen_unfiltered += seen;
     }
   }

@@ -93,7 +93,7 @@ TEST(SurnameIndexTest, PersonsComeInTheOrderOfSortingBeforeEveryHeading) {
     PageContext ctx(db, settings, style, testing::TestClock());
     PageLines out;
     WriteTally tally;
-    const std::vector<const TPersonRec*> order = BuildSurnameIndex(db, ctx, "", out, tally);
+    const std::vector<const TPersonRec*> order = BuildSurnameIndex(ctx, "", out, tally);
     out.pop_back();  // the marker line itself
     EXPECT_EQ(out, expected);
     EXPECT_EQ(order, literal);  // the list as the sorts leave it
@@ -102,7 +102,7 @@ TEST(SurnameIndexTest, PersonsComeInTheOrderOfSortingBeforeEveryHeading) {
     // the same lines, the same order (a site written again does not change).
     db.ReorderPersons(order);
     PageLines again;
-    EXPECT_EQ(BuildSurnameIndex(db, ctx, "", again, tally), literal);
+    EXPECT_EQ(BuildSurnameIndex(ctx, "", again, tally), literal);
     again.pop_back();
     EXPECT_EQ(again, expected);
   }
@@ -147,7 +147,7 @@ class SurnameIndexPage : public ::testing::Test {
   Lines Build() {
     PageContext ctx(db_, settings_, style_, testing::TestClock());
     PageLines out;
-    BuildSurnameIndex(db_, ctx, dir_.path(), out, tally_);
+    BuildSurnameIndex(ctx, dir_.path(), out, tally_);
     return out;
   }
 
@@ -252,7 +252,7 @@ TEST(SurnameIndexSplit, PagesOfSplitNumberSurnames) {
     TempDir dir;
     PageLines out;
     WriteTally tally;
-    BuildSurnameIndex(db, ctx, dir.path(), out, tally);
+    BuildSurnameIndex(ctx, dir.path(), out, tally);
     const int pages = count == 12 ? 3 : 2;
     EXPECT_EQ(tally.written, pages);
     EXPECT_FALSE(std::filesystem::exists(dir.path() / SplitIndexPageName(pages)));
@@ -281,7 +281,7 @@ TEST(SurnameIndexSplit, SplitNumberBelowOneCountsAsOne) {
   TempDir dir;
   PageLines out;
   WriteTally tally;
-  BuildSurnameIndex(db, ctx, dir.path(), out, tally);
+  BuildSurnameIndex(ctx, dir.path(), out, tally);
   EXPECT_EQ(tally.written, 3);
   EXPECT_EQ(out[2], "<A HREF=\"pers0002.htm#S02\">S02</A> | ");
 }
@@ -296,7 +296,7 @@ TEST(SurnameIndexEmpty, NoSurnamesGiveNoEntriesAndNoSplitPage) {
   TempDir dir;
   PageLines out;
   WriteTally tally;
-  BuildSurnameIndex(db, ctx, dir.path(), out, tally);
+  BuildSurnameIndex(ctx, dir.path(), out, tally);
   EXPECT_EQ(out.size(), 4u);  // form opening and closing, the two lines
   EXPECT_EQ(tally.written, 0);
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));

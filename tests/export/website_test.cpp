@@ -4,7 +4,9 @@
 
 #include <fstream>
 
+#include "export/thumbnails.h"
 #include "export_fixtures.h"
+#include "pages/page_names.h"
 #include "support/zip_files.h"
 
 namespace stirpex {
@@ -171,6 +173,10 @@ TEST_F(WebsiteTest, PicturesOfAnArchiveKeepTheirPaths) {
   EXPECT_EQ(ReadFileBytes(site_ / "media" / "al.jpg"), "al bytes");
   EXPECT_EQ(ReadFileBytes(dir_.path() / "new" / "x.jpg"), "");
   EXPECT_EQ(ReadFileBytes(site_ / "x.jpg"), "");
+  // A picture no longer shown goes from the site, folder part and all.
+  db_.Set(db_.FindPersonById("i1")->Picture, "");
+  Save();
+  EXPECT_FALSE(std::filesystem::exists(site_ / "media" / "al.jpg"));
 
   std::filesystem::remove_all(site_);
   TempDir plain;
@@ -365,6 +371,45 @@ TEST_F(WebsiteTest, AStyleWithASearchPageGivesTheSiteSearch) {
     EXPECT_TRUE(std::filesystem::exists(site_ / file)) << file;
   }
   EXPECT_EQ(result.pages_written + result.pages_unchanged, 9 + 4);
+}
+
+// A style with the record sections gives a page per source, place and media record and both
+// indexes, named in the manifest and the sitemap; the picture of a media object is made once
+// into the site, and one that cannot be read gets the placeholder and is counted.
+TEST_F(WebsiteTest, RecordSectionsGivePagesOfSourcesPlacesAndMediaWithTheirPictures) {
+  ASSERT_TRUE(
+      LoadLines(db_, {"0 HEAD", "0 @I1@ INDI", "1 NAME Al /Bo/", "1 BIRT", "2 PLAC Oakby, Lantria",
+                      "2 SOUR @S1@", "1 OBJE @M1@", "1 OBJE @M2@", "1 FAMS @F1@", "0 @F1@ FAM",
+                      "1 HUSB @I1@", "0 @S1@ SOUR", "1 TITL Register", "0 @M1@ OBJE",
+                      "1 FILE media/al.png", "0 @M2@ OBJE", "1 FILE gone.jpg", "0 TRLR"}));
+  constexpr unsigned char kPng[] = {
+      0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48,
+      0x44, 0x52, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x08, 0x06, 0x00, 0x00,
+      0x00, 0x1F, 0x15, 0xC4, 0x89, 0x00, 0x00, 0x00, 0x0A, 0x49, 0x44, 0x41, 0x54, 0x78,
+      0x9C, 0x63, 0x00, 0x01, 0x00, 0x00, 0x05, 0x00, 0x01, 0x0D, 0x0A, 0x2D, 0xB4, 0x00,
+      0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
+  dir_.Write("pics/media/al.png", std::string(std::begin(kPng), std::end(kPng)));
+  options_.picture_dirs = {dir_.path() / "pics"};
+  for (TStyleSection s : {ssSourcePage, ssSourcesIndex, ssPlacePage, ssPlacesIndex, ssMediaPage})
+    style_.Append(s, "<!--^PageBody^-->");
+  settings_.SiteURL = "https://x.org/";
+  const WebsiteResult result = Save();
+  EXPECT_EQ(WebsiteSummary(result, "D"),
+            "9 pages written to D, 1 picture made, 1 picture unreadable");
+  const std::string place = PlacePageName("Oakby, Lantria");
+  const Lines manifest = testing::FileLines(site_ / ".stirpex-manifest");
+  const std::string sitemap = ReadFileBytes(site_ / "sitemap.xml");
+  for (const std::string page : {"sour~s1.htm", "obje~m1.htm", "obje~m2.htm", place.c_str(),
+                                 "sources~index.htm", "places~index.htm"}) {
+    EXPECT_NE(std::find(manifest.begin(), manifest.end(), page), manifest.end()) << page;
+    EXPECT_NE(sitemap.find("https://x.org/" + page), std::string::npos) << page;
+  }
+  const std::string picture = PictureBaseName("media/al.png", std::nullopt) + ".png";
+  EXPECT_NE(ReadFileBytes(site_ / "obje~m1.htm").find("<img src=\"" + picture + "\""),
+            std::string::npos);
+  EXPECT_NE(std::find(manifest.begin(), manifest.end(), picture), manifest.end());
+  EXPECT_NE(ReadFileBytes(site_ / "obje~m2.htm").find("nopicture.svg"), std::string::npos);
+  EXPECT_EQ(Save().pictures_made, 0);  // unchanged: reused
 }
 
 // A style with the chart sections gives each family its charts and the site its statistics

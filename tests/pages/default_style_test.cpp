@@ -13,6 +13,7 @@
 #include "pages/family_page.h"
 #include "pages/page_names.h"
 #include "pages/person_pages.h"
+#include "pages/shown_index.h"
 #include "support/recorders.h"
 #include "support/sanitized.h"
 #include "support/svg_check.h"
@@ -83,6 +84,13 @@ class SiteChecker {
     for (const TFamilyRec* f : db.FamilyList()) {
       pages_.insert(FanChartPage(ctx_, *f));
       pages_.insert(DescendantChartPage(ctx_, *f));
+    }
+    // The source and place pages the site writes (shown_index.h).
+    for (std::uint32_t source : SourcesWithPages(ctx_.privacy)) {
+      pages_.insert(PageName(db.Store().Node(source).xref(), PageKind::kSource));
+    }
+    for (const ShownPlace& place : PlacesWithPages(ctx_.privacy)) {
+      pages_.insert(PlacePageName(place.text));
     }
     pages_.erase("");
   }
@@ -158,7 +166,7 @@ class SiteChecker {
 
  private:
   static bool IsGeneratedName(const std::string& link) {
-    return link.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789_.-") == std::string::npos;
+    return link.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789_.-~") == std::string::npos;
   }
   const Database& db_;
   PageContext ctx_;
@@ -173,20 +181,31 @@ TEST(DefaultStyle, HasEverySectionAndUsesEveryMarker) {
     for (const std::string& line : style.Section(static_cast<TStyleSection>(s))) all += line;
   }
   for (const char* name :
-       {"Date",        "Surnameshtm",  "ImageName",    "Charset",      "Name",       "BDate",
-        "BPlace",      "DDate",        "DPlace",       "PictRef",      "PicLink",    "TreeRef",
-        "NoteRef",     "SelfHtm",      "FamHtm",       "Father",       "Mother",     "FFather",
-        "FMother",     "MFather",      "MMother",      "FFFather",     "FFMother",   "FMFather",
-        "FMMother",    "MFFather",     "MFMother",     "MMFather",     "MMMother",   "MarrDate",
-        "MarrPlace",   "MarrPic",      "MarrPicLink",  "HusbName",     "HusbBday",   "HusbBPlace",
-        "HusbDeath",   "HusbDPlace",   "HusbOtherHtm", "HTreeLink",    "HNoteLink",  "HusbPicLink",
-        "HusbPic",     "HusbFamHtm",   "HusbFather",   "HusbMother",   "WifeName",   "WifeBday",
-        "WifeBPlace",  "WifeDeath",    "WifeDPlace",   "WifeOtherHtm", "WTreeLink",  "WNoteLink",
-        "WifePicLink", "WifePic",      "WifeFamHtm",   "WifeFather",   "WifeMother", "ChildName",
-        "ChildBday",   "ChildBPlace",  "ChildDeath",   "ChildDPlace",  "ChildPLink", "ChildPic",
-        "ChildDMDate", "ChildDMPlace", "ChildSpouse",  "ChildSpHtm",   "NoteText",   "SNContents",
-        "SNPeople",    "SearchBox",    "SearchScript", "FanLink",      "DescLink",   "StatsLink",
-        "ChartRef",    "FamilyRef",    "Chart"}) {
+       {"Date",        "Surnameshtm",  "ImageName",       "Charset",      "Name",
+        "BDate",       "BPlace",       "DDate",           "DPlace",       "PictRef",
+        "PicLink",     "TreeRef",      "NoteRef",         "SelfHtm",      "FamHtm",
+        "Father",      "Mother",       "FFather",         "FMother",      "MFather",
+        "MMother",     "FFFather",     "FFMother",        "FMFather",     "FMMother",
+        "MFFather",    "MFMother",     "MMFather",        "MMMother",     "MarrDate",
+        "MarrPlace",   "MarrPic",      "MarrPicLink",     "HusbName",     "HusbBday",
+        "HusbBPlace",  "HusbDeath",    "HusbDPlace",      "HusbOtherHtm", "HTreeLink",
+        "HNoteLink",   "HusbPicLink",  "HusbPic",         "HusbFamHtm",   "HusbFather",
+        "HusbMother",  "WifeName",     "WifeBday",        "WifeBPlace",   "WifeDeath",
+        "WifeDPlace",  "WifeOtherHtm", "WTreeLink",       "WNoteLink",    "WifePicLink",
+        "WifePic",     "WifeFamHtm",   "WifeFather",      "WifeMother",   "ChildName",
+        "ChildBday",   "ChildBPlace",  "ChildDeath",      "ChildDPlace",  "ChildPLink",
+        "ChildPic",    "ChildDMDate",  "ChildDMPlace",    "ChildSpouse",  "ChildSpHtm",
+        "NoteText",    "SNContents",   "SNPeople",        "SearchBox",    "SearchScript",
+        "FanLink",     "DescLink",     "StatsLink",       "ChartRef",     "FamilyRef",
+        "Chart",       "HusbFacts",    "WifeFacts",       "ChildFacts",   "FamilyFacts",
+        "HusbCites",   "HusbBCites",   "HusbDCites",      "WifeCites",    "WifeBCites",
+        "WifeDCites",  "ChildCites",   "ChildBCites",     "ChildDCites",  "MarrCites",
+        "HusbAlso",    "WifeAlso",     "HusbAssoc",       "WifeAssoc",    "HusbMedia",
+        "WifeMedia",   "SourceList",   "FactLabel",       "FactDate",     "FactPlace",
+        "FactDetails", "FactNotes",    "FactCites",       "CiteNumber",   "CiteAnchor",
+        "CiteTitle",   "CiteAuthor",   "CitePublication", "CitePage",     "CiteQuality",
+        "CiteDate",    "CiteText",     "MediaThumb",      "MediaRef",     "MediaTitle",
+        "SourcesLink", "PlacesLink", "PageTitle", "PageBody"}) {
     EXPECT_NE(all.find("<!--^" + std::string(name) + "^-->"), std::string::npos) << name;
   }
   EXPECT_NE(all.find("function box1(form)"), std::string::npos);

@@ -42,6 +42,8 @@ TEST(PageLinks, ParseReadsBackEveryPageName) {
                              "x\"><script>",
                              "a_41",
                              "ant.htm",
+                             "sour~s1",
+                             "a~b.htm",
                              "x.gif",
                              "#load|x",
                              "sur name.htm",
@@ -49,13 +51,43 @@ TEST(PageLinks, ParseReadsBackEveryPageName) {
                              "abcdefghijklmnopqr s\\"};
   for (const std::string& id : ids) {
     for (PageKind kind : {PageKind::kFamily, PageKind::kPicture, PageKind::kNote, PageKind::kTree,
-                          PageKind::kFanChart, PageKind::kDescendantChart}) {
+                          PageKind::kFanChart, PageKind::kDescendantChart, PageKind::kSource,
+                          PageKind::kPlace, PageKind::kMedia}) {
       const std::string name = PageName(id, kind);
       const PageLink link = ParsePageLink(name, "index.htm");
       EXPECT_EQ(link.kind, LinkKindOf(kind)) << name;
       EXPECT_THAT(CandidateIds(link.id), ::testing::Contains(id)) << name;
     }
   }
+}
+
+// The pages named by a kind word and "~" meet no name of the other pages, whatever the Ids:
+// a family "s1" and the source "S1", a family "sour" and the sources index.
+TEST(PageNames, SourcePlaceAndMediaPagesMeetNoOtherName) {
+  EXPECT_EQ(PageName("S1", PageKind::kSource), "sour~s1.htm");
+  EXPECT_EQ(PageName("M1", PageKind::kMedia), "obje~m1.htm");
+  EXPECT_EQ(PageName("sour~s1", PageKind::kFamily), "sour_7es1.htm");
+  EXPECT_EQ(ParsePageLink("sour~s1.htm", "index.htm"), (PageLink{LinkKind::kSource, "s1"}));
+  EXPECT_EQ(ParsePageLink("sources~index.htm", "index.htm"),
+            (PageLink{LinkKind::kSourcesIndex, ""}));
+  EXPECT_EQ(ParsePageLink("places~index.htm", "index.htm"), (PageLink{LinkKind::kPlacesIndex, ""}));
+  EXPECT_EQ(ParsePageLink("sour~a~b.htm", "index.htm").kind, LinkKind::kFamily);  // not ours
+  EXPECT_EQ(ParsePageLink("sour~.htm", "index.htm").kind, LinkKind::kFamily);
+}
+
+// A place's name is its text's hash: stable, blind to the spaces around the text, and read back.
+TEST(PageNames, PlacesAreNamedByTheHashOfTheirText) {
+  EXPECT_EQ(PlaceKeyText(PlaceKey("")), "cbf29ce484222325");  // FNV-1a's offset basis
+  EXPECT_EQ(PlacePageName("a"), "plac~af63dc4c8601ec8c.htm");
+  EXPECT_EQ(PlacePageName(" Oakby, Lantria "), PlacePageName("Oakby, Lantria"));
+  EXPECT_NE(PlacePageName("Oakby, Lantria"), PlacePageName("Oakby,Lantria"));
+  const PageLink link = ParsePageLink(PlacePageName("Oakby, Lantria"), "index.htm");
+  std::uint64_t key = 0;
+  ASSERT_EQ(link.kind, LinkKind::kPlace);
+  ASSERT_TRUE(ReadPlaceKey(link.id, key));
+  EXPECT_EQ(key, PlaceKey("Oakby, Lantria"));
+  EXPECT_FALSE(ReadPlaceKey("AF63DC4C8601EC8C", key));
+  EXPECT_FALSE(ReadPlaceKey("af63dc4c8601ec8", key));
 }
 
 TEST(PageLinks, NamesTheSchemeCannotTellApartReadByTheFirstRule) {
