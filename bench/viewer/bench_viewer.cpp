@@ -11,9 +11,12 @@
 //     back (target: under 1 s per 100,000 people);
 //   - the descendant outline of 111,111 people built and shown (target: under 1 s);
 //   - a fan chart link (five generations, the default): the chart built, drawn by Qt SVG in
-//     the chart window and painted (target: under 100 ms), and a descendant chart link.
+//     the chart window and painted (target: under 100 ms), and a descendant chart link;
+//   - with --rich (the generator's rich tree): links to the pages of sources, places and media
+//     records, built from the privacy layer's reverse indexes and painted (target: under
+//     50 ms), the first source and place link of the session apart.
 //
-//   bench_viewer [--people 1M] [--seed 1] [--links 200]
+//   bench_viewer [--people 1M] [--seed 1] [--links 200] [--rich]
 //   bench_viewer --smoke      a 2,000-person tree, checks the pages shown, no timing targets
 #include <QApplication>
 #include <QElapsedTimer>
@@ -33,6 +36,8 @@
 #include "htmlview/html_viewer.h"
 #include "pages/chart_pages.h"
 #include "pages/page_names.h"
+#include "pages/record_pages.h"
+#include "pages/shown_index.h"
 #include "pages/small_tree.h"
 #include "shell/chart_window.h"
 #include "shell/main_window.h"
@@ -50,6 +55,7 @@ struct Options {
   std::uint64_t seed = 1;
   int links = 200;
   bool smoke = false;
+  bool rich = false;
 };
 
 struct Stats {
@@ -78,7 +84,7 @@ void Fail(const char* what) {
 }
 
 int Run(const Options& options) {
-  const std::filesystem::path gedcom = SyntheticGedcom(options.people, options.seed);
+  const std::filesystem::path gedcom = SyntheticGedcom(options.people, options.seed, options.rich);
   if (gedcom.empty()) Fail("cannot make the generated tree");
 
   // Loading with no progress report at all, for comparison.
@@ -171,6 +177,66 @@ int Run(const Options& options) {
     }
   }
 
+  // Links to the pages of sources, places and media records, each timed as a click (page built
+  // and painted) and as the page built alone, with its size. The targets come from a walk of
+  // their own, so that the session's indexes are made as in use: by the first page that asks
+  // (a family page of a rich tree, which links its places and sources to their pages).
+  struct RecordLinks {
+    RecordLinks(PageKind page_kind, const char* row_label, const char* shown_title)
+        : kind(page_kind), label(row_label), title(shown_title) {}
+    PageKind kind;
+    const char* label;
+    const char* title;                   // what the history calls the page, up to its title
+    std::vector<std::uint64_t> targets;  // record numbers, or the keys of places
+    std::vector<double> shown_ms, built_ms, kbytes;
+    double first_ms = 0;
+  };
+  RecordLinks sources(PageKind::kSource, "source page link", "Source: "),
+      places(PageKind::kPlace, "place page link", "Place: "),
+      media(PageKind::kMedia, "media page link", "Media: ");
+  if (options.rich) {
+    const ShownTree walk(db, controller.MakePageContext().settings);
+    for (std::uint32_t record : SourcesWithPages(walk)) sources.targets.push_back(record);
+    for (const ShownPlace& place : PlacesWithPages(walk)) places.targets.push_back(place.key);
+    for (std::uint32_t record : MediaWithPages(walk)) media.targets.push_back(record);
+    auto follow = [&](RecordLinks& links) {
+      const std::uint64_t target = links.targets.at(random() % links.targets.size());
+      const auto record = static_cast<std::uint32_t>(target);
+      const std::string name = links.kind == PageKind::kPlace
+                                   ? PageName(PlaceKeyText(target), links.kind)
+                                   : PageName(db.Store().Node(record).xref(), links.kind);
+      clock.restart();
+      controller.HTMLViewerHotSpotClick(name);
+      Paint(window);
+      links.shown_ms.push_back(clock.nsecsElapsed() / 1e6);
+      const std::vector<std::string> history = controller.PlaceHistory();
+      if (!history.at(controller.PlaceIndex()).starts_with(links.title)) Fail("a link failed");
+
+      const PageContext ctx = controller.MakePageContext();
+      PageLines lines;
+      clock.restart();
+      if (links.kind == PageKind::kPlace) {
+        BuildPlacePage(ctx, target, lines);
+      } else if (links.kind == PageKind::kSource) {
+        BuildSourcePage(ctx, record, lines);
+      } else {
+        BuildMediaPage(ctx, record, lines);
+      }
+      links.built_ms.push_back(clock.nsecsElapsed() / 1e6);
+      double size = 0;
+      for (const std::string& line : lines) size += static_cast<double>(line.size() + 1);
+      links.kbytes.push_back(size / 1024);
+    };
+    follow(sources);
+    follow(places);
+    sources.first_ms = sources.shown_ms.back();
+    places.first_ms = places.shown_ms.back();
+    sources.shown_ms.clear(), places.shown_ms.clear();
+    for (int i = 0; i < options.links; ++i) {
+      for (RecordLinks* links : {&sources, &places, &media}) follow(*links);
+    }
+  }
+
   // The surname list, filled, shown and painted as it opens.
   std::vector<double> surname_ms;
   TfrmSurnames* surnames = window.SurnamesWindow();
@@ -256,6 +322,18 @@ int Run(const Options& options) {
               fan.median, fan.p95, fan.max, fan_ms.size());
   std::printf("  %-38s %10.1f %10.1f %10.1f   (%zu)\n", "descendant chart link: the same",
               descendants.median, descendants.p95, descendants.max, descendants_ms.size());
+  if (options.rich) {
+    std::printf("  %-38s %10s %10s %10s %10s %10s %10s\n", "built and painted", "median ms",
+                "p95 ms", "max ms", "built p95", "median kB", "max kB");
+    for (const RecordLinks* links : {&sources, &places, &media}) {
+      const Stats shown = Summarise(links->shown_ms), built = Summarise(links->built_ms),
+                  size = Summarise(links->kbytes);
+      std::printf("  %-38s %10.1f %10.1f %10.1f %10.1f %10.1f %10.1f\n", links->label, shown.median,
+                  shown.p95, shown.max, built.p95, size.median, size.max);
+    }
+    std::printf("  first source link / first place link:             %.1f / %.1f ms\n",
+                sources.first_ms, places.first_ms);
+  }
   std::printf("  exclusion lists filled, half moved, all back:     %.0f ms\n", lists_ms);
   std::printf("  outline of 111,111 descendants built and shown:   %.0f ms\n", outline_ms);
   std::printf("  start-up (load with progress window, home page): %.0f ms\n", start_ms);
@@ -274,6 +352,11 @@ int Run(const Options& options) {
   if (fan.p95 >= 100) ok = false, std::printf("  TOO SLOW: fan chart (target 100 ms)\n");
   if (lists_ms >= lists_target_ms) {
     ok = false, std::printf("  TOO SLOW: exclusion lists (target %.0f ms)\n", lists_target_ms);
+  }
+  for (const RecordLinks* links : {&sources, &places, &media}) {
+    if (!links->shown_ms.empty() && Summarise(links->shown_ms).p95 >= 50) {
+      ok = false, std::printf("  TOO SLOW: %ss (target 50 ms)\n", links->label);
+    }
   }
   if (outline_ms >= 1000) ok = false, std::printf("  TOO SLOW: outline (target 1000 ms)\n");
   return ok ? 0 : 1;
@@ -295,6 +378,9 @@ int main(int argc, char** argv) {
       options.smoke = true;
       options.people = 2000;
       options.links = 40;
+      options.rich = true;
+    } else if (arg == "--rich") {
+      options.rich = true;
     } else if (std::string v = value("--people"); !v.empty()) {
       auto sizes = stirpex::bench::ParseSizeList(v);
       if (sizes.size() != 1) return 2;
@@ -304,7 +390,8 @@ int main(int argc, char** argv) {
     } else if (std::string v3 = value("--links"); !v3.empty()) {
       options.links = std::stoi(v3);
     } else {
-      std::fprintf(stderr, "usage: bench_viewer [--smoke] [--people N] [--seed S] [--links N]\n");
+      std::fprintf(stderr,
+                   "usage: bench_viewer [--smoke] [--people N] [--seed S] [--links N] [--rich]\n");
       return 2;
     }
   }
