@@ -24,7 +24,8 @@ std::uint64_t HashText(std::string_view text) {
     h ^= h >> 32;
   }
   std::uint64_t tail = 0;
-  std::memcpy(&tail, text.data() + i, text.size() - i);
+  // An empty text may have no data at all: memcpy must not be handed its null pointer.
+  if (i < text.size()) std::memcpy(&tail, text.data() + i, text.size() - i);
   h = (h ^ tail) * 0xC4CEB9FE1A85EC53ull;
   return h ^ (h >> 29);
 }
