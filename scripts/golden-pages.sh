@@ -7,8 +7,9 @@
 # Two sites are written. The default style without its charts and without what family pages
 # show beyond birth, death and marriage (the sections of both, which come last in it, the
 # <style> block of the second, the lines holding the markers that use them and the inline
-# citation markers) must give exactly the pages of tests/golden/sample-site: a style without
-# them writes the pages it always wrote. The whole style must give the pages of
+# citation markers; the linked places of birth, death and marriage back in their plain form)
+# must give exactly the pages of tests/golden/sample-site: a style without them writes the
+# pages it always wrote. The whole style must give the pages of
 # tests/golden/sample-charts where that folder has one (the chart pages, the statistics page,
 # and the pages that link to them or show more) and of sample-site elsewhere.
 # After a change of the pages that is meant, --update replaces both copies: review `git diff`
@@ -33,7 +34,11 @@ awk '/^<!--FANLINK/ { exit }
   /^<style type="text\/css">\/\* events, sources, pictures \*\//, /<\/style>/ { next }
   !/<!--\^(FanLink|DescLink|StatsLink|SourcesLink|PlacesLink|(Husb|Wife|Child)Facts|(Husb|Wife)(Also|Assoc|Media)|FamilyFacts)\^-->/' \
   "$bin/styles/stirp1.sty" |
-  sed -E 's/<!--\^((Husb|Wife|Child)[BD]?Cites|MarrCites)\^-->//g' >"$work/plain.sty"
+  sed -E -e 's/<!--\^((Husb|Wife|Child)[BD]?Cites|MarrCites)\^-->//g' \
+    -e 's/<!--\^(Husb|Wife|Child)BornIn\^-->/<!--^\1BPlace^-->/g' \
+    -e 's/<!--\^(Husb|Wife|Child)DiedIn\^-->/<!--^\1DPlace^-->/g' \
+    -e 's/<!--\^MarriedIn\^-->/<!--^MarrPlace^-->/g; s/<!--\^ChildMarrIn\^-->/<!--^ChildDMPlace^-->/g' \
+    >"$work/plain.sty"
 
 site() {  # site NAME [STYLE]
   local name=$1

@@ -313,6 +313,10 @@ const ShownFamilyFacts& PageFacts::Of(const TFamilyRec& family) {
   return family_facts_;
 }
 
+void AppendLinkedPlace(const PageContext& ctx, std::string& out, std::string_view place) {
+  AppendPlace(ctx, out, place);
+}
+
 std::string_view FactTagLabel(std::string_view tag) {
   for (const TagLabel& entry : kTagLabels) {
     if (entry.tag == tag) return entry.label;
@@ -487,7 +491,8 @@ void AppendPersonMedia(PageFacts& page, const TPersonRec* person, std::string& o
 void AppendSourceList(PageFacts& page, std::string& out) {
   const PageContext& ctx = page.Context();
   const GedcomStore& store = ctx.privacy.Store();
-  std::string number, anchor, title, author, publication, cited_page, quality, date, text;
+  std::string number, anchor, title, author, publication, cited_page, quality, date, page_date,
+      text;
   const auto escaped = [](std::string& to, std::string_view value) {
     to.clear();
     AppendHtmlEscaped(to, Trimmed(value));
@@ -523,6 +528,9 @@ void AppendSourceList(PageFacts& page, std::string& out) {
     escaped(cited_page, cite.page);
     escaped(quality, QualityText(cite.quality));
     escaped(date, shown.date);
+    page_date = cited_page;
+    if (!page_date.empty() && !date.empty()) page_date.append("; ");
+    page_date.append(date);
     text.clear();
     AppendEscapedLines(text, Trimmed(cite.text));
     const Item items[] = {{"<!--^CiteNumber^-->", number},
@@ -533,6 +541,7 @@ void AppendSourceList(PageFacts& page, std::string& out) {
                           {"<!--^CitePage^-->", cited_page},
                           {"<!--^CiteQuality^-->", quality},
                           {"<!--^CiteDate^-->", date},
+                          {"<!--^CitePageDate^-->", page_date},
                           {"<!--^CiteText^-->", text}};
     AppendItem(ctx, ssSourceRow, items, out);
   }

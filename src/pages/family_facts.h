@@ -66,6 +66,9 @@ std::string_view FactTagLabel(std::string_view tag);
 // written; a GEDCOM 7 NO reads "No marriage recorded".
 std::string FactCaption(const FactView& fact);
 
+// The place text (trimmed, escaped), linked to the place's page when it has one.
+void AppendLinkedPlace(const PageContext& ctx, std::string& out, std::string_view place);
+
 // Which of a person's citations.
 enum class CitedFact { kRecord, kBirth, kDeath };
 
@@ -104,7 +107,8 @@ void AppendPersonMedia(PageFacts& page, const TPersonRec* person, std::string& o
 // "<!--^CiteNumber^-->", "<!--^CiteAnchor^-->" (what the numbers link to: "cite-" and the
 // number), "<!--^CiteTitle^-->" (linked to the source's page if it has one),
 // "<!--^CiteAuthor^-->", "<!--^CitePublication^-->", "<!--^CitePage^-->",
-// "<!--^CiteQuality^-->" (in words), "<!--^CiteDate^-->", "<!--^CiteText^-->".
+// "<!--^CiteQuality^-->" (in words), "<!--^CiteDate^-->", "<!--^CitePageDate^-->" (page and
+// date joined by "; ", either alone without the other), "<!--^CiteText^-->".
 void AppendSourceList(PageFacts& page, std::string& out);
 
 }  // namespace stirpex

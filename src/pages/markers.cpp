@@ -68,6 +68,7 @@ enum class M : std::uint8_t {
   kDescLink,
   kFamilyRef,
   kFamilyFacts,
+  kMarriedIn,
   kMarrCites,
   // Husband.
   kHusbName,
@@ -75,6 +76,8 @@ enum class M : std::uint8_t {
   kHusbBPlace,
   kHusbDeath,
   kHusbDPlace,
+  kHusbBornIn,
+  kHusbDiedIn,
   kHusbOtherHtm,
   kHTreeLink,
   kHNoteLink,
@@ -96,6 +99,8 @@ enum class M : std::uint8_t {
   kWifeBPlace,
   kWifeDeath,
   kWifeDPlace,
+  kWifeBornIn,
+  kWifeDiedIn,
   kWifeOtherHtm,
   kWTreeLink,
   kWNoteLink,
@@ -127,6 +132,9 @@ enum class M : std::uint8_t {
   kChildCites,
   kChildBCites,
   kChildDCites,
+  kChildBornIn,
+  kChildDiedIn,
+  kChildMarrIn,
   // Keys that are known but have no rule here (the note text and surname index lines are
   // handled line by line by their builders).
   kNoRule,
@@ -191,12 +199,15 @@ constexpr MarkerText kMarkerTexts[] = {
     {M::kDescLink, "<!--^DescLink^-->"},
     {M::kFamilyRef, "<!--^FamilyRef^-->"},
     {M::kFamilyFacts, "<!--^FamilyFacts^-->"},
+    {M::kMarriedIn, "<!--^MarriedIn^-->"},
     {M::kMarrCites, "<!--^MarrCites^-->"},
     {M::kHusbName, "<!--^HusbName^-->"},
     {M::kHusbBday, "<!--^HusbBday^-->"},
     {M::kHusbBPlace, "<!--^HusbBPlace^-->"},
     {M::kHusbDeath, "<!--^HusbDeath^-->"},
     {M::kHusbDPlace, "<!--^HusbDPlace^-->"},
+    {M::kHusbBornIn, "<!--^HusbBornIn^-->"},
+    {M::kHusbDiedIn, "<!--^HusbDiedIn^-->"},
     {M::kHusbOtherHtm, "<!--^HusbOtherHtm^-->"},
     {M::kHTreeLink, "<!--^HTreeLink^-->"},
     {M::kHNoteLink, "<!--^HNoteLink^-->"},
@@ -217,6 +228,8 @@ constexpr MarkerText kMarkerTexts[] = {
     {M::kWifeBPlace, "<!--^WifeBPlace^-->"},
     {M::kWifeDeath, "<!--^WifeDeath^-->"},
     {M::kWifeDPlace, "<!--^WifeDPlace^-->"},
+    {M::kWifeBornIn, "<!--^WifeBornIn^-->"},
+    {M::kWifeDiedIn, "<!--^WifeDiedIn^-->"},
     {M::kWifeOtherHtm, "<!--^WifeOtherHtm^-->"},
     {M::kWTreeLink, "<!--^WTreeLink^-->"},
     {M::kWNoteLink, "<!--^WNoteLink^-->"},
@@ -247,6 +260,9 @@ constexpr MarkerText kMarkerTexts[] = {
     {M::kChildCites, "<!--^ChildCites^-->"},
     {M::kChildBCites, "<!--^ChildBCites^-->"},
     {M::kChildDCites, "<!--^ChildDCites^-->"},
+    {M::kChildBornIn, "<!--^ChildBornIn^-->"},
+    {M::kChildDiedIn, "<!--^ChildDiedIn^-->"},
+    {M::kChildMarrIn, "<!--^ChildMarrIn^-->"},
 };
 
 // Keys identified without a rule: a marker with one of them always ends as a comment.
@@ -396,6 +412,14 @@ class Expander {
       AppendHtmlEscaped(v, place);
     });
   }
+  // As Place(t), the place linked to its page when it has one.
+  void ReplaceLinkedPlace(M m, std::string_view place) {
+    if (place.empty()) return;
+    ReplaceWith(m, [&](std::string& v) {
+      v.append(" in: ");
+      AppendLinkedPlace(ctx_, v, place);
+    });
+  }
   // Tag(f): the picture tag with ImageDir before the file name.
   void ReplaceTag(M m, std::string_view file) {
     ReplaceWith(m, [&](std::string& v) {
@@ -462,7 +486,7 @@ void Expander::Run(std::string& line) {
       if (In(m, M::kWifeName, M::kWifeMedia)) {
         ApplySpouse(static_cast<M>(static_cast<int>(m) - kSpouseCount), false);
       }
-      if (In(m, M::kChildName, M::kChildDCites)) ApplyChild(m);
+      if (In(m, M::kChildName, M::kChildMarrIn)) ApplyChild(m);
     }
     // The marker is still at p when no rule took it: make it a plain comment. When a rule
     // replaced the text at p (perhaps by nothing), what stands there now is searched again.
@@ -664,6 +688,9 @@ void Expander::ApplyFamily(M m) {
     case M::kMarrPlace:
       ReplacePlace(m, ctx_.privacy.PageMarriage(f).place);
       break;
+    case M::kMarriedIn:
+      ReplaceLinkedPlace(m, ctx_.privacy.PageMarriage(f).place);
+      break;
     case M::kMarrPic:
       if (picture) ReplaceTag(m, f.Picture);
       break;
@@ -740,6 +767,12 @@ void Expander::ApplySpouse(M m, bool husband) {
       break;
     case M::kHusbDPlace:
       ReplacePlace(marker, s.DeathPlace);
+      break;
+    case M::kHusbBornIn:
+      ReplaceLinkedPlace(marker, s.BirthPlace);
+      break;
+    case M::kHusbDiedIn:
+      ReplaceLinkedPlace(marker, s.DeathPlace);
       break;
     case M::kHusbOtherHtm: {
       const TPersonRec* partner = husband ? f.Wife : f.Husband;
@@ -858,6 +891,15 @@ void Expander::ApplyChild(M m) {
       break;
     case M::kChildDMPlace:
       if (s) ReplacePlace(m, ctx_.privacy.PageMarriage(*s).place);
+      break;
+    case M::kChildBornIn:
+      ReplaceLinkedPlace(m, k.BirthPlace);
+      break;
+    case M::kChildDiedIn:
+      ReplaceLinkedPlace(m, k.DeathPlace);
+      break;
+    case M::kChildMarrIn:
+      if (s) ReplaceLinkedPlace(m, ctx_.privacy.PageMarriage(*s).place);
       break;
     case M::kChildSpouse: {
       if (!s) break;

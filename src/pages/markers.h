@@ -35,6 +35,11 @@
 // marriage ("<!--^MarrCites^-->"); other names ("<!--^HusbAlso^-->"), associations
 // ("<!--^HusbAssoc^-->") and media ("<!--^HusbMedia^-->", PICTURE and MEDIA FILE) of each
 // partner; and, in the SOURCES section, the numbered citations ("<!--^SourceList^-->").
+// The places of birth, death and marriage can lead to their place pages too:
+// "<!--^HusbBornIn^-->", "<!--^HusbDiedIn^-->" (and the same for Wife and Child),
+// "<!--^MarriedIn^-->" and "<!--^ChildMarrIn^-->" write what "<!--^HusbBPlace^-->",
+// "<!--^HusbDPlace^-->", "<!--^MarrPlace^-->" and "<!--^ChildDMPlace^-->" write (" in: " and
+// the place, nothing without one), with the place linked to its page when it has one.
 //
 // The record pages (record_pages.h) add the page-wide "<!--^SourcesLink^-->" and
 // "<!--^PlacesLink^-->" (the SOURCESLINK and PLACESLINK templates, where "<!--^ChartRef^-->"

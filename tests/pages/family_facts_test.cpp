@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "pages/family_page.h"
+#include "pages/page_names.h"
 #include "pages/picture_links.h"
 #include "support/recorders.h"
 #include "support/test_paths.h"
@@ -23,6 +24,7 @@ constexpr std::string_view kTree = R"(0 HEAD
 2 NICK Jacko
 1 BIRT
 2 DATE 1 FEB 1820
+2 PLAC Oakby
 2 SOUR @S1@
 3 PAGE folio 3
 1 OCCU Miller
@@ -68,6 +70,7 @@ constexpr std::string_view kTree = R"(0 HEAD
 3 PAGE folio 9
 3 QUAY 3
 3 DATA
+4 DATE 2 MAR 1845
 4 TEXT John Miller & Mary Stone
 1 NO DIV
 1 ENGA
@@ -180,6 +183,19 @@ TEST_F(FamilyFactsTest, ProtectedPartnersShowNothingOrMaskedDates) {
   ASSERT_GE(masked.size(), 5u);
   EXPECT_NE(masked[1].find("|9 MAY 18xx|"), std::string::npos) << masked[1];
   EXPECT_NE(masked[4].find("[Engagement||18xx|"), std::string::npos) << masked[4];
+}
+
+TEST_F(FamilyFactsTest, BirthPlaceLeadsToItsPageAndACitedPageStandsApartFromItsDate) {
+  style = ParseStyleText(
+      "<!--FAMILY HEAD-->\nborn<!--^HusbBornIn^--> died<!--^HusbDiedIn^--><!--^MarrCites^-->\n"
+      "<!--SOURCES -->\n<!--^SourceList^-->\n<!--SOURCE ROW-->\n[<!--^CitePageDate^-->]\n"
+      "<!--PLACE PAGE-->\n<!--^PageBody^-->\n");
+  // The death has no place: its marker stays a comment. Page and date are joined by "; ".
+  EXPECT_EQ(Page(), (std::vector<std::string>{
+                        "born in: <a href=\"" + PlacePageName("Oakby") +
+                            "\">Oakby</a> died<!--HusbDiedIn^--><sup class=\"cite\"><a "
+                            "href=\"#cite-1\">1</a></sup>",
+                        "[folio 9; 2 MAR 1845]"}));
 }
 
 class FakePictures : public PictureLinks {
