@@ -356,7 +356,8 @@ bool ViewerController::ShowRecordPage(const PageLink& link, bool add_place) {
   switch (link.kind) {
     case LinkKind::kSource:
       page = "sour~" + id + ".htm";
-      built = BuildSourcePage(ctx, RecordOfPage(ctx.privacy, page), lines, &title);
+      built = BuildSourcePage(ctx, RecordOfPage(ctx.privacy, page), lines, &title, link.part);
+      page = PartPageName(page, link.part);
       text = "Source: " + title;
       break;
     case LinkKind::kMedia:
@@ -366,8 +367,8 @@ bool ViewerController::ShowRecordPage(const PageLink& link, bool add_place) {
       break;
     case LinkKind::kPlace: {
       std::uint64_t key = 0;
-      page = "plac~" + id + ".htm";
-      built = ReadPlaceKey(id, key) && BuildPlacePage(ctx, key, lines, &title);
+      page = PartPageName("plac~" + id + ".htm", link.part);
+      built = ReadPlaceKey(id, key) && BuildPlacePage(ctx, key, lines, &title, link.part);
       text = "Place: " + title;
       break;
     }

@@ -283,17 +283,21 @@ class WebsitePass {
     };
     if (!style.Section(ssSourcesIndex).empty()) index(kSourcesIndexPageName, &BuildSourcesIndex);
     if (!style.Section(ssPlacesIndex).empty()) index(kPlacesIndexPageName, &BuildPlacesIndex);
-    // A page for each record of a kind the style makes; the steps count either way.
-    auto pages = [&](const auto& keys, TStyleSection section, auto name_of, auto build) {
+    // A page for each record of a kind the style makes (each part of a split page: the
+    // record's job writes them all from one read of its list); the steps count either way.
+    auto pages = [&](const auto& keys, TStyleSection section, auto name_of, auto parts_of,
+                     auto build) {
       const bool makes = !style.Section(section).empty();
       for (const auto key : keys) {
         if (!Step()) return false;
         if (!makes) continue;
         std::string name = name_of(key);
-        index_pages_.push_back(name);
+        for (int part = 1, parts = parts_of(key); part <= parts; ++part) {
+          index_pages_.push_back(PartPageName(name, part));
+        }
         pipeline.Submit([this, key, build, name = std::move(name)](PageWork& work) {
-          work.lines.clear();
-          if (build(ctx_, key, work.lines, nullptr)) WritePage(name, work);
+          build(ctx_, key, work.lines,
+                [&](int part) { WritePage(PartPageName(name, part), work); });
         });
       }
       return true;
@@ -302,16 +306,23 @@ class WebsitePass {
     for (const ShownPlace& place : PlacesWithPages(tree)) places.push_back(place.key);
     return pages(
                SourcesWithPages(tree), ssSourcePage,
-               [this](std::uint32_t s) { return SourcePageOf(ctx_, s); }, &BuildSourcePage) &&
+               [this](std::uint32_t s) { return SourcePageOf(ctx_, s); },
+               [this](std::uint32_t s) { return SourcePageParts(ctx_, s); }, &BuildSourcePages) &&
            pages(
                places, ssPlacePage,
                [&tree](std::uint64_t key) {
                  return PlacePageName(FindShownPlace(tree, key)->text);
                },
-               &BuildPlacePage) &&
+               [this](std::uint64_t key) { return PlacePageParts(ctx_, key); }, &BuildPlacePages) &&
            pages(
                MediaWithPages(tree), ssMediaPage,
-               [this](std::uint32_t m) { return MediaPageOf(ctx_, m); }, &BuildMediaPage);
+               [this](std::uint32_t m) { return MediaPageOf(ctx_, m); },
+               [](std::uint32_t) { return 1; },
+               [](const PageContext& ctx, std::uint32_t m, PageLines& lines,
+                  const std::function<void(int)>& written) {
+                 lines.clear();
+                 if (BuildMediaPage(ctx, m, lines)) written(1);
+               });
   }
 
   // The family page, the family's picture page, then its chart pages.

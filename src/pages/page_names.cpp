@@ -125,6 +125,14 @@ std::string PlacePageName(std::string_view place_text) {
   return PageName(PlaceKeyText(PlaceKey(place_text)), PageKind::kPlace);
 }
 
+std::string PartPageName(std::string_view page_name, int part) {
+  std::string name(page_name);
+  if (part > 1 && name.ends_with(".htm")) {
+    name.insert(name.size() - 4, "~" + std::to_string(part));
+  }
+  return name;
+}
+
 std::string SplitIndexPageName(int page) {
   char buffer[32];
   std::snprintf(buffer, sizeof buffer, "pers%.4d.htm", page);
@@ -194,6 +202,16 @@ PageLink ParsePageLink(std::string_view target, std::string_view index_page_name
       const std::string_view id =
           target.substr(prefix.size(), target.size() - prefix.size() - suffix.size());
       if (!Holds(id, "~")) return {LinkKindOf(kind), std::string(id)};
+      // A later part of a split page: "~" and a number from 2, no leading zero.
+      const std::size_t tilde = id.find('~');
+      const std::string_view base = id.substr(0, tilde), number = id.substr(tilde + 1);
+      if (kind == PageKind::kMedia || base.empty() || number.empty() || number.size() > 9 ||
+          number.front() == '0' ||
+          number.find_first_not_of("0123456789") != std::string_view::npos) {
+        continue;
+      }
+      const int part = std::stoi(std::string(number));
+      if (part >= 2) return {LinkKindOf(kind), std::string(base), part};
     }
   }
   for (PageKind kind : {PageKind::kNote, PageKind::kTree, PageKind::kPicture, PageKind::kFanChart,

@@ -66,6 +66,11 @@ bool ReadPlaceKey(std::string_view text, std::uint64_t& key);
 // PageName(PlaceKeyText(PlaceKey(place_text)), PageKind::kPlace): "plac~0123456789abcdef.htm".
 std::string PlacePageName(std::string_view place_text);
 
+// A source's or a place's page whose list is split into parts: part 1 has the page's own name,
+// part n > 1 the name with "~" and n before ".htm" ("sour~s1~2.htm"). Only the source and
+// place pages are split, and their Id parts never hold "~", so no part's name meets another.
+std::string PartPageName(std::string_view page_name, int part);
+
 // The name of split surname page n: "pers" + n as at least four digits + ".htm".
 std::string SplitIndexPageName(int page);
 
@@ -99,6 +104,8 @@ struct PageLink {
   // kFamily to kMedia: the Id part of the page name as written; kLoad and kHelp: the text
   // after the first "|" up to the next (empty when there is none).
   std::string id;
+  // kSource, kPlace: which part of the page (PartPageName); 1 for every other link.
+  int part = 1;
   friend bool operator==(const PageLink&, const PageLink&) = default;
 };
 
@@ -111,8 +118,10 @@ LinkKind LinkKindOf(PageKind kind);
 //   2. holds "#Load": kLoad; 3. holds "#Help": kHelp;
 //   4. is the index page name in force or "surname.htm": kIndex; is "statistics.htm",
 //      "sources~index.htm" or "places~index.htm": kStatistics, kSourcesIndex, kPlacesIndex;
-//   5. begins "sour~", "plac~" or "obje~" and ends ".htm", with no other "~" and something
-//      between: kSource, kPlace, kMedia, with the text between as id;
+//   5. begins "sour~", "plac~" or "obje~" and ends ".htm", with something between that holds
+//      no other "~": kSource, kPlace, kMedia, with the text between as id; for "sour~" and
+//      "plac~", something between that ends in "~" and a number from 2 without leading zero:
+//      the same, the number as part and the text before "~" as id;
 //   6. ends in "nt.htm", "tr.htm", "pk.htm", "fc.htm", "dc.htm" or ".htm": kNote, kTree,
 //      kPicture, kFanChart, kDescendantChart, kFamily, with the text before that ending as id;
 //   7. holds ".gif": kPicture with the whole text as id (a picture named in a page, which no

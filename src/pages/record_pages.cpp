@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <span>
+#include <utility>
 
 #include "database/text.h"
 #include "pages/html_escape.h"
@@ -301,13 +303,62 @@ std::string SourceTitle(const SourceView& source) {
 
 }  // namespace
 
-bool BuildSourcePage(const PageContext& ctx, std::uint32_t record, PageLines& out,
-                     std::string* title) {
-  if (!HasSourcePage(ctx.privacy, record)) return false;
+namespace {
+
+int PartsOf(std::size_t rows) {
+  return rows == 0 ? 1 : static_cast<int>((rows + kListRowsPerPage - 1) / kListRowsPerPage);
+}
+
+std::string PartTitle(std::string_view title, int part, int parts) {
+  std::string out(title);
+  if (part > 1) out += ", page " + std::to_string(part) + " of " + std::to_string(parts);
+  return out;
+}
+
+// The bar of a split page: "Page 3 of 13 (201 to 300 of 1226): First Previous 1 2 3 4 5 Next
+// Last", every part but this one linked; nothing for a page of one part.
+void AppendPager(PageLines& lines, std::string_view page_name, int part, int parts,
+                 std::size_t rows) {
+  if (parts <= 1) return;
+  std::string line = "<p class=\"pager\">Page " + std::to_string(part) + " of " +
+                     std::to_string(parts) + " (" +
+                     std::to_string((part - 1) * kListRowsPerPage + 1) + " to " +
+                     std::to_string(std::min(rows, part * kListRowsPerPage)) + " of " +
+                     std::to_string(rows) + "):";
+  auto link = [&](int to, std::string_view text) {
+    line += ' ';
+    if (to == part || to < 1 || to > parts) {
+      line += "<span>";
+      line += text;
+      line += "</span>";
+    } else {
+      line += "<a href=\"";
+      AppendHtmlEscaped(line, PartPageName(page_name, to));
+      line += "\">";
+      line += text;
+      line += "</a>";
+    }
+  };
+  link(1, "First");
+  link(part - 1, "Previous");
+  for (int to = std::max(1, part - 2); to <= std::min(parts, part + 2); ++to) {
+    link(to, to == part ? "<b>" + std::to_string(to) + "</b>" : std::to_string(to));
+  }
+  link(part + 1, "Next");
+  link(parts, "Last");
+  line += "</p>";
+  lines.push_back(std::move(line));
+}
+
+// The source page's part with the citers of that part.
+void SourcePagePart(const PageContext& ctx, std::uint32_t record, const SourceView& source,
+                    std::span<const SourceCiter> citers, std::size_t all, int part, PageLines& out,
+                    std::string* title) {
   const GedcomStore& store = ctx.privacy.Store();
-  const SourceView source = ReadSource(store, record);
-  if (title) *title = SourceTitle(source);
-  BuildRecordPage(ctx, ssSourcePage, SourceTitle(source), out, [&](PageLines& lines) {
+  const int parts = PartsOf(all);
+  const std::string page_title = PartTitle(SourceTitle(source), part, parts);
+  if (title) *title = page_title;
+  BuildRecordPage(ctx, ssSourcePage, page_title, out, [&](PageLines& lines) {
     std::string facts;
     auto row = [&](std::string_view label, std::string_view value) {
       if (value.empty()) return;
@@ -346,9 +397,11 @@ bool BuildSourcePage(const PageContext& ctx, std::uint32_t record, PageLines& ou
     AppendNotes(ctx, source.node, lines);
     AppendMediaStrip(ctx, source.node, lines);
     lines.emplace_back("<h2>Cited by</h2>");
+    const std::string name = SourcePageOf(ctx, record);
+    AppendPager(lines, name, part, parts, all);
     lines.emplace_back(
         "<table class=\"cites\"><tr><th>Who</th><th>Fact</th><th>Date</th><th>Page</th></tr>");
-    for (const SourceCiter& citer : CitersOf(ctx.privacy, record)) {
+    for (const SourceCiter& citer : citers) {
       std::string line = "<tr><td>";
       AppendWho(ctx, line, citer.owner);
       line += "</td><td>";
@@ -361,43 +414,48 @@ bool BuildSourcePage(const PageContext& ctx, std::uint32_t record, PageLines& ou
       lines.push_back(std::move(line));
     }
     lines.emplace_back("</table>");
+    AppendPager(lines, name, part, parts, all);
   });
-  return true;
 }
 
-bool BuildPlacePage(const PageContext& ctx, std::uint64_t key, PageLines& out, std::string* title) {
-  const ShownPlace* place = FindShownPlace(ctx.privacy, key);
-  if (!place) return false;
-  if (title) *title = place->text;
-  BuildRecordPage(ctx, ssPlacePage, place->text, out, [&](PageLines& lines) {
+// The place page's part with the events of that part.
+void PlacePagePart(const PageContext& ctx, const ShownPlace& place,
+                   std::span<const PlaceEvent> events, std::size_t all, int part, PageLines& out,
+                   std::string* title) {
+  const int parts = PartsOf(all);
+  const std::string page_title = PartTitle(place.text, part, parts);
+  if (title) *title = page_title;
+  BuildRecordPage(ctx, ssPlacePage, page_title, out, [&](PageLines& lines) {
     // Each part, the broader ones leading to their own pages.
     std::string line = "<p class=\"hierarchy\">";
-    std::string_view rest = place->text;
+    std::string_view rest = place.text;
     bool first = true;
     while (!rest.empty()) {
       const std::size_t comma = rest.find(',');
-      const std::string_view part = TrimSpaces(rest.substr(0, comma));
+      const std::string_view part_text = TrimSpaces(rest.substr(0, comma));
       if (!first) line += ", ";
-      AppendLink(line, first ? std::string() : PlacePageOf(ctx, rest), part);
+      AppendLink(line, first ? std::string() : PlacePageOf(ctx, rest), part_text);
       first = false;
       if (comma == std::string_view::npos) break;
       rest = TrimSpaces(rest.substr(comma + 1));
     }
     line += "</p>";
     lines.push_back(std::move(line));
-    if (place->latitude && place->longitude) {
+    if (place.latitude && place.longitude) {
       char text[64];
-      std::snprintf(text, sizeof text, "%.6g, %.6g", *place->latitude, *place->longitude);
+      std::snprintf(text, sizeof text, "%.6g, %.6g", *place.latitude, *place.longitude);
       line = "<p class=\"coordinates\">";
       line += text;
       line += " &nbsp; <a href=\"";
-      AppendHtmlEscaped(line, MapLink(*place->latitude, *place->longitude));
+      AppendHtmlEscaped(line, MapLink(*place.latitude, *place.longitude));
       line += "\">Map</a></p>";
       lines.push_back(std::move(line));
     }
+    const std::string name = PlacePageName(place.text);
+    AppendPager(lines, name, part, parts, all);
     // In date order, the undated last.
     lines.emplace_back("<table class=\"events\"><tr><th>Date</th><th>Event</th><th>Who</th></tr>");
-    for (const PlaceEvent& event : EventsAt(ctx.privacy, *place)) {
+    for (const PlaceEvent& event : events) {
       std::string html = "<tr><td class=\"date\">";
       AppendHtmlEscaped(html, event.fact.date);
       html += "</td><td>";
@@ -408,8 +466,77 @@ bool BuildPlacePage(const PageContext& ctx, std::uint64_t key, PageLines& out, s
       lines.push_back(std::move(html));
     }
     lines.emplace_back("</table>");
+    AppendPager(lines, name, part, parts, all);
   });
+}
+
+// The rows of part `part` (from 1) of a list of `all`.
+std::pair<std::size_t, std::size_t> PartRows(int part, std::size_t all) {
+  const std::size_t first = std::min(all, (part - 1) * kListRowsPerPage);
+  return {first, std::min(kListRowsPerPage, all - first)};
+}
+
+}  // namespace
+
+int SourcePageParts(const PageContext& ctx, std::uint32_t source) {
+  if (!HasSourcePage(ctx.privacy, source)) return 0;
+  return PartsOf(CiterCount(ctx.privacy, source));
+}
+
+int PlacePageParts(const PageContext& ctx, std::uint64_t place_key) {
+  const ShownPlace* place = FindShownPlace(ctx.privacy, place_key);
+  return place ? PartsOf(EventCountAt(ctx.privacy, *place)) : 0;
+}
+
+bool BuildSourcePage(const PageContext& ctx, std::uint32_t record, PageLines& out,
+                     std::string* title, int part) {
+  const int parts = SourcePageParts(ctx, record);
+  if (part < 1 || part > parts) return false;
+  const std::size_t all = CiterCount(ctx.privacy, record);
+  const auto [first, count] = PartRows(part, all);
+  SourcePagePart(ctx, record, ReadSource(ctx.privacy.Store(), record),
+                 CitersOf(ctx.privacy, record, first, count), all, part, out, title);
   return true;
+}
+
+void BuildSourcePages(const PageContext& ctx, std::uint32_t record, PageLines& out,
+                      const std::function<void(int part)>& written) {
+  if (!HasSourcePage(ctx.privacy, record)) return;
+  const SourceView source = ReadSource(ctx.privacy.Store(), record);
+  const std::vector<SourceCiter> citers = CitersOf(ctx.privacy, record);
+  for (int part = 1, parts = PartsOf(citers.size()); part <= parts; ++part) {
+    const auto [first, count] = PartRows(part, citers.size());
+    out.clear();
+    SourcePagePart(ctx, record, source, std::span(citers).subspan(first, count), citers.size(),
+                   part, out, nullptr);
+    written(part);
+  }
+}
+
+bool BuildPlacePage(const PageContext& ctx, std::uint64_t key, PageLines& out, std::string* title,
+                    int part) {
+  const ShownPlace* place = FindShownPlace(ctx.privacy, key);
+  if (!place) return false;
+  const std::vector<PlaceEvent> events = EventsAt(ctx.privacy, *place);
+  if (part < 1 || part > PartsOf(events.size())) return false;
+  const auto [first, count] = PartRows(part, events.size());
+  PlacePagePart(ctx, *place, std::span(events).subspan(first, count), events.size(), part, out,
+                title);
+  return true;
+}
+
+void BuildPlacePages(const PageContext& ctx, std::uint64_t key, PageLines& out,
+                     const std::function<void(int part)>& written) {
+  const ShownPlace* place = FindShownPlace(ctx.privacy, key);
+  if (!place) return;
+  const std::vector<PlaceEvent> events = EventsAt(ctx.privacy, *place);
+  for (int part = 1, parts = PartsOf(events.size()); part <= parts; ++part) {
+    const auto [first, count] = PartRows(part, events.size());
+    out.clear();
+    PlacePagePart(ctx, *place, std::span(events).subspan(first, count), events.size(), part, out,
+                  nullptr);
+    written(part);
+  }
 }
 
 bool BuildMediaPage(const PageContext& ctx, std::uint32_t record, PageLines& out,

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,12 +39,29 @@ std::string SourcePageOf(const PageContext& ctx, std::uint32_t source);
 std::string PlacePageOf(const PageContext& ctx, std::string_view place_text);
 std::string MediaPageOf(const PageContext& ctx, std::uint32_t media);
 
-// Append the page to out; false (out unchanged) when the record has no page. The page's
-// title (unescaped) goes to title when given.
+// A source's citations and a place's events are listed kListRowsPerPage to a page: a page
+// with more is split into parts (PartPageName), each a page of its own with the record's facts
+// and a bar leading to the first, previous, next and last parts and to the nearest ones. So a
+// source cited 100,000 times makes a thousand pages of an ordinary size, not one that no
+// browser or display lays out in time.
+inline constexpr std::size_t kListRowsPerPage = 100;
+// The number of parts of the record's page: at least 1, 0 when the record has no page.
+int SourcePageParts(const PageContext& ctx, std::uint32_t source);
+int PlacePageParts(const PageContext& ctx, std::uint64_t place_key);
+
+// Append part `part` of the page to out; false (out unchanged) when the record has no page or
+// no such part. The page's title (unescaped; "..., page 2 of 7" for a later part) goes to
+// title when given.
 bool BuildSourcePage(const PageContext& ctx, std::uint32_t source, PageLines& out,
-                     std::string* title = nullptr);
+                     std::string* title = nullptr, int part = 1);
 bool BuildPlacePage(const PageContext& ctx, std::uint64_t place_key, PageLines& out,
-                    std::string* title = nullptr);
+                    std::string* title = nullptr, int part = 1);
+// Every part of the page in turn, for a pass that writes them all: out is cleared and filled
+// with each part before written(part) is called. Reads the record's list once.
+void BuildSourcePages(const PageContext& ctx, std::uint32_t source, PageLines& out,
+                      const std::function<void(int part)>& written);
+void BuildPlacePages(const PageContext& ctx, std::uint64_t place_key, PageLines& out,
+                     const std::function<void(int part)>& written);
 bool BuildMediaPage(const PageContext& ctx, std::uint32_t media, PageLines& out,
                     std::string* title = nullptr);
 void BuildSourcesIndex(const PageContext& ctx, PageLines& out);  // titled "Sources"

@@ -296,14 +296,22 @@ bool HasSourcePage(const ShownTree& tree, std::uint32_t source_record) {
          tree.Unfiltered().Store().RecordAt(source_record).kind == RecordKind::kSour;
 }
 
-std::vector<SourceCiter> CitersOf(const ShownTree& tree, std::uint32_t source_record) {
+std::size_t CiterCount(const ShownTree& tree, std::uint32_t source_record) {
+  const ShownIndexes::Entry* entry = EntryFor(Index(tree), source_record);
+  return entry ? entry->citers.size() : 0;
+}
+
+std::vector<SourceCiter> CitersOf(const ShownTree& tree, std::uint32_t source_record,
+                                  std::size_t first, std::size_t count) {
   const ShownIndexes& index = Index(tree);
   std::vector<SourceCiter> out;
   const ShownIndexes::Entry* entry = EntryFor(index, source_record);
-  if (!entry) return out;
+  if (!entry || first >= entry->citers.size()) return out;
   const std::string_view text = tree.Unfiltered().Store().Text();
-  out.reserve(entry->citers.size());
-  for (const ShownIndexes::CiterRef& ref : entry->citers) {
+  const std::span<const ShownIndexes::CiterRef> refs =
+      std::span(entry->citers).subspan(first, std::min(count, entry->citers.size() - first));
+  out.reserve(refs.size());
+  for (const ShownIndexes::CiterRef& ref : refs) {
     SourceCiter citer;
     citer.owner = index.owners[ref.owner];
     citer.citation = GedcomNode::First(text.substr(ref.citation));
@@ -351,6 +359,12 @@ std::vector<PlaceEvent> EventsAt(const ShownTree& tree, const ShownPlace& place)
     out.push_back({owner, ShowFact(tree, facts[i], Masked(tree, owner))});
   }
   return out;
+}
+
+std::size_t EventCountAt(const ShownTree& tree, const ShownPlace& place) {
+  const ShownIndexes& index = Index(tree);
+  const auto it = index.place_by_key.find(place.key);
+  return it == index.place_by_key.end() ? 0 : index.place_events[it->second].size();
 }
 
 std::span<const std::uint32_t> MediaWithPages(const ShownTree& tree) {

@@ -43,8 +43,12 @@ struct SourceCiter {
   std::string date;       // the fact's date as shown
 };
 // Every citation of the source by a shown structure, people's in PersonList order, then
-// families' in FamilyList order, each record's in file order.
-std::vector<SourceCiter> CitersOf(const ShownTree& tree, std::uint32_t source_record);
+// families' in FamilyList order, each record's in file order; or `count` of them from `first`
+// in that order (a page of a much-cited source reads only its part).
+std::vector<SourceCiter> CitersOf(const ShownTree& tree, std::uint32_t source_record,
+                                  std::size_t first = 0, std::size_t count = SIZE_MAX);
+// How many CitersOf gives in all.
+std::size_t CiterCount(const ShownTree& tree, std::uint32_t source_record);
 
 // --- Places ---
 struct ShownPlace {
@@ -62,6 +66,8 @@ struct PlaceEvent {
 };
 // The shown events at the place, in date order (SortByDate).
 std::vector<PlaceEvent> EventsAt(const ShownTree& tree, const ShownPlace& place);
+// How many EventsAt gives.
+std::size_t EventCountAt(const ShownTree& tree, const ShownPlace& place);
 
 // --- Media ---
 // The media records with pages, in file order.

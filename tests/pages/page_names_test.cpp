@@ -73,6 +73,17 @@ TEST(PageNames, SourcePlaceAndMediaPagesMeetNoOtherName) {
   EXPECT_EQ(ParsePageLink("places~index.htm", "index.htm"), (PageLink{LinkKind::kPlacesIndex, ""}));
   EXPECT_EQ(ParsePageLink("sour~a~b.htm", "index.htm").kind, LinkKind::kFamily);  // not ours
   EXPECT_EQ(ParsePageLink("sour~.htm", "index.htm").kind, LinkKind::kFamily);
+  // The later parts of a split source or place page read back with their number; no other
+  // spelling of a part is one.
+  EXPECT_EQ(PartPageName("sour~s1.htm", 1), "sour~s1.htm");
+  EXPECT_EQ(PartPageName("plac~af63dc4c8601ec8c.htm", 12), "plac~af63dc4c8601ec8c~12.htm");
+  EXPECT_EQ(ParsePageLink("sour~s1~2.htm", "index.htm"), (PageLink{LinkKind::kSource, "s1", 2}));
+  EXPECT_EQ(ParsePageLink("plac~af63dc4c8601ec8c~12.htm", "index.htm"),
+            (PageLink{LinkKind::kPlace, "af63dc4c8601ec8c", 12}));
+  for (std::string_view name : {"sour~s1~1.htm", "sour~s1~02.htm", "sour~~2.htm", "obje~m1~2.htm",
+                                "sour~s1~2~3.htm", "sour~s1~9999999999.htm"}) {
+    EXPECT_EQ(ParsePageLink(name, "index.htm").kind, LinkKind::kFamily) << name;
+  }
 }
 
 // A place's name is its text's hash: stable, blind to the spaces around the text, and read back.

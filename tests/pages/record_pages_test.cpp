@@ -48,6 +48,13 @@ class RecordPagesTest : public ::testing::Test {
     if (!build(ctx, t.db.Store().FindRecord(xref), lines, nullptr)) return "(none)";
     return Join(lines);
   }
+  std::string Page(bool (*build)(const PageContext&, std::uint32_t, PageLines&, std::string*, int),
+                   std::string_view xref) {
+    const PageContext ctx = t.Context();
+    PageLines lines;
+    if (!build(ctx, t.db.Store().FindRecord(xref), lines, nullptr, 1)) return "(none)";
+    return Join(lines);
+  }
   std::string Place(std::string_view text) {
     const PageContext ctx = t.Context();
     PageLines lines;
@@ -110,6 +117,61 @@ TEST_F(RecordPagesTest, ReplacedPeopleLeaveNoLineAndNoPageOfTheirOwn) {
   Exclude(/*masked=*/true);
   EXPECT_NE(Place("Oakby, Carrowshire, Lantria").find("<td class=\"date\">19xx</td><td>Birth</td>"),
             std::string::npos);
+}
+
+// A list longer than a page is split into parts of kListRowsPerPage rows, each part its own
+// page with a bar to the others; a pass writing every part writes what the viewer shows of each.
+TEST(RecordPageParts, LongListsAreSplitIntoLinkedPartsWithEveryRowOnce) {
+  const std::size_t rows = 2 * kListRowsPerPage + 5;
+  std::string text = "0 HEAD\n1 CHAR UTF-8\n0 @I1@ INDI\n1 NAME Ann /Row/\n";
+  for (std::size_t i = 0; i < rows; ++i) {
+    text += "1 RESI\n2 DATE " + std::to_string(1000 + i) +
+            "\n2 PLAC Busy\n2 SOUR @S1@\n3 PAGE row-" + std::to_string(i) + "-end\n";
+  }
+  text += "0 @S1@ SOUR\n1 TITL Census\n0 TRLR\n";
+  SmallTree t;
+  ASSERT_TRUE(testing::LoadGedcomText(t.db, text));
+  t.Section(ssSourcePage, {"<title><!--^PageTitle^--></title>", "<!--^PageBody^-->"});
+  t.Section(ssPlacePage, {"<!--^PageBody^-->"});
+  const PageContext ctx = t.Context();
+  const std::uint32_t source = t.db.Store().FindRecord("S1");
+  ASSERT_EQ(SourcePageParts(ctx, source), 3);
+  ASSERT_EQ(PlacePageParts(ctx, PlaceKey("Busy")), 3);
+
+  std::vector<std::string> written;
+  PageLines lines;
+  BuildSourcePages(ctx, source, lines, [&](int part) {
+    std::string page;
+    for (const std::string& line : lines) page += line + "\n";
+    written.push_back(page);
+    PageLines alone;
+    EXPECT_TRUE(BuildSourcePage(ctx, source, alone, nullptr, part));
+    EXPECT_EQ(alone, lines) << part;
+  });
+  ASSERT_EQ(written.size(), 3u);
+  std::string all;
+  for (const std::string& page : written) all += page;
+  for (std::size_t i = 0; i < rows; ++i) {
+    const std::string row = "row-" + std::to_string(i) + "-end";
+    EXPECT_NE(all.find(row), std::string::npos) << row;
+    EXPECT_EQ(all.find(row), all.rfind(row)) << row;
+  }
+  EXPECT_NE(written[1].find("<title>Census, page 2 of 3</title>"), std::string::npos);
+  EXPECT_NE(
+      written[1].find("<p class=\"pager\">Page 2 of 3 (101 to 200 of 205): "
+                      "<a href=\"sour~s1.htm\">First</a> <a href=\"sour~s1.htm\">Previous</a> "
+                      "<a href=\"sour~s1.htm\">1</a> <span><b>2</b></span> "
+                      "<a href=\"sour~s1~3.htm\">3</a> <a href=\"sour~s1~3.htm\">Next</a> "
+                      "<a href=\"sour~s1~3.htm\">Last</a></p>"),
+      std::string::npos)
+      << written[1];
+  EXPECT_FALSE(BuildSourcePage(ctx, source, lines, nullptr, 4));
+  lines.clear();
+  ASSERT_TRUE(BuildPlacePage(ctx, PlaceKey("Busy"), lines, nullptr, 3));
+  std::string last;
+  for (const std::string& line : lines) last += line;
+  EXPECT_NE(last.find(">1204<"), std::string::npos);  // the latest events are on the last part
+  EXPECT_EQ(last.find(">1199<"), std::string::npos);
 }
 
 TEST_F(RecordPagesTest, IndexesListSourcesByTitleAndPlacesByTheirParts) {
