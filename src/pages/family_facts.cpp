@@ -470,7 +470,7 @@ void AppendPersonMedia(PageFacts& page, const TPersonRec* person, std::string& o
         }
         if (caption.empty()) {
           // A file without a title is named by its file name.
-          file_name = StoredFileName(file.file);
+          file_name = FileCaption(file.file);
           caption = file_name;
         }
         title.clear();

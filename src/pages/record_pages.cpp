@@ -213,7 +213,7 @@ void AppendWho(const PageContext& ctx, std::string& out, const ShownOwner& ref) 
 }
 
 std::string FileOf(const MediaView& media) {
-  return media.files.empty() ? std::string() : std::string(media.files.front().file);
+  return media.files.empty() ? std::string() : FileCaption(media.files.front().file);
 }
 
 PictureLink LinkOf(const PageContext& ctx, const MediaView& media, const MediaFileView& file) {
@@ -233,7 +233,7 @@ void AppendMediaStrip(const PageContext& ctx, const GedcomNode& node, PageLines&
         media.record == GedcomStore::kNoRecord ? std::string() : MediaPageOf(ctx, media.record);
     for (const MediaFileView& file : media.files) {
       const PictureLink link = LinkOf(ctx, media, file);
-      const std::string title(media.title.empty() ? file.file : media.title);
+      const std::string title(media.title.empty() ? FileCaption(file.file) : media.title);
       line += "<div class=\"thumb\">";
       if (link.thumbnail.empty()) {
         AppendLink(line, page.empty() ? link.full : page, title);
@@ -552,7 +552,7 @@ bool BuildMediaPage(const PageContext& ctx, std::uint32_t record, PageLines& out
       if (link.thumbnail.empty() || link.display.empty()) {
         // A file that is no picture: a web address is linked, a file of the tree only named
         // (a site publishes no file as it stands).
-        const std::string_view name = file.title.empty() ? file.file : file.title;
+        const std::string name(file.title.empty() ? FileCaption(file.file) : file.title);
         AppendLink(line, IsExternalReference(file.file) ? file.file : std::string_view(), name);
       } else {
         line += "<img src=\"";

@@ -142,6 +142,11 @@ std::string StoredFileName(std::string_view stored) {
   return std::string(cut == std::string_view::npos ? stored : stored.substr(cut + 1));
 }
 
+std::string FileCaption(std::string_view reference) {
+  const std::string name = StoredFileName(reference);
+  return DecodePercentEscapes(name.empty() ? reference : name);
+}
+
 bool IsPlainFileName(std::string_view name) {
   if (name.empty() || name == "." || name == "..") return false;
   return name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;

@@ -39,6 +39,10 @@ std::string WithForwardSlashes(std::string_view stored);
 // The file name a stored path ends in: the text after its last "/", "\" or ":" (a drive
 // letter), the whole text when it has none ("C:\www\Names.HTM" gives "Names.HTM").
 std::string StoredFileName(std::string_view stored);
+// The name a file the tree links to is shown by where it has no title: the file name it ends
+// in with its URL escapes undone ("media/Bront%C3%AB.jpg" gives "Brontë.jpg"), the whole
+// reference when it ends in "/".
+std::string FileCaption(std::string_view reference);
 
 // True when name is a file name and no path on either system: not empty, "." or "..", and
 // without "/", "\" or NUL.

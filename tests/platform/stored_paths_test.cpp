@@ -87,6 +87,8 @@ TEST(StoredPaths, BackslashesAreSlashesAndRelativePathsTakeTheBase) {
   EXPECT_EQ(ResolveStoredPath("", base), "");
   EXPECT_EQ(StoredFileName("a/b:c\\d.htm"), "d.htm");
   EXPECT_EQ(StoredFileName("plain.htm"), "plain.htm");
+  EXPECT_EQ(FileCaption("media/Bront%C3%AB%2.jpg"), "Bront\xc3\xab%2.jpg");
+  EXPECT_EQ(FileCaption("https://example.org/"), "https://example.org/");
 }
 
 TEST(PageReferenceKinds, ExternalReferencesAndFragments) {
