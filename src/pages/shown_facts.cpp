@@ -55,10 +55,9 @@ std::vector<ShownFact> ShowFacts(const ShownTree& tree, std::vector<FactView> fa
   if (FilterOn(tree)) {
     std::erase_if(facts, [](const FactView& fact) { return fact.restricted; });
   }
-  SortByDate(facts);
   std::vector<ShownFact> shown;
   shown.reserve(facts.size());
-  for (const FactView& view : facts) shown.push_back(ShowFact(tree, view, masked));
+  for (std::size_t i : DateOrder(facts)) shown.push_back(ShowFact(tree, facts[i], masked));
   return shown;
 }
 
