@@ -22,27 +22,34 @@ bool IsExtensionFact(const GedcomNode& node) {
   return !node.Child("DATE").empty() || !node.Child("PLAC").empty();
 }
 
+// Adds the fact a level-1 structure of a record is, if it is one: a GEDCOM 7 "1 NO MARR"
+// asserts that the event did not happen.
+template <typename KindOf>
+bool AddFact(const GedcomNode& node, KindOf kind_of, std::vector<FactView>& facts) {
+  if (node.Is("NO")) {
+    if (const auto kind = kind_of(node.value())) {
+      FactView fact = ReadFact(node, *kind);
+      fact.tag = node.value();
+      fact.value = {};
+      fact.negated = true;
+      facts.push_back(std::move(fact));
+    }
+    return true;
+  }
+  if (const auto kind = kind_of(node.tag())) {
+    facts.push_back(ReadFact(node, *kind));
+  } else if (IsExtensionFact(node)) {
+    facts.push_back(ReadFact(node, FactKind::kEvent));
+  } else {
+    return false;
+  }
+  return true;
+}
+
 template <typename KindOf>
 std::vector<FactView> FactsOf(const GedcomNode& record, KindOf kind_of) {
   std::vector<FactView> facts;
-  for (const GedcomNode& node : record.children()) {
-    if (node.Is("NO")) {
-      // GEDCOM 7: "1 NO MARR" asserts that the event did not happen.
-      if (const auto kind = kind_of(node.value())) {
-        FactView fact = ReadFact(node, *kind);
-        fact.tag = node.value();
-        fact.value = {};
-        fact.negated = true;
-        facts.push_back(std::move(fact));
-      }
-      continue;
-    }
-    if (const auto kind = kind_of(node.tag())) {
-      facts.push_back(ReadFact(node, *kind));
-    } else if (IsExtensionFact(node)) {
-      facts.push_back(ReadFact(node, FactKind::kEvent));
-    }
-  }
+  for (const GedcomNode& node : record.children()) AddFact(node, kind_of, facts);
   return facts;
 }
 
@@ -121,11 +128,20 @@ PlaceView ReadPlace(const GedcomNode& plac) {
   place.node = plac;
   if (plac.empty()) return place;
   place.text = Trim(plac.value());
-  place.form = plac.ChildValue("FORM");
-  const GedcomNode map = plac.Child("MAP");
+  GedcomNode form, map;
+  for (const GedcomNode& child : plac.children()) {
+    if (form.empty() && child.Is("FORM")) form = child;
+    if (map.empty() && child.Is("MAP")) map = child;
+  }
+  place.form = form.value();
   if (!map.empty()) {
-    place.latitude = ReadCoordinate(map.ChildValue("LATI"));
-    place.longitude = ReadCoordinate(map.ChildValue("LONG"));
+    GedcomNode latitude, longitude;
+    for (const GedcomNode& child : map.children()) {
+      if (latitude.empty() && child.Is("LATI")) latitude = child;
+      if (longitude.empty() && child.Is("LONG")) longitude = child;
+    }
+    place.latitude = ReadCoordinate(latitude.value());
+    place.longitude = ReadCoordinate(longitude.value());
     if (place.latitude && (*place.latitude < -90 || *place.latitude > 90)) place.latitude.reset();
     if (place.longitude && (*place.longitude < -180 || *place.longitude > 180)) {
       place.longitude.reset();
@@ -291,85 +307,111 @@ std::vector<NameView> PersonNames(const Database& db, const TPersonRec& person) 
 
 // --- Associations ---
 
+namespace {
+
+AssociationView ReadAssociation(const GedcomNode& child) {
+  AssociationView asso;
+  asso.node = child;
+  asso.pointer = child.pointer();
+  if (asso.pointer == "VOID") asso.pointer = {};
+  asso.phrase = child.ChildValue("PHRASE");
+  if (const GedcomNode rela = child.Child("RELA")) {
+    asso.relation = rela.value();
+  } else if (const GedcomNode role = child.Child("ROLE")) {
+    asso.relation = role.value();
+    asso.role_phrase = role.ChildValue("PHRASE");
+  }
+  return asso;
+}
+
+}  // namespace
+
 std::vector<AssociationView> Associations(const GedcomNode& node) {
   std::vector<AssociationView> out;
   for (const GedcomNode& child : node.children()) {
-    if (!child.Is("ASSO")) continue;
-    AssociationView asso;
-    asso.node = child;
-    asso.pointer = child.pointer();
-    if (asso.pointer == "VOID") asso.pointer = {};
-    asso.phrase = child.ChildValue("PHRASE");
-    if (const GedcomNode rela = child.Child("RELA")) {
-      asso.relation = rela.value();
-    } else if (const GedcomNode role = child.Child("ROLE")) {
-      asso.relation = role.value();
-      asso.role_phrase = role.ChildValue("PHRASE");
-    }
-    out.push_back(std::move(asso));
+    if (child.Is("ASSO")) out.push_back(ReadAssociation(child));
   }
   return out;
 }
 
 // --- Notes ---
 
+namespace {
+
+bool IsNote(const GedcomNode& node) {
+  return node.Is("NOTE") || node.Is("SNOTE");
+}
+
+// Adds the note of a NOTE or SNOTE structure; a pointer to @VOID@ is none.
+void AddNote(const GedcomStore& store, const GedcomNode& child, std::vector<NoteView>& out) {
+  NoteView note;
+  note.node = child;
+  const std::string_view id = child.pointer();
+  if (!id.empty()) {
+    if (id == "VOID") return;
+    note.record = store.FindRecord(id);
+    if (note.record != GedcomStore::kNoRecord) {
+      note.text = GedcomText(store.Node(note.record), store.MajorVersion());
+    }
+  } else {
+    note.text = GedcomText(child, store.MajorVersion());
+  }
+  out.push_back(std::move(note));
+}
+
+}  // namespace
+
 std::vector<NoteView> Notes(const GedcomStore& store, const GedcomNode& node) {
   std::vector<NoteView> out;
   for (const GedcomNode& child : node.children()) {
-    if (!child.Is("NOTE") && !child.Is("SNOTE")) continue;
-    NoteView note;
-    note.node = child;
-    const std::string_view id = child.pointer();
-    if (!id.empty()) {
-      if (id == "VOID") continue;
-      note.record = store.FindRecord(id);
-      if (note.record != GedcomStore::kNoRecord) {
-        note.text = GedcomText(store.Node(note.record), store.MajorVersion());
-      }
-    } else {
-      note.text = GedcomText(child, store.MajorVersion());
-    }
-    out.push_back(std::move(note));
+    if (IsNote(child)) AddNote(store, child, out);
   }
   return out;
 }
 
 // --- Citations ---
 
+namespace {
+
+CitationView ReadCitation(const GedcomStore& store, const GedcomNode& child) {
+  CitationView cite;
+  cite.node = child;
+  cite.source_id = child.pointer();
+  if (!cite.source_id.empty()) {
+    if (cite.source_id != "VOID") cite.source = store.FindRecord(cite.source_id);
+  } else {
+    cite.inline_text = GedcomText(child, store.MajorVersion());
+  }
+  for (const GedcomNode& part : child.children()) {
+    const std::string_view tag = part.tag();
+    if (tag == "PAGE") {
+      cite.page = part.value();
+    } else if (tag == "QUAY") {
+      cite.quality = part.value();
+    } else if (tag == "EVEN") {
+      cite.event = part.value();
+      cite.role = part.ChildValue("ROLE");
+    } else if (tag == "DATA") {
+      cite.data_date = part.ChildValue("DATE");
+      for (const GedcomNode& data : part.children()) {
+        if (!data.Is("TEXT")) continue;
+        if (!cite.text.empty()) cite.text += '\n';
+        cite.text += GedcomText(data, store.MajorVersion());
+      }
+    } else if (tag == "TEXT") {
+      if (!cite.text.empty()) cite.text += '\n';
+      cite.text += GedcomText(part, store.MajorVersion());
+    }
+  }
+  return cite;
+}
+
+}  // namespace
+
 std::vector<CitationView> Citations(const GedcomStore& store, const GedcomNode& node) {
   std::vector<CitationView> out;
   for (const GedcomNode& child : node.children()) {
-    if (!child.Is("SOUR")) continue;
-    CitationView cite;
-    cite.node = child;
-    cite.source_id = child.pointer();
-    if (!cite.source_id.empty()) {
-      if (cite.source_id != "VOID") cite.source = store.FindRecord(cite.source_id);
-    } else {
-      cite.inline_text = GedcomText(child, store.MajorVersion());
-    }
-    for (const GedcomNode& part : child.children()) {
-      const std::string_view tag = part.tag();
-      if (tag == "PAGE") {
-        cite.page = part.value();
-      } else if (tag == "QUAY") {
-        cite.quality = part.value();
-      } else if (tag == "EVEN") {
-        cite.event = part.value();
-        cite.role = part.ChildValue("ROLE");
-      } else if (tag == "DATA") {
-        cite.data_date = part.ChildValue("DATE");
-        for (const GedcomNode& data : part.children()) {
-          if (!data.Is("TEXT")) continue;
-          if (!cite.text.empty()) cite.text += '\n';
-          cite.text += GedcomText(data, store.MajorVersion());
-        }
-      } else if (tag == "TEXT") {
-        if (!cite.text.empty()) cite.text += '\n';
-        cite.text += GedcomText(part, store.MajorVersion());
-      }
-    }
-    out.push_back(std::move(cite));
+    if (child.Is("SOUR")) out.push_back(ReadCitation(store, child));
   }
   return out;
 }
@@ -475,33 +517,42 @@ MediaView ReadMediaRecord(const GedcomStore& store, std::uint32_t record) {
   return media;
 }
 
+namespace {
+
+// Adds the medium an OBJE structure links to or holds; a pointer to @VOID@ or to no record is
+// none.
+void AddMedia(const GedcomStore& store, const GedcomNode& link, std::vector<MediaView>& out) {
+  const std::string_view id = link.pointer();
+  MediaView media;
+  if (!id.empty()) {
+    if (id == "VOID") return;
+    const std::uint32_t record = store.FindRecord(id);
+    if (record == GedcomStore::kNoRecord) return;
+    media = ReadMediaRecord(store, record);
+    // The link's own title and primary mark stand before the object's.
+    if (const std::string_view title = link.ChildValue("TITL"); !title.empty()) {
+      media.title = title;
+    }
+    if (EqualsNoCaseAscii(Trim(link.ChildValue("_PRIM")), "Y")) media.primary = true;
+    if (const GedcomNode crop = link.Child("CROP")) {
+      media.crop_top = ReadInt(crop.ChildValue("TOP"));
+      media.crop_left = ReadInt(crop.ChildValue("LEFT"));
+      media.crop_height = ReadInt(crop.ChildValue("HEIGHT"));
+      media.crop_width = ReadInt(crop.ChildValue("WIDTH"));
+    }
+  } else {
+    media.node = link;
+    ReadMediaFiles(link, media);
+  }
+  out.push_back(std::move(media));
+}
+
+}  // namespace
+
 std::vector<MediaView> Media(const GedcomStore& store, const GedcomNode& node) {
   std::vector<MediaView> out;
   for (const GedcomNode& link : node.children()) {
-    if (!link.Is("OBJE")) continue;
-    const std::string_view id = link.pointer();
-    MediaView media;
-    if (!id.empty()) {
-      if (id == "VOID") continue;
-      const std::uint32_t record = store.FindRecord(id);
-      if (record == GedcomStore::kNoRecord) continue;
-      media = ReadMediaRecord(store, record);
-      // The link's own title and primary mark stand before the object's.
-      if (const std::string_view title = link.ChildValue("TITL"); !title.empty()) {
-        media.title = title;
-      }
-      if (EqualsNoCaseAscii(Trim(link.ChildValue("_PRIM")), "Y")) media.primary = true;
-      if (const GedcomNode crop = link.Child("CROP")) {
-        media.crop_top = ReadInt(crop.ChildValue("TOP"));
-        media.crop_left = ReadInt(crop.ChildValue("LEFT"));
-        media.crop_height = ReadInt(crop.ChildValue("HEIGHT"));
-        media.crop_width = ReadInt(crop.ChildValue("WIDTH"));
-      }
-    } else {
-      media.node = link;
-      ReadMediaFiles(link, media);
-    }
-    out.push_back(std::move(media));
+    if (link.Is("OBJE")) AddMedia(store, link, out);
   }
   return out;
 }
@@ -518,6 +569,40 @@ GedcomNode RecordNode(const Database& db, const TFamilyRec& family) {
   const GedcomStore& store = db.Store();
   if (family.StoreRecord >= store.RecordCount()) return {};
   return store.Node(family.StoreRecord);
+}
+
+namespace {
+
+template <typename KindOf>
+RecordContents ReadRecordContents(const GedcomStore& store, const GedcomNode& record,
+                                  KindOf kind_of) {
+  RecordContents contents;
+  for (const GedcomNode& node : record.children()) {
+    if (AddFact(node, kind_of, contents.facts)) continue;
+    const std::string_view tag = node.tag();
+    if (tag == "NAME") {
+      contents.names.push_back(ReadName(node));
+    } else if (tag == "ASSO") {
+      contents.associations.push_back(ReadAssociation(node));
+    } else if (IsNote(node)) {
+      AddNote(store, node, contents.notes);
+    } else if (tag == "SOUR") {
+      contents.citations.push_back(ReadCitation(store, node));
+    } else if (tag == "OBJE") {
+      AddMedia(store, node, contents.media);
+    }
+  }
+  return contents;
+}
+
+}  // namespace
+
+RecordContents ReadPersonContents(const GedcomStore& store, const GedcomNode& record) {
+  return ReadRecordContents(store, record, PersonFactKind);
+}
+
+RecordContents ReadFamilyContents(const GedcomStore& store, const GedcomNode& record) {
+  return ReadRecordContents(store, record, FamilyFactKind);
 }
 
 bool IsRestrictedStructure(const GedcomNode& node) {

@@ -168,6 +168,19 @@ MediaView ReadMediaRecord(const GedcomStore& store, std::uint32_t record);
 // The record node of a person or family (no node for a placeholder).
 GedcomNode RecordNode(const Database& db, const TPersonRec& person);
 GedcomNode RecordNode(const Database& db, const TFamilyRec& family);
+// What stands directly under a person's or family's record (its RecordNode), read in one walk
+// over its lines: the same lists as PersonNames, PersonFacts (FamilyFacts), Associations,
+// Notes, Citations and Media give, each in file order.
+struct RecordContents {
+  std::vector<NameView> names;
+  std::vector<FactView> facts;
+  std::vector<AssociationView> associations;
+  std::vector<NoteView> notes;
+  std::vector<CitationView> citations;
+  std::vector<MediaView> media;
+};
+RecordContents ReadPersonContents(const GedcomStore& store, const GedcomNode& record);
+RecordContents ReadFamilyContents(const GedcomStore& store, const GedcomNode& record);
 // The restriction of a structure: its own RESN says confidential or privacy.
 bool IsRestrictedStructure(const GedcomNode& node);
 // Whether a RESN value says confidential or privacy ("privacy", "CONFIDENTIAL, LOCKED").

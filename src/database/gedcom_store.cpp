@@ -30,24 +30,6 @@ std::uint64_t HashText(std::string_view text) {
   return h ^ (h >> 29);
 }
 
-// The level of a line that can be taken apart, -1 otherwise; only the level is read (the
-// walk over a structure asks nothing else of most lines).
-int LevelOf(std::string_view line) {
-  std::size_t i = 0;
-  while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-  if (i >= line.size() || !IsDigit(line[i])) return -1;
-  int level = line[i] - '0';
-  ++i;
-  if (i < line.size() && IsDigit(line[i])) {
-    level = level * 10 + (line[i] - '0');
-    ++i;
-  }
-  // A level ends at a space; "100 X" and "1X" are no levels. A bare level has no tag.
-  if (i >= line.size() || line[i] != ' ') return -1;
-  while (i < line.size() && line[i] == ' ') ++i;
-  return i < line.size() ? level : -1;
-}
-
 }  // namespace
 
 RecordKind RecordKindOfTag(std::string_view tag) {
@@ -125,12 +107,27 @@ namespace {
 
 // Where the structure that begins after a line of `level` ends: at the first later line of
 // that level or above, or at end. Lines without a level belong to the structure.
+// Only the level of each line is read, and only as far as it decides (a level ends at a space,
+// "100 X" and "1X" are no levels, a bare level has no tag): every walk over a node measures
+// the structures below it.
 const char* StructureEnd(const char* from, const char* end, int level) {
-  GedcomLineCursor cursor(std::string_view(from, std::size_t(end - from)));
-  std::string_view line;
-  while (cursor.Next(line)) {
-    const int l = LevelOf(line);
-    if (l >= 0 && l <= level) return line.data();
+  const char* p = from;
+  while (p < end) {
+    if (*p == '\r' || *p == '\n') {  // line ends, and empty lines
+      ++p;
+      continue;
+    }
+    const char* line = p;
+    while (p < end && (*p == ' ' || *p == '\t')) ++p;
+    if (p < end && IsDigit(*p)) {
+      int l = *p++ - '0';
+      if (p < end && IsDigit(*p)) l = l * 10 + (*p++ - '0');
+      if (p < end && *p == ' ') {
+        while (p < end && *p == ' ') ++p;
+        if (p < end && *p != '\r' && *p != '\n' && l <= level) return line;
+      }
+    }
+    p = FindCrOrLf(p, end);
   }
   return end;
 }

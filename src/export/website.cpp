@@ -1,9 +1,11 @@
 #include "export/website.h"
 
 #include <algorithm>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <system_error>
+#include <unordered_map>
 #include <utility>
 
 #include "database/gedcom_archive.h"
@@ -102,7 +104,20 @@ class SitePictureLinks : public PictureLinks {
   }
 
  private:
+  // Where the file a reference names lies, looked for once per pass: a medium is shown on
+  // several pages, and a file not found exactly costs a listing of every picture folder.
   std::filesystem::path Find(std::string_view reference) const {
+    const std::string key(reference);
+    {
+      std::lock_guard<std::mutex> lock(found_mutex_);
+      if (const auto it = found_.find(key); it != found_.end()) return it->second;
+    }
+    std::filesystem::path found = Search(reference);
+    std::lock_guard<std::mutex> lock(found_mutex_);
+    return found_.emplace(key, std::move(found)).first->second;
+  }
+
+  std::filesystem::path Search(std::string_view reference) const {
     // GEDCOM 7 writes a URL: "%C3%AB" for the bytes of a letter, "%20" for a space.
     const std::string written = WithForwardSlashes(reference);
     const std::string decoded = DecodeHexEscapes(written, '%', /*upper_case_digits=*/true);
@@ -117,6 +132,8 @@ class SitePictureLinks : public PictureLinks {
   const PageContext& ctx_;
   SitePictures& pictures_;
   std::vector<std::filesystem::path> dirs_;
+  mutable std::mutex found_mutex_;
+  mutable std::unordered_map<std::string, std::filesystem::path> found_;
 };
 
 class WebsitePass {

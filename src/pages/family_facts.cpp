@@ -497,6 +497,34 @@ void AppendSourceList(PageFacts& page, std::string& out) {
     to.clear();
     AppendHtmlEscaped(to, Trimmed(value));
   };
+  // A page cites a source with several pages or dates: each source record is read once.
+  struct Heading {
+    std::uint32_t source;
+    std::string_view id;  // as the citation wrote it: a source without a title is named by it
+    std::string title, author, publication;
+  };
+  std::vector<Heading> headings;
+  const auto heading = [&](const CitationView& cite) -> const Heading& {
+    for (const Heading& known : headings) {
+      if (known.source == cite.source && known.id == cite.source_id) return known;
+    }
+    Heading& made = headings.emplace_back(Heading{cite.source, cite.source_id, {}, {}, {}});
+    const SourceView source = ReadSource(store, cite.source);
+    std::string_view name = Trimmed(source.title);
+    if (name.empty()) name = Trimmed(source.abbreviation);
+    if (name.empty()) name = cite.source_id;
+    const std::string page = SourcePageOf(ctx, cite.source);
+    if (!page.empty()) {
+      made.title.append("<a href=\"");
+      AppendHtmlEscaped(made.title, page);
+      made.title.append("\">");
+    }
+    AppendEscapedLines(made.title, name);
+    if (!page.empty()) made.title.append("</a>");
+    escaped(made.author, source.author);
+    AppendEscapedLines(made.publication, Trimmed(source.publication));
+    return made;
+  };
   int n = 0;
   for (const ShownCitation& shown : page.Citations().List()) {
     const CitationView& cite = shown.view;
@@ -506,20 +534,10 @@ void AppendSourceList(PageFacts& page, std::string& out) {
     author.clear();
     publication.clear();
     if (cite.source != GedcomStore::kNoRecord) {
-      const SourceView source = ReadSource(store, cite.source);
-      std::string_view name = Trimmed(source.title);
-      if (name.empty()) name = Trimmed(source.abbreviation);
-      if (name.empty()) name = cite.source_id;
-      const std::string page = SourcePageOf(ctx, cite.source);
-      if (!page.empty()) {
-        title.append("<a href=\"");
-        AppendHtmlEscaped(title, page);
-        title.append("\">");
-      }
-      AppendEscapedLines(title, name);
-      if (!page.empty()) title.append("</a>");
-      escaped(author, source.author);
-      AppendEscapedLines(publication, Trimmed(source.publication));
+      const Heading& known = heading(cite);
+      title = known.title;
+      author = known.author;
+      publication = known.publication;
     } else if (!cite.source_id.empty() && cite.source_id != "VOID") {
       AppendHtmlEscaped(title, cite.source_id);  // a pointer to no record
     } else {

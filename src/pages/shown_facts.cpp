@@ -55,10 +55,9 @@ std::vector<ShownFact> ShowFacts(const ShownTree& tree, std::vector<FactView> fa
   if (FilterOn(tree)) {
     std::erase_if(facts, [](const FactView& fact) { return fact.restricted; });
   }
-  SortByDate(facts);
   std::vector<ShownFact> shown;
   shown.reserve(facts.size());
-  for (const FactView& view : facts) shown.push_back(ShowFact(tree, view, masked));
+  for (std::size_t i : DateOrder(facts)) shown.push_back(ShowFact(tree, facts[i], masked));
   return shown;
 }
 
@@ -147,10 +146,11 @@ void SortByDate(std::vector<FactView>& facts) {
   facts = std::move(sorted);
 }
 
-std::vector<NoteView> ShownNotes(const ShownTree& tree, const GedcomNode& shown) {
-  const GedcomStore& store = tree.Unfiltered().Store();
-  std::vector<NoteView> notes = Notes(store, shown);
+namespace {
+
+std::vector<NoteView> ShowNotes(const ShownTree& tree, std::vector<NoteView> notes) {
   if (FilterOn(tree)) {
+    const GedcomStore& store = tree.Unfiltered().Store();
     std::erase_if(notes, [&](const NoteView& note) {
       return IsRestrictedStructure(note.node) || RecordRestricted(store, note.record);
     });
@@ -158,11 +158,12 @@ std::vector<NoteView> ShownNotes(const ShownTree& tree, const GedcomNode& shown)
   return notes;
 }
 
-std::vector<ShownCitation> ShownCitations(const ShownTree& tree, const GedcomNode& shown,
-                                          bool masked) {
+std::vector<ShownCitation> ShowCitations(const ShownTree& tree, std::vector<CitationView> views,
+                                         bool masked) {
   const GedcomStore& store = tree.Unfiltered().Store();
   std::vector<ShownCitation> out;
-  for (CitationView& view : Citations(store, shown)) {
+  out.reserve(views.size());
+  for (CitationView& view : views) {
     if (FilterOn(tree) &&
         (IsRestrictedStructure(view.node) || RecordRestricted(store, view.source))) {
       continue;
@@ -175,8 +176,9 @@ std::vector<ShownCitation> ShownCitations(const ShownTree& tree, const GedcomNod
   return out;
 }
 
-std::vector<MediaView> ShownMedia(const ShownTree& tree, const GedcomNode& shown) {
-  std::vector<MediaView> media = Media(tree.Unfiltered().Store(), shown);
+// The media of `shown` (read from its OBJE lines) as shown.
+std::vector<MediaView> ShowMedia(const ShownTree& tree, const GedcomNode& shown,
+                                 std::vector<MediaView> media) {
   if (FilterOn(tree)) {
     std::erase_if(media, [&](const MediaView& object) {
       // An inline object is its own link; a record's link is the OBJE line under `shown`.
@@ -193,9 +195,10 @@ std::vector<MediaView> ShownMedia(const ShownTree& tree, const GedcomNode& shown
   return media;
 }
 
-std::vector<ShownAssociation> ShownAssociations(const ShownTree& tree, const GedcomNode& shown) {
+std::vector<ShownAssociation> ShowAssociations(const ShownTree& tree,
+                                               std::vector<AssociationView> views) {
   std::vector<ShownAssociation> out;
-  for (AssociationView& view : Associations(shown)) {
+  for (AssociationView& view : views) {
     if (HidesStructure(tree, view.node)) continue;
     const TPersonRec* person = nullptr;
     if (!view.pointer.empty()) {
@@ -208,6 +211,26 @@ std::vector<ShownAssociation> ShownAssociations(const ShownTree& tree, const Ged
   return out;
 }
 
+}  // namespace
+
+std::vector<NoteView> ShownNotes(const ShownTree& tree, const GedcomNode& shown) {
+  return ShowNotes(tree, Notes(tree.Unfiltered().Store(), shown));
+}
+
+std::vector<ShownCitation> ShownCitations(const ShownTree& tree, const GedcomNode& shown,
+                                          bool masked) {
+  return ShowCitations(tree, Citations(tree.Unfiltered().Store(), shown), masked);
+}
+
+std::vector<MediaView> ShownMedia(const ShownTree& tree, const GedcomNode& shown) {
+  return ShowMedia(tree, shown, Media(tree.Unfiltered().Store(), shown));
+}
+
+std::vector<ShownAssociation> ShownAssociations(const ShownTree& tree, const GedcomNode& shown) {
+  return ShowAssociations(tree, Associations(shown));
+}
+
+// Each record is read in one walk over its lines, then shown.
 ShownPersonFacts ShownFactsOf(const ShownTree& tree, const TPersonRec& person) {
   ShownPersonFacts shown;
   if (tree.IsReplaced(&person)) return shown;
@@ -215,14 +238,14 @@ ShownPersonFacts ShownFactsOf(const ShownTree& tree, const TPersonRec& person) {
   const GedcomNode record = RecordNode(db, person);
   if (record.empty()) return shown;
   const bool masked = tree.HasMaskedDates(&person);
-  for (NameView& name : PersonNames(db, person)) {
-    if (!HidesStructure(tree, name.node)) shown.names.push_back(std::move(name));
-  }
-  shown.facts = ShowFacts(tree, PersonFacts(db, person), masked);
-  shown.associations = ShownAssociations(tree, record);
-  shown.notes = ShownNotes(tree, record);
-  shown.citations = ShownCitations(tree, record, masked);
-  shown.media = ShownMedia(tree, record);
+  RecordContents contents = ReadPersonContents(db.Store(), record);
+  shown.names = std::move(contents.names);
+  std::erase_if(shown.names, [&](const NameView& name) { return HidesStructure(tree, name.node); });
+  shown.facts = ShowFacts(tree, std::move(contents.facts), masked);
+  shown.associations = ShowAssociations(tree, std::move(contents.associations));
+  shown.notes = ShowNotes(tree, std::move(contents.notes));
+  shown.citations = ShowCitations(tree, std::move(contents.citations), masked);
+  shown.media = ShowMedia(tree, record, std::move(contents.media));
   return shown;
 }
 
@@ -233,10 +256,11 @@ ShownFamilyFacts ShownFactsOf(const ShownTree& tree, const TFamilyRec& family) {
   const GedcomNode record = RecordNode(db, family);
   if (record.empty()) return shown;
   const bool masked = tree.MasksMarriage(&family);
-  shown.facts = ShowFacts(tree, FamilyFacts(db, family), masked);
-  shown.notes = ShownNotes(tree, record);
-  shown.citations = ShownCitations(tree, record, masked);
-  shown.media = ShownMedia(tree, record);
+  RecordContents contents = ReadFamilyContents(db.Store(), record);
+  shown.facts = ShowFacts(tree, std::move(contents.facts), masked);
+  shown.notes = ShowNotes(tree, std::move(contents.notes));
+  shown.citations = ShowCitations(tree, std::move(contents.citations), masked);
+  shown.media = ShowMedia(tree, record, std::move(contents.media));
   return shown;
 }
 

@@ -1,6 +1,7 @@
 // The store keeps the whole file, and its views read what real files say.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -258,6 +259,45 @@ TEST(GedcomFactsTest, Gedcom55SourcesAndMediaAreRead) {
   EXPECT_GE(repos_linked, 1u);
   EXPECT_GE(inline_media_with_form, 1u);
   EXPECT_GE(inline_cites, 1u);
+}
+
+// Where each item of a list stands in the store, with what tells its kind.
+template <typename View>
+std::vector<std::string_view> Found(const std::vector<View>& views) {
+  std::vector<std::string_view> lines;
+  for (const View& view : views) lines.push_back(view.node.line().text);
+  return lines;
+}
+
+// The one walk over a record finds what the view of each kind finds, in the same order.
+TEST(GedcomFactsTest, OneWalkOverARecordReadsWhatEachViewReads) {
+  for (const auto& file : testing::SampleAndTestdataGedcoms(~std::uintmax_t{0})) {
+    SCOPED_TRACE(file.string());
+    Database db;
+    Load(db, file);
+    const GedcomStore& store = db.Store();
+    const auto same = [&](const RecordContents& one, const GedcomNode& record,
+                          const std::vector<FactView>& facts) {
+      EXPECT_EQ(Found(one.facts), Found(facts)) << record.xref();
+      for (std::size_t i = 0; i < std::min(one.facts.size(), facts.size()); ++i) {
+        EXPECT_EQ(one.facts[i].tag, facts[i].tag);
+      }
+      EXPECT_EQ(Found(one.associations), Found(Associations(record)));
+      EXPECT_EQ(Found(one.notes), Found(Notes(store, record)));
+      EXPECT_EQ(Found(one.citations), Found(Citations(store, record)));
+      EXPECT_EQ(Found(one.media), Found(Media(store, record)));
+    };
+    for (const TPersonRec* p : db.PersonList()) {
+      const GedcomNode record = RecordNode(db, *p);
+      const RecordContents one = ReadPersonContents(store, record);
+      same(one, record, PersonFacts(db, *p));
+      EXPECT_EQ(Found(one.names), Found(PersonNames(db, *p)));
+    }
+    for (const TFamilyRec* f : db.FamilyList()) {
+      const GedcomNode record = RecordNode(db, *f);
+      same(ReadFamilyContents(store, record), record, FamilyFacts(db, *f));
+    }
+  }
 }
 
 TEST(GedcomFactsTest, PlacesCoordinatesAndParts) {
