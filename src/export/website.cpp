@@ -123,16 +123,19 @@ class SitePictureLinks : public PictureLinks {
     const std::string decoded = DecodeHexEscapes(written, '%', /*upper_case_digits=*/true);
     for (const std::string& name : {written, decoded}) {
       if (!IsSafeRelativePath(name)) continue;
-      if (std::filesystem::path found = FindFileIn(name, dirs_); !found.empty()) return found;
+      if (std::filesystem::path found = listings_.FindFileIn(name, dirs_); !found.empty()) {
+        return found;
+      }
     }
     const std::string plain = StoredFileName(decoded);
-    return IsPlainFileName(plain) ? FindFileIn(plain, dirs_) : std::filesystem::path();
+    return IsPlainFileName(plain) ? listings_.FindFileIn(plain, dirs_) : std::filesystem::path();
   }
 
   const PageContext& ctx_;
   SitePictures& pictures_;
   std::vector<std::filesystem::path> dirs_;
   mutable std::mutex found_mutex_;
+  mutable FolderListings listings_;  // each picture folder listed once a pass
   mutable std::unordered_map<std::string, std::filesystem::path> found_;
 };
 

@@ -1,7 +1,10 @@
 #include "platform/stored_paths.h"
 
 #include <algorithm>
+#include <map>
+#include <mutex>
 #include <system_error>
+#include <unordered_map>
 
 namespace fs = std::filesystem;
 
@@ -69,13 +72,21 @@ bool IsFolder(const fs::path& p) {
 }
 
 // The entry of `dir` named `name`, exactly or else without regard to ASCII case, that is a
-// regular file (want_file) or a folder; empty when there is none.
-fs::path FindEntry(const fs::path& dir, std::string_view name, bool want_file) {
+// regular file (want_file) or a folder; empty when there is none. The folder is listed anew,
+// or its entries taken from `listings` when given.
+fs::path FindEntry(const fs::path& dir, std::string_view name, bool want_file,
+                   FolderListings* listings) {
   const auto fits = [want_file](const fs::path& p) {
     return want_file ? IsRegularFile(p) : IsFolder(p);
   };
   fs::path exact = dir / std::string(name);
   if (fits(exact)) return exact;
+  if (listings) {
+    for (const fs::path& entry : listings->EntriesNamed(dir, name)) {
+      if (fits(entry)) return entry;
+    }
+    return {};
+  }
   std::error_code ec;
   for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
     if (EqualsNoCase(it->path().filename().native(), name) && fits(it->path())) {
@@ -83,6 +94,12 @@ fs::path FindEntry(const fs::path& dir, std::string_view name, bool want_file) {
     }
   }
   return {};
+}
+
+std::string LowerAsciiText(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = LowerAscii(c);
+  return lower;
 }
 
 // The parts of a "/"-separated path, "" and "." left out.
@@ -100,14 +117,15 @@ std::vector<std::string_view> SplitParts(std::string_view path) {
 }
 
 // Walks the parts below base, each matched exactly or without regard to case.
-fs::path FindBelow(const fs::path& base, const std::vector<std::string_view>& parts) {
+fs::path FindBelow(const fs::path& base, const std::vector<std::string_view>& parts,
+                   FolderListings* listings = nullptr) {
   fs::path at = base;
   for (std::size_t i = 0; i < parts.size(); ++i) {
     if (parts[i] == "..") {
       at = at.parent_path();
       continue;
     }
-    at = FindEntry(at, parts[i], /*want_file=*/i + 1 == parts.size());
+    at = FindEntry(at, parts[i], /*want_file=*/i + 1 == parts.size(), listings);
     if (at.empty()) return {};
   }
   return IsRegularFile(at) ? at : fs::path();
@@ -159,7 +177,10 @@ fs::path ResolveStoredPath(std::string_view stored, const fs::path& base) {
   return (base / path).lexically_normal();
 }
 
-fs::path FindFileIn(std::string_view relative, const std::vector<fs::path>& dirs) {
+namespace {
+
+fs::path FindFileVia(std::string_view relative, const std::vector<fs::path>& dirs,
+                     FolderListings* listings) {
   for (const fs::path& dir : dirs) {
     if (dir.empty()) continue;
     fs::path exact = dir / std::string(relative);
@@ -168,10 +189,42 @@ fs::path FindFileIn(std::string_view relative, const std::vector<fs::path>& dirs
   const std::vector<std::string_view> parts = SplitParts(relative);
   for (const fs::path& dir : dirs) {
     if (dir.empty()) continue;
-    fs::path found = FindBelow(dir, parts);
+    fs::path found = FindBelow(dir, parts, listings);
     if (!found.empty()) return found;
   }
   return {};
+}
+
+}  // namespace
+
+fs::path FindFileIn(std::string_view relative, const std::vector<fs::path>& dirs) {
+  return FindFileVia(relative, dirs, nullptr);
+}
+
+struct FolderListings::Listings {
+  std::mutex mutex;
+  // Folder -> its entries by their names in lower case, each name's entries in folder order.
+  std::map<fs::path, std::unordered_map<std::string, std::vector<fs::path>>> folders;
+};
+
+FolderListings::FolderListings() : listings_(std::make_unique<Listings>()) {}
+FolderListings::~FolderListings() = default;
+
+fs::path FolderListings::FindFileIn(std::string_view relative, const std::vector<fs::path>& dirs) {
+  return FindFileVia(relative, dirs, this);
+}
+
+std::vector<fs::path> FolderListings::EntriesNamed(const fs::path& dir, std::string_view name) {
+  std::lock_guard<std::mutex> lock(listings_->mutex);
+  auto [folder, added] = listings_->folders.try_emplace(dir);
+  if (added) {
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+      folder->second[LowerAsciiText(it->path().filename().native())].push_back(it->path());
+    }
+  }
+  const auto found = folder->second.find(LowerAsciiText(name));
+  return found == folder->second.end() ? std::vector<fs::path>() : found->second;
 }
 
 bool IsExternalReference(std::string_view reference) {

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,6 +61,32 @@ std::filesystem::path ResolveStoredPath(std::string_view stored, const std::file
 // is returned as found (not normalised).
 std::filesystem::path FindFileIn(std::string_view relative,
                                  const std::vector<std::filesystem::path>& dirs);
+
+// The entries of the folders that FindFileIn lists to match a name without regard to case,
+// each folder listed once: a pass that looks for many files not where they are named (a
+// tree's pictures moved, or named by another machine's paths) would otherwise list every
+// folder again for each of them. The folders are taken as they were when first listed, so a
+// FolderListings lives no longer than one pass. Safe to share between threads.
+class FolderListings {
+ public:
+  FolderListings();
+  ~FolderListings();
+  FolderListings(const FolderListings&) = delete;
+  FolderListings& operator=(const FolderListings&) = delete;
+
+  // What FindFileIn(relative, dirs) finds, the folders' entries taken from this listing.
+  std::filesystem::path FindFileIn(std::string_view relative,
+                                   const std::vector<std::filesystem::path>& dirs);
+
+  // The entries of dir whose names equal name without regard to ASCII case, in the folder's
+  // order (listed on first use; none for a folder that cannot be read).
+  std::vector<std::filesystem::path> EntriesNamed(const std::filesystem::path& dir,
+                                                  std::string_view name);
+
+ private:
+  struct Listings;
+  std::unique_ptr<Listings> listings_;
+};
 
 // The local file a reference in a page names, or an empty path when there is none:
 //   - "file:" URLs and absolute paths are taken as they are (and matched without regard to

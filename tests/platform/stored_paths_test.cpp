@@ -61,7 +61,16 @@ TEST_F(PageReferenceTest, FindFileInTakesNamesLiterally) {
       {"50A.png", ""},
       {"Photos\\Anna Smith.JPG", ""},  // nor "\\" as a separator
   };
-  for (const Case& c : cases) EXPECT_EQ(FindFileIn(c.name, Dirs()), c.expected) << c.name;
+  FolderListings listings;
+  for (const Case& c : cases) {
+    EXPECT_EQ(FindFileIn(c.name, Dirs()), c.expected) << c.name;
+    EXPECT_EQ(listings.FindFileIn(c.name, Dirs()), c.expected) << c.name;
+  }
+  // A folder is listed once: a file added later is found by its exact name only.
+  dir.Write("ged/Later.png", "x");
+  EXPECT_EQ(listings.FindFileIn("Later.png", Dirs()), dir.path() / "ged" / "Later.png");
+  EXPECT_EQ(listings.FindFileIn("later.png", Dirs()), "");
+  EXPECT_EQ(FindFileIn("later.png", Dirs()), dir.path() / "ged" / "Later.png");
 }
 
 TEST_F(PageReferenceTest, AbsoluteReferencesAndFileUrls) {
