@@ -317,8 +317,8 @@ std::string PartTitle(std::string_view title, int part, int parts) {
 
 // The bar of a split page: "Page 3 of 13 (201 to 300 of 1226): First Previous 1 2 3 4 5 Next
 // Last", every part but this one linked; nothing for a page of one part.
-void AppendPager(PageLines& lines, std::string_view page_name, int part, int parts,
-                 std::size_t rows) {
+void AppendPager(PageLines& lines, std::string_view page_name, int part, std::size_t rows) {
+  const int parts = PartsOf(rows);
   if (parts <= 1) return;
   std::string line = "<p class=\"pager\">Page " + std::to_string(part) + " of " +
                      std::to_string(parts) + " (" +
@@ -350,13 +350,28 @@ void AppendPager(PageLines& lines, std::string_view page_name, int part, int par
   lines.push_back(std::move(line));
 }
 
+// The list of a part between two bars: the table's opening line, a line per row
+// (row_html(row, line)) and the table's end.
+template <typename Row, typename RowHtml>
+void AppendListPart(PageLines& lines, std::string_view page_name, int part, std::size_t all,
+                    std::string_view table_head, std::span<const Row> rows, RowHtml row_html) {
+  AppendPager(lines, page_name, part, all);
+  lines.emplace_back(table_head);
+  for (const Row& row : rows) {
+    std::string line;
+    row_html(row, line);
+    lines.push_back(std::move(line));
+  }
+  lines.emplace_back("</table>");
+  AppendPager(lines, page_name, part, all);
+}
+
 // The source page's part with the citers of that part.
 void SourcePagePart(const PageContext& ctx, std::uint32_t record, const SourceView& source,
                     std::span<const SourceCiter> citers, std::size_t all, int part, PageLines& out,
                     std::string* title) {
   const GedcomStore& store = ctx.privacy.Store();
-  const int parts = PartsOf(all);
-  const std::string page_title = PartTitle(SourceTitle(source), part, parts);
+  const std::string page_title = PartTitle(SourceTitle(source), part, PartsOf(all));
   if (title) *title = page_title;
   BuildRecordPage(ctx, ssSourcePage, page_title, out, [&](PageLines& lines) {
     std::string facts;
@@ -397,24 +412,20 @@ void SourcePagePart(const PageContext& ctx, std::uint32_t record, const SourceVi
     AppendNotes(ctx, source.node, lines);
     AppendMediaStrip(ctx, source.node, lines);
     lines.emplace_back("<h2>Cited by</h2>");
-    const std::string name = SourcePageOf(ctx, record);
-    AppendPager(lines, name, part, parts, all);
-    lines.emplace_back(
-        "<table class=\"cites\"><tr><th>Who</th><th>Fact</th><th>Date</th><th>Page</th></tr>");
-    for (const SourceCiter& citer : citers) {
-      std::string line = "<tr><td>";
-      AppendWho(ctx, line, citer.owner);
-      line += "</td><td>";
-      AppendHtmlEscaped(line, CitedFactLabel(citer));
-      line += "</td><td class=\"date\">";
-      AppendHtmlEscaped(line, citer.date);
-      line += "</td><td>";
-      AppendHtmlEscaped(line, citer.page);
-      line += "</td></tr>";
-      lines.push_back(std::move(line));
-    }
-    lines.emplace_back("</table>");
-    AppendPager(lines, name, part, parts, all);
+    AppendListPart(
+        lines, SourcePageOf(ctx, record), part, all,
+        "<table class=\"cites\"><tr><th>Who</th><th>Fact</th><th>Date</th><th>Page</th></tr>",
+        citers, [&](const SourceCiter& citer, std::string& line) {
+          line += "<tr><td>";
+          AppendWho(ctx, line, citer.owner);
+          line += "</td><td>";
+          AppendHtmlEscaped(line, CitedFactLabel(citer));
+          line += "</td><td class=\"date\">";
+          AppendHtmlEscaped(line, citer.date);
+          line += "</td><td>";
+          AppendHtmlEscaped(line, citer.page);
+          line += "</td></tr>";
+        });
   });
 }
 
@@ -422,8 +433,7 @@ void SourcePagePart(const PageContext& ctx, std::uint32_t record, const SourceVi
 void PlacePagePart(const PageContext& ctx, const ShownPlace& place,
                    std::span<const PlaceEvent> events, std::size_t all, int part, PageLines& out,
                    std::string* title) {
-  const int parts = PartsOf(all);
-  const std::string page_title = PartTitle(place.text, part, parts);
+  const std::string page_title = PartTitle(place.text, part, PartsOf(all));
   if (title) *title = page_title;
   BuildRecordPage(ctx, ssPlacePage, page_title, out, [&](PageLines& lines) {
     // Each part, the broader ones leading to their own pages.
@@ -451,22 +461,18 @@ void PlacePagePart(const PageContext& ctx, const ShownPlace& place,
       line += "\">Map</a></p>";
       lines.push_back(std::move(line));
     }
-    const std::string name = PlacePageName(place.text);
-    AppendPager(lines, name, part, parts, all);
     // In date order, the undated last.
-    lines.emplace_back("<table class=\"events\"><tr><th>Date</th><th>Event</th><th>Who</th></tr>");
-    for (const PlaceEvent& event : events) {
-      std::string html = "<tr><td class=\"date\">";
-      AppendHtmlEscaped(html, event.fact.date);
-      html += "</td><td>";
-      AppendHtmlEscaped(html, FactLabel(event.fact.view));
-      html += "</td><td>";
-      AppendWho(ctx, html, event.owner);
-      html += "</td></tr>";
-      lines.push_back(std::move(html));
-    }
-    lines.emplace_back("</table>");
-    AppendPager(lines, name, part, parts, all);
+    AppendListPart(lines, PageName(PlaceKeyText(place.key), PageKind::kPlace), part, all,
+                   "<table class=\"events\"><tr><th>Date</th><th>Event</th><th>Who</th></tr>",
+                   events, [&](const PlaceEvent& event, std::string& html) {
+                     html += "<tr><td class=\"date\">";
+                     AppendHtmlEscaped(html, event.fact.date);
+                     html += "</td><td>";
+                     AppendHtmlEscaped(html, FactLabel(event.fact.view));
+                     html += "</td><td>";
+                     AppendWho(ctx, html, event.owner);
+                     html += "</td></tr>";
+                   });
   });
 }
 
@@ -474,6 +480,18 @@ void PlacePagePart(const PageContext& ctx, const ShownPlace& place,
 std::pair<std::size_t, std::size_t> PartRows(int part, std::size_t all) {
   const std::size_t first = std::min(all, (part - 1) * kListRowsPerPage);
   return {first, std::min(kListRowsPerPage, all - first)};
+}
+
+// Every part of a list in turn: out cleared, build_part(rows of the part, part), written(part).
+template <typename Row, typename BuildPart>
+void EachPart(std::span<const Row> rows, PageLines& out, BuildPart build_part,
+              const std::function<void(int part)>& written) {
+  for (int part = 1, parts = PartsOf(rows.size()); part <= parts; ++part) {
+    const auto [first, count] = PartRows(part, rows.size());
+    out.clear();
+    build_part(rows.subspan(first, count), part);
+    written(part);
+  }
 }
 
 }  // namespace
@@ -490,9 +508,9 @@ int PlacePageParts(const PageContext& ctx, std::uint64_t place_key) {
 
 bool BuildSourcePage(const PageContext& ctx, std::uint32_t record, PageLines& out,
                      std::string* title, int part) {
-  const int parts = SourcePageParts(ctx, record);
-  if (part < 1 || part > parts) return false;
+  if (!HasSourcePage(ctx.privacy, record)) return false;
   const std::size_t all = CiterCount(ctx.privacy, record);
+  if (part < 1 || part > PartsOf(all)) return false;
   const auto [first, count] = PartRows(part, all);
   SourcePagePart(ctx, record, ReadSource(ctx.privacy.Store(), record),
                  CitersOf(ctx.privacy, record, first, count), all, part, out, title);
@@ -504,13 +522,12 @@ void BuildSourcePages(const PageContext& ctx, std::uint32_t record, PageLines& o
   if (!HasSourcePage(ctx.privacy, record)) return;
   const SourceView source = ReadSource(ctx.privacy.Store(), record);
   const std::vector<SourceCiter> citers = CitersOf(ctx.privacy, record);
-  for (int part = 1, parts = PartsOf(citers.size()); part <= parts; ++part) {
-    const auto [first, count] = PartRows(part, citers.size());
-    out.clear();
-    SourcePagePart(ctx, record, source, std::span(citers).subspan(first, count), citers.size(),
-                   part, out, nullptr);
-    written(part);
-  }
+  EachPart<SourceCiter>(
+      citers, out,
+      [&](std::span<const SourceCiter> part_rows, int part) {
+        SourcePagePart(ctx, record, source, part_rows, citers.size(), part, out, nullptr);
+      },
+      written);
 }
 
 bool BuildPlacePage(const PageContext& ctx, std::uint64_t key, PageLines& out, std::string* title,
@@ -530,13 +547,12 @@ void BuildPlacePages(const PageContext& ctx, std::uint64_t key, PageLines& out,
   const ShownPlace* place = FindShownPlace(ctx.privacy, key);
   if (!place) return;
   const std::vector<PlaceEvent> events = EventsAt(ctx.privacy, *place);
-  for (int part = 1, parts = PartsOf(events.size()); part <= parts; ++part) {
-    const auto [first, count] = PartRows(part, events.size());
-    out.clear();
-    PlacePagePart(ctx, *place, std::span(events).subspan(first, count), events.size(), part, out,
-                  nullptr);
-    written(part);
-  }
+  EachPart<PlaceEvent>(
+      events, out,
+      [&](std::span<const PlaceEvent> part_rows, int part) {
+        PlacePagePart(ctx, *place, part_rows, events.size(), part, out, nullptr);
+      },
+      written);
 }
 
 bool BuildMediaPage(const PageContext& ctx, std::uint32_t record, PageLines& out,
