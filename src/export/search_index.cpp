@@ -461,9 +461,9 @@ class SearchIndex {
 
 // The search page: the style's SEARCH PAGE section, markers expanded.
 void BuildSearchPage(const PageContext& ctx, PageLines& out) {
-  for (const std::string& line : ctx.style.Section(ssSearchPage)) {
-    out.push_back(line);
-    ExpandMarkersInPlace(ctx, out.back(), MarkerArgs{});
+  const MarkerArgs args;
+  for (const CompiledLine& line : ctx.style.Compiled().Section(ssSearchPage)) {
+    AppendExpanded(ctx, line, args, out.emplace_back());
   }
 }
 

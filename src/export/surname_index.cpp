@@ -120,13 +120,16 @@ class ListSink : public LineSink {
   PageLines& lines_;
 };
 
-void AddExpanded(const PageContext& ctx, std::string line, LineSink& out) {
-  ExpandMarkersInPlace(ctx, line, MarkerArgs{});
-  out.Add(std::move(line));
+void AddExpanded(const PageContext& ctx, const CompiledLine& line, LineSink& out) {
+  std::string expanded;
+  AppendExpanded(ctx, line, MarkerArgs{}, expanded);
+  out.Add(std::move(expanded));
 }
 
 void AppendExpandedSection(const PageContext& ctx, TStyleSection section, LineSink& out) {
-  for (const std::string& line : ctx.style.Section(section)) AddExpanded(ctx, line, out);
+  for (const CompiledLine& line : ctx.style.Compiled().Section(section)) {
+    AddExpanded(ctx, line, out);
+  }
 }
 
 void AppendContents(const PageContext& ctx, const std::vector<std::string>& surnames, int per_page,
@@ -261,11 +264,12 @@ std::vector<const TPersonRec*> BuildSurnameIndex(const PageContext& ctx,
     tally.Count(split_file.Commit(), dir / SplitIndexPageName(page));
   };
 
-  for (const std::string& line : ctx.style.Section(ssSurnameHead)) {
-    if (line.find(kContentsMarker) != std::string::npos) {
-      AppendContents(ctx, surnames, per_page, out);
-    }
-    if (line.find(kPeopleMarker) != std::string::npos) {
+  const CompiledStyle& style = ctx.style.Compiled();
+  const int contents_marker = style.LineMarker(kContentsMarker);
+  const int people_marker = style.LineMarker(kPeopleMarker);
+  for (const CompiledLine& line : style.Section(ssSurnameHead)) {
+    if (line.Holds(contents_marker)) AppendContents(ctx, surnames, per_page, out);
+    if (line.Holds(people_marker)) {
       for (std::size_t all = 0, written = 0; all < all_surnames.size(); ++all) {
         if (!listed[all]) {
           blocks.Skip();

@@ -19,13 +19,14 @@ void BuildChartPage(const PageContext& ctx, TStyleSection section, const TFamily
                     PageLines& out, Make&& make) {
   MarkerArgs args;
   args.family = family;
-  for (const std::string& line : ctx.style.Section(section)) {
-    if (line.find(kChartMarker) != std::string::npos) {
+  const CompiledStyle& style = ctx.style.Compiled();
+  const int chart = style.LineMarker(kChartMarker);
+  for (const CompiledLine& line : style.Section(section)) {
+    if (line.Holds(chart)) {
       make(out);
       continue;
     }
-    out.push_back(line);
-    ExpandMarkersInPlace(ctx, out.back(), args);
+    AppendExpanded(ctx, line, args, out.emplace_back());
   }
 }
 

@@ -10,6 +10,7 @@
 #include "pages/page_names.h"
 #include "pages/picture_links.h"
 #include "pages/record_pages.h"
+#include "pages/template/compiled_style.h"
 #include "platform/stored_paths.h"
 
 namespace stirpex {
@@ -97,38 +98,13 @@ std::string_view Trimmed(std::string_view s) {
 }
 
 // An item of a template section: its marker and the value (HTML) put in its place.
-using Item = std::pair<std::string_view, std::string_view>;
+using Item = ItemValue;
 
-// Expands each line of section for one item and appends them to out, joined: one pass over
-// each template line, every marker the item fills replaced by its value and every other one
-// left a plain comment (an item cannot call a list).
+// Expands each line of section for one item and appends them to out, joined
+// (compiled_style.h).
 void AppendItem(const PageContext& ctx, TStyleSection section, std::span<const Item> items,
                 std::string& out) {
-  constexpr std::string_view kStart = "<!--^";
-  for (const std::string& line : ctx.style.Section(section)) {
-    const std::string_view text = line;
-    std::size_t from = 0;
-    for (std::size_t at = text.find(kStart); at != std::string_view::npos;
-         at = text.find(kStart, from)) {
-      out.append(text.substr(from, at - from));
-      const std::string_view rest = text.substr(at);
-      const Item* filled = nullptr;
-      for (const Item& item : items) {
-        if (rest.starts_with(item.first)) {
-          filled = &item;
-          break;
-        }
-      }
-      if (filled) {
-        out.append(filled->second);
-        from = at + filled->first.size();
-      } else {
-        out.append("<!--");
-        from = at + kStart.size();
-      }
-    }
-    out.append(text.substr(from));
-  }
+  stirpex::AppendItem(ctx.style.Compiled().ItemSection(section), items, out);
 }
 
 void AppendEscapedLines(std::string& out, std::string_view text) {

@@ -42,10 +42,9 @@ void AppendFooterGraphic(const PageContext& ctx, PageLines& out) {
   out.push_back(std::move(line));
 }
 
-void AppendExpanded(const PageContext& ctx, const std::string& template_line,
-                    const MarkerArgs& args, PageLines& out) {
-  out.push_back(template_line);
-  ExpandMarkersInPlace(ctx, out.back(), args);
+void AppendLine(const PageContext& ctx, const CompiledLine& line, const MarkerArgs& args,
+                PageLines& out) {
+  AppendExpanded(ctx, line, args, out.emplace_back());
 }
 
 }  // namespace
@@ -75,36 +74,33 @@ void AppendNoteText(const PageContext& ctx, const TPersonRec* person, PageLines&
 
 bool BuildFamilyPage(const PageContext& ctx, const TFamilyRec& family, const TPersonRec* person,
                      PageLines& out) {
-  const TStyle& style = ctx.style;
+  const CompiledStyle& style = ctx.style.Compiled();
+  const int note_text = style.LineMarker(kNoteTextMarker);
   PageFacts facts(ctx);
   MarkerArgs args{&family, 0, {}, person, &facts};
 
-  for (const std::string& line : style.Section(ssMainHead)) {
-    if (line.find("</head>") != std::string::npos) AppendMetaLines(ctx, out);
-    AppendExpanded(ctx, line, args, out);
+  for (const CompiledLine& line : style.Section(ssMainHead)) {
+    if (line.HoldsHeadEnd()) AppendMetaLines(ctx, out);
+    AppendLine(ctx, line, args, out);
   }
-  for (const std::string& line : style.Section(ssFamilyHead)) {
-    if (ContainsUpperCased(line, "<!--^NOTETEXT^-->")) AppendNoteText(ctx, person, out);
-    AppendExpanded(ctx, line, args, out);
+  for (const CompiledLine& line : style.Section(ssFamilyHead)) {
+    if (line.HoldsAnyCase(note_text)) AppendNoteText(ctx, person, out);
+    AppendLine(ctx, line, args, out);
   }
-  for (const std::string& line : style.Section(ssChildren)) AppendExpanded(ctx, line, args, out);
+  for (const CompiledLine& line : style.Section(ssChildren)) AppendLine(ctx, line, args, out);
   for (std::size_t child = 0; child < family.Children.size(); ++child) {
     args.child_index = child;
-    for (const std::string& line : style.Section(ssChild)) AppendExpanded(ctx, line, args, out);
+    for (const CompiledLine& line : style.Section(ssChild)) AppendLine(ctx, line, args, out);
   }
   args.child_index = 0;
-  for (const std::string& line : style.Section(ssChildClose)) {
-    AppendExpanded(ctx, line, args, out);
-  }
+  for (const CompiledLine& line : style.Section(ssChildClose)) AppendLine(ctx, line, args, out);
   // The Sources block lists what the page cited above it; a page that cites nothing has none.
   if (!facts.Citations().Empty()) {
-    for (const std::string& line : style.Section(ssSources)) AppendExpanded(ctx, line, args, out);
+    for (const CompiledLine& line : style.Section(ssSources)) AppendLine(ctx, line, args, out);
   }
-  for (const std::string& line : style.Section(ssFooter)) {
-    if (ctx.settings.IncludeGraphic && ContainsUpperCased(line, "</BODY>")) {
-      AppendFooterGraphic(ctx, out);
-    }
-    AppendExpanded(ctx, line, args, out);
+  for (const CompiledLine& line : style.Section(ssFooter)) {
+    if (ctx.settings.IncludeGraphic && line.HoldsBodyEndAnyCase()) AppendFooterGraphic(ctx, out);
+    AppendLine(ctx, line, args, out);
   }
   return true;
 }

@@ -17,6 +17,10 @@
 
 namespace stirpex {
 
+// The line of a family, picture or note page before which the page's note text stands (in
+// any case of its letters; on a note page, written exactly, the note text stands in its place).
+inline constexpr std::string_view kNoteTextMarker = "<!--^NoteText^-->";
+
 // Where the footer graphic links to: the project's home page.
 inline constexpr std::string_view kHomePageAddress = "#stirpex";
 

@@ -1,14 +1,7 @@
-// The marker engine: replaces the markers of one template line with data of the database.
-//
-// A marker is "<!--^" + name + "^-->", an HTML comment, so a marker left unreplaced never shows.
-// `ExpandMarkers` works in passes: it finds the first "<!--^", identifies the marker there by
-// its first 13 characters with the letters upper-cased, applies that marker's rule (which
-// replaces the first occurrence of the marker's exact text by its value), and, when no rule
-// replaced the text at that place, turns it into a plain comment by deleting its "^"; then it
-// searches again. So markers are recognised without regard to case but replaced only when
-// written exactly, every occurrence of a marker is replaced (one per pass), and missing data
-// never show. Values taken from the database are HTML-escaped, so they can never hold marker
-// text and expansion always ends.
+// The markers of the pages and their rules: what "<!--^Name^-->" and its kind write on the
+// family, tree, note and picture pages, and the page-wide markers every page may hold. How a
+// line is expanded (pass by pass, or compiled once) is the engine's (template/marker_engine.h,
+// template/compiled_style.h); this file is the table it fills the markers from (PageMarkers).
 //
 // The names of the markers and their rules: page-wide ("<!--^Date^-->", "<!--^Surnameshtm^-->",
 // "<!--^ImageName^-->", "<!--^Charset^-->"), the page's person ("<!--^Name^-->", dates, places,
@@ -46,6 +39,7 @@
 // names the index page; only when the style makes that index, in the viewer as on a site).
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -53,8 +47,17 @@
 #include "pages/family_facts.h"
 #include "pages/page_context.h"
 #include "pages/style.h"
+#include "pages/template/compiled_style.h"
+#include "pages/template/marker_engine.h"
 
 namespace stirpex {
+
+// The ancestors of a page's person as shown, found on first need and kept for the page.
+struct AncestorSlots {
+  static constexpr std::size_t kCount = 14;  // father, mother, then two per slot, 4 generations
+  bool ready = false;
+  std::array<ShownPerson, kCount> shown{};
+};
 
 // What a line is expanded for.
 struct MarkerArgs {
@@ -65,26 +68,23 @@ struct MarkerArgs {
   // What the family page shows of its records and the citations numbered on it so far; none
   // elsewhere, where the markers of family_facts.h leave nothing.
   PageFacts* facts = nullptr;
+  // The title of a record page, which "<!--^PageTitle^-->" writes (escaped); none elsewhere.
+  const std::string* page_title = nullptr;
+  mutable AncestorSlots ancestors = {};  // filled by the ancestor markers
 };
 
-// Expands every marker of line in place.
+// Expands every marker of line in place, pass by pass.
 void ExpandMarkersInPlace(const PageContext& ctx, std::string& line, const MarkerArgs& args);
 // The expanded line.
 std::string ExpandMarkers(const PageContext& ctx, std::string_view line, const MarkerArgs& args);
+// Appends the compiled line expanded for args to out: the same bytes as ExpandMarkers gives
+// for its text.
+void AppendExpanded(const PageContext& ctx, const CompiledLine& line, const MarkerArgs& args,
+                    std::string& out);
 
 // Replaces the first occurrence of the exact text marker in line by value (which may be empty);
 // nothing when the text does not occur.
 void ReplaceMarker(std::string& line, std::string_view marker, std::string_view value);
-
-// Puts the link template of section in place of the first exact occurrence of marker: each
-// template line is expanded for (family, child 0, image, person) and inserted where the marker
-// stood, so a template of several lines stands in reverse order, joined into one line. The
-// image is ImageDir + "/" + picture when ImageDir is set, else picture. Link markers inside
-// template lines are not expanded (they become comments): a template cannot call itself.
-// Nothing happens when the marker does not occur; an empty section only removes the marker.
-void ExpandLinkTemplate(const PageContext& ctx, std::string& line, std::string_view marker,
-                        TStyleSection section, const TFamilyRec* family, std::string_view picture,
-                        const TPersonRec* person);
 
 // The path of a picture as pages write it: ImageDir + "/" + file when ImageDir is set, else
 // the file name alone.

@@ -14,10 +14,11 @@ bool BuildPicturePage(const PageContext& ctx, const TFamilyRec* family, const TP
   }
   const std::string image = PicturePath(ctx.settings, picture);
   const MarkerArgs args{family, 0, image, person};
-  for (const std::string& line : ctx.style.Section(ssImages)) {
-    if (ContainsUpperCased(line, "<!--^NOTETEXT^-->")) AppendNoteText(ctx, person, out);
-    out.push_back(line);
-    ExpandMarkersInPlace(ctx, out.back(), args);
+  const CompiledStyle& style = ctx.style.Compiled();
+  const int note_text = style.LineMarker(kNoteTextMarker);
+  for (const CompiledLine& line : style.Section(ssImages)) {
+    if (line.HoldsAnyCase(note_text)) AppendNoteText(ctx, person, out);
+    AppendExpanded(ctx, line, args, out.emplace_back());
   }
   return true;
 }
@@ -25,22 +26,22 @@ bool BuildPicturePage(const PageContext& ctx, const TFamilyRec* family, const TP
 void BuildNotePage(const PageContext& ctx, const TFamilyRec* family, const TPersonRec* person,
                    PageLines& out) {
   const MarkerArgs args{family, 0, {}, person};
-  for (const std::string& line : ctx.style.Section(ssNoteHead)) {
-    if (line.find("<!--^NoteText^-->") != std::string::npos) {
+  const CompiledStyle& style = ctx.style.Compiled();
+  const int note_text = style.LineMarker(kNoteTextMarker);
+  for (const CompiledLine& line : style.Section(ssNoteHead)) {
+    if (line.Holds(note_text)) {
       AppendNoteText(ctx, person, out);
       continue;
     }
-    out.push_back(line);
-    ExpandMarkersInPlace(ctx, out.back(), args);
+    AppendExpanded(ctx, line, args, out.emplace_back());
   }
 }
 
 void BuildTreePage(const PageContext& ctx, const TFamilyRec* family, const TPersonRec* person,
                    PageLines& out) {
   const MarkerArgs args{family, 0, {}, person};
-  for (const std::string& line : ctx.style.Section(ssTreeHead)) {
-    out.push_back(line);
-    ExpandMarkersInPlace(ctx, out.back(), args);
+  for (const CompiledLine& line : ctx.style.Compiled().Section(ssTreeHead)) {
+    AppendExpanded(ctx, line, args, out.emplace_back());
   }
 }
 

@@ -273,14 +273,24 @@ void AppendNotes(const PageContext& ctx, const GedcomNode& node, PageLines& out)
 template <typename Body>
 void BuildRecordPage(const PageContext& ctx, TStyleSection section, std::string_view title,
                      PageLines& out, Body&& body) {
-  const std::string escaped = HtmlEscape(title);
-  for (const std::string& line : ctx.style.Section(section)) {
-    if (line.find(kBodyMarker) != std::string::npos) {
+  const std::string title_text(title);
+  MarkerArgs args;
+  args.page_title = &title_text;
+  const CompiledStyle& style = ctx.style.Compiled();
+  const int page_body = style.LineMarker(kBodyMarker);
+  for (const CompiledLine& line : style.Section(section)) {
+    if (line.Holds(page_body)) {
       body(out);
       continue;
     }
-    out.push_back(line);
-    std::string& added = out.back();
+    std::string& added = out.emplace_back();
+    if (!line.interpreted()) {
+      AppendExpanded(ctx, line, args, added);
+      continue;
+    }
+    // The title goes in first, then the markers are expanded pass by pass.
+    const std::string escaped = HtmlEscape(title);
+    added = line.text();
     for (std::size_t at; (at = added.find(kTitleMarker)) != std::string::npos;) {
       added.replace(at, kTitleMarker.size(), escaped);
     }

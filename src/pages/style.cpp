@@ -2,6 +2,7 @@
 
 #include "database/text.h"
 #include "database/text_lines.h"
+#include "pages/template/compiled_style.h"
 
 namespace stirpex {
 
@@ -50,6 +51,15 @@ class StyleBuilder {
 };
 
 }  // namespace
+
+TStyle::~TStyle() = default;
+
+const CompiledStyle& TStyle::Compiled() const {
+  CompiledSlot& slot = *compiled_;
+  std::call_once(slot.once,
+                 [&] { slot.compiled = std::make_shared<CompiledStyle>(*this, PageMarkers()); });
+  return *slot.compiled;
+}
 
 std::string_view StyleSectionKey(TStyleSection section) {
   return kKeys[section];

@@ -17,6 +17,8 @@
 
 #include <array>
 #include <filesystem>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +26,8 @@
 #include "database/progress.h"
 
 namespace stirpex {
+
+class CompiledStyle;
 
 // The sections, in the order of their header keys.
 enum TStyleSection : int {
@@ -72,13 +76,36 @@ class TStyle {
  public:
   using Lines = std::vector<std::string>;
 
+  TStyle() = default;
+  // A copy compiles itself anew: a compiled style refers to the lines it was made from.
+  TStyle(const TStyle& other) : sections_(other.sections_) {}
+  TStyle(TStyle&& other) noexcept : sections_(std::move(other.sections_)) { other.Changed(); }
+  TStyle& operator=(const TStyle& other) {
+    if (this != &other) {
+      sections_ = other.sections_;
+      Changed();
+    }
+    return *this;
+  }
+  TStyle& operator=(TStyle&& other) noexcept {
+    if (this != &other) {
+      sections_ = std::move(other.sections_);
+      Changed();
+      other.Changed();
+    }
+    return *this;
+  }
+  ~TStyle();
+
   const Lines& Section(TStyleSection section) const { return sections_[section]; }
   std::size_t LineCount(TStyleSection section) const { return sections_[section].size(); }
   void Append(TStyleSection section, std::string line) {
     sections_[section].push_back(std::move(line));
+    Changed();
   }
   void Clear() {
     for (Lines& lines : sections_) lines.clear();
+    Changed();
   }
   bool Empty() const {
     for (const Lines& lines : sections_)
@@ -86,8 +113,23 @@ class TStyle {
     return true;
   }
 
+  // The style compiled for writing pages (compiled_style.h), made on first use and kept until
+  // the lines change. Safe to ask from several threads while nothing changes the style.
+  const CompiledStyle& Compiled() const;
+
  private:
+  struct CompiledSlot {
+    std::once_flag once;
+    std::shared_ptr<const CompiledStyle> compiled;
+  };
+  // Forgets the compiled form once one was made (a style is changed only while it is being
+  // read or made, never while pages are built from it).
+  void Changed() {
+    if (compiled_->compiled) compiled_ = std::make_shared<CompiledSlot>();
+  }
+
   std::array<Lines, kStyleSectionCount> sections_;
+  mutable std::shared_ptr<CompiledSlot> compiled_ = std::make_shared<CompiledSlot>();
 };
 
 // Cuts lines into sections by the header rule (used by LoadStyleFile; tests feed it text).
