@@ -1,7 +1,6 @@
 #include "app/auto_filter.h"
 
 #include <limits>
-#include <unordered_map>
 
 #include "app/presumed_dead.h"
 #include "pages/privacy.h"
@@ -89,30 +88,11 @@ bool AutoFilterRule::PresumedDead(const TPersonRec& person) const {
   return PresumeDead(person, current_year_, years_ago_).dead;
 }
 
-std::vector<const TPersonRec*> AutoExcluded(const Database& db, const AutoFilterRule& rule) {
-  const auto persons = db.PersonList();
-  std::vector<const TPersonRec*> decided(persons.size(), nullptr);
-  std::unordered_map<std::string_view, const TPersonRec*> first_of_name;
-  for (std::size_t i = 0; i < persons.size(); ++i) {
-    if (rule.Includes(*persons[i])) continue;
-    decided[i] = persons[i];
-    // An empty name names nobody (as in an exclude list).
-    if (!persons[i]->Name.empty()) first_of_name.try_emplace(persons[i]->Name.view(), persons[i]);
-  }
-  for (std::size_t i = 0; i < persons.size(); ++i) {
-    if (decided[i]) continue;
-    const auto namesake = first_of_name.find(persons[i]->Name.view());
-    if (namesake != first_of_name.end()) decided[i] = namesake->second;
-  }
-  return decided;
-}
-
 long long AutoExclude(Database& db, const AutoFilterRule& rule) {
-  const std::vector<const TPersonRec*> decided = AutoExcluded(db, rule);
   long long excluded = 0;
-  for (std::size_t i = 0; i < decided.size(); ++i) {
-    if (!decided[i]) continue;
-    db.PersonList()[i]->Excluded = true;
+  for (TPersonRec* person : db.PersonList()) {
+    if (rule.Includes(*person)) continue;
+    person->Excluded = true;
     ++excluded;
   }
   return excluded;

@@ -14,7 +14,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "database/database.h"
 #include "database/records.h"
@@ -63,14 +62,9 @@ bool ParseWholeNumber(std::string_view text, int& value);
 // number, 0 when they are not one, kept as 16 bits.
 std::uint16_t BirthYear(std::string_view birth_date);
 
-// Whom the rule excludes, by PersonList position: null for a person it includes; else the
-// person whose exclusion decided: the person themself, or, for a person the rule includes,
-// the first person of the same exact name that it excludes. An exclude list holds names, and
-// a name on both lists is excluded: people who share a name share their fate.
-std::vector<const TPersonRec*> AutoExcluded(const Database& db, const AutoFilterRule& rule);
-
-// Adds to the exclusion (the Excluded flags) every person AutoExcluded names; nobody is taken
-// out of it. Returns the number of those people.
+// Adds to the exclusion (the Excluded flags) every person the rule does not include; nobody
+// is taken out of it. The rule decides person by person: the people who share a name with
+// someone it excludes are left as they were. Returns the number of people the rule excludes.
 long long AutoExclude(Database& db, const AutoFilterRule& rule);
 
 // The people an export would publish although the presumed-dead rule (with the N of

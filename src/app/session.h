@@ -134,7 +134,8 @@ class Session {
   mutable std::shared_ptr<ShownTree::IndexSlots> shown_slots_;
 };
 
-// Reads an exclude list file (one full name a line, every line as it stands) into names.
+// Reads an exclude list file (one entry a line, every line as it stands: a full name, or a
+// name with a record, database/exclude_entries.h) into names.
 // False when the file cannot be read; names are then unchanged. A list that is not valid UTF-8
 // is read in the set the tree was decoded from when that was ANSEL or Mac Roman
 // (tree_encoding, see ReadTextLines), so a list saved before still names the same people.

@@ -85,7 +85,9 @@ int Run(int argc, char** argv) {
                  "Change one setting by its INI key, flags as 1 or 0 (repeatable)")
       ->type_name("KEY=VALUE")
       ->allow_extra_args(false);
-  app.add_option("--exclude-list", options.exclude_list, "List of names to exclude, one a line")
+  app.add_option("--exclude-list", options.exclude_list,
+                 "List of people to exclude, one a line: a full name (everyone of it) or a "
+                 "name and record (John Smith|@I12@)")
       ->type_name("FILE");
   app.add_flag("--auto-exclude", options.auto_exclude,
                "Turn the privacy filter on and exclude, besides the exclude list, everyone the "

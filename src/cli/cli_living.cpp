@@ -2,7 +2,6 @@
 #include <cstdio>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "app/auto_filter.h"
 #include "app/session.h"
@@ -19,10 +18,10 @@ void AddLivingCommand(CLI::App& app, const GlobalOptions& options, const Clock& 
       app.add_subcommand("living", "List the people the auto filter would exclude, and why");
   living->footer(
       "Prints, in the order of the file, every person the auto filter would exclude (the "
-      "criteria of the settings, and the people the file restricts with RESN, with everyone who "
-      "shares an exact name with one of them): one line ID<TAB>NAME<TAB>REASON, the reason "
-      "saying what decided (\"RESN privacy\", \"born 1950\", \"no dates; child born 1990\", "
-      "\"no evidence\", \"same name as i12\").");
+      "criteria of the settings, and the people the file restricts with RESN), each by their "
+      "own record: one line ID<TAB>NAME<TAB>REASON, the reason saying what decided (\"RESN "
+      "privacy\", \"born 1950\", \"no dates; child born 1990\", \"no evidence\"). People who "
+      "share a name are decided one by one.");
   living->add_option("GEDCOM", *gedcom, "GEDCOM file")->required();
   living->callback([gedcom, &options, &clock, &status] {
     Session session(clock);
@@ -34,21 +33,14 @@ void AddLivingCommand(CLI::App& app, const GlobalOptions& options, const Clock& 
       return;
     }
     const AutoFilterRule rule(CriteriaFromSettings(session.settings), clock.Year());
-    const std::vector<const TPersonRec*> decided = AutoExcluded(session.db, rule);
     std::string line;
-    for (std::size_t i = 0; i < decided.size(); ++i) {
-      const TPersonRec* person = session.db.PersonList()[i];
-      if (!decided[i]) continue;
+    for (const TPersonRec* person : session.db.PersonList()) {
+      if (rule.Includes(*person)) continue;
       line.assign(person->Id.view());
       line += '\t';
       line += person->Name.view();
       line += '\t';
-      if (decided[i] == person) {
-        line += rule.Reason(*person);
-      } else {
-        line += "same name as ";
-        line += decided[i]->Id.view();
-      }
+      line += rule.Reason(*person);
       line += '\n';
       std::fwrite(line.data(), 1, line.size(), stdout);
     }

@@ -4,10 +4,12 @@
 #include <cassert>
 #include <functional>
 #include <map>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
 #include "database/collation.h"
+#include "database/exclude_entries.h"
 #include "database/gedcom_archive.h"
 #include "database/record_index.h"
 #include "database/text_lines.h"
@@ -376,22 +378,65 @@ void Database::RebuildPersonIndexes() {
 }
 
 void Database::ApplyExcludedNames(Progress* progress) {
+  // Bare names, and the entries that name a record, by the record's id as stored.
   std::unordered_set<std::string_view> names;
-  for (const std::string& name : excluded_names_) {
-    if (!name.empty()) names.insert(name);
+  std::vector<ExcludeEntry> records;
+  std::vector<std::string> ids;  // the views of records_by_id look into it
+  ids.reserve(excluded_names_.size());
+  std::unordered_map<std::string_view, std::vector<std::size_t>> records_by_id;
+  for (const std::string& line : excluded_names_) {
+    const ExcludeEntry entry = ParseExcludeEntry(line);
+    if (entry.record.empty()) {
+      if (!entry.name.empty()) names.insert(entry.name);
+      continue;
+    }
+    char buffer[kIdCapacity];
+    ids.emplace_back(LowerId(entry.record, buffer));
+    records_by_id[ids.back()].push_back(records.size());
+    records.push_back(entry);
   }
+  std::vector<char> bears_name(records.size(), 0);
   constexpr std::size_t kPumpEvery = 4096;
   for (std::size_t i = 0; i < persons_.size(); ++i) {
     TPersonRec* person = persons_[i];
-    person->Excluded = IsRestricted(*person) || names.count(person->Name.view()) > 0;
+    bool excluded = IsRestricted(*person) || names.count(person->Name.view()) > 0;
+    if (!records_by_id.empty()) {
+      const auto named = records_by_id.find(person->Id.view());
+      if (named != records_by_id.end()) {
+        excluded = true;
+        for (std::size_t r : named->second) {
+          if (records[r].name == person->Name.view()) bears_name[r] = 1;
+        }
+      }
+    }
+    person->Excluded = excluded;
+    if (progress && i % kPumpEvery == 0) progress->Pump();
+  }
+  // A record that no longer bears its name: the name excludes as a bare name would.
+  std::unordered_set<std::string_view> fallback;
+  for (std::size_t r = 0; r < records.size(); ++r) {
+    if (!bears_name[r] && !records[r].name.empty() && !names.count(records[r].name)) {
+      fallback.insert(records[r].name);
+    }
+  }
+  if (fallback.empty()) return;
+  for (std::size_t i = 0; i < persons_.size(); ++i) {
+    TPersonRec* person = persons_[i];
+    if (fallback.count(person->Name.view())) person->Excluded = true;
     if (progress && i % kPumpEvery == 0) progress->Pump();
   }
 }
 
 std::vector<std::string> Database::UnmatchedExcludedNames() const {
   std::vector<std::string> unmatched;
-  for (const std::string& name : excluded_names_) {
-    if (!name.empty() && !FindPersonByName(name)) unmatched.push_back(name);
+  for (const std::string& line : excluded_names_) {
+    if (line.empty()) continue;
+    const ExcludeEntry entry = ParseExcludeEntry(line);
+    if (!entry.record.empty()) {
+      char buffer[kIdCapacity];
+      if (FindPersonById(LowerId(entry.record, buffer))) continue;
+    }
+    if (!FindPersonByName(entry.name)) unmatched.push_back(line);
   }
   return unmatched;
 }

@@ -49,7 +49,8 @@ class Database {
   // spellings that differ only in case the first met stays.
   const std::vector<std::string>& Surnames() const { return surnames_; }
 
-  // Full names of excluded people, in the order given. Survives ClearDatabase.
+  // The entries of the exclude list, in the order given (database/exclude_entries.h: a full
+  // name, or a full name with the record of one person). Survives ClearDatabase.
   std::vector<std::string>& ExcludedNames() { return excluded_names_; }
   const std::vector<std::string>& ExcludedNames() const { return excluded_names_; }
   // The exclude list file that should have given ExcludedNames but could not be read (as
@@ -57,7 +58,8 @@ class Database {
   // (pages/privacy.h). Survives ClearDatabase; reading a list sets or clears it.
   const std::string& UnreadableExcludeList() const { return unreadable_exclude_list_; }
   void SetUnreadableExcludeList(std::string path) { unreadable_exclude_list_ = std::move(path); }
-  // The entries of ExcludedNames that are not empty and name no person of the tree, in order.
+  // The entries of ExcludedNames that are not empty and exclude nobody of the tree (no person
+  // of the name, nor of the record when they name one), in order.
   std::vector<std::string> UnmatchedExcludedNames() const;
 
   // The family of the last FAM record the GEDCOM reader read, or none (the viewer starts on
@@ -212,10 +214,12 @@ class Database {
   // The persons in the order the file gave them: PersonList as it was before any reordering.
   std::vector<const TPersonRec*> PersonsInReadOrder() const;
 
-  // Recomputes every Excluded flag from ExcludedNames: every person whose Name equals an
-  // entry exactly is marked (people who share a name are marked together: privacy errs on the
-  // safe side), and so is everyone the file restricts (IsRestricted). Pending messages run
-  // now and then when a progress report is given.
+  // Recomputes every Excluded flag from ExcludedNames: a bare name marks every person whose
+  // Name equals it exactly (a list of names cannot tell people who share a name apart, so it
+  // errs on the safe side); an entry with a record marks the person of that id, and when that
+  // person no longer bears the entry's name, everyone of the name as well (exclude_entries.h).
+  // Everyone the file restricts (IsRestricted) is marked too. Pending messages run now and
+  // then when a progress report is given.
   void ApplyExcludedNames(Progress* progress = nullptr);
 
   // Reads an image list file (lines "kind|full name|picture"): kind P sets the person's

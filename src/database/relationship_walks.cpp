@@ -6,7 +6,7 @@
 
 namespace stirpex {
 
-void CollectDescendants(const TPersonRec& person, bool include_spouses, CollectedNames& names,
+void CollectDescendants(const TPersonRec& person, bool include_spouses, CollectedPeople& people,
                         Progress* progress) {
   struct Frame {
     const TPersonRec* person;
@@ -17,7 +17,7 @@ void CollectDescendants(const TPersonRec& person, bool include_spouses, Collecte
   std::vector<Frame> stack;
   auto enter = [&](const TPersonRec* p) {
     if (!expanded.insert(p).second) return;
-    names.Add(p->Name);
+    people.insert(p);
     stack.push_back({p});
   };
 
@@ -36,7 +36,7 @@ void CollectDescendants(const TPersonRec& person, bool include_spouses, Collecte
     }
     if (frame.child == 0 && include_spouses) {
       const TPersonRec* spouse = frame.person->Sex == 'M' ? family->Wife : family->Husband;
-      if (spouse) names.Add(spouse->Name);
+      if (spouse) people.insert(spouse);
     }
     if (frame.child >= family->Children.size()) {
       ++frame.family;
@@ -50,14 +50,14 @@ void CollectDescendants(const TPersonRec& person, bool include_spouses, Collecte
   }
 }
 
-void CollectAncestors(const TPersonRec& person, CollectedNames& names, Progress* progress) {
+void CollectAncestors(const TPersonRec& person, CollectedPeople& people, Progress* progress) {
   std::unordered_set<const TPersonRec*> expanded;
   std::vector<const TPersonRec*> stack{&person};
   while (!stack.empty()) {
     const TPersonRec* p = stack.back();
     stack.pop_back();
     if (!expanded.insert(p).second) continue;
-    names.Add(p->Name);
+    people.insert(p);
     const TFamilyRec* parents = p->ParentFamily;
     if (!parents) continue;
     if (progress) progress->Pump();

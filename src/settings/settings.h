@@ -15,7 +15,7 @@ struct TSettings {
   std::string StartPerson;                       // StartPerson (90): name of the home person
   std::string HTMLDir = "./HTML";                // HTMLDir: folder offered for a web site
   std::string SurnameFile = "index.htm";         // SurnameFile: surname index page of a web site
-  std::string ExcludeList;                       // ExcludeList: exclude list file, a name a line
+  std::string ExcludeList;                       // ExcludeList: exclude list file, an entry a line
   std::string WelcomePage;                       // WelcomePage: shown by Home when ShowWelcome
   std::string ImageDir;                          // ImageDir: folder put before picture names
   std::string ImageList;                         // ImageList: image list file

@@ -18,7 +18,6 @@
 #include <algorithm>
 
 #include "database/relationship_walks.h"
-#include "database/text.h"
 #include "htmlview/page_text.h"
 #include "shell/paint_pump.h"
 #include "shell/working_directory.h"
@@ -94,12 +93,14 @@ int PeopleListModel::rowCount(const QModelIndex& parent) const {
 QVariant PeopleListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= lists_.Count(side_)) return {};
   const TPersonRec& person = lists_.PersonAt(side_, index.row());
-  if (role == Qt::DisplayRole) return DecodePageText(person.Name);
+  if (role == Qt::DisplayRole) return DecodePageText(lists_.EntryText(side_, index.row()));
   if (role == Qt::ToolTipRole) {
-    QString tip = DecodePageText(person.Name);
-    // The exclude list holds names: all people of one name are excluded or included together.
+    QString tip = DecodePageText(lists_.EntryText(side_, index.row()));
     if (const int share = lists_.NameCount(side_, index.row()); share > 1) {
-      tip += QStringLiteral("\n%1 people of this name: they move together").arg(share);
+      tip += QStringLiteral(
+                 "\nOne of %1 people of this name: each is excluded or included "
+                 "on their own")
+                 .arg(share);
     }
     if (tip_) tip += QStringLiteral("\n") + QString::fromStdString(tip_(person));
     return tip;
@@ -440,7 +441,7 @@ void TnbkOptions::done(int result) {
 void TnbkOptions::FormClose() {
   if (!settings_ || !db_) return;
   PaintPump pump;
-  CloseOptions(ReadControls(), lists_.DistinctNames(PeopleSide::kExclude), *settings_, *db_, &pump);
+  CloseOptions(ReadControls(), lists_.ExcludeEntries(), *settings_, *db_, &pump);
 }
 
 // --- Controls and values ---------------------------------------------------------------------
@@ -652,17 +653,16 @@ void TnbkOptions::SelectRelatives(QListView* first, QListView* second, Relatives
   if (!db_ || !settings_) return;
   const int row = GetFirstSelection(first);
   if (row < 0) return;
-  const std::string name(Cut(lists_.NameAt(SideOf(first), row), kNameCapacity));
-  const TPersonRec* person = db_->FindPersonByName(name);
-  if (!person) return;
+  // The person of the entry, not the first of that name.
+  const TPersonRec& person = lists_.PersonAt(SideOf(first), row);
   PaintPump pump;
-  CollectedNames names;
+  CollectedPeople people;
   if (which == Relatives::kDescendants) {
-    CollectDescendants(*person, settings_->IncludeSpouse, names, &pump);
+    CollectDescendants(person, settings_->IncludeSpouse, people, &pump);
   } else {
-    CollectAncestors(*person, names, &pump);
+    CollectAncestors(person, people, &pump);
   }
-  lists_.Partition(names, SideOf(second), &pump);
+  lists_.Partition(people, SideOf(second), &pump);
   ReloadLists();
   SetButtons();
 }
@@ -695,7 +695,7 @@ void TnbkOptions::btnLoadListClick() {
 
 void TnbkOptions::btnSaveListClick() {
   if (!db_ || !settings_) return;
-  db_->ExcludedNames() = lists_.DistinctNames(PeopleSide::kExclude);
+  db_->ExcludedNames() = lists_.ExcludeEntries();
   // SaveExcludeList: at the ExcludeList file, or in LastDir when there is none.
   const std::string path = host_.ResolveSetting(settings_->ExcludeList).string();
   host_.SaveLinesAs("*.txt", db_->ExcludedNames(), path);

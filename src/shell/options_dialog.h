@@ -7,9 +7,9 @@
 // Cancel alike, copies every control back into the settings and makes the exclude list the
 // excluded names (app/options_values.h holds those rules). The lists are model/view lists over
 // app/people_lists.h, so a tree of a hundred thousand people fills and moves at once. Each
-// entry's tool tip says what the auto filter, with the criteria as the boxes stand, makes of
-// the person and why, and how many people share the name (they move together); people the
-// file restricts stay in the exclude list.
+// entry stands for one person (people who share a name are told apart by id and years, and
+// move on their own); its tool tip says what the auto filter, with the criteria as the boxes
+// stand, makes of the person and why; people the file restricts stay in the exclude list.
 #pragma once
 
 #include <QAbstractListModel>
@@ -69,9 +69,9 @@ class OptionsHost {
   virtual std::filesystem::path ResolveSetting(std::string_view stored) const = 0;
 };
 
-// One of the two people lists as a Qt list model: one row per entry, the person's name, with
-// the count of people of that name (when there are several) and the text `tip` gives for the
-// person as tool tip.
+// One of the two people lists as a Qt list model: one row per entry, its text
+// (PeopleLists::EntryText), with the count of people of that name (when there are several)
+// and the text `tip` gives for the person as tool tip.
 class PeopleListModel : public QAbstractListModel {
   Q_OBJECT
 

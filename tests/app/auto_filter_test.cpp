@@ -106,23 +106,27 @@ TEST_F(AutoFilterTest, SplitsThePeopleListsByTheRule) {
   EXPECT_EQ(lists.Names(PeopleSide::kExclude), (std::vector<std::string>{"Bare", "Unknown"}));
 }
 
-// Father and son of one name, the son living: both are excluded, by the lists and by the flags.
-TEST_F(AutoFilterTest, PeopleOfOneNameAreExcludedTogether) {
+// Father and son of one name, the son living: the son is excluded, the father is not, by the
+// flags and by the lists; the exclude list they give marks the same people when read back.
+TEST_F(AutoFilterTest, PeopleOfOneNameAreDecidedOneByOne) {
   TPersonRec* son = tree.Person("i6", "Old", 'M', "1990");
   AutoFilterCriteria c;
   c.birth_year = true;
   const AutoFilterRule rule(c, 2024);
-  const std::vector<const TPersonRec*> decided = AutoExcluded(tree.db, rule);
-  ASSERT_EQ(decided.size(), 6u);
-  EXPECT_EQ(decided[0], son);  // Old (1920) goes with his son
-  EXPECT_EQ(decided[5], son);
-  EXPECT_EQ(decided[3], nullptr);  // Odd
-  EXPECT_EQ(AutoExclude(tree.db, rule), 5);
-  EXPECT_TRUE(old->Excluded);
+  EXPECT_EQ(AutoExclude(tree.db, rule), 4);  // Bare, Unknown, Dead (born 2000) and the son
+  EXPECT_FALSE(old->Excluded);
+  EXPECT_TRUE(son->Excluded);
+  EXPECT_FALSE(odd->Excluded);
   PeopleLists lists;
   lists.Attach(tree.db);
   lists.Split([&](const TPersonRec& p) { return rule.Includes(p); });
-  EXPECT_EQ(lists.Names(PeopleSide::kInclude), (std::vector<std::string>{"Odd"}));
+  EXPECT_EQ(lists.Names(PeopleSide::kInclude), (std::vector<std::string>{"Odd", "Old"}));
+  tree.db.ExcludedNames() = lists.ExcludeEntries();
+  EXPECT_EQ(tree.db.ExcludedNames(),
+            (std::vector<std::string>{"Bare", "Dead", "Old|@i6@", "Unknown"}));
+  tree.db.ApplyExcludedNames();
+  EXPECT_FALSE(old->Excluded);
+  EXPECT_TRUE(son->Excluded && bare->Excluded && unborn->Excluded);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "database/collation.h"
+#include "database/exclude_entries.h"
 #include "support/recorders.h"
 #include "support/test_paths.h"
 
@@ -167,6 +168,48 @@ TEST(DatabaseTest, ExcludedNamesMarkEveryPersonOfEachName) {
   // The list survives a new load.
   ASSERT_TRUE(LoadGedcomText(db, Persons({{"I1", "Bo /Elm/"}})));
   EXPECT_EQ(db.ExcludedNames(), std::vector<std::string>{"Bo Elm"});
+}
+
+TEST(ExcludeEntriesTest, ALineNamesARecordOnlyByATrailingBarAndId) {
+  auto parsed = [](std::string_view line) {
+    const ExcludeEntry e = ParseExcludeEntry(line);
+    return std::string(e.name) + "#" + std::string(e.record);
+  };
+  EXPECT_EQ(parsed("John Smith|@I12@"), "John Smith#I12");
+  EXPECT_EQ(parsed("|@I4@"), "#I4");  // a person without a name
+  EXPECT_EQ(parsed("A|@B|@C@"), "A|@B#C");
+  // Anything else is a name as it stands, as lists have always been read.
+  for (const char* bare : {"John Smith", "A|@@", "A|@B@C@", "Smith|Jones", "@I1@", "|@", ""}) {
+    EXPECT_EQ(parsed(bare), std::string(bare) + "#") << bare;
+  }
+}
+
+// A name marks everyone of it; a name with a record marks that person only, and when the record
+// no longer bears the name (ids renumbered, the person renamed), the record and the name.
+TEST(DatabaseTest, AnEntryWithARecordMarksThatPersonAndNotTheNamesakes) {
+  Database db;
+  ASSERT_TRUE(LoadGedcomText(db, Persons({{"I1", "John /Smith/"},
+                                          {"I2", "John /Smith/"},
+                                          {"I3", "Ann /Oak/"},
+                                          {"I4", ""},
+                                          {"I5", "Kit /Ash/"},
+                                          {"I6", "Kit /Ash/"},
+                                          {"I7", "Bo /Elm/"}})));
+  const std::vector<TPersonRec*>& p = db.PersonList();
+  EXPECT_EQ(PersonExcludeEntry(db, *p[1]), "John Smith|@I2@");  // the id as the file writes it
+  EXPECT_EQ(PersonExcludeEntry(db, *p[3]), "|@I4@");
+  db.ExcludedNames() = {"John Smith|@i2@", "|@I4@", "Kit Ash|@I99@", "Renamed|@I3@", "Gone|@I98@"};
+  db.ApplyExcludedNames();
+  std::vector<bool> marked;
+  for (const TPersonRec* person : p) marked.push_back(person->Excluded);
+  EXPECT_EQ(marked, (std::vector<bool>{false, true, true, true, true, true, false}));
+  EXPECT_EQ(db.UnmatchedExcludedNames(), std::vector<std::string>{"Gone|@I98@"});
+
+  // The bare name beside a record still marks everyone of it.
+  db.ExcludedNames() = {"John Smith|@I2@", "John Smith"};
+  db.ApplyExcludedNames();
+  EXPECT_TRUE(p[0]->Excluded && p[1]->Excluded);
+  EXPECT_FALSE(p[4]->Excluded);
 }
 
 TEST(DatabaseTest, ImageListSetsPersonAndFamilyPictures) {

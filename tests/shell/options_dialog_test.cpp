@@ -200,7 +200,7 @@ TEST_F(OptionsDialogTest, DescendantsAndAncestorsMoveABranch) {
   TPersonRec* wife = tree.Person("i2", "Wife", 'F');
   TPersonRec* son = tree.Person("i3", "Son");
   TPersonRec* other = tree.Person("i4", "Other");
-  TPersonRec* same = tree.Person("i5", "SON");  // differs only in case: moves along
+  TPersonRec* same = tree.Person("i5", "SON");  // no relative: stays where it is
   tree.Family("f1", man, wife, {son});
   (void)other;
   (void)same;
@@ -217,9 +217,9 @@ TEST_F(OptionsDialogTest, DescendantsAndAncestorsMoveABranch) {
     d->btnDescendants->setFocus(Qt::MouseFocusReason);
     EXPECT_EQ(d->LastListName, "DstLst");
     d->btnDescendants->click();
-    EXPECT_EQ(Entries(d->SrcList), (QStringList{"Man", "Son", "SON", "Wife"}));
-    EXPECT_EQ(Entries(d->DstList), (QStringList{"Other"}));
-    EXPECT_EQ(d->lblSrcCount->text(), "4");
+    EXPECT_EQ(Entries(d->SrcList), (QStringList{"Man", "Son", "Wife"}));
+    EXPECT_EQ(Entries(d->DstList), (QStringList{"Other", "SON"}));
+    EXPECT_EQ(d->lblSrcCount->text(), "3");
 
     // Without spouses, from the exclude list: the branch goes back to the include list.
     d->cbIncludeSpouse->click();
@@ -227,15 +227,44 @@ TEST_F(OptionsDialogTest, DescendantsAndAncestorsMoveABranch) {
     Select(d->SrcList, "Man");
     d->LastListName = "SrcLst";
     d->btnDescendantsClick();
-    EXPECT_EQ(Entries(d->DstList), (QStringList{"Man", "Son", "SON"}));
-    EXPECT_EQ(Entries(d->SrcList), (QStringList{"Other", "Wife"}));
+    EXPECT_EQ(Entries(d->DstList), (QStringList{"Man", "Son"}));
+    EXPECT_EQ(Entries(d->SrcList), (QStringList{"Other", "SON", "Wife"}));
 
     Select(d->DstList, "Son");
     d->LastListName = "DstLst";
     d->btnAncestorsClick();
-    EXPECT_EQ(Entries(d->SrcList), (QStringList{"Man", "Son", "SON", "Wife"}));
+    EXPECT_EQ(Entries(d->SrcList), (QStringList{"Man", "Son", "Wife"}));
     d->btnCancel->click();
   });
+}
+
+// Two people of one name are two rows told apart by id and years; each moves alone, a branch
+// is the selected one's, and the list written names the one excluded by record.
+TEST_F(OptionsDialogTest, PeopleWhoShareANameAreExcludedOneByOne) {
+  TPersonRec* father = tree.Person("i1", "John Smith", 'M', "1850", "", "1921");
+  TPersonRec* son = tree.Person("i2", "John Smith", 'M', "1990");
+  TPersonRec* grandson = tree.Person("i3", "Kit Smith", 'M', "2015");
+  tree.Family("f1", son, nullptr, {grandson});
+  (void)father;
+  Run([&](TnbkOptions* d) {
+    EXPECT_EQ(Entries(d->DstList),
+              (QStringList{"John Smith (i1, 1850-1921)", "John Smith (i2, b. 1990)", "Kit Smith"}));
+    Select(d->DstList, "John Smith (i2, b. 1990)");
+    d->LastListName = "DstLst";
+    d->btnDescendantsClick();
+    EXPECT_EQ(Entries(d->SrcList), (QStringList{"John Smith (i2, b. 1990)", "Kit Smith"}));
+    EXPECT_EQ(Entries(d->DstList), (QStringList{"John Smith (i1, 1850-1921)"}));
+    EXPECT_TRUE(d->DstList->model()
+                    ->index(0, 0)
+                    .data(Qt::ToolTipRole)
+                    .toString()
+                    .contains("One of 2 people of this name"));
+    d->btnSaveList->click();
+    EXPECT_EQ(host.saved_lines, (std::vector<std::string>{"John Smith|@i2@", "Kit Smith"}));
+    d->btnOK->click();
+  });
+  EXPECT_FALSE(father->Excluded);
+  EXPECT_TRUE(son->Excluded && grandson->Excluded);
 }
 
 TEST_F(OptionsDialogTest, AutoExcludeUsesTheBoxesAndTheYear) {
