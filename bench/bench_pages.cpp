@@ -60,7 +60,7 @@ PassResult BuildAllFamilyPages(const Tree& tree, bool with_person) {
     const TPersonRec* person =
         with_person ? (family->Husband ? family->Husband : family->Wife) : nullptr;
     BuildFamilyPage(ctx, *family, person, lines);
-    for (const std::string& line : lines) {
+    for (std::string_view line : lines) {
       result.bytes += line.size() + 2;
       if (line.find("<!--^") != std::string::npos) result.markers_left = true;
     }
@@ -85,7 +85,7 @@ PassResult BuildAllChartPages(const Tree& tree, Chart kind) {
       if (DescendantChartPage(ctx, *family).empty()) continue;
       BuildDescendantChartPage(ctx, *family, lines);
     }
-    for (const std::string& line : lines) {
+    for (std::string_view line : lines) {
       result.bytes += line.size() + 2;
       if (line.find("<!--^") != std::string::npos) result.markers_left = true;
     }

@@ -224,7 +224,7 @@ int Run(const Options& options) {
       }
       links.built_ms.push_back(clock.nsecsElapsed() / 1e6);
       double size = 0;
-      for (const std::string& line : lines) size += static_cast<double>(line.size() + 1);
+      for (std::string_view line : lines) size += static_cast<double>(line.size() + 1);
       links.kbytes.push_back(size / 1024);
     };
     follow(sources);

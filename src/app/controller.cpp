@@ -275,7 +275,7 @@ void ViewerController::ShowFamily(const TFamilyRec* family, const TPersonRec* pe
     page_lines_.clear();
     BuildFamilyPage(MakePageContext(), *family, person, page_lines_);
     view_.Clear();
-    view_.LoadLines(page_lines_, PageSearchDirs());
+    view_.LoadLines(page_lines_.ToVector(), PageSearchDirs());
   }
   viewing_file_ = false;
 }
@@ -309,7 +309,7 @@ void ViewerController::ShowPicturePage(std::string_view id) {
   }
   if (picture.empty()) return;
   if (!BuildPicturePage(MakePageContext(), family, person, picture_lines_, picture)) return;
-  windows_.ShowPicture(picture_lines_, PageSearchDirs());
+  windows_.ShowPicture(picture_lines_.ToVector(), PageSearchDirs());
 }
 
 void ViewerController::ShowNotePage(std::string_view id) {
@@ -317,7 +317,7 @@ void ViewerController::ShowNotePage(std::string_view id) {
   if (!person) return;
   PageLines lines;
   BuildNotePage(MakePageContext(), Database::DisplayFamily(person), person, lines);
-  windows_.ShowNotes(lines, PageSearchDirs());
+  windows_.ShowNotes(lines.ToVector(), PageSearchDirs());
 }
 
 void ViewerController::ShowTreePage(const TFamilyRec* family, const TPersonRec* person) {
@@ -328,7 +328,7 @@ void ViewerController::ShowTreePage(const TFamilyRec* family, const TPersonRec* 
   PageLines lines;
   BuildTreePage(MakePageContext(), family, person, lines);
   view_.Clear();
-  view_.LoadLines(lines, PageSearchDirs());
+  view_.LoadLines(lines.ToVector(), PageSearchDirs());
   SetCurrentFamily(family);
   current_page_.clear();
   viewing_file_ = false;
@@ -390,7 +390,7 @@ bool ViewerController::ShowRecordPage(const PageLink& link, bool add_place) {
   if (!built) return false;
   if (add_place) AddCurrentPlace();
   view_.Clear();
-  view_.LoadLines(lines, PageSearchDirs());
+  view_.LoadLines(lines.ToVector(), PageSearchDirs());
   viewing_file_ = false;
   current_page_ = std::move(page);
   current_page_text_ = std::move(text);
@@ -629,7 +629,7 @@ void ViewerController::mniSurnameListClick() {
 void ViewerController::SaveItemClick() {
   // A page saved is a page published: not while the filter cannot know whom to protect.
   if (RefuseExport()) return;
-  SaveLinesAs("*.htm", page_lines_, "");
+  SaveLinesAs("*.htm", page_lines_.ToVector(), "");
 }
 
 void ViewerController::mniSaveProjectClick() {

@@ -22,10 +22,7 @@ int LoadSession(const GlobalOptions& options, const std::string& gedcom, Session
 
 // The page as built, each line followed by CR LF, bytes unchanged.
 void PrintLines(const PageLines& lines) {
-  for (const std::string& line : lines) {
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fwrite("\r\n", 1, 2, stdout);
-  }
+  std::fwrite(lines.bytes().data(), 1, lines.bytes().size(), stdout);
   std::fflush(stdout);
 }
 

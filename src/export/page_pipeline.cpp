@@ -19,20 +19,20 @@ unsigned PageThreads(int requested) {
 
 void PageWork::WritePage(const std::filesystem::path& dir, const std::string& name,
                          const std::string& canonical_link) {
+  const std::string* page = &lines.bytes();
   const std::size_t head_end = canonical_link.empty() ? lines.size() : HeadEndLine(lines);
-  bytes.clear();
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (i == head_end) {
-      bytes += canonical_link;
-      bytes += "\r\n";
-    }
-    bytes += lines[i];
-    bytes += "\r\n";
+  if (head_end < lines.size()) {
+    const std::size_t at = lines.LineStart(head_end);
+    bytes.assign(*page, 0, at);
+    bytes += canonical_link;
+    bytes += PageLines::kLineEnd;
+    bytes.append(*page, at);
+    page = &bytes;
   }
   path = dir.native();
   path += '/';
   path += name;
-  files.emplace_back(name, UpdateFile(path, bytes));
+  files.emplace_back(name, UpdateFile(path, *page));
 }
 
 PagePipeline::PagePipeline(unsigned threads, const std::filesystem::path& dir, WriteTally& tally)

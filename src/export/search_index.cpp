@@ -463,7 +463,7 @@ class SearchIndex {
 void BuildSearchPage(const PageContext& ctx, PageLines& out) {
   const MarkerArgs args;
   for (const CompiledLine& line : ctx.style.Compiled().Section(ssSearchPage)) {
-    AppendExpanded(ctx, line, args, out.emplace_back());
+    AppendExpandedLine(ctx, line, args, out);
   }
 }
 

@@ -33,7 +33,7 @@ bool HoldsHeadEnd(std::string_view line) {
   return false;
 }
 
-std::size_t HeadEndLine(const std::vector<std::string>& lines) {
+std::size_t HeadEndLine(const PageLines& lines) {
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (HoldsHeadEnd(lines[i])) return i;
   }

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "pages/template/page_lines.h"
 #include "platform/file_updates.h"
 
 namespace stirpex {
@@ -67,7 +68,7 @@ class SiteLineSink : public LineSink {
 };
 
 // The index of the first line holding "</head>" in any case, or lines.size().
-std::size_t HeadEndLine(const std::vector<std::string>& lines);
+std::size_t HeadEndLine(const PageLines& lines);
 bool HoldsHeadEnd(std::string_view line);
 
 }  // namespace stirpex

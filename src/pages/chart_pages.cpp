@@ -26,7 +26,7 @@ void BuildChartPage(const PageContext& ctx, TStyleSection section, const TFamily
       make(out);
       continue;
     }
-    AppendExpanded(ctx, line, args, out.emplace_back());
+    AppendExpandedLine(ctx, line, args, out);
   }
 }
 
@@ -45,14 +45,14 @@ std::string DescendantChartPage(const PageContext& ctx, const TFamilyRec& family
 void BuildFanChartPage(const PageContext& ctx, const TFamilyRec& family, PageLines& out) {
   BuildChartPage(ctx, ssFanChart, &family, out, [&](PageLines& lines) {
     Chart chart = BuildFanChart(ctx, family, /*with_areas=*/false);
-    for (std::string& line : chart.svg) lines.push_back(std::move(line));
+    lines.Append(chart.svg);
   });
 }
 
 void BuildDescendantChartPage(const PageContext& ctx, const TFamilyRec& family, PageLines& out) {
   BuildChartPage(ctx, ssDescChart, &family, out, [&](PageLines& lines) {
     Chart chart = BuildDescendantChart(ctx, family, /*with_areas=*/false);
-    for (std::string& line : chart.svg) lines.push_back(std::move(line));
+    lines.Append(chart.svg);
   });
 }
 

@@ -44,7 +44,7 @@ void AppendFooterGraphic(const PageContext& ctx, PageLines& out) {
 
 void AppendLine(const PageContext& ctx, const CompiledLine& line, const MarkerArgs& args,
                 PageLines& out) {
-  AppendExpanded(ctx, line, args, out.emplace_back());
+  AppendExpandedLine(ctx, line, args, out);
 }
 
 }  // namespace
@@ -67,8 +67,12 @@ void AppendNoteText(const PageContext& ctx, const TPersonRec* person, PageLines&
   for (const TNoteRec* note : person->Notes) {
     const bool picture_note =
         !note->Lines.empty() && note->Lines.front().find("Image") != std::string::npos;
-    if (!picture_note) AppendNoteHtml(note->Lines, out);
-    out.emplace_back("<p>");
+    if (!picture_note) {
+      std::vector<std::string> html;
+      AppendNoteHtml(note->Lines, html);
+      for (const std::string& line : html) out.push_back(line);
+    }
+    out.push_back("<p>");
   }
 }
 

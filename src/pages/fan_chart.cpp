@@ -261,7 +261,6 @@ class FanBuilder {
     chart_.title = CoupleTitle(U"Ancestors of ", ctx_, family_);
     chart_.left = chart_.top = -(shape_.radius + kMargin);
     chart_.width = chart_.height = 2 * (shape_.radius + kMargin);
-    chart_.svg.reserve(2 * static_cast<std::size_t>(generations_) + 4);
     OpenChartSvg(chart_, "fan", kStyle);
     Half(family_.Husband, 0);
     Half(family_.Wife, 1);

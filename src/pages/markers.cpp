@@ -658,6 +658,12 @@ void AppendExpanded(const PageContext& ctx, const CompiledLine& line, const Mark
   AppendExpanded(MarkerCall{ctx, args}, line, out);
 }
 
+void AppendExpandedLine(const PageContext& ctx, const CompiledLine& line, const MarkerArgs& args,
+                        PageLines& out) {
+  AppendExpanded(MarkerCall{ctx, args}, line, out.OpenLine());
+  out.CloseLine();
+}
+
 void ReplaceMarker(std::string& line, std::string_view marker, std::string_view value) {
   const std::size_t pos = line.find(marker);
   if (pos != std::string::npos) line.replace(pos, marker.size(), value);

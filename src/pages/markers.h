@@ -82,6 +82,10 @@ std::string ExpandMarkers(const PageContext& ctx, std::string_view line, const M
 void AppendExpanded(const PageContext& ctx, const CompiledLine& line, const MarkerArgs& args,
                     std::string& out);
 
+// The same as a line of the page.
+void AppendExpandedLine(const PageContext& ctx, const CompiledLine& line, const MarkerArgs& args,
+                        PageLines& out);
+
 // Replaces the first occurrence of the exact text marker in line by value (which may be empty);
 // nothing when the text does not occur.
 void ReplaceMarker(std::string& line, std::string_view marker, std::string_view value);

@@ -22,15 +22,13 @@
 #include "pages/page_names.h"
 #include "pages/privacy.h"
 #include "pages/style.h"
+#include "pages/template/page_lines.h"
 #include "platform/clock.h"
 #include "settings/settings.h"
 
 namespace stirpex {
 
 class PictureLinks;
-
-// A page as built: one entry per line, without line ends (writers add CR LF).
-using PageLines = std::vector<std::string>;
 
 struct PageContext {
   PageContext(const Database& database, const TSettings& settings_in, const TStyle& style_in,

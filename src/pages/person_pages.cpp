@@ -18,7 +18,7 @@ bool BuildPicturePage(const PageContext& ctx, const TFamilyRec* family, const TP
   const int note_text = style.LineMarker(kNoteTextMarker);
   for (const CompiledLine& line : style.Section(ssImages)) {
     if (line.HoldsAnyCase(note_text)) AppendNoteText(ctx, person, out);
-    AppendExpanded(ctx, line, args, out.emplace_back());
+    AppendExpandedLine(ctx, line, args, out);
   }
   return true;
 }
@@ -33,7 +33,7 @@ void BuildNotePage(const PageContext& ctx, const TFamilyRec* family, const TPers
       AppendNoteText(ctx, person, out);
       continue;
     }
-    AppendExpanded(ctx, line, args, out.emplace_back());
+    AppendExpandedLine(ctx, line, args, out);
   }
 }
 
@@ -41,7 +41,7 @@ void BuildTreePage(const PageContext& ctx, const TFamilyRec* family, const TPers
                    PageLines& out) {
   const MarkerArgs args{family, 0, {}, person};
   for (const CompiledLine& line : ctx.style.Compiled().Section(ssTreeHead)) {
-    AppendExpanded(ctx, line, args, out.emplace_back());
+    AppendExpandedLine(ctx, line, args, out);
   }
 }
 

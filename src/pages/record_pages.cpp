@@ -283,18 +283,18 @@ void BuildRecordPage(const PageContext& ctx, TStyleSection section, std::string_
       body(out);
       continue;
     }
-    std::string& added = out.emplace_back();
     if (!line.interpreted()) {
-      AppendExpanded(ctx, line, args, added);
+      AppendExpandedLine(ctx, line, args, out);
       continue;
     }
     // The title goes in first, then the markers are expanded pass by pass.
     const std::string escaped = HtmlEscape(title);
-    added = line.text();
+    std::string added(line.text());
     for (std::size_t at; (at = added.find(kTitleMarker)) != std::string::npos;) {
       added.replace(at, kTitleMarker.size(), escaped);
     }
     ExpandMarkersInPlace(ctx, added, MarkerArgs{});
+    out.push_back(added);
   }
 }
 

@@ -266,7 +266,7 @@ void Heading(PageLines& out, std::string_view text) {
 
 void AppendChart(PageLines& out, Chart chart) {
   out.emplace_back("<div class=\"chart\">");
-  for (std::string& line : chart.svg) out.push_back(std::move(line));
+  out.Append(chart.svg);
   out.emplace_back("</div>");
 }
 

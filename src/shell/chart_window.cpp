@@ -40,7 +40,7 @@ ChartWindow::ChartWindow(QWidget* parent, std::function<bool(const std::string&)
 void ChartWindow::LoadChart(const Chart& chart) {
   chart_ = chart;
   QByteArray svg;
-  for (const std::string& line : chart_.svg) {
+  for (const std::string_view line : chart_.svg) {
     svg.append(line.data(), static_cast<qsizetype>(line.size()));
     svg.append('\n');
   }

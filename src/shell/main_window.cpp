@@ -582,7 +582,7 @@ int TSDIAppForm::PrintAllFamilies(QPagedPaintDevice* printer, Progress& progress
       // The pages of a printed set are the family pages of the web site.
       pages.Build(*family, lines);
       bytes.clear();
-      for (const std::string& line : lines) (bytes += line) += '\n';
+      for (const std::string_view line : lines) (bytes += line) += '\n';
       PageDocument document(bytes, dirs);
       PrintDocumentPages(document, printer, painter, 1, 9999, printed > 0);
       ++printed;

@@ -427,7 +427,7 @@ TEST_F(ControllerTest, TreeLinksShowThePedigreeAndMakeItsFamilyCurrent) {
   EXPECT_EQ(controller.CurrentFamily()->Id.str(), "f2");
   EXPECT_EQ(controller.PlaceHistory().front(), "Tom Smith + Ann Brown");
   // Save HTML still writes the family page shown before.
-  EXPECT_NE(testing::FakeWindows::Join(controller.CurrentPageLines()).find("John Smith"),
+  EXPECT_NE(testing::FakeWindows::Join(controller.CurrentPageLines().ToVector()).find("John Smith"),
             std::string::npos);
   // An unknown person changes nothing.
   EXPECT_TRUE(view.Click("i77tr.htm"));

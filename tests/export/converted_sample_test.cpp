@@ -79,12 +79,12 @@ std::string PagesAndExport(const std::filesystem::path& file, const TStyle& styl
   for (const TFamilyRec* family : db.FamilyList()) {
     PageLines lines;
     BuildFamilyPage(ctx, *family, family->Husband, lines);
-    for (const std::string& line : lines) all += line + "\n";
+    for (std::string_view line : lines) (all += line) += "\n";
   }
   for (const TPersonRec* person : db.PersonList()) {
     PageLines lines;
     BuildNotePage(ctx, Database::DisplayFamily(person), person, lines);
-    for (const std::string& line : lines) all += line + "\n";
+    for (std::string_view line : lines) (all += line) += "\n";
   }
   TempDir dir;
   EXPECT_TRUE(WriteKeptFieldsGedcom(db, settings, dir.path() / "out.ged", "1 Jan 2000", messages));

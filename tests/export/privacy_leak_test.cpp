@@ -456,7 +456,7 @@ TEST(PrivacyLeak, NothingOfAProtectedPersonLeaksFromAnyOutput) {
         lines.clear();
         BuildFamilyPage(ctx, *family, person, lines);
         std::string page;
-        for (const std::string& line : lines) page += line + "\n";
+        for (std::string_view line : lines) (page += line) += "\n";
         seen += CheckOutput(mode, "viewer page " + family->Id.str(), page);
       }
       seen += CheckOutput(mode, "shown views", ShownViewsText(ctx.privacy));

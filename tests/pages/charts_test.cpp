@@ -19,7 +19,7 @@ using Texts = std::vector<std::u32string>;
 
 std::string Svg(const Chart& chart) {
   std::string text;
-  for (const std::string& line : chart.svg) text += line + "\n";
+  for (std::string_view line : chart.svg) (text += line) += "\n";
   return text;
 }
 
@@ -280,7 +280,7 @@ TEST(Statistics, ProtectedPeopleCountOnlyInTheTotals) {
   PageLines page;
   AppendStatistics(t.Context(), page);
   std::string text;
-  for (const std::string& line : page) text += line + "\n";
+  for (std::string_view line : page) (text += line) += "\n";
   EXPECT_NE(text.find("4 people (1 man, 3 women) in 2 families."), std::string::npos);
   EXPECT_EQ(Count(text, "<svg"), 6u);
   EXPECT_NE(text.find("<tr><td>1850s</td><td>2</td></tr>"), std::string::npos);

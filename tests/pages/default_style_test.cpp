@@ -60,7 +60,7 @@ std::vector<std::string> Links(std::string_view page) {
 
 std::string Join(const PageLines& lines) {
   std::string page;
-  for (const std::string& line : lines) page += line + "\n";
+  for (std::string_view line : lines) (page += line) += "\n";
   return page;
 }
 

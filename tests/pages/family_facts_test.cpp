@@ -129,9 +129,9 @@ class FamilyFactsTest : public ::testing::Test {
   std::vector<std::string> Page(const PictureLinks* pictures = nullptr) {
     PageContext ctx(db, settings, style, testing::TestClock());
     ctx.pictures = pictures;
-    std::vector<std::string> out;
+    PageLines out;
     BuildFamilyPage(ctx, *db.FindFamilyById("f1"), nullptr, out);
-    return out;
+    return out.ToVector();
   }
   Database db;
   TSettings settings;

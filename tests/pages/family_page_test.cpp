@@ -21,9 +21,9 @@ class FamilyPageTest : public ::testing::Test {
     f1 = t.Family("F1", john, mary, {tom, ann}, "1925");
     childless = t.Family("F2", tom, nullptr);
   }
-  Lines Build(const TFamilyRec& family, const TPersonRec* person) {
+  PageLines Build(const TFamilyRec& family, const TPersonRec* person) {
     const PageContext ctx = t.Context();
-    Lines out;
+    PageLines out;
     EXPECT_TRUE(BuildFamilyPage(ctx, family, person, out));
     return out;
   }
@@ -96,7 +96,7 @@ TEST_F(PersonPagesTest, FamilyPicturePageHasFamilyMarkersOnly) {
   t.Section(ssImages, {"<!--^Name^-->|<!--^MarrDate^-->|<!--^ImageName^-->", "<!--^NOTETEXT^-->"});
   t.settings.ImageDir = "img";
   const PageContext ctx = t.Context();
-  Lines out = {"old line"};
+  PageLines out = {"old line"};
   ASSERT_TRUE(BuildPicturePage(ctx, f1, nullptr, out, "wed.jpg"));
   EXPECT_EQ(out, (Lines{"<!--Name^-->|1925|<img src=\"img/wed.jpg\">", "<!--NOTETEXT^-->"}));
 }
@@ -105,7 +105,7 @@ TEST_F(PersonPagesTest, PersonPicturePageListsNotesBeforeTheNoteLine) {
   t.Note(john, {"A note"});
   t.Section(ssImages, {"<!--^Name^--><!--^ImageName^-->", "x<!--^NOTETEXT^-->"});
   const PageContext ctx = t.Context();
-  Lines out;
+  PageLines out;
   ASSERT_TRUE(BuildPicturePage(ctx, f1, john, out, "john.jpg"));
   EXPECT_EQ(out, (Lines{"John<img src=\"john.jpg\">", "A note", "<p>", "x<!--NOTETEXT^-->"}));
   // The picture of a replaced person appears nowhere.
@@ -120,7 +120,7 @@ TEST_F(PersonPagesTest, NotePageReplacesOnlyTheExactNoteTextLine) {
   t.Section(ssNoteHead,
             {"<h1><!--^Name^--></h1>", "before <!--^NoteText^--> after", "<!--^NOTETEXT^-->"});
   const PageContext ctx = t.Context();
-  Lines out;
+  PageLines out;
   BuildNotePage(ctx, f1, john, out);
   EXPECT_EQ(out, (Lines{"<h1>John</h1>", "A note", "<br>more", "<p>", "<!--NOTETEXT^-->"}));
 }
@@ -129,7 +129,7 @@ TEST_F(PersonPagesTest, TreePageExpandsEveryLineForThePerson) {
   t.Section(ssTreeHead,
             {"<h1><!--^Name^--></h1>", "<!--^Father^--> <!--^Mother^-->", "<!--^NoteText^-->"});
   const PageContext ctx = t.Context();
-  Lines out;
+  PageLines out;
   BuildTreePage(ctx, f1, tom, out);
   EXPECT_EQ(out,
             (Lines{"<h1>Tom</h1>", "<A HREF=\"i1tr.htm\">John</a> <A HREF=\"i2tr.htm\">Mary</a>",

@@ -63,7 +63,7 @@ class RecordPagesTest : public ::testing::Test {
   }
   static std::string Join(const PageLines& lines) {
     std::string all;
-    for (const std::string& line : lines) all += line + "\n";
+    for (std::string_view line : lines) (all += line) += "\n";
     return all;
   }
   void Exclude(bool masked) {
@@ -142,7 +142,7 @@ TEST(RecordPageParts, LongListsAreSplitIntoLinkedPartsWithEveryRowOnce) {
   PageLines lines;
   BuildSourcePages(ctx, source, lines, [&](int part) {
     std::string page;
-    for (const std::string& line : lines) page += line + "\n";
+    for (std::string_view line : lines) (page += line) += "\n";
     written.push_back(page);
     PageLines alone;
     EXPECT_TRUE(BuildSourcePage(ctx, source, alone, nullptr, part));
@@ -169,7 +169,7 @@ TEST(RecordPageParts, LongListsAreSplitIntoLinkedPartsWithEveryRowOnce) {
   lines.clear();
   ASSERT_TRUE(BuildPlacePage(ctx, PlaceKey("Busy"), lines, nullptr, 3));
   std::string last;
-  for (const std::string& line : lines) last += line;
+  for (std::string_view line : lines) last += line;
   EXPECT_NE(last.find(">1204<"), std::string::npos);  // the latest events are on the last part
   EXPECT_EQ(last.find(">1199<"), std::string::npos);
 }

@@ -64,7 +64,7 @@ class DefaultStyleLayoutTest : public ::testing::Test {
 
   static std::string Join(const PageLines& lines) {
     std::string page;
-    for (const std::string& line : lines) page += line + "\n";
+    for (std::string_view line : lines) (page += line) += "\n";
     return page;
   }
 
